@@ -1,0 +1,31 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+PRESET ?= default
+BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
+JOBS ?= $(shell nproc)
+
+.PHONY: run test test-asan build bootstrap bench format clean
+
+bootstrap:
+	@scripts/bootstrap
+
+build: bootstrap
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) -j $(JOBS)
+
+test: build
+	ctest --preset $(PRESET) -j $(JOBS)
+
+test-asan:
+	$(MAKE) test PRESET=asan
+
+run: build
+	scripts/run $(BUILD_DIR)/src/quorvel
+
+bench: build
+	scripts/bench $(BUILD_DIR)
+
+format:
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan out

@@ -1,0 +1,11 @@
+# Run as a build step: fails when a behaviour source includes a toolkit header.
+string(REPLACE "," ";" DIRS "${DIRS}")
+foreach(dir IN LISTS DIRS)
+  file(GLOB_RECURSE files "${SRC}/${dir}/*.h" "${SRC}/${dir}/*.cpp")
+  foreach(f IN LISTS files)
+    file(STRINGS "${f}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]*|xcb/|X11/|dbus/|qt)")
+    if(hits)
+      message(FATAL_ERROR "${f} includes a toolkit header: ${hits}")
+    endif()
+  endforeach()
+endforeach()

@@ -1,0 +1,262 @@
+#include "core/preference_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "core/base64.h"
+#include "core/log.h"
+
+namespace quorvel::core {
+
+namespace {
+
+using nlohmann::json;
+
+// Bytes are wrapped so that they stay distinguishable from text and from a
+// dictionary (whose keys are decimal ids, never "$data").
+constexpr const char* kDataKey = "$data";
+constexpr double kWriteDelay = 0.2;
+
+json encode(const PreferenceValue& value) {
+    return std::visit(
+        [](const auto& v) -> json {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, Bytes>) {
+                return json{{kDataKey, base64Encode(v)}};
+            } else {
+                return json(v);
+            }
+        },
+        value);
+}
+
+std::optional<PreferenceValue> decode(const json& j) {
+    if (j.is_boolean()) return PreferenceValue(j.get<bool>());
+    if (j.is_number_integer()) return PreferenceValue(j.get<std::int64_t>());
+    if (j.is_number_float()) return PreferenceValue(j.get<double>());
+    if (j.is_string()) return PreferenceValue(j.get<std::string>());
+    if (!j.is_object()) return std::nullopt;
+    if (j.size() == 1 && j.contains(kDataKey) && j[kDataKey].is_string()) {
+        auto bytes = base64Decode(j[kDataKey].get<std::string>());
+        if (!bytes) return std::nullopt;
+        return PreferenceValue(std::move(*bytes));
+    }
+    IntDictionary dict;
+    for (const auto& [k, v] : j.items()) {
+        if (!v.is_number_integer()) return std::nullopt;
+        dict[k] = v.get<std::int64_t>();
+    }
+    return PreferenceValue(std::move(dict));
+}
+
+std::string timestamp() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
+    return buf;
+}
+
+bool writeAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Temporary file, fsync, rename: a crash at any moment leaves either the old
+// file or the new one, never a torn one.
+bool writeAtomically(const std::filesystem::path& file, const std::string& data) {
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    const std::filesystem::path tmp = file.string() + ".tmp-" + std::to_string(::getpid());
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool ok = writeAll(fd, data) && ::fchmod(fd, 0600) == 0 && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok || ::rename(tmp.c_str(), file.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    const int dir = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+}  // namespace
+
+Bytes toBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+std::string toString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+PreferenceStore::PreferenceStore(std::filesystem::path file, Scheduler& scheduler)
+    : file_(std::move(file)), scheduler_(scheduler) {
+    load();
+}
+
+PreferenceStore::PreferenceStore(Scheduler& scheduler) : scheduler_(scheduler) {}
+
+PreferenceStore::~PreferenceStore() { flush(); }
+
+void PreferenceStore::load() {
+    std::error_code ec;
+    if (!std::filesystem::exists(file_, ec)) return;
+    std::ifstream in(file_, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    bool good = static_cast<bool>(in) || in.eof();
+    std::map<std::string, PreferenceValue> loaded;
+    if (good) {
+        const json doc = json::parse(buffer.str(), nullptr, false);
+        good = doc.is_object();
+        if (good) {
+            for (const auto& [key, j] : doc.items()) {
+                auto value = decode(j);
+                if (!value) {
+                    good = false;
+                    break;
+                }
+                loaded.emplace(key, std::move(*value));
+            }
+        }
+    }
+    if (good) {
+        values_ = std::move(loaded);
+        return;
+    }
+    // Never overwrite what the user had: keep the unreadable file beside us.
+    const std::filesystem::path aside = file_.string() + ".corrupt-" + timestamp();
+    std::filesystem::rename(file_, aside, ec);
+    log("⚠️ Settings file " + file_.string() + " could not be read; moved it to " +
+        aside.string() + " and started from defaults");
+}
+
+void PreferenceStore::registerDefaults(const std::map<std::string, PreferenceValue>& defaults) {
+    for (const auto& [k, v] : defaults) defaults_[k] = v;
+}
+
+std::optional<PreferenceValue> PreferenceStore::object(const std::string& key) const {
+    if (auto it = values_.find(key); it != values_.end()) return it->second;
+    if (auto it = defaults_.find(key); it != defaults_.end()) return it->second;
+    return std::nullopt;
+}
+
+bool PreferenceStore::boolForKey(const std::string& key) const {
+    auto v = object(key);
+    if (!v) return false;
+    if (auto b = std::get_if<bool>(&*v)) return *b;
+    if (auto i = std::get_if<std::int64_t>(&*v)) return *i != 0;
+    if (auto d = std::get_if<double>(&*v)) return *d != 0.0;
+    if (auto s = std::get_if<std::string>(&*v)) {
+        return *s == "YES" || *s == "yes" || *s == "true" || *s == "TRUE" || *s == "1";
+    }
+    return false;
+}
+
+std::int64_t PreferenceStore::integerForKey(const std::string& key) const {
+    auto v = object(key);
+    if (!v) return 0;
+    if (auto b = std::get_if<bool>(&*v)) return *b ? 1 : 0;
+    if (auto i = std::get_if<std::int64_t>(&*v)) return *i;
+    if (auto d = std::get_if<double>(&*v)) return static_cast<std::int64_t>(*d);
+    if (auto s = std::get_if<std::string>(&*v)) {
+        try {
+            return std::stoll(*s);
+        } catch (...) {
+            return 0;
+        }
+    }
+    return 0;
+}
+
+double PreferenceStore::doubleForKey(const std::string& key) const {
+    auto v = object(key);
+    if (!v) return 0.0;
+    if (auto b = std::get_if<bool>(&*v)) return *b ? 1.0 : 0.0;
+    if (auto i = std::get_if<std::int64_t>(&*v)) return static_cast<double>(*i);
+    if (auto d = std::get_if<double>(&*v)) return *d;
+    if (auto s = std::get_if<std::string>(&*v)) {
+        try {
+            return std::stod(*s);
+        } catch (...) {
+            return 0.0;
+        }
+    }
+    return 0.0;
+}
+
+std::optional<std::string> PreferenceStore::stringForKey(const std::string& key) const {
+    auto v = object(key);
+    if (!v) return std::nullopt;
+    if (auto s = std::get_if<std::string>(&*v)) return *s;
+    if (auto i = std::get_if<std::int64_t>(&*v)) return std::to_string(*i);
+    if (auto d = std::get_if<double>(&*v)) {
+        std::ostringstream out;
+        out << *d;
+        return out.str();
+    }
+    return std::nullopt;
+}
+
+std::optional<Bytes> PreferenceStore::dataForKey(const std::string& key) const {
+    auto v = object(key);
+    if (!v) return std::nullopt;
+    if (auto b = std::get_if<Bytes>(&*v)) return *b;
+    return std::nullopt;
+}
+
+std::optional<IntDictionary> PreferenceStore::dictionaryForKey(const std::string& key) const {
+    auto v = object(key);
+    if (!v) return std::nullopt;
+    if (auto d = std::get_if<IntDictionary>(&*v)) return *d;
+    return std::nullopt;
+}
+
+void PreferenceStore::set(const std::string& key, PreferenceValue value) {
+    auto it = values_.find(key);
+    if (it != values_.end() && it->second == value) return;  // unchanged: no rewrite
+    values_[key] = std::move(value);
+    markDirty();
+}
+
+void PreferenceStore::remove(const std::string& key) {
+    if (values_.erase(key) > 0) markDirty();
+}
+
+void PreferenceStore::markDirty() {
+    if (file_.empty()) return;
+    dirty_ = true;
+    if (!writeTimer_.isActive()) {
+        writeTimer_ = scheduler_.after(kWriteDelay, TimerMode::Common, [this] { flush(); });
+    }
+}
+
+void PreferenceStore::flush() {
+    writeTimer_.cancel();
+    if (!dirty_ || file_.empty()) return;
+    json doc = json::object();
+    for (const auto& [k, v] : values_) doc[k] = encode(v);
+    if (writeAtomically(file_, doc.dump(2) + "\n")) {
+        dirty_ = false;
+    } else {
+        log("⚠️ Could not write settings file " + file_.string() + ": " + std::strerror(errno));
+    }
+}
+
+}  // namespace quorvel::core

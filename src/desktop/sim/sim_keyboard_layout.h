@@ -1,0 +1,23 @@
+#pragma once
+
+#include <map>
+
+#include "platform/keyboard_layout.h"
+
+namespace quorvel::sim {
+
+/// A keyboard layout whose keys type what the test says they type.
+class SimKeyboardLayout final : public platform::KeyboardLayout {
+public:
+    std::optional<std::string> characters(std::uint32_t keyCode) const override;
+
+    void setCharacters(std::uint32_t keyCode, std::string text) { keys_[keyCode] = std::move(text); }
+    /// No layout at all: every key reads as nothing.
+    void setAvailable(bool available) { available_ = available; }
+
+private:
+    std::map<std::uint32_t, std::string> keys_;
+    bool available_ = true;
+};
+
+}  // namespace quorvel::sim

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/geometry.h"
+
+namespace quorvel::platform {
+
+/// One on-screen window as the window list reports it. Every field may be
+/// missing; the behaviour skips what it cannot read.
+struct RawWindow {
+    std::optional<std::string> ownerName;
+    std::optional<std::int32_t> layer;  // 0 ordinary, 3 floating, 20 dock, negative desktop
+    std::optional<std::int64_t> windowNumber;
+    std::optional<core::Rect> bounds;  // top-left origin, global coordinates
+    std::optional<std::string> title;
+};
+
+enum class WindowListOption {
+    OnScreenOnly,                     // every on-screen window, desktop windows included
+    OnScreenOnlyExcludingDesktop,     // the same without desktop (wallpaper) windows
+};
+
+/// The window server's list of on-screen windows.
+class WindowList {
+public:
+    virtual ~WindowList() = default;
+    /// Called every tick; front to back, an empty list when the list cannot be had.
+    virtual std::vector<RawWindow> onScreenWindows(WindowListOption option) = 0;
+};
+
+}  // namespace quorvel::platform

@@ -1,0 +1,73 @@
+#include "core/notification_center.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvel::core {
+namespace {
+
+TEST(NotificationCenter, DeliversInRegistrationOrderBeforePostReturns) {
+    NotificationCenter center;
+    std::vector<std::string> seen;
+    Observation a(center, "A", [&](const Notification&) { seen.push_back("first"); });
+    Observation b(center, "A", [&](const Notification&) { seen.push_back("second"); });
+    Observation other(center, "B", [&](const Notification&) { seen.push_back("other"); });
+    center.post("A");
+    EXPECT_EQ(seen, (std::vector<std::string>{"first", "second"}));
+}
+
+TEST(NotificationCenter, NestedPostIsDeliveredInsideTheOuterDelivery) {
+    NotificationCenter center;
+    std::vector<std::string> seen;
+    Observation outer1(center, "Outer", [&](const Notification&) {
+        seen.push_back("outer1");
+        center.post("Inner");
+    });
+    Observation outer2(center, "Outer", [&](const Notification&) { seen.push_back("outer2"); });
+    Observation inner(center, "Inner", [&](const Notification&) { seen.push_back("inner"); });
+    center.post("Outer");
+    EXPECT_EQ(seen, (std::vector<std::string>{"outer1", "inner", "outer2"}));
+}
+
+TEST(NotificationCenter, RemovingObserversDuringDeliveryIsSafe) {
+    NotificationCenter center;
+    std::vector<std::string> seen;
+    ObserverToken self = 0;
+    ObserverToken later = 0;
+    self = center.addObserver("N", [&](const Notification&) {
+        seen.push_back("self");
+        center.removeObserver(self);   // removes itself
+        center.removeObserver(later);  // and one not yet called
+    });
+    later = center.addObserver("N", [&](const Notification&) { seen.push_back("later"); });
+    center.post("N");
+    center.post("N");
+    EXPECT_EQ(seen, (std::vector<std::string>{"self"}));
+    EXPECT_EQ(center.observerCount(), 0u);
+}
+
+TEST(NotificationCenter, UserInfoIsTypedAndWrongTypesReadAsMissing) {
+    NotificationCenter center;
+    std::optional<bool> flag;
+    std::optional<std::string> asText;
+    Observation o(center, "N", [&](const Notification& n) {
+        flag = n.value<bool>("isRecording");
+        asText = n.value<std::string>("isRecording");
+    });
+    center.post("N", {{"isRecording", true}});
+    EXPECT_EQ(flag, true);
+    EXPECT_EQ(asText, std::nullopt);
+}
+
+TEST(NotificationCenter, DestroyedObservationIsNeverCalled) {
+    NotificationCenter center;
+    int calls = 0;
+    {
+        Observation o(center, "N", [&](const Notification&) { ++calls; });
+        center.post("N");
+    }
+    center.post("N");
+    EXPECT_EQ(calls, 1);
+}
+
+}  // namespace
+}  // namespace quorvel::core
