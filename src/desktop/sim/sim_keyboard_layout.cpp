@@ -1,5 +1,7 @@
 #include "desktop/sim/sim_keyboard_layout.h"
 
+#include "settings/key_codes.h"
+
 namespace quorvel::sim {
 
 std::optional<std::string> SimKeyboardLayout::characters(std::uint32_t keyCode) const {
@@ -7,6 +9,14 @@ std::optional<std::string> SimKeyboardLayout::characters(std::uint32_t keyCode) 
     auto it = keys_.find(keyCode);
     if (it == keys_.end()) return std::nullopt;
     return it->second;
+}
+
+SimKeyboardLayout SimKeyboardLayout::usLayout() {
+    SimKeyboardLayout layout;
+    for (const auto& key : settings::keycode::ansiKeys) {
+        layout.setCharacters(key.keyCode, std::string(1, key.character));
+    }
+    return layout;
 }
 
 }  // namespace quorvel::sim

@@ -1,0 +1,210 @@
+#include "desktop/x11/xdg_app_catalog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/temp_dir.h"
+#include "settings/excluded_app.h"
+
+namespace quorvel::x11 {
+namespace {
+
+using quorvel::testing::TempDir;
+using quorvel::testing::writeFile;
+
+std::string entry(const std::string& body) {
+    return "[Desktop Entry]\nType=Application\n" + body;
+}
+
+// Three data directories, most important first: the user's, then two system ones.
+class XdgAppCatalogTest : public ::testing::Test {
+protected:
+    std::filesystem::path user() const { return tmp_ / "home/applications"; }
+    std::filesystem::path local() const { return tmp_ / "local/applications"; }
+    std::filesystem::path system() const { return tmp_ / "system/applications"; }
+
+    XdgAppCatalog catalog(const std::string& locale = "") const {
+        return XdgAppCatalog({user(), local(), system()}, locale);
+    }
+    std::string put(const std::filesystem::path& dir, const std::string& name,
+                    const std::string& text) {
+        writeFile(dir / name, text);
+        return (dir / name).string();
+    }
+
+    TempDir tmp_;
+};
+
+TEST_F(XdgAppCatalogTest, IdsComeFromThePathBelowTheApplicationsDirectory) {
+    const auto konsole = put(system(), "kde4/konsole.desktop", entry("Name=Konsole\n"));
+    const auto files = put(system(), "org.gnome.Nautilus.desktop", entry("Name=Files\n"));
+    auto c = catalog();
+    EXPECT_EQ(c.locate("kde4-konsole"), konsole);
+    EXPECT_EQ(c.locate("org.gnome.Nautilus"), files);
+    EXPECT_EQ(c.locate("konsole"), std::nullopt);
+    EXPECT_EQ(c.locate("org.gnome.Nautilus.desktop"), std::nullopt);
+    EXPECT_EQ(c.read(konsole)->id, "kde4-konsole");
+    EXPECT_EQ(c.idForLocation("/elsewhere/picked.desktop"), "picked");
+}
+
+TEST_F(XdgAppCatalogTest, EarlierDirectoriesWinAndHiddenDeletesAnEntry) {
+    const auto mine = put(user(), "editor.desktop", entry("Name=My Editor\n"));
+    put(system(), "editor.desktop", entry("Name=Editor\n"));
+    put(user(), "gone.desktop", "[Desktop Entry]\nHidden=true\n");
+    put(system(), "gone.desktop", entry("Name=Gone\n"));
+    const auto tool = put(local(), "tool.desktop", entry("Name=Tool\n"));
+    put(system(), "tool.desktop", entry("Name=Old Tool\n"));
+    auto c = catalog();
+    EXPECT_EQ(c.locate("editor"), mine);
+    EXPECT_EQ(c.locate("tool"), tool);
+    EXPECT_EQ(c.locate("gone"), std::nullopt);
+    std::vector<std::string> listed;
+    for (const auto& e : c.installedApplications()) listed.push_back(*e.name);
+    EXPECT_EQ(listed, (std::vector<std::string>{"My Editor", "Tool"}));
+}
+
+TEST_F(XdgAppCatalogTest, OnlyVisibleApplicationsAreListedButHiddenFromMenusStillLocate) {
+    const auto helper = put(system(), "helper.desktop", entry("Name=Helper\nNoDisplay=true\n"));
+    put(system(), "link.desktop", "[Desktop Entry]\nType=Link\nName=Site\nURL=https://x\n");
+    put(system(), "untyped.desktop", "[Desktop Entry]\nName=Untyped\n");
+    put(system(), "readme.txt", entry("Name=Not an entry\n"));
+    put(system(), "b.desktop", entry("Name=beta\n"));
+    put(system(), "z.desktop", entry("Name=Zeta\n"));
+    put(system(), "a.desktop", entry("Name=Alpha\n"));
+    auto c = catalog();
+    EXPECT_EQ(c.locate("helper"), helper);
+    EXPECT_EQ(c.locate("link"), std::nullopt);
+    EXPECT_EQ(c.locate("untyped"), std::nullopt);
+    EXPECT_EQ(c.locate("readme"), std::nullopt);
+    std::vector<std::string> listed;
+    for (const auto& e : c.installedApplications()) listed.push_back(*e.name);
+    EXPECT_EQ(listed, (std::vector<std::string>{"Alpha", "beta", "Zeta"}))
+        << "listed by name, whatever the case";
+}
+
+TEST_F(XdgAppCatalogTest, LocalizedNameFollowsTheLocaleMatchingOrder) {
+    const auto path = put(system(), "files.desktop",
+                          entry("Name=Files\nName[de]=Dateien\nName[de_AT]=Dateien (AT)\n"
+                                "Name[sr@latin]=Datoteke\nName[sr]=Датотеке\n"));
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"de_AT.UTF-8", "Dateien (AT)"},
+        {"de_DE.UTF-8", "Dateien"},
+        {"de", "Dateien"},
+        {"sr_RS.UTF-8@latin", "Datoteke"},
+        {"sr_RS", "Датотеке"},
+        {"fr_FR.UTF-8", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [locale, expected] : cases) {
+        auto e = catalog(locale).read(path);
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->localizedName, expected) << locale;
+        EXPECT_EQ(e->name, "Files");
+    }
+}
+
+TEST_F(XdgAppCatalogTest, ParsingKeepsToTheFirstGroupAndUnescapesValues) {
+    const auto path = put(system(), "app.desktop",
+                          "# a comment\n\n[Desktop Entry]\nType = Application\n"
+                          "Name =  Two\\sWords  \nIcon=/opt/app/icon.png\n"
+                          "[Desktop Action new]\nName=New Window\nIcon=other\n");
+    const auto wrongFirst = put(system(), "bad.desktop",
+                                "[Something Else]\nName=X\n[Desktop Entry]\nType=Application\n");
+    auto c = catalog();
+    auto e = c.read(path);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->name, "Two Words");
+    EXPECT_EQ(e->icon, "/opt/app/icon.png");
+    EXPECT_EQ(c.iconForFile(path), "/opt/app/icon.png");
+    EXPECT_EQ(c.read(wrongFirst), std::nullopt);
+    EXPECT_EQ(c.read((system() / "missing.desktop").string()), std::nullopt);
+}
+
+TEST_F(XdgAppCatalogTest, TheScanIsCachedUntilRescan) {
+    auto c = catalog();
+    EXPECT_EQ(c.locate("late"), std::nullopt);
+    const auto late = put(user(), "late.desktop", entry("Name=Late\n"));
+    EXPECT_EQ(c.locate("late"), std::nullopt);
+    c.rescan();
+    EXPECT_EQ(c.locate("late"), late);
+}
+
+TEST_F(XdgAppCatalogTest, FileIconsForThingsThatAreNotEntries) {
+    put(system(), "x.desktop", entry("Name=X\n"));  // no Icon key
+    auto c = catalog();
+    EXPECT_EQ(c.iconForFile((system() / "x.desktop").string()), "application-x-executable");
+    EXPECT_EQ(c.iconForFile(system().string()), "folder");
+    EXPECT_EQ(c.iconForFile((system() / "nothing").string()), "");
+    EXPECT_EQ(c.iconForFile(""), "");
+}
+
+TEST_F(XdgAppCatalogTest, ExcludedAppsAreMadeFromRealEntries) {
+    const auto path = put(system(), "org.example.Viewer.desktop",
+                          entry("Name=Viewer\nName[de]=Betrachter\nIcon=viewer\n"));
+    const auto nameless = put(system(), "nameless.desktop", entry("Icon=x\n"));
+    auto c = catalog("de_DE.UTF-8");
+    auto app = settings::ExcludedApp::fromLocation(path, c);
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->name, "Betrachter");
+    EXPECT_EQ(app->bundleId, "org.example.Viewer");
+    EXPECT_EQ(app->icon, "viewer");
+    EXPECT_FALSE(settings::ExcludedApp::fromLocation(nameless, c));
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(XdgEnvironment, DirectoriesAndTheirDefaults) {
+    using Dirs = std::vector<std::filesystem::path>;
+    {
+        ScopedEnv home("HOME", "/home/u");
+        ScopedEnv dataHome("XDG_DATA_HOME", nullptr);
+        ScopedEnv dataDirs("XDG_DATA_DIRS", nullptr);
+        EXPECT_EQ(XdgAppCatalog::applicationDirsFromEnvironment(),
+                  (Dirs{"/home/u/.local/share/applications", "/usr/local/share/applications",
+                        "/usr/share/applications"}));
+    }
+    ScopedEnv home("HOME", "/home/u");
+    ScopedEnv dataHome("XDG_DATA_HOME", "/data/home");
+    ScopedEnv dataDirs("XDG_DATA_DIRS", "/opt/share:relative:/usr/share::/opt/share");
+    EXPECT_EQ(
+        XdgAppCatalog::applicationDirsFromEnvironment(),
+        (Dirs{"/data/home/applications", "/opt/share/applications", "/usr/share/applications"}));
+}
+
+TEST(XdgEnvironment, LocalePrefersLcAllThenMessagesThenLang) {
+    ScopedEnv all("LC_ALL", nullptr);
+    ScopedEnv messages("LC_MESSAGES", nullptr);
+    ScopedEnv lang("LANG", "fr_FR.UTF-8");
+    EXPECT_EQ(XdgAppCatalog::localeFromEnvironment(), "fr_FR.UTF-8");
+    {
+        ScopedEnv m("LC_MESSAGES", "de_DE.UTF-8");
+        EXPECT_EQ(XdgAppCatalog::localeFromEnvironment(), "de_DE.UTF-8");
+        ScopedEnv a("LC_ALL", "C.UTF-8");
+        EXPECT_EQ(XdgAppCatalog::localeFromEnvironment(), "");
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::x11
