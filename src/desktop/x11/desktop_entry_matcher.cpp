@@ -1,0 +1,107 @@
+#include "desktop/x11/desktop_entry_matcher.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace quorvel::x11 {
+
+namespace {
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+double secondsNow() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::optional<std::string> find(const std::map<std::string, std::string>& map,
+                                const std::string& key) {
+    if (key.empty()) return std::nullopt;
+    auto it = map.find(key);
+    return it == map.end() ? std::nullopt : std::optional<std::string>(it->second);
+}
+
+}  // namespace
+
+DesktopEntryMatcher::FileKeys DesktopEntryMatcher::readFileKeys(const std::string& location) {
+    FileKeys keys;
+    std::ifstream in(location);
+    std::string line;
+    bool inMainGroup = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.front() == '[') {
+            inMainGroup = line.rfind("[Desktop Entry]", 0) == 0;
+            continue;
+        }
+        if (!inMainGroup) continue;
+        if (line.rfind("StartupWMClass=", 0) == 0) keys.startupWMClass = line.substr(15);
+        if (line.rfind("Exec=", 0) == 0) {
+            const std::string command = line.substr(5);
+            std::string program = command.substr(0, command.find(' '));
+            program.erase(std::remove(program.begin(), program.end(), '"'), program.end());
+            keys.execProgram = std::filesystem::path(program).filename().string();
+        }
+    }
+    return keys;
+}
+
+void DesktopEntryMatcher::index() {
+    indexedAt_ = secondsNow();
+    byId_.clear();
+    byWmClass_.clear();
+    byLowerId_.clear();
+    byShortId_.clear();
+    byProgram_.clear();
+    for (const platform::DesktopEntry& entry : catalog_.installedApplications()) {
+        if (!entry.id) continue;
+        const std::string& id = *entry.id;
+        byId_.emplace(id, entry);
+        const FileKeys keys = readFileKeys(entry.location);
+        if (!keys.startupWMClass.empty()) byWmClass_.emplace(lower(keys.startupWMClass), id);
+        byLowerId_.emplace(lower(id), id);
+        const auto dot = id.rfind('.');
+        if (dot != std::string::npos) byShortId_.emplace(lower(id.substr(dot + 1)), id);
+        if (!keys.execProgram.empty()) byProgram_.emplace(lower(keys.execProgram), id);
+    }
+}
+
+MatchedEntry DesktopEntryMatcher::entryFor(const std::string& id) const {
+    auto it = byId_.find(id);
+    if (it == byId_.end()) return {id, id};
+    const platform::DesktopEntry& e = it->second;
+    return {id, e.localizedName ? *e.localizedName : e.name ? *e.name : id};
+}
+
+std::optional<MatchedEntry> DesktopEntryMatcher::lookup(const WindowIdentity& w) const {
+    const std::string cls = lower(w.wmClass), instance = lower(w.instance);
+    for (const auto& map : {&byWmClass_, &byLowerId_, &byShortId_}) {
+        for (const std::string* key : {&cls, &instance}) {
+            if (auto id = find(*map, *key)) return entryFor(*id);
+        }
+    }
+    if (w.processName) {
+        if (auto id = find(byProgram_, lower(*w.processName))) return entryFor(*id);
+    }
+    return std::nullopt;
+}
+
+std::optional<MatchedEntry> DesktopEntryMatcher::match(const WindowIdentity& window) {
+    if (window.gtkApplicationId && catalog_.locate(*window.gtkApplicationId)) {
+        if (indexedAt_ < -1e8) index();
+        return entryFor(*window.gtkApplicationId);
+    }
+    if (indexedAt_ < -1e8) index();
+    if (auto found = lookup(window)) return found;
+    // A newly installed application: look again, but not on every tick.
+    if (secondsNow() - indexedAt_ < 30.0) return std::nullopt;
+    index();
+    return lookup(window);
+}
+
+}  // namespace quorvel::x11

@@ -1,0 +1,250 @@
+#include "desktop/x11/x11_overlay_window.h"
+
+#include <unistd.h>
+#include <xcb/shape.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/log.h"
+#include "desktop/x11/connection.h"
+#include "desktop/x11/monitor_layout.h"
+#include "desktop/x11/window_mirror.h"
+
+namespace quorvel::x11 {
+
+namespace {
+
+xcb_visualid_t argbVisual(const xcb_screen_t& screen) {
+    for (auto depth = xcb_screen_allowed_depths_iterator(&screen); depth.rem > 0;
+         xcb_depth_next(&depth)) {
+        if (depth.data->depth != 32) continue;
+        for (auto v = xcb_depth_visuals_iterator(depth.data); v.rem > 0; xcb_visualtype_next(&v)) {
+            if (v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR) return v.data->visual_id;
+        }
+    }
+    return 0;
+}
+
+void setCardinal(xcb_connection_t* c, xcb_window_t w, xcb_atom_t atom, std::uint32_t value) {
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom, XCB_ATOM_CARDINAL, 32, 1, &value);
+}
+
+}  // namespace
+
+X11OverlayWindow::X11OverlayWindow(Connection& connection, core::Scheduler& scheduler,
+                                   const core::Rect& frame)
+    : connection_(connection), scheduler_(scheduler) {
+    if (!connection_.isOpen()) {
+        closed_ = true;
+        return;
+    }
+    create(MonitorLayout::flippedToX(frame, connection_.monitors().primaryFrame()));
+}
+
+X11OverlayWindow::~X11OverlayWindow() {
+    completion_ = nullptr;  // its owner is gone with us
+    close();
+}
+
+void X11OverlayWindow::create(const core::Rect& xFrame) {
+    xcb_connection_t* c = connection_.raw();
+    const xcb_screen_t& screen = connection_.screen();
+    xcb_visualid_t visual = argbVisual(screen);
+    std::uint8_t depth = 32;
+    if (visual == 0) {
+        core::log("⚠️ The X server offers no 32-bit visual: the veil cannot be translucent");
+        visual = screen.root_visual;
+        depth = screen.root_depth;
+    } else {
+        colormap_ = xcb_generate_id(c);
+        xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, colormap_, screen.root, visual);
+    }
+    window_ = xcb_generate_id(c);
+    xFrame_ = xFrame;
+    const std::uint32_t values[] = {tintPixel, 0, 1,
+                                    colormap_ ? colormap_ : screen.default_colormap};
+    xcb_create_window(
+        c, depth, window_, screen.root, std::int16_t(xFrame.x), std::int16_t(xFrame.y),
+        std::uint16_t(std::max(1.0, xFrame.width)), std::uint16_t(std::max(1.0, xFrame.height)), 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+        XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_COLORMAP,
+        values);
+    // An empty input shape: the veil never receives a click.
+    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                         window_, 0, 0, 0, nullptr);
+    setProperties();
+    connection_.windows().addOwnWindow(window_);
+    xcb_flush(c);
+}
+
+void X11OverlayWindow::setProperties() {
+    xcb_connection_t* c = connection_.raw();
+    xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    static constexpr char wmClass[] = "quorvel\0Quorvel";
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, connection_.atom(Atom::WmClass),
+                        XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
+    xcb_atom_t type = ewmh._NET_WM_WINDOW_TYPE_DESKTOP;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, ewmh._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM,
+                        32, 1, &type);
+    setCardinal(c, window_, ewmh._NET_WM_PID, std::uint32_t(getpid()));
+    setCardinal(c, window_, connection_.atom(Atom::ComptonShadow), 0);
+    setCardinal(c, window_, connection_.atom(Atom::NetWmWindowOpacity), 0);
+}
+
+void X11OverlayWindow::setFrame(const core::Rect& frame) {
+    if (closed_) return;
+    const core::Rect x = MonitorLayout::flippedToX(frame, connection_.monitors().primaryFrame());
+    if (x == xFrame_) return;
+    xFrame_ = x;
+    const std::uint32_t values[] = {
+        std::uint32_t(std::int32_t(x.x)), std::uint32_t(std::int32_t(x.y)),
+        std::uint32_t(std::max(1.0, x.width)), std::uint32_t(std::max(1.0, x.height))};
+    xcb_configure_window(connection_.raw(), window_,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+    xcb_flush(connection_.raw());
+}
+
+bool X11OverlayWindow::restsOn(xcb_window_t window, xcb_window_t below) const {
+    const WindowMirror& mirror = connection_.windows();
+    const auto& stack = mirror.stacking();
+    auto upper = std::find(stack.begin(), stack.end(), window);
+    if (upper == stack.end()) return false;
+    for (auto it = std::make_reverse_iterator(upper); it != stack.rend(); ++it) {
+        if (*it == below) return true;
+        const Toplevel* top = mirror.toplevel(*it);
+        if (mirror.isOwnWindow(*it) || !top || !top->mapped || top->inputOnly) continue;
+        return false;
+    }
+    return below == XCB_NONE;
+}
+
+void X11OverlayWindow::orderBelow(std::int64_t windowNumber) {
+    if (closed_) return;
+    WindowMirror& mirror = connection_.windows();
+    mirror.refresh();
+    const Toplevel* target = mirror.toplevelFor(xcb_window_t(windowNumber));
+    if (!target) return;  // it closed since the sample; the next tick orders again
+    if (!mapped_ || !restsOn(target->id, window_)) restack(target->id, XCB_STACK_MODE_BELOW);
+    ensureMapped();
+}
+
+void X11OverlayWindow::orderFront() {
+    if (closed_) return;
+    WindowMirror& mirror = connection_.windows();
+    mirror.refresh();
+    // Above every ordinary window, below panels, menus and keep-above windows.
+    xcb_window_t highest = XCB_NONE;
+    const auto& stack = mirror.stacking();
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        const Toplevel* top = mirror.toplevel(*it);
+        if (!top || mirror.isOwnWindow(*it) || !mirror.isOnScreen(*top)) continue;
+        if (mirror.layer(*top) <= layer::normal) {
+            highest = *it;
+            break;
+        }
+    }
+    if (!mapped_ || !restsOn(window_, highest)) {
+        restack(highest, highest == XCB_NONE ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE);
+    }
+    ensureMapped();
+}
+
+void X11OverlayWindow::restack(xcb_window_t sibling, std::uint32_t mode) {
+    std::uint32_t values[2];
+    std::uint16_t mask = XCB_CONFIG_WINDOW_STACK_MODE;
+    int n = 0;
+    if (sibling != XCB_NONE) {
+        mask |= XCB_CONFIG_WINDOW_SIBLING;
+        values[n++] = sibling;
+    }
+    values[n++] = mode;
+    xcb_configure_window(connection_.raw(), window_, mask, values);
+    connection_.windows().noteRestack(window_, sibling, mode == XCB_STACK_MODE_ABOVE);
+    xcb_flush(connection_.raw());
+}
+
+void X11OverlayWindow::ensureMapped() {
+    if (mapped_) return;
+    xcb_map_window(connection_.raw(), window_);
+    mapped_ = true;
+    connection_.windows().noteMapped(window_, true);
+    xcb_flush(connection_.raw());
+}
+
+void X11OverlayWindow::setAlpha(double alpha) {
+    alpha_ = std::clamp(alpha, 0.0, 1.0);
+    if (closed_) return;
+    const auto value = std::uint32_t(std::lround(alpha_ * 4294967295.0));
+    setCardinal(connection_.raw(), window_, connection_.atom(Atom::NetWmWindowOpacity), value);
+    xcb_flush(connection_.raw());
+}
+
+void X11OverlayWindow::animateAlpha(double target, double duration,
+                                    std::function<void()> completion) {
+    animation_.cancel();
+    if (auto previous = std::exchange(completion_, nullptr)) previous();
+    if (closed_) {
+        if (completion) completion();
+        return;
+    }
+    if (duration <= 0) {
+        // An instant change still ends on the next turn of the main queue, as
+        // an animation would.
+        setAlpha(target);
+        completion_ = std::move(completion);
+        animation_ = scheduler_.after(0, core::TimerMode::Common, [this] {
+            if (auto done = std::exchange(completion_, nullptr)) done();
+        });
+        return;
+    }
+    from_ = alpha_;
+    to_ = target;
+    start_ = scheduler_.now();
+    duration_ = duration;
+    completion_ = std::move(completion);
+    animation_ =
+        scheduler_.repeating(1.0 / animationRate, core::TimerMode::Common, [this] { step(); });
+}
+
+void X11OverlayWindow::step() {
+    const double t = (scheduler_.now() - start_) / duration_;
+    if (t < 1.0) {
+        setAlpha(from_ + (to_ - from_) * t);
+        return;
+    }
+    setAlpha(to_);
+    animation_.cancel();
+    if (auto done = std::exchange(completion_, nullptr)) done();
+}
+
+void X11OverlayWindow::orderOut() {
+    if (closed_ || !mapped_) return;
+    xcb_unmap_window(connection_.raw(), window_);
+    mapped_ = false;
+    connection_.windows().noteMapped(window_, false);
+    xcb_flush(connection_.raw());
+}
+
+void X11OverlayWindow::close() {
+    if (closed_) return;
+    closed_ = true;
+    animation_.cancel();
+    xcb_destroy_window(connection_.raw(), window_);
+    if (colormap_) xcb_free_colormap(connection_.raw(), colormap_);
+    connection_.windows().removeOwnWindow(window_);
+    xcb_flush(connection_.raw());
+    mapped_ = false;
+    // A fade that was still running ends here, as if it had finished.
+    if (auto done = std::exchange(completion_, nullptr)) done();
+}
+
+std::shared_ptr<platform::OverlayWindow> X11OverlayWindowFactory::create(
+    const platform::ScreenInfo& screen) {
+    return std::make_shared<X11OverlayWindow>(connection_, scheduler_, screen.frame);
+}
+
+}  // namespace quorvel::x11

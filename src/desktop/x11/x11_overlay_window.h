@@ -1,0 +1,87 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include "core/scheduler.h"
+#include "platform/overlay_windows.h"
+
+namespace quorvel::x11 {
+
+class Connection;
+
+/// A veil on X: an override-redirect window with a 32-bit ARGB visual (so the
+/// compositor blends and blurs behind it), an empty input shape (every click
+/// goes to the window below), and its alpha in _NET_WM_WINDOW_OPACITY.
+///
+/// It carries WM_CLASS "quorvel", "Quorvel" and the DESKTOP window type, the
+/// one type picom neither shadows nor dims as unfocused by default; it also
+/// sets _COMPTON_SHADOW to 0. Compositor rules can match `class_g = 'Quorvel'`.
+///
+/// Ordering reads the stacking from the connection's mirror and restacks only
+/// when the veil is not already where it belongs, so a window manager that
+/// raises a window meets one ConfigureWindow on the next tick, never a storm.
+class X11OverlayWindow final : public platform::OverlayWindow {
+public:
+    /// `frame` in bottom-left origin coordinates; created unmapped with alpha 0.
+    X11OverlayWindow(Connection& connection, core::Scheduler& scheduler, const core::Rect& frame);
+    ~X11OverlayWindow() override;
+    X11OverlayWindow(const X11OverlayWindow&) = delete;
+    X11OverlayWindow& operator=(const X11OverlayWindow&) = delete;
+
+    void setFrame(const core::Rect& frame) override;
+    void setLevel(platform::WindowLevel level) override { level_ = level; }
+    void orderBelow(std::int64_t windowNumber) override;
+    void orderFront() override;
+    void setAlpha(double alpha) override;
+    double alpha() const override { return alpha_; }
+    void animateAlpha(double target, double duration, std::function<void()> completion) override;
+    void orderOut() override;
+    void close() override;
+
+    xcb_window_t id() const { return window_; }
+    bool isMapped() const { return mapped_; }
+    platform::WindowLevel level() const { return level_; }
+
+    /// The tint shown until the veil's own drawing lands: dark grey, ~55% alpha, premultiplied.
+    static constexpr std::uint32_t tintPixel = 0x8c111111;
+    /// Alpha animation steps per second.
+    static constexpr double animationRate = 60.0;
+
+private:
+    void create(const core::Rect& xFrame);
+    void setProperties();
+    void restack(xcb_window_t sibling, std::uint32_t mode);
+    void ensureMapped();
+    void step();
+    /// True when only unmapped or own windows lie between `window` and the first
+    /// window below it that counts (`below` is that window, or none for the bottom).
+    bool restsOn(xcb_window_t window, xcb_window_t below) const;
+
+    Connection& connection_;
+    core::Scheduler& scheduler_;
+    xcb_window_t window_ = 0;
+    xcb_colormap_t colormap_ = 0;
+    core::Rect xFrame_;
+    bool mapped_ = false;
+    bool closed_ = false;
+    platform::WindowLevel level_ = platform::WindowLevel::Normal;
+    double alpha_ = 0;
+    double from_ = 0, to_ = 0, start_ = 0, duration_ = 0;
+    core::Timer animation_;
+    std::function<void()> completion_;
+};
+
+/// Makes veils on the connection's display; fades run on `scheduler`.
+class X11OverlayWindowFactory final : public platform::OverlayWindowFactory {
+public:
+    X11OverlayWindowFactory(Connection& connection, core::Scheduler& scheduler)
+        : connection_(connection), scheduler_(scheduler) {}
+
+    std::shared_ptr<platform::OverlayWindow> create(const platform::ScreenInfo& screen) override;
+
+private:
+    Connection& connection_;
+    core::Scheduler& scheduler_;
+};
+
+}  // namespace quorvel::x11

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "core/signal.h"
+#include "desktop/x11/desktop_entry_matcher.h"
+#include "platform/workspace.h"
+
+namespace quorvel::x11 {
+
+class Connection;
+
+/// The application in front is the one owning _NET_ACTIVE_WINDOW, named by
+/// its desktop entry. Observers hear of a change as soon as the connection's
+/// events are processed.
+class X11Workspace final : public platform::Workspace {
+public:
+    X11Workspace(Connection& connection, const platform::AppCatalog& catalog);
+    ~X11Workspace() override;
+    X11Workspace(const X11Workspace&) = delete;
+    X11Workspace& operator=(const X11Workspace&) = delete;
+
+    std::optional<platform::RunningApplication> frontmostApplication() const override;
+    void addObserver(platform::WorkspaceEvents& observer) override;
+    void removeObserver(platform::WorkspaceEvents& observer) override;
+
+private:
+    std::optional<platform::RunningApplication> applicationOf(std::uint32_t window) const;
+    void activeWindowChanged();
+
+    Connection& connection_;
+    mutable DesktopEntryMatcher matcher_;
+    int handler_ = 0;
+    core::Connection activeConnection_;
+    std::vector<platform::WorkspaceEvents*> observers_;
+    std::optional<platform::RunningApplication> lastFront_;
+};
+
+}  // namespace quorvel::x11

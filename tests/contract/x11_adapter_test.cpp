@@ -1,0 +1,122 @@
+// What only the X11 adapters must do: the X server's own view of the veil,
+// the layers of window types, and the frontmost application.
+#include <gtest/gtest.h>
+
+#include "desktop/sim/sim_app_catalog.h"
+#include "desktop/x11/window_mirror.h"
+#include "desktop/x11/x11_workspace.h"
+#include "x11_backend.h"
+
+namespace quorvel::contract {
+namespace {
+
+class X11Adapter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!x.available()) GTEST_SKIP() << "no X display (run through with-x-server)";
+    }
+    std::optional<std::int32_t> layerOf(std::int64_t number) {
+        for (const auto& w :
+             x.windowList().onScreenWindows(platform::WindowListOption::OnScreenOnly)) {
+            if (w.windowNumber == number) return w.layer;
+        }
+        return std::nullopt;
+    }
+    X11Backend x;
+};
+
+TEST_F(X11Adapter, VeilInPlaceIsNotRestackedAgain) {
+    const auto a = x.openWindow({100, 100, 400, 300}, "A");
+    auto veil = x.overlays().create(x.screens().screens().front());
+    auto* window = static_cast<x11::X11OverlayWindow*>(veil.get());
+    veil->orderBelow(a);
+    x.settle();
+    // Watch the root as a compositor would and count the veil's restacks.
+    xcb_connection_t* c = x.tester();
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                                 XCB_CW_EVENT_MASK, &mask);
+    x.settle();
+    for (int tick = 0; tick < 20; ++tick) {
+        x.windowList().onScreenWindows(platform::WindowListOption::OnScreenOnly);
+        veil->orderBelow(a);
+    }
+    x.settle();
+    int restacks = 0;
+    while (auto* raw = xcb_poll_for_event(c)) {
+        auto e = x11::reply(raw);
+        const bool configure = (e->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY;
+        if (configure &&
+            reinterpret_cast<xcb_configure_notify_event_t*>(e.get())->window == window->id())
+            ++restacks;
+    }
+    EXPECT_EQ(restacks, 0);
+}
+
+TEST_F(X11Adapter, VeilOpacityPropertyFollowsTheFade) {
+    auto veil = x.overlays().create(x.screens().screens().front());
+    auto* window = static_cast<x11::X11OverlayWindow*>(veil.get());
+    veil->setAlpha(0);
+    veil->animateAlpha(1.0, 0.5, nullptr);
+    auto opacity = [&] {
+        x.settle();
+        xcb_connection_t* c = x.tester();
+        auto r = x11::reply(xcb_get_property_reply(
+            c,
+            xcb_get_property(c, 0, window->id(), x.atom("_NET_WM_WINDOW_OPACITY"),
+                             XCB_ATOM_CARDINAL, 0, 1),
+            nullptr));
+        return r && xcb_get_property_value_length(r.get()) == 4
+                   ? *static_cast<std::uint32_t*>(xcb_get_property_value(r.get()))
+                   : 0u;
+    };
+    EXPECT_EQ(opacity(), 0u);
+    x.scheduler.advance(0.25);
+    EXPECT_GT(opacity(), 0x40000000u);
+    EXPECT_LT(opacity(), 0xC0000000u);
+    x.scheduler.advance(0.3);
+    EXPECT_EQ(opacity(), 0xFFFFFFFFu);
+}
+
+TEST_F(X11Adapter, WindowTypesAndStatesMapToLayers) {
+    struct Case {
+        std::string property;
+        std::vector<std::string> values;
+        std::optional<std::int32_t> layer;
+    } cases[] = {
+        {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_NORMAL"}, 0},
+        {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_DIALOG"}, 0},
+        {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_UTILITY"}, x11::layer::floating},
+        {"_NET_WM_STATE", {"_NET_WM_STATE_ABOVE"}, x11::layer::floating},
+        {"_NET_WM_STATE", {"_NET_WM_STATE_HIDDEN"}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto w = x.openWindow({100, 100, 300, 200}, c.values.front());
+        x.setAtoms(xcb_window_t(w), c.property, c.values);
+        x.waitFor([&] { return layerOf(w) == c.layer; });
+        EXPECT_EQ(layerOf(w), c.layer) << c.values.front();
+    }
+}
+
+TEST_F(X11Adapter, FrontmostApplicationIsNamedByItsDesktopEntry) {
+    sim::SimAppCatalog catalog;
+    x11::X11Workspace workspace(x.adapter(), catalog);
+    const auto w = x.openWindow({100, 100, 300, 200}, "A");
+    x.raise(w);
+    x.waitFor([&] { return workspace.frontmostApplication().has_value(); });
+    auto front = workspace.frontmostApplication();
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->bundleId, std::nullopt) << "no entry is installed for it";
+    EXPECT_EQ(front->name, "Contract");
+
+    // Entries are indexed when first needed, so a fresh workspace sees a new one.
+    catalog.addApplication("org.example.Contract", "Contract Studio");
+    x11::X11Workspace later(x.adapter(), catalog);
+    front = later.frontmostApplication();
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->bundleId, "org.example.Contract");
+    EXPECT_EQ(front->name, "Contract Studio");
+}
+
+}  // namespace
+}  // namespace quorvel::contract

@@ -1,0 +1,153 @@
+#include "x11_backend.h"
+
+#include <unistd.h>
+#include <xcb/xcb_aux.h>
+#include <xcb/xcb_icccm.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace quorvel::contract {
+
+namespace {
+
+bool run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> makeX11Backend() {
+    return std::make_unique<X11Backend>();
+}
+
+X11Backend::X11Backend() {
+    if (!std::getenv("DISPLAY")) return;
+    adapter_ = std::make_unique<x11::Connection>();
+    if (!adapter_->isOpen()) return;
+    adapter_->setOwnPid(0);  // test windows come from this process too; they must look foreign
+    // One 1280x800 monitor on the left half of the screen, like the simulated desktop.
+    run("xrandr --delmonitor right");
+    run("xrandr --setmonitor left 1280/340x800/210+0+0 screen");
+    list_ = std::make_unique<x11::X11WindowList>(*adapter_);
+    screens_ = std::make_unique<x11::X11Screens>(*adapter_);
+    factory_ = std::make_unique<x11::X11OverlayWindowFactory>(*adapter_, scheduler);
+    xcb_connection_t* tester = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(tester)) {
+        xcb_disconnect(tester);
+        return;
+    }
+    tester_ = tester;
+    waitFor([this] { return screens_->screens().size() == 1; });
+}
+
+X11Backend::~X11Backend() {
+    if (!tester_) return;
+    for (xcb_window_t w : windows_) xcb_destroy_window(tester_, w);
+    xcb_aux_sync(tester_);
+    xcb_disconnect(tester_);
+    if (addedMonitor_) run("xrandr --delmonitor right");
+}
+
+xcb_atom_t X11Backend::atom(const std::string& name) {
+    auto r = x11::reply(xcb_intern_atom_reply(
+        tester_, xcb_intern_atom(tester_, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
+    return r ? r->atom : XCB_NONE;
+}
+
+bool X11Backend::waitFor(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (true) {
+        xcb_aux_sync(tester_);
+        adapter_->sync();
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::int64_t X11Backend::openWindow(const core::Rect& b, const std::string& title) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(tester_)).data;
+    const xcb_window_t w = xcb_generate_id(tester_);
+    const std::uint32_t values[] = {screen->white_pixel,
+                                    XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(tester_, XCB_COPY_FROM_PARENT, w, screen->root, std::int16_t(b.x),
+                      std::int16_t(b.y), std::uint16_t(b.width), std::uint16_t(b.height), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    xcb_size_hints_t hints{};
+    xcb_icccm_size_hints_set_position(&hints, 1, std::int32_t(b.x), std::int32_t(b.y));
+    xcb_icccm_size_hints_set_size(&hints, 1, std::int32_t(b.width), std::int32_t(b.height));
+    xcb_icccm_set_wm_normal_hints(tester_, w, &hints);
+    xcb_icccm_set_wm_name(tester_, w, XCB_ATOM_STRING, 8, std::uint32_t(title.size()),
+                          title.c_str());
+    static constexpr char wmClass[] = "contract\0Contract";
+    xcb_icccm_set_wm_class(tester_, w, sizeof(wmClass), wmClass);
+    xcb_map_window(tester_, w);
+    windows_.push_back(w);
+    waitFor([&] {
+        return visibleOrder(*this, {std::int64_t(w)}) == std::vector<std::int64_t>{std::int64_t(w)};
+    });
+    return std::int64_t(w);
+}
+
+void X11Backend::raise(std::int64_t number) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(tester_)).data;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(number);
+    event.type = atom("_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2;  // as a pager asks: always honoured
+    xcb_send_event(tester_, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    std::vector<std::int64_t> ours(windows_.begin(), windows_.end());
+    waitFor([&] {
+        auto order = visibleOrder(*this, ours);
+        std::erase(order, 0);
+        return !order.empty() && order.front() == number;
+    });
+}
+
+void X11Backend::addMonitor() {
+    run("xrandr --setmonitor right 1280/340x800/210+1280+0 none");
+    addedMonitor_ = true;
+    waitFor([this] { return screens_->screens().size() == 2; });
+}
+
+std::optional<std::int64_t> X11Backend::clickAt(core::Point p) {
+    while (auto* stale = xcb_poll_for_event(tester_)) std::free(stale);
+    run("xdotool mousemove " + std::to_string(int(p.x)) + " " + std::to_string(int(p.y)) +
+        " click 1");
+    std::optional<std::int64_t> receiver;
+    waitFor([&] {
+        while (auto* raw = xcb_poll_for_event(tester_)) {
+            auto event = x11::reply(raw);
+            if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS) {
+                receiver = reinterpret_cast<xcb_button_press_event_t*>(event.get())->event;
+            }
+        }
+        return receiver.has_value();
+    });
+    return receiver;
+}
+
+void X11Backend::settle() {
+    xcb_aux_sync(tester_);
+    adapter_->sync();
+}
+
+void X11Backend::setAtoms(xcb_window_t window, const std::string& property,
+                          const std::vector<std::string>& values) {
+    std::vector<xcb_atom_t> atoms;
+    for (const auto& v : values) atoms.push_back(atom(v));
+    xcb_change_property(tester_, XCB_PROP_MODE_REPLACE, window, atom(property), XCB_ATOM_ATOM, 32,
+                        std::uint32_t(atoms.size()), atoms.data());
+    xcb_flush(tester_);
+}
+
+}  // namespace quorvel::contract

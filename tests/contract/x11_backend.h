@@ -1,0 +1,57 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "contract_backend.h"
+#include "desktop/x11/connection.h"
+#include "desktop/x11/x11_overlay_window.h"
+#include "desktop/x11/x11_screens.h"
+#include "desktop/x11/x11_window_list.h"
+
+namespace quorvel::contract {
+
+/// The X11 adapters on the display in $DISPLAY (a private Xvfb with openbox,
+/// see with-x-server, started at 2560x800 and split into 1280x800 monitors).
+/// Test windows come from a second connection, as another program's would,
+/// and look foreign to the adapters.
+class X11Backend final : public Backend {
+public:
+    X11Backend();
+    ~X11Backend() override;
+
+    bool available() const override { return tester_ != nullptr; }
+    platform::WindowList& windowList() override { return *list_; }
+    platform::Screens& screens() override { return *screens_; }
+    platform::OverlayWindowFactory& overlays() override { return *factory_; }
+
+    std::int64_t openWindow(const core::Rect& bounds, const std::string& title) override;
+    void raise(std::int64_t number) override;
+    void addMonitor() override;
+    std::optional<std::int64_t> clickAt(core::Point topLeft) override;
+    void settle() override;
+
+    /// Polls (syncing with the server) until `done` holds, at most five seconds.
+    bool waitFor(const std::function<bool()>& done);
+    /// Sets a property on a test window from the tester's connection.
+    void setAtoms(xcb_window_t window, const std::string& property,
+                  const std::vector<std::string>& values);
+    xcb_atom_t atom(const std::string& name);
+    xcb_connection_t* tester() const { return tester_; }
+    x11::Connection& adapter() { return *adapter_; }
+
+private:
+    std::unique_ptr<x11::Connection> adapter_;
+    std::unique_ptr<x11::X11WindowList> list_;
+    std::unique_ptr<x11::X11Screens> screens_;
+    std::unique_ptr<x11::X11OverlayWindowFactory> factory_;
+    xcb_connection_t* tester_ = nullptr;
+    std::vector<xcb_window_t> windows_;
+    bool addedMonitor_ = false;
+};
+
+}  // namespace quorvel::contract
