@@ -1,0 +1,305 @@
+#include "desktop/qt/appcast_update_driver.h"
+
+#include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QXmlStreamReader>
+
+#include "core/log.h"
+#include "desktop/qt/update_dialog.h"
+#include "services/version_comparison.h"
+
+#ifndef QUORVEL_UPDATE_FEED_URL
+#define QUORVEL_UPDATE_FEED_URL "https://quorvel.app/appcast.xml"
+#endif
+
+namespace quorvel::qt {
+
+namespace {
+
+constexpr auto kSparkleNamespace = "http://www.andymatuschak.org/xml-namespaces/sparkle";
+
+bool isWebLink(const QString& text) {
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == "https" || url.scheme() == "http") &&
+           !url.host().isEmpty();
+}
+
+QString webLinkOrEmpty(const QString& text) {
+    return isWebLink(text) ? text.trimmed() : QString();
+}
+
+struct ItemFields {
+    QString version, shortVersion, releaseNotes, link, enclosureURL;
+    QString enclosureVersion, enclosureShortVersion;
+    bool hasChannel = false;
+};
+
+bool isSparkle(const QXmlStreamReader& xml, QLatin1StringView name) {
+    return xml.namespaceUri() == QLatin1StringView(kSparkleNamespace) && xml.name() == name;
+}
+
+// Reads one <item> up to its end element.
+ItemFields readItem(QXmlStreamReader& xml) {
+    ItemFields f;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1StringView("enclosure") && xml.namespaceUri().isEmpty()) {
+            const auto attrs = xml.attributes();
+            f.enclosureURL = attrs.value("url").toString();
+            f.enclosureVersion = attrs.value(kSparkleNamespace, "version").toString();
+            f.enclosureShortVersion =
+                attrs.value(kSparkleNamespace, "shortVersionString").toString();
+            xml.skipCurrentElement();
+        } else if (xml.name() == QLatin1StringView("link") && xml.namespaceUri().isEmpty()) {
+            f.link = xml.readElementText();
+        } else if (isSparkle(xml, QLatin1StringView("version"))) {
+            f.version = xml.readElementText();
+        } else if (isSparkle(xml, QLatin1StringView("shortVersionString"))) {
+            f.shortVersion = xml.readElementText();
+        } else if (isSparkle(xml, QLatin1StringView("releaseNotesLink"))) {
+            f.releaseNotes = xml.readElementText();
+        } else if (isSparkle(xml, QLatin1StringView("channel"))) {
+            f.hasChannel = true;
+            xml.skipCurrentElement();
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    return f;
+}
+
+std::optional<platform::UpdateInfo> toUpdate(const ItemFields& f) {
+    // Releases on a named channel (betas) are not offered to everyone.
+    if (f.hasChannel) return std::nullopt;
+    const QString version = (f.version.isEmpty() ? f.enclosureVersion : f.version).trimmed();
+    if (version.isEmpty()) return std::nullopt;
+    QString shortVersion = (f.shortVersion.isEmpty() ? f.enclosureShortVersion : f.shortVersion);
+    shortVersion = shortVersion.trimmed();
+    platform::UpdateInfo info;
+    info.version = version.toStdString();
+    info.displayVersion = (shortVersion.isEmpty() ? version : shortVersion).toStdString();
+    info.releaseNotesLink = webLinkOrEmpty(f.releaseNotes).toStdString();
+    // The release page suits a desktop better than a bare download.
+    const QString page = webLinkOrEmpty(f.link);
+    info.downloadLink = (page.isEmpty() ? webLinkOrEmpty(f.enclosureURL) : page).toStdString();
+    return info;
+}
+
+std::string megabytes(qint64 bytes) {
+    if (bytes % (1 << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+AppcastUpdateDriver::AppcastUpdateDriver(Options options,
+                                         std::unique_ptr<UpdatePresenter> presenter)
+    : options_(std::move(options)),
+      presenter_(std::move(presenter)),
+      network_(new QNetworkAccessManager(this)) {
+    scheduleTimer_.setSingleShot(true);
+    timeoutTimer_.setSingleShot(true);
+    connect(&scheduleTimer_, &QTimer::timeout, this, [this] {
+        checkForUpdates(false);
+        scheduleNext(options_.checkInterval);
+    });
+    connect(&timeoutTimer_, &QTimer::timeout, this, [this] {
+        const auto seconds = std::chrono::duration<double>(options_.timeout).count();
+        char text[64];
+        std::snprintf(text, sizeof text, "no answer from the feed within %g s", seconds);
+        abortCheck(text);
+    });
+}
+
+AppcastUpdateDriver::~AppcastUpdateDriver() {
+    handler_ = nullptr;
+    if (reply_) {
+        reply_->disconnect(this);
+        reply_->abort();
+    }
+}
+
+void AppcastUpdateDriver::start() {
+    if (options_.automaticChecks) scheduleNext(options_.firstCheckDelay);
+}
+
+void AppcastUpdateDriver::scheduleNext(std::chrono::milliseconds delay) {
+    if (handler_) handler_->willScheduleUpdateCheck(std::chrono::duration<double>(delay).count());
+    scheduleTimer_.start(delay);
+}
+
+std::optional<std::string> AppcastUpdateDriver::feedURL() const {
+    if (!options_.feedURL.isValid() || options_.feedURL.isEmpty()) return std::nullopt;
+    return options_.feedURL.toString(QUrl::FullyEncoded).toStdString();
+}
+
+double AppcastUpdateDriver::updateCheckInterval() const {
+    return std::chrono::duration<double>(options_.checkInterval).count();
+}
+
+QUrl AppcastUpdateDriver::defaultFeedURL() {
+    return QUrl(QStringLiteral(QUORVEL_UPDATE_FEED_URL));
+}
+
+bool AppcastUpdateDriver::isAllowedFeedURL(const QUrl& url) {
+    if (!url.isValid() || url.host().isEmpty()) return false;
+    if (url.scheme() == "https") return true;
+    if (url.scheme() != "http") return false;
+    const QString host = url.host();
+    return host == "localhost" || QHostAddress(host).isLoopback();
+}
+
+void AppcastUpdateDriver::checkForUpdates(bool userInitiated) {
+    if (reply_) {
+        // One check at a time; a user asking during a scheduled one gets its answer.
+        userInitiated_ = userInitiated_ || userInitiated;
+        return;
+    }
+    userInitiated_ = userInitiated;
+    if (handler_) handler_->updateCheckStarted();
+    if (!isAllowedFeedURL(options_.feedURL)) {
+        finishCheck("the feed address \"" + options_.feedURL.toString().toStdString() +
+                        "\" is not an HTTPS address",
+                    std::nullopt);
+        return;
+    }
+    body_.clear();
+    abortReason_.clear();
+    QNetworkRequest request(options_.feedURL);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QStringLiteral("Quorvel/") + QString::fromStdString(options_.currentVersion));
+    reply_ = network_->get(request);
+    connect(reply_, &QNetworkReply::redirected, this, [this](const QUrl& target) {
+        if (isAllowedFeedURL(target)) {
+            reply_->redirectAllowed();  // a signal: lets the redirect proceed
+        } else {
+            abortCheck("redirected to the insecure address " + target.toString().toStdString());
+        }
+    });
+    connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
+        const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > options_.maxFeedBytes) {
+            abortCheck("the feed is larger than " + megabytes(options_.maxFeedBytes));
+        }
+    });
+    connect(reply_, &QNetworkReply::readyRead, this, &AppcastUpdateDriver::onReadyRead);
+    connect(reply_, &QNetworkReply::finished, this, &AppcastUpdateDriver::onFinished);
+    timeoutTimer_.start(options_.timeout);
+}
+
+void AppcastUpdateDriver::onReadyRead() {
+    if (!reply_ || !abortReason_.empty()) return;
+    body_ += reply_->read(options_.maxFeedBytes + 1 - body_.size());
+    if (body_.size() > options_.maxFeedBytes) {
+        abortCheck("the feed is larger than " + megabytes(options_.maxFeedBytes));
+    }
+}
+
+void AppcastUpdateDriver::abortCheck(std::string reason) {
+    if (!reply_ || !abortReason_.empty()) return;
+    abortReason_ = std::move(reason);
+    reply_->abort();  // finishes the reply, which ends the check
+}
+
+void AppcastUpdateDriver::onFinished() {
+    timeoutTimer_.stop();
+    QNetworkReply* reply = reply_;
+    if (!reply) return;
+    reply_ = nullptr;
+    reply->disconnect(this);
+    reply->deleteLater();
+    if (!abortReason_.empty()) return finishCheck(abortReason_, std::nullopt);
+    if (reply->error() != QNetworkReply::NoError) {
+        return finishCheck(reply->errorString().toStdString(), std::nullopt);
+    }
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 0 && (status < 200 || status >= 300)) {
+        return finishCheck("the feed answered HTTP " + std::to_string(status), std::nullopt);
+    }
+    body_ += reply->read(options_.maxFeedBytes + 1 - body_.size());
+    if (body_.size() > options_.maxFeedBytes) {
+        return finishCheck("the feed is larger than " + megabytes(options_.maxFeedBytes),
+                           std::nullopt);
+    }
+    auto parsed = parseAppcast(body_);
+    body_.clear();
+    if (auto* error = std::get_if<std::string>(&parsed)) {
+        return finishCheck("malformed feed: " + *error, std::nullopt);
+    }
+    const auto& items = std::get<std::vector<platform::UpdateInfo>>(parsed);
+    finishCheck(std::nullopt, newestUpdate(items, options_.currentVersion));
+}
+
+void AppcastUpdateDriver::finishCheck(const std::optional<std::string>& failure,
+                                      const std::optional<platform::UpdateInfo>& update) {
+    const bool user = std::exchange(userInitiated_, false);
+    if (failure) core::log("⚠️ Update check failed: " + *failure);
+    // User checks are shown by this driver; scheduled ones are left to the application.
+    if (update && handler_) handler_->updateFound(*update, user, user);
+    if (handler_) handler_->updateCheckFinished();
+    if (!user) return;
+    if (failure) {
+        presenter().showFailure(*failure);
+    } else if (update) {
+        present(*update);
+    } else {
+        presenter().showUpToDate(options_.currentVersion);
+    }
+}
+
+void AppcastUpdateDriver::present(const platform::UpdateInfo& update) {
+    QPointer<AppcastUpdateDriver> self(this);
+    presenter().showUpdate(update, [self] {
+        if (self && self->handler_) self->handler_->updateSessionWillFinish();
+    });
+    if (handler_) handler_->userDidAttendToUpdate(update);
+}
+
+UpdatePresenter& AppcastUpdateDriver::presenter() {
+    if (!presenter_) presenter_ = std::make_unique<DialogUpdatePresenter>();
+    return *presenter_;
+}
+
+std::variant<std::vector<platform::UpdateInfo>, std::string> AppcastUpdateDriver::parseAppcast(
+    const QByteArray& data) {
+    QXmlStreamReader xml(data);
+    if (!xml.readNextStartElement()) {
+        if (xml.hasError()) {
+            return "line " + std::to_string(xml.lineNumber()) + ": " +
+                   xml.errorString().toStdString();
+        }
+        return std::string("the document is empty");
+    }
+    if (xml.name() != QLatin1StringView("rss"))
+        return std::string("the document is not an RSS feed");
+    std::vector<platform::UpdateInfo> items;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1StringView("item") &&
+            xml.namespaceUri().isEmpty()) {
+            if (auto info = toUpdate(readItem(xml))) items.push_back(std::move(*info));
+        }
+    }
+    if (xml.hasError()) {
+        return "line " + std::to_string(xml.lineNumber()) + ": " + xml.errorString().toStdString();
+    }
+    return items;
+}
+
+std::optional<platform::UpdateInfo> AppcastUpdateDriver::newestUpdate(
+    const std::vector<platform::UpdateInfo>& items, const std::string& currentVersion) {
+    const platform::UpdateInfo* newest = nullptr;
+    for (const auto& item : items) {
+        if (services::compareVersions(item.version, currentVersion) <= 0) continue;
+        if (!newest || services::compareVersions(item.version, newest->version) > 0) newest = &item;
+    }
+    if (!newest) return std::nullopt;
+    return *newest;
+}
+
+}  // namespace quorvel::qt

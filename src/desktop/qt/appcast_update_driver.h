@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QNetworkReply>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/update_driver.h"
+
+class QNetworkAccessManager;
+
+namespace quorvel::qt {
+
+/// Shows what a check found to the user. The driver uses it for user-started
+/// checks only; scheduled findings are announced by the application.
+class UpdatePresenter {
+public:
+    virtual ~UpdatePresenter() = default;
+    /// Shows the update; `closed` runs once when the user is done with it.
+    virtual void showUpdate(const platform::UpdateInfo& update, std::function<void()> closed) = 0;
+    virtual void showUpToDate(const std::string& currentVersion) = 0;
+    virtual void showFailure(const std::string& reason) = 0;
+};
+
+/// The update mechanism on an appcast feed (RSS 2.0 with Sparkle's version
+/// elements) fetched over HTTPS: a first check a few minutes after start, then
+/// daily, and checks on request. Everything happens on the thread that created it.
+class AppcastUpdateDriver final : public QObject, public platform::UpdateDriver {
+public:
+    struct Options {
+        QUrl feedURL = defaultFeedURL();
+        std::string currentVersion = QUORVEL_VERSION;
+        std::chrono::milliseconds timeout{15'000};
+        qint64 maxFeedBytes = 1 << 20;
+        std::chrono::milliseconds firstCheckDelay{std::chrono::minutes(3)};
+        std::chrono::milliseconds checkInterval{std::chrono::hours(24)};
+        bool automaticChecks = true;
+    };
+
+    /// `presenter` shows user-started results; null shows the update dialog.
+    explicit AppcastUpdateDriver(Options options, std::unique_ptr<UpdatePresenter> presenter = {});
+    ~AppcastUpdateDriver() override;
+
+    /// Starts the automatic schedule (when enabled).
+    void start();
+
+    void setEventHandler(platform::UpdateDriverEvents* handler) override { handler_ = handler; }
+    void checkForUpdates(bool userInitiated) override;
+    std::optional<std::string> feedURL() const override;
+    double updateCheckInterval() const override;
+    bool automaticallyChecksForUpdates() const override { return options_.automaticChecks; }
+
+    bool isChecking() const { return reply_ != nullptr; }
+
+    /// The build's feed address (QUORVEL_UPDATE_FEED_URL).
+    static QUrl defaultFeedURL();
+    /// HTTPS anywhere; plain HTTP only to this machine.
+    static bool isAllowedFeedURL(const QUrl& url);
+    /// The feed's releases in document order, or why the feed cannot be read.
+    static std::variant<std::vector<platform::UpdateInfo>, std::string> parseAppcast(
+        const QByteArray& xml);
+    /// The newest release newer than `currentVersion`, if any.
+    static std::optional<platform::UpdateInfo> newestUpdate(
+        const std::vector<platform::UpdateInfo>& items, const std::string& currentVersion);
+
+private:
+    void scheduleNext(std::chrono::milliseconds delay);
+    void onReadyRead();
+    void onFinished();
+    void abortCheck(std::string reason);
+    void finishCheck(const std::optional<std::string>& failure,
+                     const std::optional<platform::UpdateInfo>& update);
+    void present(const platform::UpdateInfo& update);
+    UpdatePresenter& presenter();
+
+    Options options_;
+    std::unique_ptr<UpdatePresenter> presenter_;
+    platform::UpdateDriverEvents* handler_ = nullptr;
+    QNetworkAccessManager* network_;
+    QPointer<QNetworkReply> reply_;
+    QByteArray body_;
+    std::string abortReason_;
+    bool userInitiated_ = false;
+    QTimer scheduleTimer_;
+    QTimer timeoutTimer_;
+};
+
+}  // namespace quorvel::qt

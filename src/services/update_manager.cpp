@@ -1,0 +1,169 @@
+#include "services/update_manager.h"
+
+#include <cmath>
+#include <cstdio>
+#include <variant>
+
+#include "core/log.h"
+
+namespace quorvel::services {
+
+class UpdateManager::DelegateHandler final : public platform::UpdateDriverEvents {
+public:
+    explicit DelegateHandler(UpdateManager& owner) : owner_(owner) {}
+
+    void willScheduleUpdateCheck(double) override { owner_.requestNotificationAuthorization(); }
+    void updateCheckStarted() override { owner_.updateCheckStarted(); }
+    void updateCheckFinished() override { owner_.updateCheckFinished(); }
+    void updateFound(const platform::UpdateInfo& update, bool userInitiated,
+                     bool driverWillShow) override {
+        owner_.handleUpdateFound(update, userInitiated, driverWillShow);
+    }
+    void userDidAttendToUpdate(const platform::UpdateInfo&) override {
+        owner_.handleUserAttention();
+    }
+    void updateSessionWillFinish() override { owner_.handleSessionEnd(); }
+
+private:
+    UpdateManager& owner_;
+};
+
+class UpdateManager::NotificationHandler final : public platform::UserNotificationEvents {
+public:
+    explicit NotificationHandler(UpdateManager& owner) : owner_(owner) {}
+    void didActivateDefaultAction(const std::string& identifier) override {
+        owner_.handleNotificationClick(identifier);
+    }
+
+private:
+    UpdateManager& owner_;
+};
+
+UpdateManager::UpdateManager(UpdatePorts ports, core::PreferenceStore& standardStore,
+                             core::Scheduler& scheduler)
+    : ports_(ports),
+      store_(standardStore),
+      scheduler_(scheduler),
+      lastUpdateCheck_(storedLastUpdateCheck()),
+      delegateHandler_(std::make_unique<DelegateHandler>(*this)),
+      notificationHandler_(std::make_unique<NotificationHandler>(*this)),
+      self_(std::make_shared<UpdateManager*>(this)) {
+    ports_.updater.setEventHandler(delegateHandler_.get());
+    ports_.notifications.setEventHandler(notificationHandler_.get());
+}
+
+UpdateManager::~UpdateManager() {
+    ports_.updater.setEventHandler(nullptr);
+    ports_.notifications.setEventHandler(nullptr);
+}
+
+void UpdateManager::checkForUpdates() {
+    ports_.updater.checkForUpdates(true);
+}
+
+void UpdateManager::updateCheckStarted() {
+    std::weak_ptr<UpdateManager*> weak = self_;
+    scheduler_.async([weak] {
+        if (auto self = weak.lock()) (*self)->setCheckingForUpdates(true);
+    });
+}
+
+void UpdateManager::updateCheckFinished() {
+    std::weak_ptr<UpdateManager*> weak = self_;
+    scheduler_.async([weak] {
+        auto self = weak.lock();
+        if (!self) return;
+        UpdateManager& manager = **self;
+        manager.setCheckingForUpdates(false);
+        manager.setLastUpdateCheck(manager.ports_.clock.secondsSinceEpoch());
+    });
+}
+
+void UpdateManager::handleUpdateFound(const platform::UpdateInfo& update, bool userInitiated,
+                                      bool driverWillShow) {
+    if (driverWillShow) return;
+    ports_.presence.setActivationPolicy(platform::ActivationPolicy::Regular);
+    if (userInitiated) return;
+    ports_.badge.setBadgeLabel("1");
+    platform::UserNotification notification;
+    notification.identifier = UPDATE_NOTIFICATION_IDENTIFIER;
+    notification.title = "Quorvel Update Available";
+    notification.subtitle = "Version " + update.displayVersion;
+    notification.body = "A new version of Quorvel is available!";
+    notification.playsDefaultSound = true;
+    ports_.notifications.post(notification);
+}
+
+void UpdateManager::handleUserAttention() {
+    ports_.badge.setBadgeLabel("");
+    ports_.notifications.removeDelivered(UPDATE_NOTIFICATION_IDENTIFIER);
+}
+
+void UpdateManager::handleSessionEnd() {
+    ports_.presence.setActivationPolicy(platform::ActivationPolicy::Accessory);
+}
+
+void UpdateManager::handleNotificationClick(const std::string& identifier) {
+    if (identifier == UPDATE_NOTIFICATION_IDENTIFIER) checkForUpdates();
+}
+
+void UpdateManager::requestNotificationAuthorization() {
+    ports_.notifications.requestAuthorization([](std::optional<std::string> error) {
+        if (error) core::log("Failed to request notification authorization: " + *error);
+    });
+}
+
+void UpdateManager::setCheckingForUpdates(bool checking) {
+    if (isCheckingForUpdates_ == checking) return;
+    isCheckingForUpdates_ = checking;
+    isCheckingForUpdatesChanged.emit(checking);
+}
+
+void UpdateManager::setLastUpdateCheck(std::optional<double> moment) {
+    lastUpdateCheck_ = moment;
+    if (moment) {
+        store_.set(kLastUpdateCheckKey, *moment);
+    } else {
+        store_.remove(kLastUpdateCheckKey);
+    }
+    lastUpdateCheckChanged.emit(moment);
+}
+
+std::optional<double> UpdateManager::storedLastUpdateCheck() const {
+    const auto value = store_.object(kLastUpdateCheckKey);
+    if (!value) return std::nullopt;
+    // A whole number of seconds is still a moment (a hand-edited file may hold one).
+    if (const double* seconds = std::get_if<double>(&*value)) {
+        if (std::isfinite(*seconds)) return *seconds;
+        return std::nullopt;
+    }
+    if (const std::int64_t* whole = std::get_if<std::int64_t>(&*value)) {
+        return static_cast<double>(*whole);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+std::string secondsText(double seconds) {
+    char buf[64];
+    if (std::isfinite(seconds) && seconds == std::floor(seconds) && std::fabs(seconds) < 1e15) {
+        std::snprintf(buf, sizeof buf, "%.0f", seconds);
+    } else {
+        std::snprintf(buf, sizeof buf, "%g", seconds);
+    }
+    return buf;
+}
+
+}  // namespace
+
+void logUpdaterConfiguration(const platform::UpdateDriver& updater) {
+    core::log("🔄 Creating Sparkle updater controller...");
+    core::log("🔄 Sparkle updater configured with:");
+    core::log("🔄 - Feed URL: " + updater.feedURL().value_or("none"));
+    core::log("🔄 - Check interval: " + secondsText(updater.updateCheckInterval()) + " seconds");
+    core::log(std::string("🔄 - Automatic checks enabled: ") +
+              (updater.automaticallyChecksForUpdates() ? "true" : "false"));
+}
+
+}  // namespace quorvel::services

@@ -1,0 +1,261 @@
+#include "desktop/qt/appcast_update_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/log.h"
+#include "feed_server.h"
+#include "spin.h"
+
+namespace quorvel::qt {
+namespace {
+
+using quorvel::testing::FeedServer;
+using quorvel::testing::spinUntil;
+using namespace std::chrono_literals;
+
+QByteArray appcast(const QByteArray& items) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<rss version=\"2.0\" "
+           "xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">"
+           "<channel><title>Quorvel</title>" +
+           items + "</channel></rss>";
+}
+
+QByteArray item(const char* version, const char* shortVersion) {
+    return QByteArray("<item><title>Quorvel ") + shortVersion +
+           "</title><link>https://example.test/releases/" + shortVersion +
+           "</link><sparkle:version>" + version + "</sparkle:version><sparkle:shortVersionString>" +
+           shortVersion +
+           "</sparkle:shortVersionString><sparkle:releaseNotesLink>https://example.test/notes/" +
+           shortVersion +
+           "</sparkle:releaseNotesLink><enclosure url=\"https://example.test/quorvel.tar.gz\" "
+           "length=\"1\" type=\"application/octet-stream\"/></item>";
+}
+
+struct Events final : platform::UpdateDriverEvents {
+    void willScheduleUpdateCheck(double delay) override { scheduled.push_back(delay); }
+    void updateCheckStarted() override { log.push_back("started"); }
+    void updateCheckFinished() override {
+        log.push_back("finished");
+        ++finished;
+    }
+    void updateFound(const platform::UpdateInfo& u, bool user, bool driverShows) override {
+        log.push_back(std::string("found ") + u.displayVersion + (user ? " user" : " scheduled") +
+                      (driverShows ? " shown" : " left"));
+        found.push_back(u);
+    }
+    void userDidAttendToUpdate(const platform::UpdateInfo&) override { log.push_back("attended"); }
+    void updateSessionWillFinish() override { log.push_back("session ended"); }
+
+    std::vector<std::string> log;
+    std::vector<platform::UpdateInfo> found;
+    std::vector<double> scheduled;
+    int finished = 0;
+};
+
+struct Presenter final : UpdatePresenter {
+    void showUpdate(const platform::UpdateInfo& u, std::function<void()> closed) override {
+        shown.push_back("update " + u.displayVersion);
+        close = std::move(closed);
+    }
+    void showUpToDate(const std::string& v) override { shown.push_back("up to date " + v); }
+    void showFailure(const std::string&) override { shown.push_back("failure"); }
+    std::vector<std::string> shown;
+    std::function<void()> close;
+};
+
+class AppcastDriverTest : public ::testing::Test {
+protected:
+    std::unique_ptr<AppcastUpdateDriver> makeDriver(const QUrl& feed,
+                                                    std::chrono::milliseconds timeout = 15s) {
+        AppcastUpdateDriver::Options options;
+        options.feedURL = feed;
+        options.currentVersion = "1.2.0";
+        options.timeout = timeout;
+        auto p = std::make_unique<Presenter>();
+        presenter = p.get();
+        auto driver = std::make_unique<AppcastUpdateDriver>(options, std::move(p));
+        driver->setEventHandler(&events);
+        return driver;
+    }
+    bool runCheck(AppcastUpdateDriver& driver, bool user) {
+        driver.checkForUpdates(user);
+        return spinUntil([&] { return events.finished == 1; });
+    }
+
+    Events events;
+    Presenter* presenter = nullptr;
+    core::LogCapture log;
+};
+
+TEST_F(AppcastDriverTest, ScheduledCheckFindsTheNewestNewerRelease) {
+    FeedServer server(
+        FeedServer::Mode::Answer,
+        appcast(item("1.10.0", "1.10") + item("1.3.0", "1.3") + item("1.9.0", "1.9")));
+    auto driver = makeDriver(server.url());
+    ASSERT_TRUE(runCheck(*driver, false));
+    EXPECT_EQ(events.log,
+              (std::vector<std::string>{"started", "found 1.10 scheduled left", "finished"}));
+    ASSERT_EQ(events.found.size(), 1u);
+    EXPECT_EQ(events.found[0].version, "1.10.0");
+    EXPECT_EQ(events.found[0].releaseNotesLink, "https://example.test/notes/1.10");
+    EXPECT_EQ(events.found[0].downloadLink, "https://example.test/releases/1.10");
+    EXPECT_TRUE(presenter->shown.empty()) << "scheduled findings are the application's to show";
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(AppcastDriverTest, UserCheckShowsTheUpdateAndEndsTheSessionWhenClosed) {
+    FeedServer server(FeedServer::Mode::Answer, appcast(item("1.3.0", "1.3")));
+    auto driver = makeDriver(server.url());
+    ASSERT_TRUE(runCheck(*driver, true));
+    EXPECT_EQ(presenter->shown, std::vector<std::string>{"update 1.3"});
+    ASSERT_TRUE(presenter->close);
+    presenter->close();
+    EXPECT_EQ(events.log, (std::vector<std::string>{"started", "found 1.3 user shown", "finished",
+                                                    "attended", "session ended"}));
+}
+
+TEST_F(AppcastDriverTest, SameOrOlderVersionIsNoUpdate) {
+    FeedServer server(
+        FeedServer::Mode::Answer,
+        appcast(item("1.2.0", "1.2") + item("1.1.9", "1.1.9") + item("1.2-rc.1", "1.2rc1")));
+    auto driver = makeDriver(server.url());
+    ASSERT_TRUE(runCheck(*driver, true));
+    EXPECT_EQ(events.log, (std::vector<std::string>{"started", "finished"}));
+    EXPECT_EQ(presenter->shown, std::vector<std::string>{"up to date 1.2.0"});
+}
+
+TEST_F(AppcastDriverTest, BadFeedsEndTheCheckWithAClearLine) {
+    struct Case {
+        const char* name;
+        QByteArray body;
+        int status;
+        const char* lineStart;
+    };
+    const Case cases[] = {
+        {"unclosed", appcast(item("2.0", "2.0")).chopped(8), 200,
+         "⚠️ Update check failed: malformed feed: line"},
+        {"not rss", "<html><body>hello</body></html>", 200,
+         "⚠️ Update check failed: malformed feed: the document is not an RSS feed"},
+        {"empty", "", 200, "⚠️ Update check failed: malformed feed: "},
+        {"missing", "gone", 404, "⚠️ Update check failed: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        events = Events{};
+        log.clear();
+        FeedServer server(FeedServer::Mode::Answer, c.body, c.status);
+        auto driver = makeDriver(server.url());
+        ASSERT_TRUE(runCheck(*driver, true));
+        EXPECT_EQ(events.log, (std::vector<std::string>{"started", "finished"}));
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_EQ(log.lines()[0].rfind(c.lineStart, 0), 0u) << log.lines()[0];
+        EXPECT_EQ(presenter->shown, std::vector<std::string>{"failure"});
+    }
+}
+
+TEST_F(AppcastDriverTest, OversizedFeedIsAbortedAtTheLimit) {
+    for (auto mode : {FeedServer::Mode::Endless, FeedServer::Mode::LargeHeader}) {
+        events = Events{};
+        log.clear();
+        FeedServer server(mode);
+        auto driver = makeDriver(server.url());
+        ASSERT_TRUE(runCheck(*driver, false));
+        EXPECT_EQ(log.lines(), std::vector<std::string>{
+                                   "⚠️ Update check failed: the feed is larger than 1 MiB"});
+        EXPECT_LT(server.bytesSent(), 20LL << 20) << "the download must stop early";
+    }
+}
+
+TEST_F(AppcastDriverTest, ServerThatNeverAnswersTimesOut) {
+    FeedServer server(FeedServer::Mode::Silent);
+    auto driver = makeDriver(server.url(), 300ms);
+    ASSERT_TRUE(runCheck(*driver, false));
+    EXPECT_EQ(server.requests(), 1);
+    EXPECT_EQ(log.lines(), std::vector<std::string>{
+                               "⚠️ Update check failed: no answer from the feed within 0.3 s"});
+    EXPECT_FALSE(driver->isChecking());
+}
+
+TEST_F(AppcastDriverTest, UnreachableAndInsecureFeedsFail) {
+    const QUrl feeds[] = {QUrl("http://127.0.0.1:1/appcast.xml"),
+                          QUrl("http://example.test/appcast.xml"),
+                          QUrl("ftp://127.0.0.1/appcast.xml")};
+    for (const auto& feed : feeds) {
+        events = Events{};
+        log.clear();
+        auto driver = makeDriver(feed);
+        ASSERT_TRUE(runCheck(*driver, false));
+        EXPECT_EQ(events.log, (std::vector<std::string>{"started", "finished"}));
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_EQ(log.lines()[0].rfind("⚠️ Update check failed: ", 0), 0u);
+    }
+}
+
+TEST_F(AppcastDriverTest, SecondRequestDuringACheckJoinsIt) {
+    FeedServer server(FeedServer::Mode::Answer, appcast(item("1.3.0", "1.3")));
+    auto driver = makeDriver(server.url());
+    driver->checkForUpdates(false);
+    driver->checkForUpdates(true);
+    ASSERT_TRUE(spinUntil([&] { return events.finished == 1; }));
+    EXPECT_EQ(server.requests(), 1);
+    EXPECT_EQ(events.log, (std::vector<std::string>{"started", "found 1.3 user shown", "finished",
+                                                    "attended"}));
+}
+
+TEST_F(AppcastDriverTest, ScheduleChecksSoonAfterStartThenDaily) {
+    FeedServer server(FeedServer::Mode::Answer, appcast(""));
+    AppcastUpdateDriver::Options options;
+    options.feedURL = server.url();
+    options.firstCheckDelay = 20ms;
+    AppcastUpdateDriver driver(options, std::make_unique<Presenter>());
+    driver.setEventHandler(&events);
+    EXPECT_DOUBLE_EQ(driver.updateCheckInterval(), 86400.0);
+    driver.start();
+    ASSERT_TRUE(spinUntil([&] { return events.finished == 1; }));
+    EXPECT_EQ(events.scheduled, (std::vector<double>{0.02, 86400.0}));
+    EXPECT_EQ(server.requests(), 1);
+}
+
+TEST(AppcastFeedAddress, OnlyHttpsOrThisMachine) {
+    struct Case {
+        const char* url;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {"https://updates.example.test/appcast.xml", true},
+        {"http://127.0.0.1:8080/a.xml", true},
+        {"http://localhost/a.xml", true},
+        {"http://[::1]:99/a.xml", true},
+        {"http://updates.example.test/appcast.xml", false},
+        {"http://127.0.0.1.example.test/", false},
+        {"file:///etc/passwd", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AppcastUpdateDriver::isAllowedFeedURL(QUrl(c.url)), c.allowed) << c.url;
+    }
+    EXPECT_TRUE(AppcastUpdateDriver::isAllowedFeedURL(AppcastUpdateDriver::defaultFeedURL()));
+}
+
+TEST(AppcastParsing, ReadsVersionsFromElementsOrTheEnclosure) {
+    const QByteArray feed = appcast(
+        "<item><enclosure url=\"https://example.test/q.tar.gz\" sparkle:version=\"3.1\" "
+        "sparkle:shortVersionString=\"3.1 beta\"/></item>"
+        "<item><sparkle:version>4.0</sparkle:version><sparkle:channel>beta</sparkle:channel></item>"
+        "<item><title>no version</title></item>"
+        "<item><sparkle:version>2.0</sparkle:version><link>javascript:alert(1)</link></item>");
+    auto parsed = AppcastUpdateDriver::parseAppcast(feed);
+    ASSERT_TRUE(std::holds_alternative<std::vector<platform::UpdateInfo>>(parsed));
+    const auto& items = std::get<std::vector<platform::UpdateInfo>>(parsed);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0],
+              (platform::UpdateInfo{"3.1", "3.1 beta", "", "https://example.test/q.tar.gz"}));
+    EXPECT_EQ(items[1], (platform::UpdateInfo{"2.0", "2.0", "", ""}));
+}
+
+}  // namespace
+}  // namespace quorvel::qt

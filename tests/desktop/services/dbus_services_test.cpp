@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QVariantMap>
+
+#include "desktop/qt/freedesktop_notifications.h"
+#include "spin.h"
+
+namespace quorvel::qt {
+namespace {
+
+using quorvel::testing::spinUntil;
+
+/// A private session bus, so the tests touch no desktop's real services.
+class PrivateBus {
+public:
+    PrivateBus() {
+        const QString tool = QStandardPaths::findExecutable("dbus-daemon");
+        if (tool.isEmpty()) return;
+        daemon_.start(tool, {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        if (!daemon_.waitForReadyRead(5000)) return;
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        QDBusConnection::disconnectFromBus("client");
+        QDBusConnection::disconnectFromBus("server");
+        daemon_.kill();
+        daemon_.waitForFinished(2000);
+    }
+    bool ok() const { return !address_.isEmpty(); }
+    QDBusConnection connect(const QString& name) {
+        return QDBusConnection::connectToBus(address_, name);
+    }
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+/// A notification server that records calls and can click what it shows.
+class FakeNotificationServer final : public QDBusVirtualObject {
+public:
+    explicit FakeNotificationServer(QDBusConnection bus) : bus_(bus) {
+        bus_.registerVirtualObject("/org/freedesktop/Notifications", this);
+        bus_.registerService("org.freedesktop.Notifications");
+    }
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        const QString member = message.member();
+        QDBusMessage reply;
+        if (member == "Notify") {
+            shown.push_back(message.arguments());
+            reply = message.createReply(QVariant::fromValue(uint(shown.size())));
+        } else if (member == "CloseNotification") {
+            closed.push_back(message.arguments().value(0).toUInt());
+            reply = message.createReply();
+        } else if (member == "GetCapabilities") {
+            reply = message.createReply(QStringList{"body", "actions"});
+        } else {
+            return false;
+        }
+        connection.send(reply);
+        return true;
+    }
+    void click(uint id) {
+        auto signal = QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                 "org.freedesktop.Notifications", "ActionInvoked");
+        signal << id << QString("default");
+        bus_.send(signal);
+    }
+    std::vector<QVariantList> shown;
+    std::vector<uint> closed;
+
+private:
+    QDBusConnection bus_;
+};
+
+struct Clicks final : platform::UserNotificationEvents {
+    void didActivateDefaultAction(const std::string& id) override { ids.push_back(id); }
+    std::vector<std::string> ids;
+};
+
+TEST(FreedesktopNotifications, ShowsWithdrawsAndReportsClicks) {
+    PrivateBus bus;
+    if (!bus.ok()) GTEST_SKIP() << "no dbus-daemon";
+    FakeNotificationServer server(bus.connect("server"));
+    FreedesktopNotifications notifications(bus.connect("client"));
+    Clicks clicks;
+    notifications.setEventHandler(&clicks);
+
+    std::optional<std::optional<std::string>> authorization;
+    notifications.requestAuthorization([&](std::optional<std::string> e) { authorization = e; });
+    ASSERT_TRUE(spinUntil([&] { return authorization.has_value(); }));
+    EXPECT_EQ(*authorization, std::nullopt);
+
+    notifications.post({"UpdateCheck", "Quorvel Update Available", "Version 1.3",
+                        "A new version of Quorvel is available!", true});
+    ASSERT_TRUE(spinUntil([&] { return notifications.serverId("UpdateCheck") != 0; }));
+    ASSERT_EQ(server.shown.size(), 1u);
+    const QVariantList& args = server.shown[0];
+    EXPECT_EQ(args.value(3).toString(), "Quorvel Update Available");
+    EXPECT_EQ(args.value(4).toString(), "Version 1.3\nA new version of Quorvel is available!");
+    EXPECT_TRUE(args.value(5).toStringList().contains("default"));
+
+    server.click(1);
+    ASSERT_TRUE(spinUntil([&] { return !clicks.ids.empty(); }));
+    EXPECT_EQ(clicks.ids, std::vector<std::string>{"UpdateCheck"});
+
+    notifications.removeDelivered("UpdateCheck");
+    ASSERT_TRUE(spinUntil([&] { return !server.closed.empty(); }));
+    EXPECT_EQ(server.closed, std::vector<uint>{1});
+}
+
+TEST(FreedesktopNotifications, MissingServerIsReportedAsRefusedAuthorization) {
+    PrivateBus bus;
+    if (!bus.ok()) GTEST_SKIP() << "no dbus-daemon";
+    FreedesktopNotifications notifications(bus.connect("client"));
+    std::optional<std::optional<std::string>> authorization;
+    notifications.requestAuthorization([&](std::optional<std::string> e) { authorization = e; });
+    ASSERT_TRUE(spinUntil([&] { return authorization.has_value(); }));
+    EXPECT_TRUE(authorization->has_value());
+}
+
+}  // namespace
+}  // namespace quorvel::qt

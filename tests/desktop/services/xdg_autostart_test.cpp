@@ -1,0 +1,164 @@
+// Before any Qt header: Qt's `emit` keyword macro would eat Signal::emit.
+#include "services/launch_at_login_manager.h"
+//
+#include "desktop/x11/xdg_autostart.h"
+
+#include <gtest/gtest.h>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/log.h"
+
+namespace quorvel::x11 {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::LoginItemStatus;
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const fs::path& p, const std::string& text) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p) << text;
+}
+
+// Runs desktop-file-validate when it is installed; its complaints, or nothing.
+std::optional<std::string> validate(const fs::path& entry) {
+    const QString tool = QStandardPaths::findExecutable("desktop-file-validate");
+    if (tool.isEmpty()) return std::nullopt;
+    QProcess p;
+    p.start(tool, {QString::fromStdString(entry.string())});
+    p.waitForFinished(10'000);
+    const std::string out = (p.readAllStandardOutput() + p.readAllStandardError()).toStdString();
+    if (p.exitCode() != 0 || out.find("error") != std::string::npos) return out;
+    return std::nullopt;
+}
+
+class XdgAutostartTest : public ::testing::Test {
+protected:
+    fs::path root() const { return fs::path(dir.path().toStdString()); }
+    fs::path userDir() const { return root() / "config" / "autostart"; }
+    fs::path systemDir() const { return root() / "xdg" / "autostart"; }
+    XdgAutostart make(std::string program = "/usr/bin/quorvel") const {
+        return XdgAutostart(userDir(), {systemDir()}, std::move(program));
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(XdgAutostartTest, EnablingWritesAValidEntryThatStartsTheProgram) {
+    auto autostart = make("/opt/Quorvel Beta/bin/quorvel");
+    services::LaunchAtLoginManager manager(autostart);
+    EXPECT_FALSE(manager.isEnabled());
+    manager.setEnabled(true);
+    EXPECT_TRUE(manager.isEnabled());
+    ASSERT_TRUE(fs::exists(userDir() / "quorvel.desktop"));
+    const std::string text = readFile(userDir() / "quorvel.desktop");
+    EXPECT_NE(text.find("Exec=\"/opt/Quorvel Beta/bin/quorvel\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("TryExec=/opt/Quorvel Beta/bin/quorvel\n"), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
+    EXPECT_EQ(validate(userDir() / "quorvel.desktop"), std::nullopt);
+
+    manager.setEnabled(false);
+    EXPECT_FALSE(manager.isEnabled());
+    EXPECT_FALSE(fs::exists(userDir() / "quorvel.desktop"));
+}
+
+TEST_F(XdgAutostartTest, ExecQuotesWhatTheShellWouldReadOtherwise) {
+    struct Case {
+        const char* program;
+        const char* exec;
+    };
+    const Case cases[] = {
+        {"/usr/bin/quorvel", "/usr/bin/quorvel"},
+        {"/home/a b/quorvel", "\"/home/a b/quorvel\""},
+        {"/tmp/100%/quorvel", "/tmp/100%%/quorvel"},
+        {"/tmp/$x/q\"uo", "\"/tmp/\\\\$x/q\\\\\"uo\""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(XdgAutostart::execValue(c.program), c.exec) << c.program;
+}
+
+TEST_F(XdgAutostartTest, EntryMadeOutsideTheProgramIsReadAsItSays) {
+    struct Case {
+        const char* name;
+        std::string body;
+        LoginItemStatus expected;
+    };
+    const std::string head = "[Desktop Entry]\nType=Application\nName=Quorvel\nExec=quorvel\n";
+    const Case cases[] = {
+        {"plain", head, LoginItemStatus::Enabled},
+        {"hidden", head + "Hidden=true\n", LoginItemStatus::NotEnabled},
+        {"gnome off", head + "X-GNOME-Autostart-enabled=false\n", LoginItemStatus::NotEnabled},
+        {"hidden false", head + "Hidden=false\n", LoginItemStatus::Enabled},
+        {"other group", head + "[Desktop Action x]\nHidden=true\n", LoginItemStatus::Enabled},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto autostart = make();
+        services::LaunchAtLoginManager manager(autostart);
+        writeFile(userDir() / "quorvel.desktop", c.body);
+        manager.refresh();
+        EXPECT_EQ(manager.isEnabled(), c.expected == LoginItemStatus::Enabled);
+        fs::remove(userDir() / "quorvel.desktop");
+        manager.refresh();
+        EXPECT_FALSE(manager.isEnabled());
+    }
+}
+
+TEST_F(XdgAutostartTest, EnablingReplacesAHiddenEntry) {
+    writeFile(userDir() / "quorvel.desktop",
+              "[Desktop Entry]\nType=Application\nName=Q\nHidden=true\n");
+    auto autostart = make();
+    EXPECT_EQ(autostart.status(), LoginItemStatus::NotEnabled);
+    EXPECT_EQ(autostart.registerMainApp(), std::nullopt);
+    EXPECT_EQ(autostart.status(), LoginItemStatus::Enabled);
+}
+
+TEST_F(XdgAutostartTest, DisablingHidesASystemWideEntry) {
+    writeFile(systemDir() / "quorvel.desktop",
+              "[Desktop Entry]\nType=Application\nName=Q\nExec=quorvel\n");
+    auto autostart = make();
+    EXPECT_EQ(autostart.status(), LoginItemStatus::Enabled);
+    EXPECT_EQ(autostart.unregisterMainApp(), std::nullopt);
+    EXPECT_EQ(autostart.status(), LoginItemStatus::NotEnabled);
+    EXPECT_TRUE(fs::exists(systemDir() / "quorvel.desktop"));
+    EXPECT_EQ(validate(userDir() / "quorvel.desktop"), std::nullopt);
+}
+
+TEST_F(XdgAutostartTest, UnwritableFolderFailsWithTheReason) {
+    writeFile(root() / "config", "a file where the folder should be");
+    auto autostart = make();
+    services::LaunchAtLoginManager manager(autostart);
+    core::LogCapture log;
+    manager.setEnabled(true);
+    EXPECT_FALSE(manager.isEnabled());
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].rfind("Failed to enable launch at login: cannot create ", 0), 0u)
+        << log.lines()[0];
+}
+
+TEST_F(XdgAutostartTest, EnvironmentPicksTheConfigFolderAndAProgram) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((root() / "cfg").string()));
+    XdgAutostart fromEnv;
+    EXPECT_EQ(fromEnv.entryPath(), root() / "cfg" / "autostart" / "quorvel.desktop");
+    EXPECT_TRUE(fs::path(fromEnv.program()).is_absolute()) << fromEnv.program();
+    qputenv("XDG_CONFIG_HOME", "relative/ignored");
+    XdgAutostart relative;
+    EXPECT_TRUE(relative.entryPath().is_absolute());
+    if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", saved);
+}
+
+}  // namespace
+}  // namespace quorvel::x11
