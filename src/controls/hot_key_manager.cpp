@@ -1,0 +1,174 @@
+#include "controls/hot_key_manager.h"
+
+#include <string>
+
+#include "controls/menu_bar_item.h"
+#include "core/log.h"
+#include "overlay/overlay_style.h"
+#include "settings/settings_manager.h"
+
+namespace quorvel::controls {
+
+namespace {
+
+namespace names = settings::notifications;
+using settings::FocusMode;
+
+constexpr std::array<HotKeyID, 3> kOrder{HotKeyID::overlay, HotKeyID::focusMode,
+                                         HotKeyID::excludeApp};
+
+// Only these four modifiers make a shortcut; anything else in the stored mask is dropped.
+constexpr std::uint32_t kModifierMask = settings::modifier::shift | settings::modifier::control |
+                                        settings::modifier::option | settings::modifier::command;
+
+std::size_t slot(HotKeyID id) {
+    return static_cast<std::size_t>(id) - 1;
+}
+
+}  // namespace
+
+std::optional<HotKeyID> hotKeyID(std::uint32_t raw) {
+    if (raw >= 1 && raw <= 3) return static_cast<HotKeyID>(raw);
+    return std::nullopt;
+}
+
+const char* hotKeyActionName(HotKeyID id) {
+    switch (id) {
+        case HotKeyID::overlay:
+            return "toggle focus";
+        case HotKeyID::focusMode:
+            return "switch focus mode";
+        case HotKeyID::excludeApp:
+            return "exclude or include the frontmost application";
+    }
+    return "";
+}
+
+HotKeyManager::HotKeyManager(settings::SettingsManager& settings, overlay::OverlayStyle& style,
+                             MenuBarItem& menuBar, core::NotificationCenter& center,
+                             core::Scheduler& scheduler, platform::GlobalHotkeys& hotkeys,
+                             const platform::KeyboardLayout& layout)
+    : settings_(settings),
+      style_(style),
+      menuBar_(menuBar),
+      center_(center),
+      scheduler_(scheduler),
+      hotkeys_(hotkeys),
+      layout_(layout) {
+    registerHotKeys();
+    for (const char* name : {names::shortcutDidChange, names::focusModeShortcutDidChange,
+                             names::excludeAppShortcutDidChange}) {
+        observations_.emplace_back(center_, name,
+                                   [this](const core::Notification&) { registerHotKeys(); });
+    }
+    observations_.emplace_back(
+        center_, names::shortcutRecordingDidChange,
+        [this](const core::Notification& n) { shortcutRecordingDidChange(n); });
+}
+
+HotKeyManager::~HotKeyManager() {
+    unregisterHotKeys();
+    observations_.clear();
+}
+
+void HotKeyManager::registerHotKeys() {
+    unregisterHotKeys();
+    hotkeys_.setEventHandler(this);
+    handlerInstalled_ = true;
+    for (HotKeyID id : kOrder) {
+        std::optional<settings::KeyCombo> combo;
+        switch (id) {
+            case HotKeyID::overlay:
+                combo = settings_.shortcut();
+                break;
+            case HotKeyID::focusMode:
+                combo = settings_.focusModeShortcut();
+                break;
+            case HotKeyID::excludeApp:
+                combo = settings_.excludeAppShortcut();
+                break;
+        }
+        if (!combo) continue;
+        const auto raw = static_cast<std::uint32_t>(id);
+        if (hotkeys_.grab(raw, combo->keyCode, combo->modifiers & kModifierMask)) {
+            registered_[slot(id)] = true;
+        } else {
+            core::log("⚠️ Shortcut " + combo->displayString(layout_) + " (" +
+                      hotKeyActionName(id) + ") is already taken by another application");
+        }
+    }
+}
+
+void HotKeyManager::unregisterHotKeys() {
+    if (handlerInstalled_) {
+        hotkeys_.setEventHandler(nullptr);
+        handlerInstalled_ = false;
+    }
+    for (HotKeyID id : kOrder) {
+        if (!registered_[slot(id)]) continue;
+        hotkeys_.ungrab(static_cast<std::uint32_t>(id));
+        registered_[slot(id)] = false;
+    }
+}
+
+std::vector<HotKeyID> HotKeyManager::registeredKeys() const {
+    std::vector<HotKeyID> keys;
+    for (HotKeyID id : kOrder) {
+        if (registered_[slot(id)]) keys.push_back(id);
+    }
+    return keys;
+}
+
+void HotKeyManager::shortcutRecordingDidChange(const core::Notification& note) {
+    const auto recording = note.value<bool>(names::isRecordingKey);
+    if (!recording) return;
+    if (*recording) {
+        unregisterHotKeys();
+    } else {
+        registerHotKeys();
+    }
+}
+
+void HotKeyManager::hotKeyPressed(std::uint32_t id) {
+    // Presses are handled on their own turn of the main queue, never inside
+    // the event dispatch that delivered them.
+    std::weak_ptr<int> alive = alive_;
+    scheduler_.async([this, alive, id] {
+        if (alive.lock()) handleHotKey(id);
+    });
+}
+
+bool HotKeyManager::shouldHandle(HotKeyID id) {
+    const double now = scheduler_.now();
+    auto it = lastEventTimes_.find(id);
+    if (it != lastEventTimes_.end() && now - it->second < debounce - 1e-9) return false;
+    lastEventTimes_[id] = now;
+    return true;
+}
+
+void HotKeyManager::handleHotKey(std::uint32_t raw) {
+    const auto id = hotKeyID(raw);
+    if (!id) return;
+    switch (*id) {
+        case HotKeyID::overlay:
+            if (!shouldHandle(*id)) return;
+            menuBar_.setDetecting(!menuBar_.isDetecting());
+            center_.post(names::detectionStateDidChange);
+            return;
+        case HotKeyID::focusMode: {
+            if (!shouldHandle(*id)) return;
+            if (!settings_.defaults().boolForKey(settings::keys::isOverlayEnabled)) return;
+            const FocusMode next =
+                style_.focusMode() == FocusMode::ambient ? FocusMode::deep : FocusMode::ambient;
+            style_.setFocusMode(next);
+            menuBar_.updateModeItems(next);
+            settings_.setFocusMode(next);
+            return;
+        }
+        case HotKeyID::excludeApp:
+            if (shouldHandle(*id)) menuBar_.toggleForCurrentApp();
+            return;
+    }
+}
+
+}  // namespace quorvel::controls

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/notification_center.h"
+#include "core/scheduler.h"
+#include "platform/global_hotkeys.h"
+#include "platform/keyboard_layout.h"
+
+namespace quorvel::settings {
+class SettingsManager;
+}
+namespace quorvel::overlay {
+class OverlayStyle;
+}
+
+namespace quorvel::controls {
+
+class MenuBarItem;
+
+/// The three global shortcuts. The raw value is also the id given to the system.
+enum class HotKeyID : std::uint32_t { overlay = 1, focusMode = 2, excludeApp = 3 };
+
+/// Nothing for any number but 1, 2 and 3.
+std::optional<HotKeyID> hotKeyID(std::uint32_t raw);
+/// What the key does, as the user would name it ("toggle focus", ...).
+const char* hotKeyActionName(HotKeyID id);
+
+/// "QUOR" packed big-endian: the signature every key is registered under.
+inline constexpr std::uint32_t hotKeySignature = (std::uint32_t('Q') << 24) |
+                                                 (std::uint32_t('U') << 16) |
+                                                 (std::uint32_t('O') << 8) | std::uint32_t('R');
+
+/// Registers the stored shortcuts system-wide, re-registers them whenever one
+/// changes, suspends them while a shortcut is being recorded, debounces each
+/// key on its own and forwards presses to the tray item and the overlay style.
+class HotKeyManager final : private platform::GlobalHotkeysEvents {
+public:
+    static constexpr double debounce = 0.3;
+
+    HotKeyManager(settings::SettingsManager& settings, overlay::OverlayStyle& style,
+                  MenuBarItem& menuBar, core::NotificationCenter& center,
+                  core::Scheduler& scheduler, platform::GlobalHotkeys& hotkeys,
+                  const platform::KeyboardLayout& layout);
+    ~HotKeyManager() override;
+    HotKeyManager(const HotKeyManager&) = delete;
+    HotKeyManager& operator=(const HotKeyManager&) = delete;
+
+    /// From a clean slate: installs the press handler, then grabs each stored
+    /// shortcut in the order overlay, focus mode, exclude app.
+    void registerHotKeys();
+    /// Removes the handler and every grab.
+    void unregisterHotKeys();
+    /// Runs one accepted-or-debounced press on the main thread.
+    void handleHotKey(std::uint32_t id);
+
+    /// Nothing installed: a shortcut is being recorded.
+    bool isSuspended() const { return !handlerInstalled_; }
+    /// The keys that are grabbed right now.
+    std::vector<HotKeyID> registeredKeys() const;
+
+private:
+    void hotKeyPressed(std::uint32_t id) override;
+    bool shouldHandle(HotKeyID id);
+    void shortcutRecordingDidChange(const core::Notification& note);
+
+    settings::SettingsManager& settings_;
+    overlay::OverlayStyle& style_;
+    MenuBarItem& menuBar_;
+    core::NotificationCenter& center_;
+    core::Scheduler& scheduler_;
+    platform::GlobalHotkeys& hotkeys_;
+    const platform::KeyboardLayout& layout_;
+
+    bool handlerInstalled_ = false;
+    std::array<bool, 3> registered_{};  // by id - 1
+    std::map<HotKeyID, double> lastEventTimes_;
+    std::vector<core::Observation> observations_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
+
+}  // namespace quorvel::controls

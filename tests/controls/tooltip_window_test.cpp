@@ -1,0 +1,145 @@
+#include "controls/tooltip_window.h"
+
+#include <gtest/gtest.h>
+
+#include "core/virtual_scheduler.h"
+#include "desktop/sim/sim_hint_window.h"
+#include "desktop/sim/sim_status_item.h"
+
+namespace quorvel::controls {
+namespace {
+
+constexpr core::Size kHint{240, 110};
+
+TEST(TooltipPlacement, HangsBelowTheIconCentredAndInsideTheVisibleFrame) {
+    // One 1920 x 1080 monitor with a 30-point top panel (y grows upwards).
+    const core::Rect visible{0, 0, 1920, 1050};
+    struct Case {
+        const char* name;
+        core::Rect icon;
+        double x;
+    };
+    const Case cases[] = {
+        {"middle", {900, 1050, 24, 30}, 900 + 12 - 120},
+        {"left edge", {4, 1050, 24, 30}, 0},
+        {"exactly at the left edge", {108, 1050, 24, 30}, 0},
+        {"right edge", {1890, 1050, 24, 30}, 1920 - 240},
+        {"just inside the right edge", {1668, 1050, 24, 30}, 1680 - 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto p = positionBelowStatusItem(c.icon, visible, kHint);
+        EXPECT_EQ(p.frame, (core::Rect{c.x, 1050 - 110, 240, 110}));
+        EXPECT_TRUE(p.arrowUp);
+    }
+}
+
+TEST(TooltipPlacement, RightEdgeWinsOnAScreenNarrowerThanTheHint) {
+    const auto p = positionBelowStatusItem({50, 570, 20, 30}, {0, 0, 200, 570}, kHint);
+    EXPECT_EQ(p.frame.x, 200 - 240);
+}
+
+TEST(TooltipPlacement, TrayInABottomPanelGetsTheHintAboveIt) {
+    // Panel 0..30 at the bottom; the visible frame starts above it.
+    const auto p = positionBelowStatusItem({1800, 0, 24, 30}, {0, 30, 1920, 1050}, kHint);
+    EXPECT_EQ(p.frame, (core::Rect{1920 - 240, 30, 240, 110}));
+    EXPECT_FALSE(p.arrowUp);
+}
+
+class SimScreens final : public platform::Screens {
+public:
+    std::vector<platform::ScreenInfo> screens() const override { return list; }
+    std::optional<platform::ScreenInfo> mainScreen() const override {
+        if (list.empty()) return std::nullopt;
+        return list.front();
+    }
+    std::uint32_t mainDisplayID() const override { return 1; }
+    core::Point mouseLocation() const override { return pointer; }
+
+    std::vector<platform::ScreenInfo> list;
+    core::Point pointer;
+};
+
+class TooltipWindowTest : public ::testing::Test {
+protected:
+    TooltipWindowTest() {
+        screens.list = {{1, {0, 0, 1920, 1080}, {0, 0, 1920, 1050}},
+                        {2, {1920, 0, 1280, 1024}, {1920, 0, 1280, 1000}}};
+    }
+    core::VirtualScheduler scheduler;
+    sim::SimStatusItem statusItem;
+    sim::SimHintWindow window{scheduler, kHint};
+    SimScreens screens;
+    TooltipWindow tooltip{window, statusItem, screens};
+};
+
+TEST_F(TooltipWindowTest, ShowsUnderTheIconFadingInAndFollowsItWhileShown) {
+    statusItem.setGeometry(core::Rect{1000, 1050, 24, 30});
+    tooltip.showTooltip();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.frame(), (core::Rect{1012 - 120, 940, 240, 110}));
+    EXPECT_EQ(window.animation(), (std::pair<double, double>{1.0, 0.3}));
+    scheduler.advance(0.3);
+    EXPECT_EQ(window.alpha(), 1.0);
+
+    statusItem.setGeometry(core::Rect{1100, 1050, 24, 30});  // another icon appeared
+    EXPECT_EQ(window.frame().x, 1112 - 120);
+}
+
+TEST_F(TooltipWindowTest, GotItFadesOutThenHidesAndTheHintCanBeShownAgain) {
+    statusItem.setGeometry(core::Rect{1000, 1050, 24, 30});
+    tooltip.showTooltip();
+    scheduler.advance(0.3);
+    window.pressCloseButton();
+    EXPECT_FALSE(tooltip.isShown());
+    scheduler.advance(0.29);
+    EXPECT_TRUE(window.isVisible());  // still fading
+    scheduler.advance(0.01);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.alpha(), 0.0);
+
+    const int placements = window.frameCount();
+    statusItem.setGeometry(core::Rect{1200, 1050, 24, 30});
+    EXPECT_EQ(window.frameCount(), placements);  // no longer following
+
+    tooltip.showTooltip();
+    scheduler.advance(0.3);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.alpha(), 1.0);
+    EXPECT_EQ(window.frame().x, 1212 - 120);
+}
+
+TEST_F(TooltipWindowTest, ShowingDuringTheFadeOutKeepsTheHint) {
+    tooltip.showTooltip();
+    scheduler.advance(0.3);
+    tooltip.close();
+    scheduler.advance(0.1);
+    tooltip.showTooltip();  // the fade-out is cut short; its end must not hide the hint
+    scheduler.advance(1.0);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.alpha(), 1.0);
+}
+
+TEST_F(TooltipWindowTest, CloseWhileHiddenDoesNothing) {
+    tooltip.close();
+    EXPECT_FALSE(window.animation().has_value());
+    EXPECT_EQ(statusItem.observerCount(), 0u);
+}
+
+TEST_F(TooltipWindowTest, WithoutIconGeometryTheHintGoesToTheTopRightOfThePointersMonitor) {
+    screens.pointer = {2500, 500};
+    tooltip.showTooltip();
+    EXPECT_EQ(window.frame(), (core::Rect{1920 + 1280 - 240, 1000 - 110, 240, 110}));
+    screens.pointer = {10, 10};
+    tooltip.positionBelowStatusItem();
+    EXPECT_EQ(window.frame(), (core::Rect{1920 - 240, 1050 - 110, 240, 110}));
+}
+
+TEST_F(TooltipWindowTest, IconOnTheSecondMonitorIsClampedToThatMonitor) {
+    statusItem.setGeometry(core::Rect{3190, 1000, 10, 24});
+    tooltip.showTooltip();
+    EXPECT_EQ(window.frame().x, 1920 + 1280 - 240);
+}
+
+}  // namespace
+}  // namespace quorvel::controls
