@@ -1,6 +1,165 @@
-#include <cstdio>
+// The one place that picks the real desktop: Qt's event loop, XCB adapters
+// and the settings directory, wired into one application context.
+#include "app/app_context.h"
+#include "app/app_delegate.h"
+#include "app/session_environment.h"
+#include "core/log.h"
+#include "desktop/x11/connection.h"
+#include "desktop/x11/x11_keyboard_layout.h"
+#include "desktop/x11/x11_overlay_window.h"
+#include "desktop/x11/x11_screens.h"
+#include "desktop/x11/x11_window_list.h"
+#include "desktop/x11/x11_window_server.h"
+#include "desktop/x11/x11_workspace.h"
+#include "desktop/x11/xdg_app_catalog.h"
 
-int main() {
-    std::puts("🔧 Quorvel starting");
-    return 0;
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "desktop/qt/gnome_overview.h"
+#include "desktop/qt/qt_application_presence.h"
+#include "desktop/qt/qt_scheduler.h"
+#include "desktop/qt/single_instance.h"
+#include "desktop/qt/termination_signals.h"
+
+namespace {
+
+using namespace quorvel;
+
+/// Exit status when the session cannot host the program (no X11 display).
+constexpr int kNoX11Session = 2;
+/// Exit status when another instance already runs for this user and display.
+constexpr int kAlreadyRunning = 3;
+
+int refuse(const std::string& line, int status) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    return status;
+}
+
+/// Quitting, however it is asked for (the Quit item, SIGTERM, SIGINT, SIGHUP):
+/// the delegate stops focus, the veils get their fade-out, then the loop ends.
+class QuitSequence {
+public:
+    QuitSequence(app::AppDelegate& delegate, app::AppContext& context)
+        : delegate_(delegate), context_(context) {}
+
+    void request() {
+        if (requested_) return;
+        requested_ = true;
+        const bool veiled = context_.overlayController().isMonitoring();
+        delegate_.applicationWillTerminate();
+        // Wait for the fade, never longer than one transition.
+        const double fade = veiled ? context_.overlayStyle().transitionDuration() : 0.0;
+        const int waitMs = static_cast<int>(std::clamp(fade, 0.0, 5.0) * 1000.0) + 50;
+        QTimer::singleShot(waitMs, [] { QCoreApplication::exit(0); });
+    }
+
+private:
+    app::AppDelegate& delegate_;
+    app::AppContext& context_;
+    bool requested_ = false;
+};
+
+/// Everything that talks to the X server, made once the display is open.
+struct X11Desktop {
+    X11Desktop(x11::Connection& c, core::Scheduler& s) : connection(c), scheduler(s) {}
+
+    x11::Connection& connection;
+    core::Scheduler& scheduler;
+    x11::XdgAppCatalog catalog;
+    x11::X11WindowList windowList{connection};
+    x11::X11Screens screens{connection};
+    x11::X11Workspace workspace{connection, catalog};
+    x11::X11OverlayWindowFactory overlays{connection, scheduler};
+    x11::X11KeyboardLayout keyboard{connection};
+    x11::X11WindowServer windowServer{connection.raw()};
+    qt::GnomeOverview overview;
+
+    app::DesktopPorts ports() {
+        return app::DesktopPorts{scheduler, windowList, screens, workspace,
+                                 overview,  overlays,   catalog, keyboard};
+    }
+};
+
+std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) {
+    const auto dir = app::configDirectory(env);
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (!ec) {
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ec);
+    }
+    if (ec) core::log("⚠️ Cannot prepare " + dir.string() + ": " + ec.message());
+    return dir;
+}
+
+int run(QApplication& application, x11::Connection& connection, const app::EnvironmentLookup& env) {
+    qt::QtScheduler scheduler;
+    X11Desktop desktop(connection, scheduler);
+    qt::QtApplicationPresence presence;
+    app::AppContext context(desktop.ports(), prepareConfigDirectory(env));
+
+    // The X connection's events (window list, monitors, keyboard) arrive
+    // through the event loop like Qt's own.
+    QSocketNotifier xEvents(connection.fd(), QSocketNotifier::Read);
+    QObject::connect(&xEvents, &QSocketNotifier::activated, [&] { connection.processEvents(); });
+
+    app::AppDelegate delegate(context, desktop.windowServer, presence);
+    QuitSequence quit(delegate, context);
+    qt::TerminationSignals terminationSignals([&](int) { quit.request(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                     [&] { delegate.applicationWillTerminate(); });
+
+    delegate.applicationDidFinishLaunching();
+    const int status = application.exec();
+
+    context.settingsStore().flush();
+    context.standardStore().flush();
+    connection.flush();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto env = app::processEnvironment();
+    if (auto problem = app::x11SessionProblem(env)) return refuse(*problem, kNoX11Session);
+    const std::string display = env("DISPLAY").value_or("");
+
+    // The adapter's own line about a failed open is replaced by one that says
+    // what the user needs.
+    auto openLog = std::make_unique<core::LogCapture>();
+    x11::Connection connection(display.c_str());
+    const auto openLines = openLog->lines();
+    openLog.reset();
+    if (connection.isOpen()) {
+        for (const auto& line : openLines) core::log(line);
+    } else {
+        return refuse("⚠️ Quorvel needs an X11 session: cannot open display " + display,
+                      kNoX11Session);
+    }
+
+    qt::SingleInstance instance(app::displayKey(display));
+    if (!instance.acquire()) {
+        const auto pid = instance.holderPid();
+        return refuse("⚠️ Quorvel is already running on display " + display +
+                          (pid > 0 ? " (process " + std::to_string(pid) + ")" : std::string()) +
+                          "; not starting a second one",
+                      kAlreadyRunning);
+    }
+
+    // Qt must talk to the same X server as the adapters, even where a Wayland
+    // compositor is also around.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Quorvel");
+    QApplication::setQuitOnLastWindowClosed(false);
+    return run(application, connection, env);
 }

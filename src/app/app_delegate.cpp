@@ -1,0 +1,155 @@
+#include "app/app_delegate.h"
+
+#include <string>
+
+#include "core/log.h"
+#include "settings/notification_names.h"
+#include "settings/settings_keys.h"
+
+namespace quorvel::app {
+
+namespace names = settings::notifications;
+
+AppDelegate::AppDelegate(AppContext& context, platform::WindowServer& windowServer,
+                         platform::ApplicationPresence& presence)
+    : context_(context),
+      windowServer_(windowServer),
+      presence_(presence),
+      scheduler_(context.ports().scheduler),
+      lifetime_(std::make_shared<AppDelegate*>(this)) {
+    // The order of first access is the order of creation.
+    createStatusItem();
+    // Next in line, as they arrive: the hot-key manager, the auto-hide manager,
+    // the updater controller with its configuration lines.
+    registerWindowObservers();
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::createStatusItem() {
+    // The status item reads the stored switch when it is created and starts
+    // focus at once when it was on. Until the tray icon exists this is its
+    // whole part in start-up; the tray icon takes this call site over.
+    if (context_.settingsManager().defaults().boolForKey(settings::keys::isOverlayEnabled)) {
+        context_.overlayController().startMonitoring();
+    }
+}
+
+void AppDelegate::registerWindowObservers() {
+    auto& center = context_.notificationCenter();
+    windowWillOpen_ =
+        core::Observation(center, names::windowWillOpen,
+                          [this](const core::Notification&) { handleWindowWillOpen(); });
+    windowDidOpen_ = core::Observation(center, names::windowDidOpen, [](const core::Notification&) {
+        core::log("🪟 Window did open");
+    });
+    windowWillClose_ =
+        core::Observation(center, names::windowWillClose,
+                          [](const core::Notification&) { core::log("🪟 Window will close"); });
+    windowDidClose_ =
+        core::Observation(center, names::windowDidClose,
+                          [this](const core::Notification&) { handleWindowDidClose(); });
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    std::weak_ptr<AppDelegate*> weak = lifetime_;
+    scheduler_.async([weak] {
+        if (auto self = weak.lock()) (*self)->runLaunchTask();
+    });
+}
+
+void AppDelegate::runLaunchTask() {
+    setupActivationPolicy(true);
+    core::log("🔄 Initializing Sparkle automatic updates...");
+    attemptConnection(1);
+}
+
+void AppDelegate::attemptConnection(int attempt) {
+    if (terminated_) return;
+    const std::uint32_t connection = windowServer_.mainConnectionID();
+    if (connection != 0) {
+        continueLaunch(connection);
+        return;
+    }
+    // Wait between attempts on the main queue instead of blocking it; the
+    // failure is reported after the wait that follows the last attempt.
+    connectionRetry_ =
+        scheduler_.after(kConnectionRetryDelay, core::TimerMode::Common, [this, attempt] {
+            if (attempt < kConnectionAttempts) {
+                attemptConnection(attempt + 1);
+            } else {
+                core::log("⚠️ Failed to initialize CGS connection after retries");
+            }
+        });
+}
+
+void AppDelegate::continueLaunch(std::uint32_t connection) {
+    const bool separateSpaces = windowServer_.managedDisplaySpaceCount(connection) > 1;
+    core::log(std::string("🖥️ Displays have separate Spaces: ") +
+              (separateSpaces ? "ON" : "OFF"));
+    applyStoredSettings();
+    // Later: the lock, unlock, wake and activation observers, and the main menu.
+    launchComplete_ = true;
+}
+
+void AppDelegate::applyStoredSettings() {
+    auto& settings = context_.settingsManager();
+    auto& style = context_.overlayStyle();
+    style.setFocusMode(settings.focusMode());
+    // The tray menu's mode items follow the same mode once the tray icon exists.
+    style.setGrainIntensity(settings.defaults().doubleForKey(settings::keys::grainIntensity));
+    context_.overlayController().setSingleMode(
+        settings.defaults().boolForKey(settings::keys::isSingleMode));
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    windowWillOpen_.reset();
+    windowDidOpen_.reset();
+    windowWillClose_.reset();
+    windowDidClose_.reset();
+    connectionRetry_.cancel();
+    context_.overlayController().stopMonitoring();
+    restoreSystemSettings();
+}
+
+void AppDelegate::restoreSystemSettings() {
+    // The auto-hide manager puts the user's own panel settings back here once
+    // it exists (its restoreSystemSettings).
+}
+
+void AppDelegate::setupActivationPolicy(bool asUIElement) {
+    presence_.setActivationPolicy(asUIElement ? platform::ActivationPolicy::Accessory
+                                              : platform::ActivationPolicy::Regular);
+    core::log(std::string("🔧 Process set up with UIElement: ") + (asUIElement ? "true" : "false"));
+    core::log("🔧 Current activation policy: " +
+              std::to_string(static_cast<int>(presence_.activationPolicy())));
+}
+
+void AppDelegate::handleWindowWillOpen() {
+    core::log("🪟 Window will open");
+    hasVisibleWindows_ = true;
+    updateDockIconVisibility();
+}
+
+void AppDelegate::handleWindowDidClose() {
+    core::log("🪟 Window did close");
+    // The settings window is the only window of ours; once its controller
+    // exists its published visibility is read here, and the application that
+    // owned the panel before gets the focus back.
+    hasVisibleWindows_ = false;
+    updateDockIconVisibility();
+}
+
+void AppDelegate::updateDockIconVisibility() {
+    if (hasVisibleWindows_) {
+        core::log("🪟 Showing dock icon");
+        presence_.setActivationPolicy(platform::ActivationPolicy::Regular);
+    } else {
+        core::log("🪟 Hiding dock icon");
+        presence_.setActivationPolicy(platform::ActivationPolicy::Accessory);
+    }
+}
+
+}  // namespace quorvel::app

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/app_context.h"
+#include "core/notification_center.h"
+#include "core/scheduler.h"
+#include "platform/activation_policy.h"
+#include "platform/window_server.h"
+
+namespace quorvel::app {
+
+/// The application's delegate: the order in which the long-lived objects come
+/// into being, the launch sequence, and what happens when the program quits.
+/// It owns no behaviour of its own; it starts the subsystems and hands them
+/// the stored settings.
+class AppDelegate {
+public:
+    static constexpr int kConnectionAttempts = 3;
+    static constexpr double kConnectionRetryDelay = 0.1;
+
+    /// Creates the subsystems in their order (starting focus at once when it
+    /// was on at the last quit) and registers the window observers.
+    AppDelegate(AppContext& context, platform::WindowServer& windowServer,
+                platform::ApplicationPresence& presence);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    /// Queues the launch task and returns at once; the task runs on the next
+    /// turn of the main queue and waits for the window server between attempts.
+    void applicationDidFinishLaunching();
+    /// Removes the observers and stops focus: the overlays fade out over the
+    /// style's transition duration, which the caller lets finish.
+    void applicationWillTerminate();
+
+    /// Accessory (no taskbar entry) when `asUIElement`, regular otherwise.
+    void setupActivationPolicy(bool asUIElement);
+
+    /// One of the application's own windows (the settings window) is open.
+    bool hasVisibleWindows() const { return hasVisibleWindows_; }
+    /// The launch task got through to applying the stored settings.
+    bool isLaunchComplete() const { return launchComplete_; }
+
+private:
+    void createStatusItem();
+    void registerWindowObservers();
+    void runLaunchTask();
+    void attemptConnection(int attempt);
+    void continueLaunch(std::uint32_t connection);
+    void applyStoredSettings();
+    void restoreSystemSettings();
+    void handleWindowWillOpen();
+    void handleWindowDidClose();
+    void updateDockIconVisibility();
+
+    AppContext& context_;
+    platform::WindowServer& windowServer_;
+    platform::ApplicationPresence& presence_;
+    core::Scheduler& scheduler_;
+
+    bool hasVisibleWindows_ = false;
+    bool launchComplete_ = false;
+    bool terminated_ = false;
+
+    core::Observation windowWillOpen_;
+    core::Observation windowDidOpen_;
+    core::Observation windowWillClose_;
+    core::Observation windowDidClose_;
+    core::Timer connectionRetry_;
+    /// Queued work holds this weakly and does nothing once the delegate is gone.
+    std::shared_ptr<AppDelegate*> lifetime_;
+};
+
+}  // namespace quorvel::app

@@ -1,0 +1,64 @@
+#include "app/session_environment.h"
+
+#include <cstdlib>
+
+namespace quorvel::app {
+
+namespace {
+
+std::optional<std::string> nonEmpty(const EnvironmentLookup& env, const std::string& name) {
+    auto value = env(name);
+    if (value && value->empty()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+EnvironmentLookup processEnvironment() {
+    return [](const std::string& name) -> std::optional<std::string> {
+        const char* value = std::getenv(name.c_str());
+        if (!value) return std::nullopt;
+        return std::string(value);
+    };
+}
+
+std::optional<std::string> x11SessionProblem(const EnvironmentLookup& env) {
+    if (nonEmpty(env, "DISPLAY")) return std::nullopt;
+    const bool wayland =
+        nonEmpty(env, "WAYLAND_DISPLAY") || nonEmpty(env, "XDG_SESSION_TYPE") == "wayland";
+    if (wayland) {
+        return "⚠️ Quorvel needs an X11 session: this is a Wayland session without an X "
+               "display (log in with an Xorg session, or set DISPLAY)";
+    }
+    return "⚠️ Quorvel needs an X11 session: no display found (DISPLAY is not set)";
+}
+
+std::filesystem::path configDirectory(const EnvironmentLookup& env) {
+    if (auto base = nonEmpty(env, "XDG_CONFIG_HOME")) {
+        std::filesystem::path dir(*base);
+        if (dir.is_absolute()) return dir / "quorvel";
+    }
+    const std::filesystem::path home = nonEmpty(env, "HOME").value_or("/tmp");
+    return home / ".config" / "quorvel";
+}
+
+std::string displayKey(const std::string& display) {
+    std::string host;
+    std::string rest = display;
+    if (auto colon = display.rfind(':'); colon != std::string::npos) {
+        host = display.substr(0, colon);
+        rest = display.substr(colon + 1);
+    }
+    if (host == "localhost" || host == "unix") host.clear();
+    // The screen number after the dot does not make a separate display.
+    if (auto dot = rest.find('.'); dot != std::string::npos) rest.resize(dot);
+    std::string key = host.empty() ? rest : host + "_" + rest;
+    for (char& c : key) {
+        const bool safe = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
+                          (c >= 'A' && c <= 'Z') || c == '-' || c == '_';
+        if (!safe) c = '_';
+    }
+    return key.empty() ? "default" : key;
+}
+
+}  // namespace quorvel::app

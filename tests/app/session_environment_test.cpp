@@ -1,0 +1,80 @@
+#include "app/session_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace quorvel::app {
+namespace {
+
+EnvironmentLookup fakeEnvironment(std::map<std::string, std::string> vars) {
+    return [vars](const std::string& name) -> std::optional<std::string> {
+        auto it = vars.find(name);
+        if (it == vars.end()) return std::nullopt;
+        return it->second;
+    };
+}
+
+struct SessionCase {
+    const char* label;
+    std::map<std::string, std::string> vars;
+    bool runs;
+    const char* mentions;  // part of the refusal line
+};
+
+TEST(SessionEnvironment, RunsOnlyWithAnX11Display) {
+    const SessionCase cases[] = {
+        {"plain X11", {{"DISPLAY", ":0"}}, true, ""},
+        {"X11 session type", {{"DISPLAY", ":1"}, {"XDG_SESSION_TYPE", "x11"}}, true, ""},
+        {"Wayland with XWayland display",
+         {{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}},
+         true,
+         ""},
+        {"Wayland socket only", {{"WAYLAND_DISPLAY", "wayland-0"}}, false, "Wayland"},
+        {"Wayland session type only", {{"XDG_SESSION_TYPE", "wayland"}}, false, "Wayland"},
+        {"empty DISPLAY in Wayland",
+         {{"DISPLAY", ""}, {"XDG_SESSION_TYPE", "wayland"}},
+         false,
+         "Wayland"},
+        {"nothing at all", {}, false, "no display"},
+        {"tty session", {{"XDG_SESSION_TYPE", "tty"}}, false, "no display"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto problem = x11SessionProblem(fakeEnvironment(c.vars));
+        EXPECT_EQ(!problem.has_value(), c.runs);
+        if (problem) {
+            EXPECT_NE(problem->find("needs an X11 session"), std::string::npos) << *problem;
+            EXPECT_NE(problem->find(c.mentions), std::string::npos) << *problem;
+            EXPECT_EQ(problem->find('\n'), std::string::npos);  // one line
+        }
+    }
+}
+
+TEST(SessionEnvironment, ConfigDirectoryFollowsTheBaseDirectoryRules) {
+    struct Case {
+        std::map<std::string, std::string> vars;
+        const char* expected;
+    } cases[] = {
+        {{{"XDG_CONFIG_HOME", "/cfg"}, {"HOME", "/home/u"}}, "/cfg/quorvel"},
+        {{{"HOME", "/home/u"}}, "/home/u/.config/quorvel"},
+        {{{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/u"}}, "/home/u/.config/quorvel"},
+        {{{"XDG_CONFIG_HOME", "relative/cfg"}, {"HOME", "/home/u"}}, "/home/u/.config/quorvel"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(configDirectory(fakeEnvironment(c.vars)), std::filesystem::path(c.expected));
+    }
+}
+
+TEST(SessionEnvironment, DisplayKeyNamesOneDisplayOnce) {
+    EXPECT_EQ(displayKey(":1"), "1");
+    EXPECT_EQ(displayKey(":1.0"), displayKey(":1"));
+    EXPECT_EQ(displayKey("localhost:1"), displayKey(":1"));
+    EXPECT_NE(displayKey(":1"), displayKey(":10"));
+    EXPECT_NE(displayKey("otherhost:1"), displayKey(":1"));
+    // Never a path separator, whatever the variable holds.
+    EXPECT_EQ(displayKey("/tmp/launch-x/org.xquartz:0").find('/'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvel::app

@@ -1,0 +1,203 @@
+"""What the desktop tests share: running Quorvel, opening sample windows and
+reading what the X server reports. Standard library only; run inside
+scripts/virtual-desktop, which provides DISPLAY and the D-Bus session."""
+
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SETTINGS_FILE = "com.quorvel.settings.json"
+STARTUP_LINES = [
+    "🔧 Process set up with UIElement: true",
+    "🔧 Current activation policy: 1",
+    "🔄 Initializing Sparkle automatic updates...",
+    "🖥️ Displays have separate Spaces: OFF",
+]
+
+
+def fail(message):
+    print(f"FAIL: {message}", flush=True)
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+    print(f"ok: {message}", flush=True)
+
+
+def poll(predicate, limit=5.0, step=0.05):
+    """Asks `predicate` until it holds; its last answer (falsy after `limit` s)."""
+    end = time.monotonic() + limit
+    while True:
+        answer = predicate()
+        if answer or time.monotonic() >= end:
+            return answer
+        time.sleep(step)
+
+
+class Quorvel:
+    """One Quorvel process with its own settings and runtime directories."""
+
+    def __init__(self, binary, settings=None, settings_text=None, home=None):
+        self.binary = binary
+        self.home = home or tempfile.mkdtemp(prefix="quorvel-test-")
+        self.config = os.path.join(self.home, "config", "quorvel")
+        self.runtime = os.path.join(self.home, "runtime")
+        os.makedirs(self.config, exist_ok=True)
+        os.makedirs(self.runtime, mode=0o700, exist_ok=True)
+        if settings is not None:
+            settings_text = json.dumps(settings)
+        if settings_text is not None:
+            with open(self.settings_path, "w") as f:
+                f.write(settings_text)
+        self.log_path = os.path.join(self.home, "quorvel.log")
+        self.process = None
+
+    @property
+    def settings_path(self):
+        return os.path.join(self.config, SETTINGS_FILE)
+
+    def env(self, **overrides):
+        env = dict(os.environ)
+        env["XDG_CONFIG_HOME"] = os.path.dirname(self.config)
+        env["XDG_RUNTIME_DIR"] = self.runtime
+        env.update(overrides)
+        return {k: v for k, v in env.items() if v is not None}
+
+    def start(self):
+        log = open(self.log_path, "w")
+        self.process = subprocess.Popen([self.binary], stdout=log, stderr=subprocess.STDOUT,
+                                        env=self.env())
+        return self
+
+    def run_once(self, timeout=10, **env):
+        """Runs another process of the program to its end: (status, output)."""
+        done = subprocess.run([self.binary], capture_output=True, text=True, timeout=timeout,
+                              env=self.env(**env))
+        return done.returncode, done.stdout + done.stderr
+
+    def output(self):
+        with open(self.log_path, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def lines(self):
+        return self.output().splitlines()
+
+    def wait_for_lines(self, expected, limit=10.0):
+        return poll(lambda: all(line in self.lines() for line in expected), limit)
+
+    def signal(self, number):
+        self.process.send_signal(number)
+
+    def wait(self, limit=10.0):
+        try:
+            return self.process.wait(timeout=limit)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            return None
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.signal(signal.SIGTERM)
+            return self.wait()
+        return self.process.returncode if self.process else None
+
+
+class SampleWindows:
+    """xterms with titles, geometries and colours; closed on `close`."""
+
+    def __init__(self):
+        self.processes = {}
+
+    def open(self, title, geometry, colour):
+        p = subprocess.Popen(["xterm", "-T", title, "-geometry", geometry, "-bg", colour,
+                              "-e", "sleep", "600"], stderr=subprocess.DEVNULL)
+        self.processes[title] = p
+        wid = poll(lambda: client_id(title), limit=10)
+        if not wid:
+            fail(f"the window {title!r} did not appear")
+        return wid
+
+    def close(self):
+        for p in self.processes.values():
+            p.terminate()
+        for p in self.processes.values():
+            p.wait()
+
+
+def run(*args):
+    return subprocess.run(list(args), capture_output=True, text=True).stdout
+
+
+def client_id(title):
+    out = run("xdotool", "search", "--name", f"^{re.escape(title)}$").split()
+    return int(out[0]) if out else 0
+
+
+ROW = re.compile(r'^\s+(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)): \((.*?)\)\s+'
+                 r'(\d+)x(\d+)\+(-?\d+)\+(-?\d+)')
+
+
+def top_level_windows():
+    """The root's children, front to back: dicts with id, name, cls, geometry, mapped."""
+    rows = []
+    for line in run("xwininfo", "-root", "-children").splitlines():
+        m = ROW.match(line)
+        if not m:
+            continue
+        wid, name, cls, w, h, x, y = m.groups()
+        rows.append({"id": int(wid, 16), "name": name or "", "cls": cls,
+                     "w": int(w), "h": int(h), "x": int(x), "y": int(y)})
+    return [r for r in rows if is_viewable(r["id"])]
+
+
+def is_viewable(wid):
+    return "IsViewable" in run("xwininfo", "-id", str(wid))
+
+
+def overlays():
+    """Quorvel's veils that are on screen, front to back."""
+    return [w for w in top_level_windows() if '"quorvel" "Quorvel"' in w["cls"]]
+
+
+def any_overlay_window_exists():
+    """Any veil window at all, mapped or not."""
+    return '"quorvel" "Quorvel"' in run("xwininfo", "-root", "-children")
+
+
+def frame_of(client):
+    """The root child that holds `client` (the window manager's frame)."""
+    wid = client
+    while True:
+        info = run("xwininfo", "-id", str(wid), "-children")
+        m = re.search(r"Parent window id: (0x[0-9a-f]+)", info)
+        if not m:
+            return wid
+        parent = int(m.group(1), 16)
+        if "(the root window)" in info.split("Parent window id:")[1].splitlines()[0]:
+            return wid
+        wid = parent
+
+
+def monitors():
+    """The RandR monitors: (name, x, y, w, h)."""
+    result = []
+    for line in run("xrandr", "--listmonitors").splitlines()[1:]:
+        m = re.search(r"(\S+) (\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)", line)
+        if m:
+            name, w, h, x, y = m.groups()
+            result.append((name.lstrip("+*"), int(x), int(y), int(w), int(h)))
+    return result
+
+
+def screenshot(path):
+    subprocess.run(["import", "-window", "root", path], check=True)
+    print(f"screenshot: {path}", flush=True)
+    return path

@@ -1,0 +1,38 @@
+"""A setting written through the preference store survives the writer being
+SIGKILLed 300 ms later: the file is valid JSON with the new value and keeps
+the values that were there. The writer is a test helper linking the same
+store the program uses; this proves the store's prompt, atomic write, not
+anything about the program's own menus."""
+
+import json
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from desktop import check
+
+writer = sys.argv[1]
+home = tempfile.mkdtemp(prefix="quorvel-store-")
+path = os.path.join(home, "quorvel", "com.quorvel.settings.json")
+os.makedirs(os.path.dirname(path))
+with open(path, "w") as f:
+    json.dump({"focusMode": "deep", "opacityValue": 0.7}, f)
+
+for attempt in range(3):
+    value = attempt % 2 == 0
+    p = subprocess.Popen([writer, path, "isSingleMode", "true" if value else "false"],
+                         stdout=subprocess.PIPE, text=True)
+    check(p.stdout.readline().strip() == "written", f"round {attempt}: the helper wrote the value")
+    time.sleep(0.3)
+    p.send_signal(signal.SIGKILL)
+    p.wait()
+    with open(path) as f:
+        stored = json.load(f)
+    check(stored.get("isSingleMode") is value, f"round {attempt}: the new value is on disk")
+    check(stored.get("focusMode") == "deep" and stored.get("opacityValue") == 0.7,
+          f"round {attempt}: the other values are kept")
+    check(not [n for n in os.listdir(os.path.dirname(path)) if n != os.path.basename(path)],
+          f"round {attempt}: no temporary file is left behind")
