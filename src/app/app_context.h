@@ -1,0 +1,101 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "core/notification_center.h"
+#include "core/preference_store.h"
+#include "core/scheduler.h"
+#include "overlay/overlay_style.h"
+#include "platform/app_catalog.h"
+#include "platform/keyboard_layout.h"
+#include "platform/overlay_windows.h"
+#include "platform/overview.h"
+#include "platform/screens.h"
+#include "platform/window_list.h"
+#include "platform/workspace.h"
+#include "rules/excluded_apps_manager.h"
+#include "settings/settings_manager.h"
+#include "tracking/overlay_controller.h"
+#include "tracking/window_poller.h"
+
+namespace quorvel::app {
+
+/// The desktop one application runs on: real adapters in `main`, the
+/// simulated desktop in tests.
+struct DesktopPorts {
+    core::Scheduler& scheduler;
+    platform::WindowList& windowList;
+    platform::Screens& screens;
+    platform::Workspace& workspace;
+    platform::Overview& overview;
+    platform::OverlayWindowFactory& overlayWindows;
+    platform::AppCatalog& appCatalog;
+    platform::KeyboardLayout& keyboardLayout;
+};
+
+/// The long-lived objects of one application. Each is made on first access
+/// (so the order of first accesses is the order of creation) and they are
+/// destroyed in the reverse order. Nothing here is global: tests build a
+/// fresh context each.
+class AppContext {
+public:
+    static constexpr const char* kSettingsFileName = "com.quorvel.settings.json";
+    static constexpr const char* kStandardFileName = "quorvel.json";
+
+    /// An empty `configDir` keeps both stores in memory only.
+    AppContext(DesktopPorts ports, std::filesystem::path configDir = {});
+    ~AppContext();
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    const DesktopPorts& ports() const { return ports_; }
+    core::NotificationCenter& notificationCenter() { return notificationCenter_; }
+
+    /// The settings suite, `configDir`/com.quorvel.settings.json.
+    core::PreferenceStore& settingsStore();
+    /// The standard store, `configDir`/quorvel.json ("tracked_window_ids", ...).
+    core::PreferenceStore& standardStore();
+    settings::SettingsManager& settingsManager();
+    overlay::OverlayStyle& overlayStyle();
+    rules::ExcludedAppsManager& excludedAppsManager();
+    tracking::WindowPoller& windowPoller();
+    tracking::OverlayController& overlayController();
+
+    /// Calls into later subsystems (auto-hide, the status item); see FocusHooks.
+    rules::FocusHooks& focusHooks() { return focusHooks_; }
+
+private:
+    /// Makes the object in `slot` on first access with `make` and records it
+    /// for destruction in reverse order.
+    template <typename T, typename Make>
+    T& lazy(T*& slot, Make make) {
+        if (!slot) {
+            std::unique_ptr<T> object = make();
+            slot = object.get();
+            owned_.push_back(Owned(object.release(), [](void* p) { delete static_cast<T*>(p); }));
+        }
+        return *slot;
+    }
+    std::unique_ptr<core::PreferenceStore> makeStore(const char* fileName);
+
+    using Owned = std::unique_ptr<void, void (*)(void*)>;
+
+    DesktopPorts ports_;
+    std::filesystem::path configDir_;
+    core::NotificationCenter notificationCenter_;
+    rules::FocusHooks focusHooks_;
+    std::vector<Owned> owned_;
+
+    core::PreferenceStore* settingsStore_ = nullptr;
+    core::PreferenceStore* standardStore_ = nullptr;
+    settings::SettingsManager* settingsManager_ = nullptr;
+    overlay::OverlayStyle* overlayStyle_ = nullptr;
+    rules::ExcludedAppsManager* excludedAppsManager_ = nullptr;
+    tracking::WindowPoller* windowPoller_ = nullptr;
+    tracking::OverlayController* overlayController_ = nullptr;
+};
+
+}  // namespace quorvel::app

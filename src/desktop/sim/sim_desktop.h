@@ -1,0 +1,150 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/scheduler.h"
+#include "desktop/sim/sim_overlay_window.h"
+#include "platform/overlay_windows.h"
+#include "platform/overview.h"
+#include "platform/screens.h"
+#include "platform/window_list.h"
+#include "platform/workspace.h"
+
+namespace quorvel::sim {
+
+/// What a test says about a window it opens. Bounds are top-left origin.
+struct WindowSpec {
+    std::string owner;
+    core::Rect bounds{};
+    std::string title{};
+    std::int32_t layer = 0;
+    std::optional<std::int64_t> number{};  // picked by the desktop when absent
+};
+
+/// One row of the stacking readout, front to back.
+struct StackEntry {
+    std::int64_t windowNumber = 0;
+    std::string owner;
+    std::string title;
+    std::int32_t layer = 0;
+    core::Rect bounds;  // top-left origin
+    bool isOverlay = false;
+    double alpha = 1.0;
+};
+
+/// The simulated desktop over one model, with a control surface for tests. Stacking
+/// follows a window server: higher layers in front, within a layer the last raised.
+class SimDesktop final : public platform::WindowList,
+                         public platform::Screens,
+                         public platform::Workspace,
+                         public platform::Overview,
+                         public platform::OverlayWindowFactory {
+public:
+    static constexpr std::int32_t kDesktopLayer = -2147483623;
+    static constexpr std::int32_t kCoveringLayer = 1;
+    static constexpr const char* kWallpaperOwner = "Wallpaper";
+
+    explicit SimDesktop(core::Scheduler& scheduler);
+    ~SimDesktop() override;
+    SimDesktop(const SimDesktop&) = delete;
+    SimDesktop& operator=(const SimDesktop&) = delete;
+
+    // Ports.
+    std::vector<platform::RawWindow> onScreenWindows(platform::WindowListOption option) override;
+    std::vector<platform::ScreenInfo> screens() const override;
+    std::optional<platform::ScreenInfo> mainScreen() const override;
+    std::uint32_t mainDisplayID() const override;
+    core::Point mouseLocation() const override { return pointer_; }
+    std::optional<platform::RunningApplication> frontmostApplication() const override;
+    void addObserver(platform::WorkspaceEvents& observer) override;
+    void removeObserver(platform::WorkspaceEvents& observer) override;
+    std::optional<bool> isShowing() const override { return overview_; }
+    std::shared_ptr<platform::OverlayWindow> create(const platform::ScreenInfo& screen) override;
+
+    // Windows. A new or raised window goes to the front of its layer.
+    std::int64_t addWindow(const WindowSpec& spec);
+    void moveWindow(std::int64_t number, const core::Rect& bounds);
+    void raiseWindow(std::int64_t number);
+    void closeWindow(std::int64_t number);
+    /// Keeps the window's place but leaves it out of the window list.
+    void setWindowHidden(std::int64_t number, bool hidden);
+
+    /// Monitor frames are bottom-left origin, the first is primary; each gets a wallpaper.
+    std::uint32_t addMonitor(const core::Rect& frame, std::optional<std::uint32_t> id = {},
+                             bool withWallpaper = true);
+    void addMonitorWithoutId(const core::Rect& frame);  // one the system gives no id
+    void removeMonitor(std::uint32_t id);
+    void setMonitorFrame(std::uint32_t id, const core::Rect& frame);
+    /// The monitor with the active window; the first monitor when unset.
+    void setMainMonitor(std::optional<std::uint32_t> id) { mainId_ = id; }
+    /// Number of the monitor's wallpaper window, nothing when it has none.
+    std::optional<std::int64_t> wallpaperOf(std::uint32_t id) const;
+    /// Shifts the wallpaper `dx` from rest, as a sliding workspace switch does.
+    void slideWallpaper(std::uint32_t id, double dx);
+
+    void movePointer(core::Point location) { pointer_ = location; }
+    void setFrontmostApplication(std::optional<platform::RunningApplication> app);
+    /// Nothing: no overview signal of the desktop's own.
+    void setOverviewShowing(std::optional<bool> showing) { overview_ = showing; }
+
+    // Readout.
+    std::vector<StackEntry> stacking() const;
+    /// One line: front to back, overlays as "[veil:<monitor> a=<alpha>]".
+    std::string describeStacking() const;
+    /// Overlays made so far, in creation order, closed ones included.
+    const auto& createdOverlays() const { return overlays_; }
+    /// The newest overlay of the monitor that is not closed; null when none.
+    SimOverlayWindow* overlayOn(std::uint32_t id) const;
+    /// Overlays not yet closed.
+    std::size_t openOverlayCount() const;
+    /// A visible overlay with some alpha lies in front of the window and over it.
+    bool isCovered(std::int64_t number) const;
+    /// The window directly behind `number` among the visible ones.
+    std::optional<std::int64_t> windowBelow(std::int64_t number) const;
+
+    // Called by overlay windows.
+    void overlayChanged(SimOverlayWindow& overlay, bool levelChanged);
+    void overlayOrderedBelow(SimOverlayWindow& overlay, std::int64_t target);
+    void overlayOrderedFront(SimOverlayWindow& overlay);
+    void overlayClosed(SimOverlayWindow& overlay);
+
+private:
+    struct Record {
+        WindowSpec spec;
+        bool hidden = false;
+        SimOverlayWindow* overlay = nullptr;
+        std::optional<std::uint32_t> wallpaperOf;
+    };
+    struct Monitor {
+        std::optional<std::uint32_t> id;
+        core::Rect frame;
+        double slide = 0;
+    };
+
+    core::Rect toTopLeft(const core::Rect& bottomLeft) const;
+    void refreshWallpapers();
+    void placeFront(std::int64_t number);
+    void normalize();
+    std::int64_t nextNumber();
+    Monitor* monitor(std::uint32_t id);
+
+    core::Scheduler& scheduler_;
+    std::map<std::int64_t, Record> windows_;
+    std::vector<std::int64_t> order_;  // front to back
+    std::vector<Monitor> monitors_;
+    std::vector<std::shared_ptr<SimOverlayWindow>> overlays_;
+    std::vector<platform::WorkspaceEvents*> observers_;
+    std::optional<platform::RunningApplication> frontmost_;
+    std::optional<std::uint32_t> mainId_;
+    std::optional<bool> overview_;
+    core::Point pointer_;
+    std::int64_t lastNumber_ = 100;
+    std::uint32_t lastMonitorId_ = 0;
+};
+
+}  // namespace quorvel::sim

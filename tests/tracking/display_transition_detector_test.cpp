@@ -1,0 +1,104 @@
+// Which window is a monitor's wallpaper, and how it is remembered.
+#include "tracking/display_transition_detector.h"
+
+#include <gtest/gtest.h>
+
+#include "core/virtual_scheduler.h"
+#include "tracking/window_poller.h"
+
+namespace quorvel::tracking {
+namespace {
+
+using platform::RawWindow;
+
+class RecordingDelegate : public WindowPollerDelegate {
+public:
+    void didUpdateWindows(const std::vector<WindowInfo>&) override {}
+    void beginScreenTransition(const platform::ScreenInfo&) override { ++begun; }
+    void endScreenTransition(const platform::ScreenInfo&) override { ++ended; }
+    int begun = 0;
+    int ended = 0;
+};
+
+class Detector : public ::testing::Test {
+protected:
+    const platform::ScreenInfo screen{5, {0, 0, 1920, 1080}, {0, 0, 1920, 1080}};
+    core::VirtualScheduler clock;
+    core::PreferenceStore store{clock};
+    DisplayTransitionDetector detector{store, clock};
+    std::map<std::uint32_t, DisplayState> states;
+    RecordingDelegate delegate;
+
+    std::optional<std::int64_t> tracked() {
+        auto dict = store.dictionaryForKey("tracked_window_ids");
+        if (!dict || !dict->count("5")) return std::nullopt;
+        return dict->at("5");
+    }
+    void sample(const std::vector<RawWindow>& raw) {
+        detector.detect(raw, {screen}, states, &delegate);
+    }
+};
+
+RawWindow fullScreen(std::string owner, std::int64_t number, std::int32_t layer, double x = 0) {
+    return RawWindow{std::move(owner), layer, number, core::Rect{x, 0, 1915, 1075}, std::nullopt};
+}
+
+TEST_F(Detector, PrefersTheWallpaperOwnerUnlessAnotherWindowIsRemembered) {
+    sample({fullScreen("Video", 40, 0), fullScreen("Wallpaper", 30, -2000)});
+    EXPECT_EQ(tracked(), 30);
+    store.set("tracked_window_ids", core::IntDictionary{{"5", 40}});
+    sample({fullScreen("Video", 40, 0), fullScreen("Wallpaper", 30, -2000)});
+    EXPECT_EQ(tracked(), 40);
+}
+
+TEST_F(Detector, ForgottenWindowFallsBackToTheOrderingAndIsOverwritten) {
+    store.set("tracked_window_ids", core::IntDictionary{{"5", 99}, {"6", 12}});
+    sample({fullScreen("Video", 40, 0), fullScreen("Desktop", 30, -2000)});
+    EXPECT_EQ(tracked(), 30) << "a negative layer comes before an ordinary window";
+    EXPECT_EQ(store.dictionaryForKey("tracked_window_ids")->at("6"), 12);
+}
+
+TEST_F(Detector, CandidateOrderingRules) {
+    struct Case {
+        RawWindow a;
+        RawWindow b;
+        bool aFirst;
+    };
+    for (const Case& c : {Case{fullScreen("Dock", 1, -5), fullScreen("Finder", 2, -5), true},
+                          Case{fullScreen("Window Server", 1, -5), fullScreen("X", 2, -9), true},
+                          Case{fullScreen("X", 1, -9), fullScreen("Y", 2, -5), true},
+                          Case{fullScreen("X", 1, -5), fullScreen("Y", 2, -5), false},
+                          Case{fullScreen("Dock", 1, 3), fullScreen("Y", 2, 1), false}}) {
+        EXPECT_EQ(DisplayTransitionDetector::comesBefore(c.a, c.b), c.aFirst)
+            << *c.a.ownerName << " vs " << *c.b.ownerName;
+    }
+}
+
+TEST_F(Detector, UnreadableStoredDictionaryIsReplaced) {
+    store.set("tracked_window_ids", std::string("garbage"));
+    sample({fullScreen("Wallpaper", 30, -2000)});
+    EXPECT_EQ(store.dictionaryForKey("tracked_window_ids"), (core::IntDictionary{{"5", 30}}));
+}
+
+TEST_F(Detector, KeepsMovingWallpaperInOneTransition) {
+    sample({fullScreen("Wallpaper", 30, -2000)});
+    EXPECT_EQ(delegate.begun, 0) << "the first sighting cannot begin a transition";
+    for (int i = 1; i <= 6; ++i) sample({fullScreen("Wallpaper", 30, -2000, -200.0 * i)});
+    EXPECT_EQ(delegate.begun, 1);
+    for (int i = 0; i < 2; ++i) sample({fullScreen("Wallpaper", 30, -2000, -1200)});
+    EXPECT_EQ(delegate.ended, 0);
+    sample({fullScreen("Wallpaper", 30, -2000, -1200)});
+    EXPECT_EQ(delegate.ended, 1);
+    EXPECT_EQ(states.at(5).stableFrameCount, 0);
+}
+
+TEST_F(Detector, SizeChangeAloneIsNoTransition) {
+    sample({fullScreen("Wallpaper", 30, -2000)});
+    RawWindow resized = fullScreen("Wallpaper", 30, -2000);
+    resized.bounds->width = 1925;
+    sample({resized});
+    EXPECT_EQ(delegate.begun, 0);
+}
+
+}  // namespace
+}  // namespace quorvel::tracking

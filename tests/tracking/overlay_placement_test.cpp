@@ -1,0 +1,152 @@
+// What the user sees of the veil on a settled desktop: where it sits in the
+// stacking, per monitor and in single mode.
+#include <gtest/gtest.h>
+
+#include "sim/desktop_fixture.h"
+
+namespace quorvel::sim {
+namespace {
+
+constexpr std::uint32_t kRight = 2;
+
+class OverlayPlacement : public DesktopTest {};
+
+TEST_F(OverlayPlacement, SitsDirectlyBelowTheFrontWindowAndCoversTheOneBehind) {
+    const auto behind = openWindow("Files", {50, 50, 900, 700});
+    const auto inFront = openWindow("Terminal", {200, 150, 800, 600});
+    focusOn();
+    harness.advance(0.5);
+
+    SimOverlayWindow* veil = desktop.overlayOn(kMain);
+    ASSERT_NE(veil, nullptr);
+    EXPECT_EQ(order(),
+              (std::vector<std::int64_t>{inFront, 0, behind, *desktop.wallpaperOf(kMain)}));
+    EXPECT_EQ(veil->level(), platform::WindowLevel::Normal);
+    EXPECT_DOUBLE_EQ(veil->alpha(), 1.0);
+    EXPECT_FALSE(desktop.isCovered(inFront));
+    EXPECT_TRUE(desktop.isCovered(behind));
+}
+
+TEST_F(OverlayPlacement, FollowsAWindowSwitchOnTheNextTick) {
+    const auto first = openWindow("Files", {50, 50, 900, 700});
+    const auto second = openWindow("Terminal", {200, 150, 800, 600});
+    focusOn();
+    harness.advance(0.5);
+
+    desktop.raiseWindow(first);
+    EXPECT_EQ(desktop.windowBelow(first), second) << "nothing moves between ticks";
+    harness.ticks(1);
+    EXPECT_EQ(desktop.windowBelow(first), desktop.overlayOn(kMain)->windowNumber());
+    EXPECT_TRUE(desktop.isCovered(second));
+    EXPECT_EQ(desktop.createdOverlays().size(), 1u) << "the overlay is reused, not rebuilt";
+}
+
+TEST_F(OverlayPlacement, WindowSpanningTwoMonitorsStaysClearOnBoth) {
+    desktop.addMonitor({1920, 0, 1920, 1080}, kRight);
+    const auto behindRight = openWindow("Files", {2400, 100, 800, 600});
+    const auto spanning = openWindow("Video", {1500, 200, 1000, 500});
+    focusOn();
+    harness.advance(0.5);
+
+    ASSERT_NE(desktop.overlayOn(kMain), nullptr);
+    ASSERT_NE(desktop.overlayOn(kRight), nullptr);
+    const auto top = order();
+    ASSERT_GE(top.size(), 3u);
+    EXPECT_EQ(top[0], spanning);
+    EXPECT_EQ(top[1], 0);
+    EXPECT_EQ(top[2], 0) << "both veils directly below the spanning window";
+    EXPECT_FALSE(desktop.isCovered(spanning));
+    EXPECT_TRUE(desktop.isCovered(behindRight));
+}
+
+TEST_F(OverlayPlacement, EmptyDesktopShowsNoOverlay) {
+    focusOn();
+    harness.ticks(5);
+    EXPECT_TRUE(desktop.createdOverlays().empty());
+}
+
+TEST_F(OverlayPlacement, ClosingTheLastWindowFadesTheOverlayOutAndClosesIt) {
+    setDuration(0.5);
+    const auto only = openWindow("Terminal", {200, 150, 800, 600});
+    focusOn();
+    harness.advance(0.5);
+    desktop.closeWindow(only);
+    harness.ticks(1);
+    auto veil = desktop.createdOverlays().front();
+    EXPECT_FALSE(veil->isClosed()) << "still fading out";
+    harness.advance(0.5);
+    EXPECT_TRUE(veil->isClosed());
+    EXPECT_EQ(desktop.openOverlayCount(), 0u);
+}
+
+TEST_F(OverlayPlacement, OwnSettingsWindowCanBeTheFocusedWindow) {
+    const auto other = openWindow("Terminal", {100, 100, 800, 600});
+    const auto settings = openWindow("Quorvel", {300, 200, 600, 400}, "Quorvel Settings");
+    const auto tooltip = openWindow("Quorvel", {310, 210, 200, 100});
+    focusOn();
+    harness.ticks(1);
+    EXPECT_EQ(desktop.windowBelow(settings), desktop.overlayOn(kMain)->windowNumber());
+    EXPECT_TRUE(desktop.isCovered(other));
+    EXPECT_EQ(order().front(), tooltip) << "an untitled own window is never the focused one";
+}
+
+class SingleMode : public DesktopTest {
+protected:
+    void SetUp() override {
+        desktop.addMonitor({1920, 0, 1920, 1080}, kRight);
+        left = openWindow("Files", {100, 100, 800, 600});
+        right = openWindow("Terminal", {2100, 100, 800, 600});
+        context.overlayController().setSingleMode(true);
+        focusOn();
+    }
+    std::int64_t left = 0;
+    std::int64_t right = 0;
+};
+
+TEST_F(SingleMode, OnlyTheMonitorUnderThePointerKeepsAWindowClear) {
+    desktop.movePointer({2500, 500});
+    harness.advance(0.5);
+    EXPECT_EQ(desktop.overlayOn(kRight)->level(), platform::WindowLevel::Normal);
+    EXPECT_EQ(desktop.overlayOn(kMain)->level(), platform::WindowLevel::Covering);
+    EXPECT_FALSE(desktop.isCovered(right));
+    EXPECT_TRUE(desktop.isCovered(left));
+
+    desktop.movePointer({500, 500});
+    harness.ticks(1);
+    EXPECT_EQ(desktop.overlayOn(kMain)->level(), platform::WindowLevel::Normal);
+    EXPECT_EQ(desktop.overlayOn(kRight)->level(), platform::WindowLevel::Covering);
+    EXPECT_FALSE(desktop.isCovered(left));
+    EXPECT_TRUE(desktop.isCovered(right));
+}
+
+TEST_F(SingleMode, PointerJustAboveTheTopEdgeStillCounts) {
+    struct Case {
+        double y;
+        bool rightActive;
+    };
+    // Above every monitor the main monitor (the left one) is active.
+    for (const Case c : {Case{1079, true}, Case{1087.9, true}, Case{1088.0, false}}) {
+        desktop.movePointer({2500, c.y});
+        harness.ticks(1);
+        EXPECT_EQ(desktop.overlayOn(kRight)->level() == platform::WindowLevel::Normal,
+                  c.rightActive)
+            << "pointer at y=" << c.y;
+        EXPECT_NE(desktop.isCovered(right), c.rightActive) << "pointer at y=" << c.y;
+    }
+}
+
+TEST_F(SingleMode, IsStoredAndAnnounced) {
+    int announced = 0;
+    core::Observation seen(context.notificationCenter(), "DisplayModeDidChange",
+                           [&](const core::Notification&) { ++announced; });
+    context.overlayController().setSingleMode(true);  // already on: nothing
+    context.overlayController().setSingleMode(false);
+    EXPECT_EQ(announced, 1);
+    EXPECT_FALSE(context.settingsStore().boolForKey("isSingleMode"));
+    harness.ticks(1);
+    EXPECT_EQ(desktop.overlayOn(kMain)->level(), platform::WindowLevel::Normal);
+    EXPECT_EQ(desktop.overlayOn(kRight)->level(), platform::WindowLevel::Normal);
+}
+
+}  // namespace
+}  // namespace quorvel::sim
