@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <utility>
+
+#include "platform/global_hotkeys.h"
+
+namespace quorvel::x11 {
+
+class Connection;
+
+/// Global shortcuts as passive key grabs on the root window. Each combination
+/// is grabbed four times, with and without NumLock and CapsLock, so that the
+/// lock keys never swallow a shortcut. Presses arrive through the connection's
+/// event dispatch, so they reach us whichever window has the focus.
+class X11GlobalHotkeys final : public platform::GlobalHotkeys {
+public:
+    explicit X11GlobalHotkeys(Connection& connection);
+    ~X11GlobalHotkeys() override;
+    X11GlobalHotkeys(const X11GlobalHotkeys&) = delete;
+    X11GlobalHotkeys& operator=(const X11GlobalHotkeys&) = delete;
+
+    bool grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) override;
+    void ungrab(std::uint32_t id) override;
+    void setEventHandler(platform::GlobalHotkeysEvents* handler) override { handler_ = handler; }
+
+    /// The X modifier mask of a stored modifier mask (Shift, Control, Alt for
+    /// Option, Super for Command); other stored bits are dropped.
+    static std::uint16_t xModifiers(std::uint32_t modifiers);
+
+private:
+    struct Grab {
+        std::uint32_t keyCode = 0;
+        std::uint32_t modifiers = 0;
+        std::uint8_t xKeycode = 0;
+        std::uint16_t xMask = 0;
+    };
+
+    bool grabVariants(const Grab& g);
+    void ungrabVariants(const Grab& g);
+    void handleEvent(const std::uint8_t type, const void* event);
+    void readLockMasks();
+
+    Connection& connection_;
+    int eventHandler_ = 0;
+    std::map<std::uint32_t, Grab> grabs_;
+    std::uint16_t numLockMask_ = 0;
+    std::pair<std::uint8_t, std::uint32_t> lastRelease_{0, 0};  // keycode, time
+    platform::GlobalHotkeysEvents* handler_ = nullptr;
+};
+
+}  // namespace quorvel::x11

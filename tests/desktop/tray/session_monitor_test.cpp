@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
+#include <string>
+#include <vector>
+
+#include "desktop/qt/session_monitor.h"
+#include "tray_support.h"
+
+namespace quorvel {
+namespace {
+
+using testing::spinUntil;
+
+const QString kOurSession = QStringLiteral("/org/freedesktop/login1/session/_37");
+const QString kOtherSession = QStringLiteral("/org/freedesktop/login1/session/c2");
+
+struct Events final : platform::SessionEvents {
+    void screenLocked() override { log.push_back("locked"); }
+    void screenUnlocked() override { log.push_back("unlocked"); }
+    void didWake() override { log.push_back("wake"); }
+    std::vector<std::string> log;
+};
+
+/// Stands in for logind on the private bus: answers GetSession for id 37.
+class FakeLogindManager final : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.member() != QLatin1String("GetSession")) return false;
+        const bool known = message.arguments().value(0).toString() == QLatin1String("37");
+        connection.send(known
+                            ? message.createReply(QVariant::fromValue(QDBusObjectPath(kOurSession)))
+                            : message.createErrorReply("org.freedesktop.login1.NoSuchSession",
+                                                       "No such session"));
+        return true;
+    }
+};
+
+/// The private session bus plays both buses; a second connection owns the
+/// logind name and sends what the desktop's services would.
+class SessionMonitorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("XDG_SESSION_ID", "37");
+        ASSERT_TRUE(services.isConnected());
+        ASSERT_TRUE(services.registerService(QStringLiteral("org.freedesktop.login1")));
+        ASSERT_TRUE(
+            services.registerVirtualObject(QStringLiteral("/org/freedesktop/login1"), &manager));
+        monitor = std::make_unique<qt::SessionMonitor>(bus, bus);
+        monitor->addObserver(events);
+        ASSERT_TRUE(spinUntil([this] { return !monitor->sessionPath().isEmpty(); }));
+    }
+    void TearDown() override {
+        monitor.reset();
+        services.unregisterObject(QStringLiteral("/org/freedesktop/login1"));
+        services.unregisterService(QStringLiteral("org.freedesktop.login1"));
+    }
+
+    void signal(const QString& path, const QString& interface, const QString& name,
+                const QVariantList& args = {}) {
+        QDBusMessage message = QDBusMessage::createSignal(path, interface, name);
+        message.setArguments(args);
+        services.send(message);
+    }
+    /// Waits for `count` events, then a little longer so that extra ones show.
+    void expectLog(const std::vector<std::string>& expected) {
+        spinUntil([&] { return events.log.size() >= expected.size(); }, 3000);
+        testing::settle(200);
+        EXPECT_EQ(events.log, expected);
+    }
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection services =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("services"));
+    FakeLogindManager manager;
+    Events events;
+    std::unique_ptr<qt::SessionMonitor> monitor;
+};
+
+TEST_F(SessionMonitorTest, ScreenSaversLockAndUnlock) {
+    const QString fdo = QStringLiteral("org.freedesktop.ScreenSaver");
+    signal("/org/freedesktop/ScreenSaver", fdo, "ActiveChanged", {true});
+    expectLog({"locked"});
+    signal("/org/freedesktop/ScreenSaver", fdo, "ActiveChanged", {false});
+    expectLog({"locked", "unlocked"});
+    signal("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "ActiveChanged", {true});
+    expectLog({"locked", "unlocked", "locked"});
+    EXPECT_TRUE(monitor->isLocked());
+}
+
+TEST_F(SessionMonitorTest, TwoSourcesAnnouncingOneLockReportItOnce) {
+    signal(kOurSession, "org.freedesktop.login1.Session", "Lock");
+    signal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged", {true});
+    expectLog({"locked"});
+    signal(kOurSession, "org.freedesktop.login1.Session", "Unlock");
+    signal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged", {false});
+    expectLog({"locked", "unlocked"});
+}
+
+TEST_F(SessionMonitorTest, OnlyOurLogindSessionCounts) {
+    signal(kOtherSession, "org.freedesktop.login1.Session", "Lock");
+    testing::settle(300);
+    EXPECT_TRUE(events.log.empty());
+    signal(kOurSession, "org.freedesktop.login1.Session", "Lock");
+    expectLog({"locked"});
+    QVariantMap changed{{QStringLiteral("LockedHint"), false}};
+    signal(kOurSession, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+           {QStringLiteral("org.freedesktop.login1.Session"), changed, QStringList()});
+    expectLog({"locked", "unlocked"});
+}
+
+TEST_F(SessionMonitorTest, ReturnFromSleepIsAWakeAndGoingToSleepIsNothing) {
+    const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
+    signal("/org/freedesktop/login1", managerInterface, "PrepareForSleep", {true});
+    signal("/org/freedesktop/login1", managerInterface, "PrepareForSleep", {false});
+    expectLog({"wake"});
+}
+
+TEST_F(SessionMonitorTest, RemovedObserverHearsNothing) {
+    monitor->removeObserver(events);
+    signal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged", {true});
+    testing::settle(300);
+    EXPECT_TRUE(events.log.empty());
+    EXPECT_TRUE(monitor->isLocked());
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace quorvel::testing {
+
+// Turns the event loop until `done` holds; false after `limitMs`. The limits
+// are far above what the tests wait for, so they only end a hung test.
+inline bool spinUntil(const std::function<bool()>& done, int limitMs = 10'000) {
+    QDeadlineTimer deadline(limitMs);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+/// Turns the event loop for `ms` so that nothing that should not happen does.
+void settle(int ms = 300);
+
+/// Runs a helper tool to its end; its standard output, trimmed.
+QString run(const QString& program, const QStringList& arguments);
+
+/// `xdotool` with these arguments, waiting for it to finish.
+void xdotool(const QStringList& arguments);
+
+/// The tray host of the test: trayer at the bottom right of the screen, its
+/// panel painted in `tint`. Stopped (by its own pid) when destroyed.
+class TrayHost {
+public:
+    explicit TrayHost(const QString& tint);
+    ~TrayHost();
+    TrayHost(const TrayHost&) = delete;
+    TrayHost& operator=(const TrayHost&) = delete;
+
+    /// True once the host owns the tray selection.
+    bool isReady() const;
+    /// The tray manager window (owner of _NET_SYSTEM_TRAY_S0); 0 without one.
+    static xcb_window_t managerWindow();
+
+private:
+    QProcess process_;
+};
+
+/// The whole screen as the X server shows it.
+QImage grabScreen();
+/// Saves `image` as `name` under $QUORVEL_SCREENSHOTS (if set).
+void keepScreenshot(const QImage& image, const QString& name);
+/// Mean luminance (0–255) of the pixels of `image` inside `area`.
+double meanLuminance(const QImage& image, const QRect& area);
+
+}  // namespace quorvel::testing

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QSocketNotifier>
+#include <vector>
+
+#include "desktop/x11/connection.h"
+#include "desktop/x11/x11_global_hotkeys.h"
+#include "settings/key_combo.h"
+#include "tray_support.h"
+
+namespace quorvel {
+namespace {
+
+using testing::spinUntil;
+using testing::xdotool;
+namespace mod = settings::modifier;
+
+constexpr std::uint32_t kF = 3, kM = 46, kE = 14;  // stored codes of the F, M and E keys
+
+struct Presses final : platform::GlobalHotkeysEvents {
+    void hotKeyPressed(std::uint32_t id) override { ids.push_back(id); }
+    std::vector<std::uint32_t> ids;
+};
+
+/// Another X client: holds grabs and a focused window of its own.
+class OtherClient {
+public:
+    OtherClient() : c_(xcb_connect(nullptr, nullptr)) {
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+    }
+    ~OtherClient() { xcb_disconnect(c_); }
+    bool grab(std::uint8_t keycode, std::uint16_t mask) {
+        auto* error =
+            xcb_request_check(c_, xcb_grab_key_checked(c_, 0, root_, mask, keycode,
+                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return error == nullptr;
+    }
+    /// Maps a window and gives it the keyboard focus, as a user's editor would have.
+    void focusWindow() {
+        const xcb_window_t w = xcb_generate_id(c_);
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 100, 100, 300, 200, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(c_, w);
+        xcb_flush(c_);
+        testing::settle(300);
+        xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, w, XCB_CURRENT_TIME);
+        xcb_flush(c_);
+    }
+
+private:
+    xcb_connection_t* c_;
+    xcb_window_t root_;
+};
+
+class X11GlobalHotkeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(connection.isOpen());
+        notifier = std::make_unique<QSocketNotifier>(connection.fd(), QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated,
+                         [this] { connection.processEvents(); });
+        hotkeys.setEventHandler(&presses);
+    }
+    void TearDown() override { setLock("Num Lock", "Num_Lock", false); }
+
+    /// Presses keys and waits until `count` presses arrived (or a moment passed).
+    void press(const QString& keys, std::size_t count) {
+        xdotool({"key", keys});
+        spinUntil([&] { return presses.ids.size() >= count; }, 2000);
+        testing::settle(100);
+    }
+    static bool lockIsOn(const QString& name) {
+        const QString state = testing::run("xset", {"q"});
+        const auto at = state.indexOf(name + ":");
+        return at >= 0 && state.mid(at, 20).contains("on");
+    }
+    static void setLock(const QString& name, const QString& key, bool on) {
+        if (lockIsOn(name) != on) xdotool({"key", key});
+        spinUntil([&] { return lockIsOn(name) == on; }, 2000);
+    }
+
+    x11::Connection connection;
+    x11::X11GlobalHotkeys hotkeys{connection};
+    Presses presses;
+    std::unique_ptr<QSocketNotifier> notifier;
+};
+
+TEST_F(X11GlobalHotkeysTest, PressReachesUsWhileAnotherWindowHasFocusAndLockKeysDoNotMatter) {
+    OtherClient editor;
+    editor.focusWindow();
+    ASSERT_TRUE(hotkeys.grab(1, kF, mod::controlOptionCommand));
+    ASSERT_TRUE(hotkeys.grab(2, kM, mod::controlOptionCommand));
+
+    press("ctrl+alt+super+f", 1);
+    EXPECT_EQ(presses.ids, (std::vector<std::uint32_t>{1}));
+
+    setLock("Num Lock", "Num_Lock", true);
+    ASSERT_TRUE(lockIsOn("Num Lock"));
+    press("ctrl+alt+super+m", 2);
+    setLock("Caps Lock", "Caps_Lock", true);
+    press("ctrl+alt+super+f", 3);  // NumLock and CapsLock both on
+    setLock("Caps Lock", "Caps_Lock", false);
+    EXPECT_EQ(presses.ids, (std::vector<std::uint32_t>{1, 2, 1}));
+}
+
+TEST_F(X11GlobalHotkeysTest, OnlyTheExactModifiersMatch) {
+    ASSERT_TRUE(hotkeys.grab(1, kF, mod::controlOptionCommand));
+    ASSERT_TRUE(hotkeys.grab(2, kF, mod::control | mod::shift));
+    press("ctrl+alt+f", 1);  // no Super: not ours
+    press("super+f", 1);
+    press("ctrl+shift+f", 1);
+    EXPECT_EQ(presses.ids, (std::vector<std::uint32_t>{2}));
+}
+
+TEST_F(X11GlobalHotkeysTest, CombinationHeldByAnotherClientFailsAndTheOthersStillWork) {
+    OtherClient other;
+    const std::uint16_t mask = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+    ASSERT_TRUE(other.grab(26, mask));  // ctrl+alt+super+e
+
+    EXPECT_FALSE(hotkeys.grab(3, kE, mod::controlOptionCommand));
+    EXPECT_TRUE(hotkeys.grab(1, kF, mod::controlOptionCommand));
+    press("ctrl+alt+super+f", 1);
+    EXPECT_EQ(presses.ids, (std::vector<std::uint32_t>{1}));
+    // The failed grab left none of its lock variants behind.
+    OtherClient third;
+    EXPECT_TRUE(third.grab(26, mask | XCB_MOD_MASK_LOCK));
+}
+
+TEST_F(X11GlobalHotkeysTest, UngrabReleasesEveryLockVariant) {
+    ASSERT_TRUE(hotkeys.grab(1, kF, mod::controlOptionCommand));
+    OtherClient other;
+    const std::uint16_t mask = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+    EXPECT_FALSE(other.grab(41, mask | XCB_MOD_MASK_2));  // ours, NumLock variant
+
+    hotkeys.ungrab(1);
+    for (int lock : {0, int(XCB_MOD_MASK_2), int(XCB_MOD_MASK_LOCK),
+                     int(XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK)}) {
+        EXPECT_TRUE(other.grab(41, std::uint16_t(mask | lock))) << "lock mask " << lock;
+    }
+    press("ctrl+alt+super+f", 1);
+    EXPECT_TRUE(presses.ids.empty());
+}
+
+TEST_F(X11GlobalHotkeysTest, RegrabbingAnIdMovesItAndTwoIdsCannotShareACombination) {
+    ASSERT_TRUE(hotkeys.grab(1, kF, mod::controlOptionCommand));
+    EXPECT_FALSE(hotkeys.grab(2, kF, mod::controlOptionCommand));
+    ASSERT_TRUE(hotkeys.grab(1, kM, mod::controlOptionCommand));
+    press("ctrl+alt+super+f", 1);
+    press("ctrl+alt+super+m", 1);
+    EXPECT_EQ(presses.ids, (std::vector<std::uint32_t>{1}));
+    EXPECT_FALSE(hotkeys.grab(3, 0x7fff, mod::control));  // no such key here
+}
+
+}  // namespace
+}  // namespace quorvel
