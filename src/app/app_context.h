@@ -5,36 +5,30 @@
 #include <utility>
 #include <vector>
 
+#include "app/desktop_ports.h"
 #include "core/notification_center.h"
 #include "core/preference_store.h"
 #include "core/scheduler.h"
 #include "overlay/overlay_style.h"
-#include "platform/app_catalog.h"
-#include "platform/keyboard_layout.h"
-#include "platform/overlay_windows.h"
-#include "platform/overview.h"
-#include "platform/screens.h"
-#include "platform/window_list.h"
-#include "platform/workspace.h"
 #include "rules/excluded_apps_manager.h"
 #include "settings/settings_manager.h"
 #include "tracking/overlay_controller.h"
 #include "tracking/window_poller.h"
 
-namespace quorvel::app {
+namespace quorvel::controls {
+class MenuBarItem;
+class HotKeyManager;
+class TooltipWindow;
+}  // namespace quorvel::controls
+namespace quorvel::rules {
+class SystemUIManager;
+}
+namespace quorvel::services {
+class UpdateManager;
+class LaunchAtLoginManager;
+}  // namespace quorvel::services
 
-/// The desktop one application runs on: real adapters in `main`, the
-/// simulated desktop in tests.
-struct DesktopPorts {
-    core::Scheduler& scheduler;
-    platform::WindowList& windowList;
-    platform::Screens& screens;
-    platform::Workspace& workspace;
-    platform::Overview& overview;
-    platform::OverlayWindowFactory& overlayWindows;
-    platform::AppCatalog& appCatalog;
-    platform::KeyboardLayout& keyboardLayout;
-};
+namespace quorvel::app {
 
 /// The long-lived objects of one application. Each is made on first access
 /// (so the order of first accesses is the order of creation) and they are
@@ -63,6 +57,17 @@ public:
     rules::ExcludedAppsManager& excludedAppsManager();
     tracking::WindowPoller& windowPoller();
     tracking::OverlayController& overlayController();
+    controls::MenuBarItem& menuBarItem();
+    controls::HotKeyManager& hotKeyManager();
+    controls::TooltipWindow& tooltipWindow();
+    rules::SystemUIManager& systemUIManager();
+    services::UpdateManager& updateManager();
+    services::LaunchAtLoginManager& launchAtLoginManager();
+
+    /// Whether the tray item exists yet (it starts focus when it is made).
+    bool hasMenuBarItem() const { return menuBarItem_ != nullptr; }
+    bool hasSystemUIManager() const { return systemUIManager_ != nullptr; }
+    ApplicationHooks& applicationHooks() { return applicationHooks_; }
 
     /// Calls into later subsystems (auto-hide, the status item); see FocusHooks.
     rules::FocusHooks& focusHooks() { return focusHooks_; }
@@ -87,6 +92,7 @@ private:
     std::filesystem::path configDir_;
     core::NotificationCenter notificationCenter_;
     rules::FocusHooks focusHooks_;
+    ApplicationHooks applicationHooks_;
     std::vector<Owned> owned_;
 
     core::PreferenceStore* settingsStore_ = nullptr;
@@ -96,6 +102,12 @@ private:
     rules::ExcludedAppsManager* excludedAppsManager_ = nullptr;
     tracking::WindowPoller* windowPoller_ = nullptr;
     tracking::OverlayController* overlayController_ = nullptr;
+    controls::MenuBarItem* menuBarItem_ = nullptr;
+    controls::HotKeyManager* hotKeyManager_ = nullptr;
+    controls::TooltipWindow* tooltipWindow_ = nullptr;
+    rules::SystemUIManager* systemUIManager_ = nullptr;
+    services::UpdateManager* updateManager_ = nullptr;
+    services::LaunchAtLoginManager* launchAtLoginManager_ = nullptr;
 };
 
 }  // namespace quorvel::app

@@ -2,7 +2,11 @@
 
 #include <string>
 
+#include "controls/hot_key_manager.h"
+#include "controls/menu_bar_item.h"
 #include "core/log.h"
+#include "rules/system_ui_manager.h"
+#include "services/update_manager.h"
 #include "settings/notification_names.h"
 #include "settings/settings_keys.h"
 
@@ -19,20 +23,34 @@ AppDelegate::AppDelegate(AppContext& context, platform::WindowServer& windowServ
       lifetime_(std::make_shared<AppDelegate*>(this)) {
     // The order of first access is the order of creation.
     createStatusItem();
-    // Next in line, as they arrive: the hot-key manager, the auto-hide manager,
-    // the updater controller with its configuration lines.
+    const DesktopPorts& ports = context.ports();
+    if (ports.globalHotkeys) context_.hotKeyManager();
+    if (ports.scripts) context_.systemUIManager();
+    if (ports.updateDriver) {
+        services::logUpdaterConfiguration(*ports.updateDriver);
+        context_.updateManager();
+    }
     registerWindowObservers();
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    if (observingSession_) context_.ports().sessionEvents->removeObserver(*this);
+}
 
 void AppDelegate::createStatusItem() {
-    // The status item reads the stored switch when it is created and starts
-    // focus at once when it was on. Until the tray icon exists this is its
-    // whole part in start-up; the tray icon takes this call site over.
-    if (context_.settingsManager().defaults().boolForKey(settings::keys::isOverlayEnabled)) {
+    // The tray item reads the stored switch when it is made and starts focus
+    // at once when it was on. A desktop without a tray (the behaviour tests of
+    // tracking alone) still gets focus back as it was stored.
+    if (context_.ports().statusItem) {
+        context_.menuBarItem();
+    } else if (context_.settingsManager().defaults().boolForKey(settings::keys::isOverlayEnabled)) {
         context_.overlayController().startMonitoring();
     }
+}
+
+bool AppDelegate::isDetecting() {
+    if (context_.hasMenuBarItem()) return context_.menuBarItem().isDetecting();
+    return context_.settingsManager().defaults().boolForKey(settings::keys::isOverlayEnabled);
 }
 
 void AppDelegate::registerWindowObservers() {
@@ -88,7 +106,10 @@ void AppDelegate::continueLaunch(std::uint32_t connection) {
     core::log(std::string("🖥️ Displays have separate Spaces: ") +
               (separateSpaces ? "ON" : "OFF"));
     applyStoredSettings();
-    // Later: the lock, unlock, wake and activation observers, and the main menu.
+    if (auto* session = context_.ports().sessionEvents) {
+        session->addObserver(*this);
+        observingSession_ = true;
+    }
     launchComplete_ = true;
 }
 
@@ -96,7 +117,7 @@ void AppDelegate::applyStoredSettings() {
     auto& settings = context_.settingsManager();
     auto& style = context_.overlayStyle();
     style.setFocusMode(settings.focusMode());
-    // The tray menu's mode items follow the same mode once the tray icon exists.
+    if (context_.hasMenuBarItem()) context_.menuBarItem().updateModeItems(settings.focusMode());
     style.setGrainIntensity(settings.defaults().doubleForKey(settings::keys::grainIntensity));
     context_.overlayController().setSingleMode(
         settings.defaults().boolForKey(settings::keys::isSingleMode));
@@ -110,13 +131,54 @@ void AppDelegate::applicationWillTerminate() {
     windowWillClose_.reset();
     windowDidClose_.reset();
     connectionRetry_.cancel();
+    if (observingSession_) {
+        context_.ports().sessionEvents->removeObserver(*this);
+        observingSession_ = false;
+    }
     context_.overlayController().stopMonitoring();
     restoreSystemSettings();
 }
 
 void AppDelegate::restoreSystemSettings() {
-    // The auto-hide manager puts the user's own panel settings back here once
-    // it exists (its restoreSystemSettings).
+    if (context_.hasSystemUIManager()) context_.systemUIManager().restoreSystemSettings();
+}
+
+void AppDelegate::screenLocked() {
+    isScreenLocked_ = true;
+    // Focus itself stays on: it comes back with the unlock.
+    if (isDetecting()) context_.overlayController().stopMonitoring();
+}
+
+void AppDelegate::screenUnlocked() {
+    if (!isScreenLocked_) return;
+    isScreenLocked_ = false;
+    restartFocusLater(false);
+}
+
+void AppDelegate::didWake() {
+    if (isHandlingWake_) return;
+    isHandlingWake_ = true;
+    if (isScreenLocked_) {
+        isHandlingWake_ = false;  // the unlock brings the veil back
+        return;
+    }
+    if (isDetecting()) context_.overlayController().stopMonitoring();
+    restartFocusLater(true);
+}
+
+void AppDelegate::restartFocusLater(bool endsWake) {
+    std::weak_ptr<AppDelegate*> weak = lifetime_;
+    scheduler_.dispatchAfter(kRestartDelay, [weak, endsWake] {
+        auto self = weak.lock();
+        if (!self) return;
+        AppDelegate& delegate = **self;
+        if (!delegate.terminated_ && delegate.isDetecting()) {
+            auto& controller = delegate.context_.overlayController();
+            controller.startMonitoring();
+            controller.handleDisplayChange();
+        }
+        if (endsWake) delegate.isHandlingWake_ = false;
+    });
 }
 
 void AppDelegate::setupActivationPolicy(bool asUIElement) {

@@ -7,6 +7,7 @@
 #include "core/notification_center.h"
 #include "core/scheduler.h"
 #include "platform/activation_policy.h"
+#include "platform/session_events.h"
 #include "platform/window_server.h"
 
 namespace quorvel::app {
@@ -15,16 +16,18 @@ namespace quorvel::app {
 /// into being, the launch sequence, and what happens when the program quits.
 /// It owns no behaviour of its own; it starts the subsystems and hands them
 /// the stored settings.
-class AppDelegate {
+class AppDelegate final : private platform::SessionEvents {
 public:
     static constexpr int kConnectionAttempts = 3;
     static constexpr double kConnectionRetryDelay = 0.1;
+    /// After an unlock or a wake, focus comes back this much later.
+    static constexpr double kRestartDelay = 0.3;
 
     /// Creates the subsystems in their order (starting focus at once when it
     /// was on at the last quit) and registers the window observers.
     AppDelegate(AppContext& context, platform::WindowServer& windowServer,
                 platform::ApplicationPresence& presence);
-    ~AppDelegate();
+    ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
@@ -42,6 +45,13 @@ public:
     bool hasVisibleWindows() const { return hasVisibleWindows_; }
     /// The launch task got through to applying the stored settings.
     bool isLaunchComplete() const { return launchComplete_; }
+    bool isScreenLocked() const { return isScreenLocked_; }
+    bool isHandlingWake() const { return isHandlingWake_; }
+
+    // The session's lock, unlock and wake (also called by tests).
+    void screenLocked() override;
+    void screenUnlocked() override;
+    void didWake() override;
 
 private:
     void createStatusItem();
@@ -54,6 +64,8 @@ private:
     void handleWindowWillOpen();
     void handleWindowDidClose();
     void updateDockIconVisibility();
+    bool isDetecting();
+    void restartFocusLater(bool endsWake);
 
     AppContext& context_;
     platform::WindowServer& windowServer_;
@@ -63,6 +75,9 @@ private:
     bool hasVisibleWindows_ = false;
     bool launchComplete_ = false;
     bool terminated_ = false;
+    bool isHandlingWake_ = false;
+    bool isScreenLocked_ = false;
+    bool observingSession_ = false;
 
     core::Observation windowWillOpen_;
     core::Observation windowDidOpen_;
