@@ -34,8 +34,8 @@ void setCardinal(xcb_connection_t* c, xcb_window_t w, xcb_atom_t atom, std::uint
 }  // namespace
 
 X11OverlayWindow::X11OverlayWindow(Connection& connection, core::Scheduler& scheduler,
-                                   const core::Rect& frame)
-    : connection_(connection), scheduler_(scheduler) {
+                                   std::shared_ptr<VeilRenderer> renderer, const core::Rect& frame)
+    : connection_(connection), scheduler_(scheduler), renderer_(std::move(renderer)) {
     if (!connection_.isOpen()) {
         closed_ = true;
         return;
@@ -63,19 +63,23 @@ void X11OverlayWindow::create(const core::Rect& xFrame) {
     }
     window_ = xcb_generate_id(c);
     xFrame_ = xFrame;
-    const std::uint32_t values[] = {tintPixel, 0, 1,
+    // No background: the server leaves the content alone on Expose, and the
+    // renderer draws it from its server-side pictures.
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, 1, XCB_EVENT_MASK_EXPOSURE,
                                     colormap_ ? colormap_ : screen.default_colormap};
-    xcb_create_window(
-        c, depth, window_, screen.root, std::int16_t(xFrame.x), std::int16_t(xFrame.y),
-        std::uint16_t(std::max(1.0, xFrame.width)), std::uint16_t(std::max(1.0, xFrame.height)), 0,
-        XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
-        XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_COLORMAP,
-        values);
+    xcb_create_window(c, depth, window_, screen.root, std::int16_t(xFrame.x),
+                      std::int16_t(xFrame.y), std::uint16_t(std::max(1.0, xFrame.width)),
+                      std::uint16_t(std::max(1.0, xFrame.height)), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      visual,
+                      XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
+                          XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
+                      values);
     // An empty input shape: the veil never receives a click.
     xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
                          window_, 0, 0, 0, nullptr);
     setProperties();
     connection_.windows().addOwnWindow(window_);
+    renderer_->attach(window_, int(std::max(1.0, xFrame.width)), int(std::max(1.0, xFrame.height)));
     xcb_flush(c);
 }
 
@@ -105,6 +109,7 @@ void X11OverlayWindow::setFrame(const core::Rect& frame) {
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                              XCB_CONFIG_WINDOW_HEIGHT,
                          values);
+    renderer_->resize(window_, int(std::max(1.0, x.width)), int(std::max(1.0, x.height)));
     xcb_flush(connection_.raw());
 }
 
@@ -233,6 +238,7 @@ void X11OverlayWindow::close() {
     if (closed_) return;
     closed_ = true;
     animation_.cancel();
+    renderer_->detach(window_);
     xcb_destroy_window(connection_.raw(), window_);
     if (colormap_) xcb_free_colormap(connection_.raw(), colormap_);
     connection_.windows().removeOwnWindow(window_);
@@ -244,7 +250,7 @@ void X11OverlayWindow::close() {
 
 std::shared_ptr<platform::OverlayWindow> X11OverlayWindowFactory::create(
     const platform::ScreenInfo& screen) {
-    return std::make_shared<X11OverlayWindow>(connection_, scheduler_, screen.frame);
+    return std::make_shared<X11OverlayWindow>(connection_, scheduler_, renderer_, screen.frame);
 }
 
 }  // namespace quorvel::x11

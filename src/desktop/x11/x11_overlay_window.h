@@ -2,8 +2,18 @@
 
 #include <xcb/xcb.h>
 
+#include <memory>
+
 #include "core/scheduler.h"
+#include "desktop/x11/veil_renderer.h"
 #include "platform/overlay_windows.h"
+
+namespace quorvel::overlay {
+class OverlayStyle;
+}
+namespace quorvel::platform {
+class ColorSchemeSource;
+}
 
 namespace quorvel::x11 {
 
@@ -17,13 +27,17 @@ class Connection;
 /// one type picom neither shadows nor dims as unfocused by default; it also
 /// sets _COMPTON_SHADOW to 0. Compositor rules can match `class_g = 'Quorvel'`.
 ///
+/// Its content is the veil `renderer` draws; the window has no background of
+/// its own, so nothing flat flashes before the drawing lands.
+///
 /// Ordering reads the stacking from the connection's mirror and restacks only
 /// when the veil is not already where it belongs, so a window manager that
 /// raises a window meets one ConfigureWindow on the next tick, never a storm.
 class X11OverlayWindow final : public platform::OverlayWindow {
 public:
     /// `frame` in bottom-left origin coordinates; created unmapped with alpha 0.
-    X11OverlayWindow(Connection& connection, core::Scheduler& scheduler, const core::Rect& frame);
+    X11OverlayWindow(Connection& connection, core::Scheduler& scheduler,
+                     std::shared_ptr<VeilRenderer> renderer, const core::Rect& frame);
     ~X11OverlayWindow() override;
     X11OverlayWindow(const X11OverlayWindow&) = delete;
     X11OverlayWindow& operator=(const X11OverlayWindow&) = delete;
@@ -42,8 +56,6 @@ public:
     bool isMapped() const { return mapped_; }
     platform::WindowLevel level() const { return level_; }
 
-    /// The tint shown until the veil's own drawing lands: dark grey, ~55% alpha, premultiplied.
-    static constexpr std::uint32_t tintPixel = 0x8c111111;
     /// Alpha animation steps per second.
     static constexpr double animationRate = 60.0;
 
@@ -59,6 +71,7 @@ private:
 
     Connection& connection_;
     core::Scheduler& scheduler_;
+    std::shared_ptr<VeilRenderer> renderer_;
     xcb_window_t window_ = 0;
     xcb_colormap_t colormap_ = 0;
     core::Rect xFrame_;
@@ -71,17 +84,28 @@ private:
     std::function<void()> completion_;
 };
 
-/// Makes veils on the connection's display; fades run on `scheduler`.
+/// Makes veils on the connection's display; fades and the mode animation run
+/// on `scheduler`. Until `follow` is called the veils show the default look.
 class X11OverlayWindowFactory final : public platform::OverlayWindowFactory {
 public:
     X11OverlayWindowFactory(Connection& connection, core::Scheduler& scheduler)
-        : connection_(connection), scheduler_(scheduler) {}
+        : connection_(connection),
+          scheduler_(scheduler),
+          renderer_(std::make_shared<VeilRenderer>(connection, scheduler)) {}
+
+    /// Draws every veil, live and future, with the user's look and the
+    /// desktop's scheme, redrawing on their changes. Both must outlive the factory.
+    void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) {
+        renderer_->follow(style, schemes);
+    }
+    VeilRenderer& renderer() { return *renderer_; }
 
     std::shared_ptr<platform::OverlayWindow> create(const platform::ScreenInfo& screen) override;
 
 private:
     Connection& connection_;
     core::Scheduler& scheduler_;
+    std::shared_ptr<VeilRenderer> renderer_;  // shared: a veil may outlive the factory
 };
 
 }  // namespace quorvel::x11

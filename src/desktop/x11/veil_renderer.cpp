@@ -1,0 +1,414 @@
+#include "desktop/x11/veil_renderer.h"
+
+#include <xcb/render.h>
+#include <xcb/shape.h>
+#include <xcb/xcb_renderutil.h>
+#include <xcb/xfixes.h>
+
+#include <algorithm>
+#include <bit>
+#include <string>
+
+#include "core/log.h"
+#include "desktop/x11/connection.h"
+#include "overlay/overlay_style.h"
+#include "overlay/veil_mask.h"
+#include "platform/color_scheme.h"
+
+namespace quorvel::x11 {
+
+namespace {
+
+constexpr char kNoCompositor[] =
+    "⚠️ No compositing manager is running: the veil needs one (picom, xfwm4's compositor, "
+    "KWin, "
+    "mutter) to be translucent, so it stays invisible until one starts";
+
+overlay::ColorScheme toOverlay(platform::SystemColorScheme scheme) {
+    return scheme == platform::SystemColorScheme::dark ? overlay::ColorScheme::dark
+                                                       : overlay::ColorScheme::light;
+}
+
+/// The tile depends on the tint and the grain only; opacity and the stop
+/// location live in the mask.
+bool sameTile(const overlay::VeilAppearance& a, const overlay::VeilAppearance& b) {
+    return a.grainIntensity == b.grainIntensity && a.colorScheme == b.colorScheme &&
+           a.useSlightTransparency == b.useSlightTransparency && a.blurAvailable == b.blurAvailable;
+}
+
+int screenNumber(xcb_connection_t* c, const xcb_screen_t& screen) {
+    int n = 0;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem > 0;
+         xcb_screen_next(&it), ++n) {
+        if (it.data->root == screen.root) return n;
+    }
+    return 0;
+}
+
+}  // namespace
+
+VeilRenderer::VeilRenderer(Connection& connection, core::Scheduler& scheduler)
+    : connection_(connection),
+      scheduler_(scheduler),
+      grain_(overlay::makeGrainTile()),
+      animation_(overlay::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
+                                             settings::ThemeMode::automatic,
+                                             overlay::ColorScheme::light, true)) {
+    if (!connection_.isOpen()) return;
+    initFormats();
+    watchCompositor();
+    compositor_ = queryCompositor();
+    animation_.update(currentTarget(), scheduler_.now(), 0);
+    eventHandler_ =
+        connection_.addEventHandler([this](const xcb_generic_event_t& e) { handleEvent(e); });
+}
+
+VeilRenderer::~VeilRenderer() {
+    *alive_ = false;
+    frames_.cancel();
+    if (!connection_.isOpen()) return;
+    connection_.removeEventHandler(eventHandler_);
+    xcb_connection_t* c = connection_.raw();
+    for (auto& [window, veil] : veils_) freeVeil(veil);
+    for (auto [picture, pixmap] : {std::pair{tile_, tilePixmap_}, std::pair{strip_, stripPixmap_},
+                                   std::pair{scaled_, scaledPixmap_}}) {
+        if (picture) xcb_render_free_picture(c, picture);
+        if (pixmap) xcb_free_pixmap(c, pixmap);
+    }
+    xcb_flush(c);
+}
+
+void VeilRenderer::initFormats() {
+    xcb_connection_t* c = connection_.raw();
+    formats_ = xcb_render_util_query_formats(c);
+    if (!formats_) {
+        core::log("⚠️ The X server has no Render extension: the veil cannot be drawn");
+        return;
+    }
+    if (auto* f = xcb_render_util_find_standard_format(formats_, XCB_PICT_STANDARD_ARGB_32))
+        argb32_ = f->id;
+    if (auto* f = xcb_render_util_find_standard_format(formats_, XCB_PICT_STANDARD_A_8))
+        a8_ = f->id;
+    for (auto it = xcb_setup_pixmap_formats_iterator(xcb_get_setup(c)); it.rem > 0;
+         xcb_format_next(&it)) {
+        if (it.data->depth == 8) maskScanlinePad_ = it.data->scanline_pad;
+    }
+}
+
+void VeilRenderer::watchCompositor() {
+    xcb_connection_t* c = connection_.raw();
+    const std::string name = "_NET_WM_CM_S" + std::to_string(screenNumber(c, connection_.screen()));
+    auto atom = reply(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
+    if (!atom) return;
+    compositorSelection_ = atom->atom;
+    static constexpr char kBlurBehind[] = "_KDE_NET_WM_BLUR_BEHIND_REGION";
+    auto blur = reply(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, sizeof(kBlurBehind) - 1, kBlurBehind), nullptr));
+    if (blur) blurBehind_ = blur->atom;
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present) return;
+    auto version =
+        reply(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
+    if (!version) return;
+    selectionNotify_ = std::uint8_t(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
+    xcb_xfixes_select_selection_input(c, connection_.root(), compositorSelection_,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+}
+
+bool VeilRenderer::queryCompositor() const {
+    if (compositorSelection_ == XCB_NONE) return false;
+    xcb_connection_t* c = connection_.raw();
+    auto owner = reply(xcb_get_selection_owner_reply(
+        c, xcb_get_selection_owner(c, compositorSelection_), nullptr));
+    return owner && owner->owner != XCB_NONE;
+}
+
+void VeilRenderer::handleEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (selectionNotify_ && type == selectionNotify_) {
+        const auto& e = reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event);
+        if (e.selection == compositorSelection_) setCompositor(e.owner != XCB_NONE);
+        return;
+    }
+    if (type != XCB_EXPOSE) return;
+    const auto& e = reinterpret_cast<const xcb_expose_event_t&>(event);
+    auto it = veils_.find(e.window);
+    // The server-side tile and mask already hold the look: one Composite redraws it.
+    if (it != veils_.end() && e.count == 0) {
+        draw(it->second, animation_.appearanceAt(scheduler_.now()));
+        xcb_flush(connection_.raw());
+    }
+}
+
+void VeilRenderer::setCompositor(bool running) {
+    if (running == compositor_) return;
+    compositor_ = running;
+    core::log(running ? "A compositing manager is running: the veil is translucent again"
+                      : kNoCompositor);
+    warned_ = !running;
+    for (auto& [window, veil] : veils_) applyShape(window, veil);
+    refresh();
+}
+
+void VeilRenderer::follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) {
+    style_ = &style;
+    schemes_ = &schemes;
+    // The style tells before it stores, and a settings change assigns all six
+    // values in a row: read them once, on the next turn.
+    styleChanged_ = style.objectWillChange().connect([this] { scheduleRefresh(); });
+    schemeChanged_ = schemes.colorSchemeChanged().connect([this] { scheduleRefresh(); });
+    // Whatever shows now jumps to the user's look; only later mode changes glide.
+    animation_ = overlay::VeilAnimation(currentTarget());
+    redrawAll();
+}
+
+void VeilRenderer::scheduleRefresh() {
+    if (refreshQueued_) return;
+    refreshQueued_ = true;
+    scheduler_.async([this, alive = alive_] {
+        if (*alive) refresh();
+    });
+}
+
+overlay::VeilAppearance VeilRenderer::currentTarget() const {
+    const overlay::ColorScheme system =
+        schemes_ ? toOverlay(schemes_->colorScheme()) : overlay::ColorScheme::light;
+    if (!style_) {
+        overlay::VeilAppearance look = animation_.target();
+        look.colorScheme = overlay::resolveColorScheme(look.themeMode, system);
+        look.blurAvailable = compositor_;
+        return look;
+    }
+    return overlay::makeVeilAppearance(style_->focusMode(), style_->grainIntensity(),
+                                       style_->useSlightTransparency(), style_->opacityValue(),
+                                       style_->themeMode(), system, compositor_);
+}
+
+void VeilRenderer::refresh() {
+    refreshQueued_ = false;
+    const double duration = style_ ? style_->transitionDuration() : 0.0;
+    animation_.update(currentTarget(), scheduler_.now(), duration);
+    redrawAll();
+    runFrames();
+}
+
+bool VeilRenderer::isAnimating() const {
+    return animation_.isAnimating(scheduler_.now());
+}
+
+void VeilRenderer::runFrames() {
+    if (frames_.isActive() || !isAnimating()) return;
+    frames_ = scheduler_.repeating(1.0 / frameRate, core::TimerMode::Common, [this] {
+        redrawAll();  // the last frame lands on the settled look
+        if (!isAnimating()) frames_.cancel();
+    });
+}
+
+void VeilRenderer::redrawAll() {
+    drawAll(animation_.appearanceAt(scheduler_.now()));
+}
+
+void VeilRenderer::drawAll(const overlay::VeilAppearance& appearance) {
+    if (!connection_.isOpen() || !argb32_ || !a8_) return;
+    ensureTile(appearance);
+    for (auto& [window, veil] : veils_) draw(veil, appearance);
+    xcb_flush(connection_.raw());
+}
+
+xcb_render_picture_t VeilRenderer::makePicture(xcb_pixmap_t& pixmap, int width, int height) {
+    xcb_connection_t* c = connection_.raw();
+    pixmap = xcb_generate_id(c);
+    xcb_create_pixmap(c, 32, pixmap, connection_.root(), std::uint16_t(width),
+                      std::uint16_t(height));
+    const xcb_render_picture_t picture = xcb_generate_id(c);
+    const std::uint32_t repeat = XCB_RENDER_REPEAT_NORMAL;
+    xcb_render_create_picture(c, picture, pixmap, argb32_, XCB_RENDER_CP_REPEAT, &repeat);
+    return picture;
+}
+
+void VeilRenderer::ensureTile(const overlay::VeilAppearance& appearance) {
+    if (tileLook_ && sameTile(*tileLook_, appearance)) return;
+    xcb_connection_t* c = connection_.raw();
+    const int size = grain_.size;
+    if (!tile_) tile_ = makePicture(tilePixmap_, size, size);
+    overlay::ArgbTile tile = overlay::makeVeilTile(grain_, appearance);
+    // Image data travels in the server's byte order.
+    const bool serverLittle = xcb_get_setup(c)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
+    if (serverLittle != (std::endian::native == std::endian::little)) {
+        for (std::uint32_t& p : tile.pixels) p = __builtin_bswap32(p);
+    }
+    xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, tilePixmap_, 0, nullptr);
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, tilePixmap_, gc, std::uint16_t(size),
+                  std::uint16_t(size), 0, 0, 0, 32, std::uint32_t(tile.pixels.size() * 4),
+                  reinterpret_cast<const std::uint8_t*>(tile.pixels.data()));
+    xcb_free_gc(c, gc);
+    tileLook_ = appearance;
+    stripStale_ = true;
+    scaledAlpha_ = -1;
+}
+
+void VeilRenderer::ensureStrip(int width) {
+    xcb_connection_t* c = connection_.raw();
+    if (width > stripWidth_) {
+        if (strip_) {
+            xcb_render_free_picture(c, strip_);
+            xcb_free_pixmap(c, stripPixmap_);
+        }
+        strip_ = makePicture(stripPixmap_, width, grain_.size);
+        stripWidth_ = width;
+        stripStale_ = true;
+    }
+    if (!stripStale_) return;
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, tile_, XCB_NONE, strip_, 0, 0, 0, 0, 0, 0,
+                         std::uint16_t(stripWidth_), std::uint16_t(grain_.size));
+    stripStale_ = false;
+}
+
+void VeilRenderer::ensureScaledTile(std::uint8_t alpha) {
+    if (scaledAlpha_ == alpha) return;
+    xcb_connection_t* c = connection_.raw();
+    if (!scaled_) scaled_ = makePicture(scaledPixmap_, grain_.size, grain_.size);
+    // The same rounding as the mask applies to the ramp's rows.
+    const xcb_render_picture_t solid = xcb_generate_id(c);
+    const std::uint16_t a = std::uint16_t(alpha * 257);
+    xcb_render_create_solid_fill(c, solid, xcb_render_color_t{0, 0, 0, a});
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, tile_, solid, scaled_, 0, 0, 0, 0, 0, 0,
+                         std::uint16_t(grain_.size), std::uint16_t(grain_.size));
+    xcb_render_free_picture(c, solid);
+    scaledAlpha_ = alpha;
+}
+
+void VeilRenderer::attach(xcb_window_t window, int width, int height) {
+    if (!connection_.isOpen() || !formats_ || !argb32_ || !a8_ || veils_.count(window)) return;
+    xcb_connection_t* c = connection_.raw();
+    auto attributes =
+        reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    if (!attributes) return;
+    const xcb_render_pictvisual_t* visual =
+        xcb_render_util_find_visual_format(formats_, attributes->visual);
+    if (!visual) return;
+    xcb_render_pictforminfo_t wanted{};
+    wanted.id = visual->format;
+    const xcb_render_pictforminfo_t* info =
+        xcb_render_util_find_format(formats_, XCB_PICT_FORMAT_ID, &wanted, 0);
+    Veil veil;
+    veil.translucent = info && info->direct.alpha_mask != 0;
+    veil.width = width;
+    veil.height = height;
+    veil.picture = xcb_generate_id(c);
+    xcb_render_create_picture(c, veil.picture, window, visual->format, 0, nullptr);
+    allocateMask(veil);
+    // KWin blurs behind a window that carries this; an empty list means all of it.
+    if (blurBehind_) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, blurBehind_, XCB_ATOM_CARDINAL, 32, 0,
+                            nullptr);
+    }
+    auto& stored = veils_.emplace(window, std::move(veil)).first->second;
+    applyShape(window, stored);
+    if (!compositor_ && !warned_) {
+        core::log(kNoCompositor);
+        warned_ = true;
+    }
+    drawAll(animation_.appearanceAt(scheduler_.now()));
+}
+
+void VeilRenderer::resize(xcb_window_t window, int width, int height) {
+    auto it = veils_.find(window);
+    if (it == veils_.end()) return;
+    Veil& veil = it->second;
+    if (veil.width == width && veil.height == height) return;
+    veil.width = width;
+    if (veil.height != height) {
+        veil.height = height;
+        xcb_render_free_picture(connection_.raw(), veil.mask);
+        xcb_free_pixmap(connection_.raw(), veil.maskPixmap);
+        allocateMask(veil);
+    }
+    applyShape(window, veil);
+    draw(veil, animation_.appearanceAt(scheduler_.now()));
+    xcb_flush(connection_.raw());
+}
+
+void VeilRenderer::detach(xcb_window_t window) {
+    auto it = veils_.find(window);
+    if (it == veils_.end()) return;
+    freeVeil(it->second);
+    veils_.erase(it);
+}
+
+void VeilRenderer::allocateMask(Veil& veil) {
+    xcb_connection_t* c = connection_.raw();
+    veil.maskPixmap = xcb_generate_id(c);
+    xcb_create_pixmap(c, 8, veil.maskPixmap, connection_.root(), 1,
+                      std::uint16_t(std::max(1, veil.height)));
+    veil.mask = xcb_generate_id(c);
+    // One column, repeated across the width.
+    const std::uint32_t repeat = XCB_RENDER_REPEAT_NORMAL;
+    xcb_render_create_picture(c, veil.mask, veil.maskPixmap, a8_, XCB_RENDER_CP_REPEAT, &repeat);
+    veil.column.clear();
+}
+
+void VeilRenderer::freeVeil(Veil& veil) {
+    xcb_connection_t* c = connection_.raw();
+    xcb_render_free_picture(c, veil.picture);
+    xcb_render_free_picture(c, veil.mask);
+    xcb_free_pixmap(c, veil.maskPixmap);
+}
+
+void VeilRenderer::applyShape(xcb_window_t window, const Veil& veil) {
+    xcb_connection_t* c = connection_.raw();
+    if (compositor_ && veil.translucent) {
+        xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0, XCB_NONE);
+    } else {
+        // Without a compositor the window would be opaque: better no veil than a black screen.
+        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED,
+                             window, 0, 0, 0, nullptr);
+    }
+}
+
+void VeilRenderer::draw(Veil& veil, const overlay::VeilAppearance& appearance) {
+    if (!tile_ || veil.width <= 0 || veil.height <= 0) return;
+    xcb_connection_t* c = connection_.raw();
+    uploadColumn(veil, overlay::veilMaskColumn8(veil.height, appearance));
+    const std::vector<std::uint8_t>& column = veil.column;
+    // The ramp ends where the column's last value starts to hold to the bottom.
+    std::size_t ramp = column.size();
+    while (ramp > 0 && column[ramp - 1] == column.back()) --ramp;
+    const auto width = std::uint16_t(veil.width);
+    if (ramp > 0) {
+        ensureStrip(veil.width);
+        xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, strip_, veil.mask, veil.picture, 0, 0, 0, 0,
+                             0, 0, width, std::uint16_t(ramp));
+    }
+    ensureScaledTile(column.back());
+    const auto top = std::int16_t(ramp);
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, scaled_, XCB_NONE, veil.picture, 0, top, 0, 0,
+                         0, top, width, std::uint16_t(column.size() - ramp));
+}
+
+void VeilRenderer::uploadColumn(Veil& veil, std::vector<std::uint8_t> column) {
+    if (column == veil.column) return;
+    xcb_connection_t* c = connection_.raw();
+    const std::size_t stride = std::size_t(std::max(8, maskScanlinePad_) / 8);
+    std::vector<std::uint8_t> rows(column.size() * stride, 0);
+    for (std::size_t y = 0; y < column.size(); ++y) rows[y * stride] = column[y];
+    xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, veil.maskPixmap, 0, nullptr);
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, veil.maskPixmap, gc, 1,
+                  std::uint16_t(column.size()), 0, 0, 0, 8, std::uint32_t(rows.size()),
+                  rows.data());
+    xcb_free_gc(c, gc);
+    veil.column = std::move(column);
+}
+
+std::size_t VeilRenderer::clientBytes() const {
+    std::size_t bytes = sizeof(*this) + grain_.luminance.capacity();
+    for (const auto& [window, veil] : veils_) bytes += sizeof(veil) + veil.column.capacity();
+    return bytes;
+}
+
+}  // namespace quorvel::x11

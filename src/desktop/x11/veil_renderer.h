@@ -1,0 +1,146 @@
+#pragma once
+
+#include <xcb/render.h>
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/scheduler.h"
+#include "core/signal.h"
+#include "overlay/veil_animation.h"
+#include "overlay/veil_appearance.h"
+#include "overlay/veil_grain.h"
+
+namespace quorvel::overlay {
+class OverlayStyle;
+}
+namespace quorvel::platform {
+class ColorSchemeSource;
+}
+
+namespace quorvel::x11 {
+
+class Connection;
+
+/// Draws the veil into every overlay window, in the X server with Render: the
+/// tinted grain tile lives on the server as a repeating picture (uploaded again
+/// only when the tint or grain changes) and each veil has a one-pixel-wide A8
+/// mask column repeated across its width. The compositor blurs what lies
+/// behind the window; the tile is drawn over that blur.
+///
+/// A redraw is two Composites, split where the mask stops changing: the rows
+/// of the ramp take the tile, widened to a strip as wide as the widest
+/// monitor, through the mask (X servers draw a wide source much faster than a
+/// small repeating one under a mask); the rows below, where the mask is one
+/// value, take a copy of the tile already scaled by that value, with no mask.
+///
+/// Blur has no standard query, so a running compositor (an owner of
+/// _NET_WM_CM_S<screen>) is taken to blur. Without one, an ARGB window shows
+/// opaque, so every veil gets an empty bounding shape: it stays mapped and
+/// stacked but shows nothing until a compositor starts.
+class VeilRenderer {
+public:
+    VeilRenderer(Connection& connection, core::Scheduler& scheduler);
+    ~VeilRenderer();
+    VeilRenderer(const VeilRenderer&) = delete;
+    VeilRenderer& operator=(const VeilRenderer&) = delete;
+
+    /// From now on the look comes from `style` and `schemes`: one redraw per
+    /// turn after style changes, one after each scheme change. Both must
+    /// outlive the renderer.
+    void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes);
+
+    /// Starts drawing `window` (a depth-32 window of `width` x `height`).
+    void attach(xcb_window_t window, int width, int height);
+    void resize(xcb_window_t window, int width, int height);
+    /// Stops drawing `window`; call before destroying it.
+    void detach(xcb_window_t window);
+
+    /// Draws every veil as the look stands now (also what Expose does).
+    void redrawAll();
+    /// Draws every veil with `appearance` (the benchmark drives frames with it).
+    void drawAll(const overlay::VeilAppearance& appearance);
+
+    bool compositorRunning() const { return compositor_; }
+    /// The look the veils settle on.
+    const overlay::VeilAppearance& appearance() const { return animation_.target(); }
+    bool isAnimating() const;
+    /// Bytes this process holds for drawing, shared tiles plus `veilCount` veils.
+    std::size_t clientBytes() const;
+    std::size_t veilCount() const { return veils_.size(); }
+
+    /// Frames per second of the mode animation.
+    static constexpr double frameRate = 60.0;
+
+private:
+    struct Veil {
+        xcb_render_picture_t picture = 0;
+        xcb_pixmap_t maskPixmap = 0;
+        xcb_render_picture_t mask = 0;
+        int width = 0;
+        int height = 0;
+        bool translucent = true;
+        std::vector<std::uint8_t> column;  // what the mask pixmap holds
+    };
+
+    void initFormats();
+    void watchCompositor();
+    bool queryCompositor() const;
+    void setCompositor(bool running);
+    void handleEvent(const xcb_generic_event_t& event);
+    void scheduleRefresh();
+    void refresh();
+    overlay::VeilAppearance currentTarget() const;
+    void ensureTile(const overlay::VeilAppearance& appearance);
+    void ensureStrip(int width);
+    void ensureScaledTile(std::uint8_t alpha);
+    xcb_render_picture_t makePicture(xcb_pixmap_t& pixmap, int width, int height);
+    void allocateMask(Veil& veil);
+    void freeVeil(Veil& veil);
+    void draw(Veil& veil, const overlay::VeilAppearance& appearance);
+    void uploadColumn(Veil& veil, std::vector<std::uint8_t> column);
+    void applyShape(xcb_window_t window, const Veil& veil);
+    void runFrames();
+
+    Connection& connection_;
+    core::Scheduler& scheduler_;
+    overlay::OverlayStyle* style_ = nullptr;
+    platform::ColorSchemeSource* schemes_ = nullptr;
+    core::Connection styleChanged_;
+    core::Connection schemeChanged_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    bool refreshQueued_ = false;
+
+    overlay::GrainTile grain_;
+    overlay::VeilAnimation animation_;
+    std::optional<overlay::VeilAppearance> tileLook_;  // what the server's tile shows
+    xcb_pixmap_t tilePixmap_ = 0;
+    xcb_render_picture_t tile_ = 0;
+    xcb_pixmap_t stripPixmap_ = 0;
+    xcb_render_picture_t strip_ = 0;  // the tile repeated across `stripWidth_`
+    int stripWidth_ = 0;
+    bool stripStale_ = true;
+    xcb_pixmap_t scaledPixmap_ = 0;
+    xcb_render_picture_t scaled_ = 0;  // the tile times `scaledAlpha_`
+    int scaledAlpha_ = -1;
+    xcb_render_pictformat_t argb32_ = 0;
+    xcb_render_pictformat_t a8_ = 0;
+    const xcb_render_query_pict_formats_reply_t* formats_ = nullptr;
+    int maskScanlinePad_ = 32;
+
+    std::map<xcb_window_t, Veil> veils_;
+    core::Timer frames_;
+
+    int eventHandler_ = 0;
+    std::uint8_t selectionNotify_ = 0;
+    xcb_atom_t compositorSelection_ = XCB_NONE;
+    xcb_atom_t blurBehind_ = XCB_NONE;
+    bool compositor_ = false;
+    bool warned_ = false;
+};
+
+}  // namespace quorvel::x11

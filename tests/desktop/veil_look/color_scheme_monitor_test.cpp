@@ -1,0 +1,109 @@
+// The desktop's light/dark preference as the veil reads it: a portal of our
+// own on a private session bus (the test runs under dbus-run-session).
+#include <gtest/gtest.h>
+
+#include "desktop/qt/color_scheme_monitor.h"
+#include "fake_portal.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace quorvel::veil_look {
+
+void FakePortal::change(uint value) {
+    scheme = value;
+    Q_EMIT SettingChanged("org.freedesktop.appearance", "color-scheme",
+                          QDBusVariant(QVariant::fromValue(value)));
+}
+
+QDBusVariant FakePortal::ReadOne(const QString&, const QString&) {
+    return QDBusVariant(QVariant::fromValue(scheme));
+}
+
+QDBusVariant FakePortal::Read(const QString&, const QString&) {
+    // Read nests the value in one more variant.
+    return QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant::fromValue(scheme))));
+}
+
+namespace {
+
+using platform::SystemColorScheme;
+
+class ColorSchemeMonitorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected()) GTEST_SKIP() << "no session bus (run under dbus-run-session)";
+        ASSERT_TRUE(bus.registerObject(
+            "/org/freedesktop/portal/desktop", &portal,
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+        ASSERT_TRUE(bus.registerService("org.freedesktop.portal.Desktop"));
+    }
+    void TearDown() override {
+        bus.unregisterService("org.freedesktop.portal.Desktop");
+        bus.unregisterObject("/org/freedesktop/portal/desktop");
+    }
+    template <typename F>
+    bool spinUntil(F done) {
+        QDeadlineTimer deadline(3000);
+        while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents();
+        return done();
+    }
+
+    QDBusConnection bus{QString()};
+    FakePortal portal;
+};
+
+TEST_F(ColorSchemeMonitorTest, PortalValueDecidesAndItsChangesAreFollowed) {
+    struct Case {
+        uint value;
+        SystemColorScheme expected;
+    } cases[] = {{1, SystemColorScheme::dark}, {2, SystemColorScheme::light}};
+    for (const Case& c : cases) {
+        portal.scheme = c.value;
+        qt::ColorSchemeMonitor monitor(bus);
+        ASSERT_TRUE(spinUntil([&] { return monitor.portalValue().has_value(); }));
+        EXPECT_EQ(monitor.colorScheme(), c.expected) << c.value;
+    }
+    portal.scheme = 2;
+    qt::ColorSchemeMonitor monitor(bus);
+    int changes = 0;
+    auto connection = monitor.colorSchemeChanged().connect([&] { ++changes; });
+    ASSERT_TRUE(spinUntil([&] { return monitor.portalValue() == 2u; }));
+    portal.change(1);
+    ASSERT_TRUE(spinUntil([&] { return changes == 1; }));
+    EXPECT_EQ(monitor.colorScheme(), SystemColorScheme::dark);
+    portal.change(1);  // the same value again is no change
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(ColorSchemeMonitorTest, NoPreferenceFallsBackToThePalette) {
+    portal.scheme = 0;
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    QGuiApplication::setPalette(dark);
+    qt::ColorSchemeMonitor monitor(bus);
+    ASSERT_TRUE(spinUntil([&] { return monitor.portalValue() == 0u; }));
+    EXPECT_EQ(monitor.colorScheme(), SystemColorScheme::dark);
+    int changes = 0;
+    auto connection = monitor.colorSchemeChanged().connect([&] { ++changes; });
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(240, 240, 240));
+    QGuiApplication::setPalette(light);
+    ASSERT_TRUE(spinUntil([&] { return changes == 1; }));
+    EXPECT_EQ(monitor.colorScheme(), SystemColorScheme::light);
+}
+
+}  // namespace
+}  // namespace quorvel::veil_look
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/notification_center.h"
+#include "core/preference_store.h"
+#include "core/virtual_scheduler.h"
+#include "desktop/sim/sim_app_catalog.h"
+#include "desktop/x11/connection.h"
+#include "desktop/x11/x11_overlay_window.h"
+#include "overlay/overlay_style.h"
+#include "platform/color_scheme.h"
+#include "settings/settings_manager.h"
+
+namespace quorvel::veil_look {
+
+/// The desktop's scheme, switched by the test.
+class TestSchemes final : public platform::ColorSchemeSource {
+public:
+    platform::SystemColorScheme colorScheme() const override { return scheme; }
+    core::Signal<>& colorSchemeChanged() override { return changed; }
+    void set(platform::SystemColorScheme s) {
+        scheme = s;
+        changed.emit();
+    }
+    platform::SystemColorScheme scheme = platform::SystemColorScheme::light;
+    core::Signal<> changed;
+};
+
+/// What the screen shows, 8-bit RGB per pixel.
+struct Shot {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+    /// Mean of the three channels over one row, 0 to 255.
+    double rowLevel(int y) const;
+    /// Variance of the grey level over rows [top, bottom).
+    double variance(int top, int bottom) const;
+    bool operator==(const Shot&) const = default;
+    void writePpm(const std::string& path) const;
+};
+
+/// The veil's adapters and the style driven in this process, over a test window
+/// of our own that fills the screen, on the compositor's X server.
+class VeilDesk {
+public:
+    VeilDesk();
+    ~VeilDesk();
+
+    bool available() const { return tester_ != nullptr && connection.isOpen(); }
+    /// Fills the background with a flat grey level (0 to 255).
+    void paintBackground(std::uint32_t rgb);
+    /// A busy background, so the frosted backing shows in pictures.
+    void paintPattern();
+    /// Shows one veil over the background at full window alpha.
+    void showVeil();
+    /// Lets queued style work run, the server finish and the compositor repaint.
+    void settle();
+    /// The composited screen once it stops changing.
+    Shot screenshot();
+    bool veilHasEmptyShape();
+
+    x11::Connection connection;
+    core::VirtualScheduler scheduler;
+    core::PreferenceStore store{scheduler};
+    core::NotificationCenter center;
+    sim::SimAppCatalog catalog;
+    settings::SettingsManager settings{store, center, catalog};
+    overlay::OverlayStyle style{settings, center};
+    TestSchemes schemes;
+    std::unique_ptr<x11::X11OverlayWindowFactory> factory;
+    std::shared_ptr<platform::OverlayWindow> veil;
+
+private:
+    xcb_connection_t* tester_ = nullptr;
+    xcb_window_t background_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace quorvel::veil_look

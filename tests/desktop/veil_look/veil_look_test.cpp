@@ -1,0 +1,165 @@
+// What the veil looks like on screen: the composited output of a real X server
+// with picom, compared with and without the veil over a known background.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/log.h"
+#include "veil_look_fixture.h"
+
+namespace quorvel::veil_look {
+namespace {
+
+using settings::FocusMode;
+using settings::ThemeMode;
+
+class VeilLook : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!desk.available()) GTEST_SKIP() << "no X display (run through with-x-server)";
+        if (!desk.factory->renderer().compositorRunning()) GTEST_SKIP() << "needs a compositor";
+        desk.paintBackground(0xffffff);
+        clear = desk.screenshot();
+    }
+    /// Applies a look the way the settings window does, then shows it.
+    void look(FocusMode mode, ThemeMode theme, double opacity, double grain) {
+        desk.style.setFocusMode(mode);
+        desk.style.setThemeMode(theme);
+        desk.style.setOpacityValue(opacity);
+        desk.style.setGrainIntensity(grain);
+        if (!desk.veil) desk.showVeil();
+        desk.settle();
+        desk.scheduler.advance(2.0);  // past any glide this started
+        desk.settle();
+    }
+    /// How much darker the veil makes row `y` than the clear screen.
+    double veiled(const Shot& shot, int y) const { return clear.rowLevel(y) - shot.rowLevel(y); }
+
+    VeilDesk desk;
+    Shot clear;
+};
+
+TEST_F(VeilLook, AmbientLeavesTheTopClearAndIsFullFromMidHeightDown) {
+    desk.style.setTransitionDuration(0);
+    look(FocusMode::ambient, ThemeMode::dark, 1.0, 0.0);
+    const Shot shot = desk.screenshot();
+    const int h = shot.height;
+    const double full = veiled(shot, h - 1);
+    EXPECT_GT(full, 80.0) << "the dark veil over white must show";
+    EXPECT_LT(veiled(shot, 0), 3.0) << "the top row stays unveiled";
+    EXPECT_NEAR(veiled(shot, h / 4), full / 2, full * 0.1) << "a linear ramp over the top half";
+    for (int y : {h / 2 + 2, 3 * h / 4, h - 1}) EXPECT_NEAR(veiled(shot, y), full, 2.0) << y;
+}
+
+TEST_F(VeilLook, DeepIsUniformFromTopToBottom) {
+    look(FocusMode::deep, ThemeMode::dark, 1.0, 0.0);
+    const Shot shot = desk.screenshot();
+    const double full = veiled(shot, shot.height - 1);
+    EXPECT_GT(full, 80.0);
+    for (int y : {0, shot.height / 4, shot.height / 2})
+        EXPECT_NEAR(veiled(shot, y), full, 2.0) << y;
+}
+
+TEST_F(VeilLook, ThreeQuarterOpacityScalesTheVeilInBothModes) {
+    desk.style.setTransitionDuration(0);
+    for (FocusMode mode : {FocusMode::ambient, FocusMode::deep}) {
+        look(mode, ThemeMode::dark, 1.0, 0.0);
+        const double full = veiled(desk.screenshot(), clear.height - 1);
+        look(mode, ThemeMode::dark, 0.75, 0.0);
+        const Shot shot = desk.screenshot();
+        EXPECT_NEAR(veiled(shot, shot.height - 1) / full, 0.75, 0.03) << int(mode);
+        if (mode == FocusMode::ambient) {
+            EXPECT_LT(veiled(shot, 0), 3.0);
+        }
+    }
+}
+
+TEST_F(VeilLook, DarkSchemeDarkensAndLightSchemeLightensAMidGreyDesktop) {
+    desk.paintBackground(0x808080);
+    const double grey = desk.screenshot().rowLevel(clear.height - 1);
+    look(FocusMode::deep, ThemeMode::dark, 1.0, 0.0);
+    const double dark = desk.screenshot().rowLevel(clear.height - 1);
+    look(FocusMode::deep, ThemeMode::light, 1.0, 0.0);
+    const double light = desk.screenshot().rowLevel(clear.height - 1);
+    EXPECT_LT(dark, grey - 40);
+    EXPECT_GT(light, grey + 40);
+}
+
+TEST_F(VeilLook, AutomaticThemeFollowsTheDesktopSchemeWhileShown) {
+    look(FocusMode::deep, ThemeMode::automatic, 1.0, 0.0);
+    const double light = veiled(desk.screenshot(), clear.height - 1);
+    desk.schemes.set(platform::SystemColorScheme::dark);
+    desk.settle();
+    const double dark = veiled(desk.screenshot(), clear.height - 1);
+    EXPECT_GT(dark, light + 60);
+    // A forced theme ignores the desktop.
+    desk.style.setThemeMode(ThemeMode::light);
+    desk.settle();
+    const double forced = veiled(desk.screenshot(), clear.height - 1);
+    EXPECT_NEAR(forced, light, 2.0);
+}
+
+TEST_F(VeilLook, GrainAddsTextureWithoutChangingTheVeilsStrength) {
+    look(FocusMode::deep, ThemeMode::dark, 1.0, 0.0);
+    const Shot smooth = desk.screenshot();
+    look(FocusMode::deep, ThemeMode::dark, 1.0, 1.0);
+    const Shot grainy = desk.screenshot();
+    const int h = smooth.height;
+    EXPECT_LT(smooth.variance(h / 2, h), 0.5);
+    EXPECT_GT(grainy.variance(h / 2, h), 4.0);
+    EXPECT_NEAR(grainy.rowLevel(h - 1), smooth.rowLevel(h - 1), 4.0);
+}
+
+TEST_F(VeilLook, ModeChangeGlidesOverTheTransitionDuration) {
+    desk.style.setTransitionDuration(0.5);
+    look(FocusMode::ambient, ThemeMode::dark, 1.0, 0.0);
+    const double full = veiled(desk.screenshot(), clear.height - 1);
+    desk.style.setFocusMode(FocusMode::deep);
+    desk.settle();
+    desk.scheduler.advance(0.25);
+    desk.settle();
+    const double midway = veiled(desk.screenshot(), clear.height / 8);
+    EXPECT_GT(midway, full / 4 + 5) << "the ramp has moved up";
+    EXPECT_LT(midway, full - 5) << "but not yet to the top";
+    desk.scheduler.advance(0.3);
+    desk.settle();
+    EXPECT_NEAR(veiled(desk.screenshot(), 0), full, 2.0) << "deep once the glide ends";
+    EXPECT_FALSE(desk.factory->renderer().isAnimating());
+}
+
+TEST_F(VeilLook, PicturesForTheReadme) {
+    const char* dir = std::getenv("QUORVEL_VEIL_SHOTS");
+    if (!dir) GTEST_SKIP() << "set QUORVEL_VEIL_SHOTS to a folder to keep the pictures";
+    desk.style.setTransitionDuration(0);
+    desk.paintPattern();
+    for (ThemeMode theme : {ThemeMode::dark, ThemeMode::light}) {
+        for (FocusMode mode : {FocusMode::ambient, FocusMode::deep}) {
+            look(mode, theme, 1.0, 0.5);
+            const std::string name = std::string(mode == FocusMode::ambient ? "ambient" : "deep") +
+                                     (theme == ThemeMode::dark ? "-dark" : "-light");
+            desk.screenshot().writePpm(std::string(dir) + "/veil-" + name + ".ppm");
+        }
+    }
+}
+
+// Run on a server without a compositor (the no_compositor ctest entry).
+TEST(VeilWithoutCompositor, StaysInvisibleAndSaysWhyOnce) {
+    core::LogCapture logs;
+    VeilDesk desk;
+    if (!desk.available()) GTEST_SKIP() << "no X display";
+    if (desk.factory->renderer().compositorRunning()) GTEST_SKIP() << "a compositor runs";
+    desk.paintBackground(0xffffff);
+    desk.showVeil();
+    auto second = desk.factory->create(platform::ScreenInfo{});
+    desk.settle();
+    EXPECT_TRUE(desk.veilHasEmptyShape()) << "an opaque veil would black out the screen";
+    EXPECT_GT(desk.screenshot().rowLevel(desk.screenshot().height - 1), 254.0);
+    EXPECT_EQ(
+        logs.count("⚠️ No compositing manager is running: the veil needs one (picom, xfwm4's "
+                   "compositor, KWin, mutter) to be translucent, so it stays invisible until one "
+                   "starts"),
+        1u);
+}
+
+}  // namespace
+}  // namespace quorvel::veil_look
