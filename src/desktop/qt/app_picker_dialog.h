@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/app_catalog.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QListWidget;
+
+namespace quorvel::qt {
+
+/// QIcon for an entry's Icon= value: a theme name or an image path.
+QIcon applicationIcon(const QString& icon);
+
+/// "Choose Application": the installed applications with their icons and a
+/// search field; "Choose" accepts the selected one.
+class AppPickerDialog : public QDialog {
+public:
+    AppPickerDialog(const platform::AppCatalog& catalog, QWidget* parent);
+
+    /// The chosen entry's location; empty until one is chosen.
+    QString chosenLocation() const;
+
+private:
+    void filter(const QString& text);
+
+    QLineEdit* search_;
+    QListWidget* list_;
+};
+
+}  // namespace quorvel::qt

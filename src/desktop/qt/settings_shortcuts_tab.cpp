@@ -1,0 +1,87 @@
+#include "desktop/qt/settings_shortcuts_tab.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "desktop/qt/settings_widgets.h"
+#include "desktop/qt/shortcut_recorder_widget.h"
+
+namespace quorvel::qt {
+
+namespace sw = settings_window;
+
+SettingsShortcutsTab::SettingsShortcutsTab(sw::SettingsWindowServices& services, QWidget* parent)
+    : QWidget(parent), view_(std::make_unique<sw::ShortcutsView>(services)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(12);
+    for (auto row : sw::allShortcutRows) {
+        if (row != sw::ShortcutRow::overlay) column->addWidget(makeDivider(this));
+        column->addWidget(makeRow(row));
+    }
+    column->addStretch();
+    connection_ = view_->changed.connect([this] { refresh(); });
+    refresh();
+}
+
+SettingsShortcutsTab::~SettingsShortcutsTab() = default;
+
+QWidget* SettingsShortcutsTab::makeRow(sw::ShortcutRow row) {
+    const auto i = static_cast<std::size_t>(row);
+    auto* holder = new QWidget(this);
+    holder->setAttribute(Qt::WA_Hover);
+    holder->installEventFilter(this);
+    auto* column = new QVBoxLayout(holder);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    auto* line = new QHBoxLayout;
+    line->addWidget(new QLabel(QString::fromUtf8(sw::rowTitle(row).data()), holder));
+    line->addStretch();
+    // The recorder and the trash slot share a fixed 110-point area.
+    auto* area = new QWidget(holder);
+    area->setFixedWidth(110);
+    auto* areaRow = new QHBoxLayout(area);
+    areaRow->setContentsMargins(0, 0, 0, 0);
+    areaRow->setSpacing(4);
+    recorders_[i] = new ShortcutRecorderWidget(*view_, row, area);
+    areaRow->addWidget(recorders_[i]);
+    trash_[i] = new QToolButton(area);
+    trash_[i]->setAutoRaise(true);
+    trash_[i]->setFixedSize(20, 20);
+    trash_[i]->setIcon(themedIcon("user-trash", QStyle::SP_TrashIcon));
+    trash_[i]->setToolTip(QStringLiteral("Clear shortcut"));
+    QSizePolicy keep = trash_[i]->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    trash_[i]->setSizePolicy(keep);
+    connect(trash_[i], &QToolButton::clicked, this, [this, row] { view_->trash(row); });
+    areaRow->addWidget(trash_[i]);
+    areaRow->addStretch();
+    line->addWidget(area);
+    column->addLayout(line);
+    column->addWidget(makeSecondaryLabel(QString::fromUtf8(sw::rowCaption(row).data()), holder));
+    rows_[i] = holder;
+    return holder;
+}
+
+bool SettingsShortcutsTab::eventFilter(QObject* watched, QEvent* event) {
+    const bool enter = event->type() == QEvent::Enter;
+    if (enter || event->type() == QEvent::Leave) {
+        for (auto row : sw::allShortcutRows) {
+            if (rows_[static_cast<std::size_t>(row)] == watched) view_->setHovered(row, enter);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SettingsShortcutsTab::refresh() {
+    for (auto row : sw::allShortcutRows) {
+        const auto i = static_cast<std::size_t>(row);
+        recorders_[i]->refresh();
+        trash_[i]->setVisible(view_->showsTrash(row));
+    }
+}
+
+}  // namespace quorvel::qt

@@ -1,0 +1,53 @@
+#include "desktop/qt/settings_window_host.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "desktop/qt/settings_window_widget.h"
+
+namespace quorvel::qt {
+
+namespace {
+class QtSettingsWindow final : public platform::SettingsWindow {
+public:
+    explicit QtSettingsWindow(SettingsWindowWidget* widget) : widget_(widget) {}
+    ~QtSettingsWindow() override {
+        if (!widget_) return;
+        widget_->detach();
+        widget_->deleteLater();
+    }
+
+    void bringToFront() override {
+        if (!widget_) return;
+        widget_->setWindowState(widget_->windowState() & ~Qt::WindowMinimized);
+        widget_->show();
+        widget_->raise();
+        widget_->activateWindow();
+    }
+    bool isVisible() const override {
+        return widget_ && widget_->isVisible() && !widget_->isMinimized();
+    }
+    void close() override {
+        if (widget_) widget_->close();
+    }
+    void resignKey() override {
+        if (widget_ && widget_->focusWidget()) widget_->focusWidget()->clearFocus();
+    }
+
+private:
+    QPointer<SettingsWindowWidget> widget_;
+};
+}  // namespace
+
+std::unique_ptr<platform::SettingsWindow> QtSettingsWindowHost::createWindow(
+    platform::SettingsWindowEvents& events) {
+    auto* widget = new SettingsWindowWidget(state_, services_, events);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        widget->move(area.center() - QPoint(widget->width() / 2, widget->height() / 2));
+    }
+    widget_ = widget;
+    return std::make_unique<QtSettingsWindow>(widget);
+}
+
+}  // namespace quorvel::qt

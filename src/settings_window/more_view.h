@@ -1,0 +1,66 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/signal.h"
+#include "settings_window/settings_window_services.h"
+
+namespace quorvel::settings_window {
+
+/// "Never" without a date; otherwise the whole seconds, minutes, hours or
+/// days since `moment`, as "59s ago", "1m ago", "23h ago", "3d ago".
+std::string relativeTime(std::optional<double> moment, double now);
+
+/// The More tab: name, version and update checks, start at login, the
+/// reset of every setting, and the contact page.
+class MoreView {
+public:
+    static constexpr const char* contactPageUrl = "https://github.com/quorvel/quorvel/discussions";
+    static constexpr const char* resetTitle = "Are you sure?";
+    static constexpr const char* resetMessage =
+        "This will reset all settings to their default values.";
+
+    /// Reads the start-at-login registration again.
+    explicit MoreView(SettingsWindowServices& services);
+    MoreView(const MoreView&) = delete;
+    MoreView& operator=(const MoreView&) = delete;
+
+    const std::string& version() const { return services_.version; }
+    /// The text after "Last update check: ".
+    std::string lastUpdateCheckText() const;
+    bool isCheckingForUpdates() const;
+    bool isLaunchAtLoginEnabled() const;
+    bool showingResetConfirmation() const { return showingResetConfirmation_; }
+    /// Degrees; one turn back per reset.
+    double resetRotation() const { return resetRotation_; }
+
+    // The user's actions.
+    void checkForUpdates();
+    void setLaunchAtLogin(bool enabled);
+    /// "Reset all settings": asks first.
+    void requestReset();
+    /// The confirmation's "Cancel".
+    void cancelReset();
+    /// The confirmation's "Reset".
+    void confirmReset();
+
+    /// Puts every setting back to its default, in a fixed order.
+    void resetAllSettings();
+
+    /// Fires after every change of what the tab shows.
+    core::Signal<> changed;
+
+private:
+    void resetModeAndGrain();
+    void resetRules();
+    void resetLooks();
+    void resetShortcuts();
+    void resetExcludedApps();
+
+    SettingsWindowServices& services_;
+    bool showingResetConfirmation_ = false;
+    double resetRotation_ = 0;
+};
+
+}  // namespace quorvel::settings_window

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/notification_center.h"
+#include "core/scheduler.h"
+#include "overlay/overlay_style.h"
+#include "platform/app_catalog.h"
+#include "platform/keyboard_layout.h"
+#include "platform/script_service.h"
+#include "platform/wall_clock.h"
+#include "rules/excluded_apps_manager.h"
+#include "settings/focus_mode.h"
+#include "settings/settings_manager.h"
+#include "tracking/overlay_controller.h"
+
+namespace quorvel::settings_window {
+
+/// Calls into subsystems built after the settings window's own inputs: the
+/// tray item, the auto-hide manager, updates, start at login and the tray
+/// hint. One left empty does nothing (a reader gets false or nothing).
+struct SettingsWindowHooks {
+    // The tray item.
+    std::function<bool()> isDetecting;
+    std::function<void(bool)> setDetecting;
+    std::function<void(settings::FocusMode)> updateModeItems;
+    // The panel auto-hide manager.
+    std::function<void(bool)> updateAutoHide;
+    std::function<void(const std::string&, bool)> startPermissionMonitoring;
+    std::function<void()> openAutomationSettings;
+    /// Runs the read of the dock's auto-hide once; nothing when this desktop
+    /// has no panel table (auto-hide then counts as allowed).
+    std::function<std::optional<platform::ScriptOutcome>()> runPermissionProbe;
+    // Updates.
+    std::function<std::optional<double>()> lastUpdateCheck;  // wall-clock seconds
+    std::function<bool()> isCheckingForUpdates;
+    std::function<void()> checkForUpdates;
+    // Start at login.
+    std::function<bool()> isLaunchAtLoginEnabled;
+    std::function<void(bool)> setLaunchAtLoginEnabled;
+    /// Reads the registration again (a change made outside the program shows).
+    std::function<void()> refreshLaunchAtLogin;
+    // The tray hint.
+    std::function<void()> showTooltip;
+};
+
+/// Everything the tabs read and drive.
+struct SettingsWindowServices {
+    core::Scheduler& scheduler;
+    core::NotificationCenter& center;
+    settings::SettingsManager& settings;
+    overlay::OverlayStyle& style;
+    tracking::OverlayController& overlayController;
+    rules::ExcludedAppsManager& excludedApps;
+    const platform::AppCatalog& catalog;
+    const platform::KeyboardLayout& keyboardLayout;
+    const platform::WallClock& clock;
+    SettingsWindowHooks hooks;
+    /// Shown in the More tab.
+    std::string version = QUORVEL_VERSION;
+
+    bool isDetecting() const { return hooks.isDetecting && hooks.isDetecting(); }
+};
+
+}  // namespace quorvel::settings_window

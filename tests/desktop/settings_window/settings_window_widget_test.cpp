@@ -1,0 +1,149 @@
+// Behaviour headers first: Qt defines `emit` as a macro.
+#include "settings_window/settings_controller.h"
+#include "settings_window/settings_window_fixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPalette>
+#include <QScrollArea>
+#include <QTest>
+
+#include "desktop/qt/settings_appearance_tab.h"
+#include "desktop/qt/settings_more_tab.h"
+#include "desktop/qt/settings_rules_tab.h"
+#include "desktop/qt/settings_shortcuts_tab.h"
+#include "desktop/qt/settings_window_host.h"
+#include "desktop/qt/settings_window_widget.h"
+#include "desktop/qt/shortcut_recorder_widget.h"
+
+namespace quorvel::settings_window::testing {
+namespace {
+
+namespace names = settings::notifications;
+
+class SettingsWindowWidgetTest : public SettingsWindowTest {
+protected:
+    void SetUp() override {
+        start();
+        host = std::make_unique<qt::QtSettingsWindowHost>(state, *services);
+        controller = std::make_unique<SettingsController>(state, *host, center(), scheduler);
+    }
+    void TearDown() override {
+        controller.reset();
+        QApplication::processEvents();
+    }
+    qt::SettingsWindowWidget& window() { return *host->widget(); }
+    QAbstractButton* tabButton(const QString& title) {
+        for (auto* b : window().findChildren<qt::SettingsTabButton*>()) {
+            if (b->text() == title) return b;
+        }
+        return nullptr;
+    }
+    template <typename T>
+    T* tab() {
+        QWidget* content = window().content();
+        if (auto* scroll = qobject_cast<QScrollArea*>(content)) content = scroll->widget();
+        return dynamic_cast<T*>(content);
+    }
+
+    SettingsState state;
+    std::unique_ptr<qt::QtSettingsWindowHost> host;
+    std::unique_ptr<SettingsController> controller;
+};
+
+TEST_F(SettingsWindowWidgetTest, OpensATitledFixedWindowOnGeneralWithFourTabs) {
+    controller->showSettings();
+    ASSERT_NE(host->widget(), nullptr);
+    EXPECT_EQ(window().windowTitle(), "Quorvel Settings");
+    EXPECT_EQ(window().size(), QSize(460, 540));
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_NE(tab<qt::SettingsAppearanceTab>(), nullptr);
+    for (const char* title : {"General", "Rules", "Shortcuts", "More"}) {
+        EXPECT_NE(tabButton(title), nullptr) << title;
+    }
+    EXPECT_TRUE(tabButton("General")->isChecked());
+}
+
+TEST_F(SettingsWindowWidgetTest, ClickingATabShowsItsContentAndClosingForgetsTheWindow) {
+    controller->showSettings("more");
+    EXPECT_NE(tab<qt::SettingsMoreTab>(), nullptr);
+    QTest::mouseClick(tabButton("Rules"), Qt::LeftButton);
+    EXPECT_EQ(state.selectedTab(), SettingsTab::exclude);
+    EXPECT_NE(tab<qt::SettingsRulesTab>(), nullptr);
+    window().close();
+    EXPECT_FALSE(controller->isWindowVisible());
+    EXPECT_EQ(state.selectedTab(), SettingsTab::appearance);
+}
+
+TEST_F(SettingsWindowWidgetTest, TheRecorderStoresAPressedFunctionKey) {
+    controller->showSettings("shortcuts");
+    auto* shortcuts = tab<qt::SettingsShortcutsTab>();
+    ASSERT_NE(shortcuts, nullptr);
+    auto recorders = shortcuts->findChildren<qt::ShortcutRecorderWidget*>();
+    ASSERT_EQ(recorders.size(), 3);
+    EXPECT_EQ(recorders[0]->text(), "⌃⌥⌘F");
+    QTest::mouseClick(recorders[0], Qt::LeftButton);
+    EXPECT_EQ(recorders[0]->text(), "Recording...");
+    EXPECT_TRUE(hotKeys->isSuspended());
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+    QApplication::sendEvent(recorders[0], &press);
+    scheduler.runPending();
+    EXPECT_EQ(settings().shortcut(), (settings::KeyCombo{96, 0}));
+    EXPECT_EQ(recorders[0]->text(), "F5");
+    EXPECT_FALSE(hotKeys->isSuspended());
+}
+
+TEST_F(SettingsWindowWidgetTest, ControlWClosesTheFocusedWindow) {
+    controller->showSettings();
+    QApplication::setActiveWindow(&window());
+    QApplication::processEvents();
+    if (!controller->isMonitoringKeys()) GTEST_SKIP() << "the platform gives no focus";
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier);
+    QApplication::sendEvent(window().content(), &press);
+    EXPECT_FALSE(controller->isWindowVisible());
+}
+
+/// Writes each tab in the given palette to the screenshot folder.
+void shootTabs(SettingsState& state, qt::QtSettingsWindowHost& host, const char* scheme) {
+    QDir().mkpath(QUORVEL_SCREENSHOT_DIR);
+    for (auto t : allSettingsTabs) {
+        state.setSelectedTab(t);
+        QApplication::processEvents();
+        const QString file =
+            QString("%1/settings-%2-%3.png")
+                .arg(QUORVEL_SCREENSHOT_DIR, QString::fromUtf8(tabName(t).data()), scheme);
+        EXPECT_TRUE(host.widget()->grab().save(file)) << file.toStdString();
+    }
+}
+
+TEST_F(SettingsWindowWidgetTest, ScreenshotsOfEveryTabInLightAndDark) {
+    catalog.addApplication("org.gnome.Nautilus", "Files", "system-file-manager");
+    context.excludedAppsManager().addApp(
+        *settings::ExcludedApp::fromLocation(*catalog.locate("org.gnome.Nautilus"), catalog));
+    controller->showSettings();
+    shootTabs(state, *host, "light");
+    controller->closeSettings();
+    scheduler.runPending();
+
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    dark.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xea));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xea));
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+    dark.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xea));
+    dark.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0xa0));
+    dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(dark);
+    controller->showSettings();
+    shootTabs(state, *host, "dark");
+    controller->closeSettings();
+    QApplication::setPalette(light);
+}
+
+}  // namespace
+}  // namespace quorvel::settings_window::testing

@@ -1,0 +1,166 @@
+#include "settings_window/shortcuts_view.h"
+
+#include "settings_window_fixture.h"
+
+namespace quorvel::settings_window::testing {
+namespace {
+
+namespace names = settings::notifications;
+namespace modifier = settings::modifier;
+using settings::KeyCombo;
+using Kind = KeyDecision::Kind;
+using Grab = sim::SimGlobalHotkeys::Grab;
+
+constexpr std::uint32_t kCOC = modifier::controlOptionCommand;
+
+TEST(KeyAcceptanceTest, DecidesEachPressByTheRecordingRules) {
+    struct Case {
+        const char* name;
+        std::uint32_t keyCode;
+        std::uint32_t modifiers;
+        KeyDecision expected;
+    };
+    const std::vector<Case> cases{
+        {"Delete clears", 51, 0, {Kind::clear, std::nullopt}},
+        {"Delete with modifiers clears", 51, kCOC, {Kind::clear, std::nullopt}},
+        {"Escape cancels", 53, modifier::control, {Kind::cancel, std::nullopt}},
+        {"bare Control keeps listening", 59, modifier::control, {}},
+        {"bare Command keeps listening", 55, modifier::command, {}},
+        {"bare Fn keeps listening", 63, 0, {}},
+        {"F5 alone records", 96, 0, {Kind::record, KeyCombo{96, 0}}},
+        {"F1 alone records", 122, 0, {Kind::record, KeyCombo{122, 0}}},
+        {"F2 alone is ignored", 120, 0, {}},
+        {"F4 alone is ignored", 118, 0, {}},
+        {"F2 with Control records", 120, modifier::control, {Kind::record, KeyCombo{120, 262144}}},
+        {"left arrow alone records", 123, 0, {Kind::record, KeyCombo{123, 0}}},
+        {"a letter alone is ignored", 3, 0, {}},
+        {"Shift+Option letter is ignored", 3, modifier::shift | modifier::option, {}},
+        {"Ctrl+Opt+Cmd+F records", 3, kCOC, {Kind::record, KeyCombo{3, kCOC}}},
+        {"device bits are dropped", 3, kCOC | 0x0101, {Kind::record, KeyCombo{3, kCOC}}},
+    };
+    core::LogCapture log;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(decideKeyDown(c.keyCode, c.modifiers), c.expected);
+    }
+    EXPECT_TRUE(log.contains("Key down received: keyCode=3, modifiers=1835265"));
+}
+
+class ShortcutsViewTest : public SettingsWindowTest {
+protected:
+    ShortcutsView& open() {
+        if (!services) start();
+        view = std::make_unique<ShortcutsView>(*services);
+        observations.emplace_back(
+            center(), names::shortcutRecordingDidChange, [this](const core::Notification& n) {
+                recordingPosts.push_back(n.value<bool>(names::isRecordingKey).value_or(false));
+            });
+        return *view;
+    }
+    /// The user presses a key while the tab has the keyboard; the outcome
+    /// arrives on the next turn of the main queue.
+    void press(ShortcutRow row, std::uint32_t keyCode, std::uint32_t modifiers) {
+        view->recorder(row).keyDown(keyCode, modifiers);
+        scheduler.runPending();
+    }
+    std::unique_ptr<ShortcutsView> view;
+    std::vector<bool> recordingPosts;
+};
+
+TEST_F(ShortcutsViewTest, LabelsShowTheStoredShortcutsAsTheKeyboardNamesThem) {
+    auto& tab = open();
+    EXPECT_EQ(tab.label(ShortcutRow::overlay), "⌃⌥⌘F");
+    EXPECT_EQ(tab.label(ShortcutRow::focusMode), "⌃⌥⌘M");
+    EXPECT_EQ(rowTitle(ShortcutRow::excludeApp), "Exclude/include app");
+    EXPECT_EQ(rowCaption(ShortcutRow::focusMode), "Choose between ambient and deep focus");
+}
+
+TEST_F(ShortcutsViewTest, ARecordedShortcutIsStoredAndTheGlobalKeysStandAsideMeanwhile) {
+    auto& tab = open();
+    tab.startRecording(ShortcutRow::overlay);
+    EXPECT_EQ(tab.label(ShortcutRow::overlay), "Recording...");
+    EXPECT_TRUE(hotKeys->isSuspended());
+
+    const bool taken = tab.recorder(ShortcutRow::overlay).keyDown(96, 0);  // F5
+    EXPECT_TRUE(taken);
+    EXPECT_TRUE(tab.isRecording(ShortcutRow::overlay));  // delivered after the event
+    scheduler.runPending();
+    EXPECT_FALSE(tab.isRecording(ShortcutRow::overlay));
+    EXPECT_EQ(settings().shortcut(), (KeyCombo{96, 0}));
+    EXPECT_EQ(recordingPosts, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(hotKeys->isSuspended());
+    EXPECT_EQ(hotkeys.grabs().at(1), (Grab{1, 96, 0}));
+}
+
+TEST_F(ShortcutsViewTest, ACombinationAnotherRowHoldsIsDroppedAndRecordingEnds) {
+    auto& tab = open();
+    tab.startRecording(ShortcutRow::focusMode);
+    press(ShortcutRow::focusMode, 3, kCOC);  // row 1 holds it
+    EXPECT_FALSE(tab.isRecording(ShortcutRow::focusMode));
+    EXPECT_EQ(settings().focusModeShortcut(), (KeyCombo{46, kCOC}));
+    EXPECT_EQ(settings().shortcut(), (KeyCombo{3, kCOC}));
+    EXPECT_EQ(recordingPosts, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ShortcutsViewTest, UnacceptableKeysKeepTheRecorderListening) {
+    auto& tab = open();
+    tab.startRecording(ShortcutRow::overlay);
+    press(ShortcutRow::overlay, 59, modifier::control);  // bare Control
+    press(ShortcutRow::overlay, 120, 0);                 // F2 alone
+    press(ShortcutRow::overlay, 0, modifier::shift);     // Shift+A
+    EXPECT_TRUE(tab.isRecording(ShortcutRow::overlay));
+    EXPECT_EQ(recordingPosts, std::vector<bool>{true});
+    press(ShortcutRow::overlay, 123, 0);  // left arrow stands alone
+    EXPECT_EQ(settings().shortcut(), (KeyCombo{123, 0}));
+}
+
+TEST_F(ShortcutsViewTest, DeleteClearsTheRowAndEscapeKeepsIt) {
+    auto& tab = open();
+    tab.startRecording(ShortcutRow::excludeApp);
+    press(ShortcutRow::excludeApp, 53, 0);
+    EXPECT_EQ(settings().excludeAppShortcut(), (KeyCombo{14, kCOC}));
+    EXPECT_FALSE(tab.isRecording(ShortcutRow::excludeApp));
+
+    tab.startRecording(ShortcutRow::excludeApp);
+    press(ShortcutRow::excludeApp, 51, 0);
+    EXPECT_EQ(settings().excludeAppShortcut(), std::nullopt);
+    tab.setHovered(ShortcutRow::excludeApp, true);
+    EXPECT_EQ(tab.label(ShortcutRow::excludeApp), "Record");
+    EXPECT_FALSE(tab.showsTrash(ShortcutRow::excludeApp));
+    EXPECT_EQ(hotkeys.grabs().count(3), 0u);
+}
+
+TEST_F(ShortcutsViewTest, StartingAnotherRowStopsTheFirstAndOnlyOneRowRecords) {
+    auto& tab = open();
+    tab.startRecording(ShortcutRow::overlay);
+    tab.startRecording(ShortcutRow::focusMode);
+    EXPECT_EQ(recordingPosts, (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(tab.label(ShortcutRow::overlay), "⌃⌥⌘F");
+    EXPECT_EQ(tab.label(ShortcutRow::focusMode), "Recording...");
+    EXPECT_FALSE(tab.recorder(ShortcutRow::overlay).keyDown(96, 0));  // no longer listening
+}
+
+TEST_F(ShortcutsViewTest, TheTrashClearsTheRowAndHidesItself) {
+    auto& tab = open();
+    tab.setHovered(ShortcutRow::overlay, true);
+    EXPECT_TRUE(tab.showsTrash(ShortcutRow::overlay));
+    tab.trash(ShortcutRow::overlay);
+    EXPECT_EQ(settings().shortcut(), std::nullopt);
+    EXPECT_FALSE(tab.isTrashHovered(ShortcutRow::overlay));
+    EXPECT_EQ(recordingPosts, std::vector<bool>{false});
+}
+
+TEST_F(ShortcutsViewTest, LeavingTheTabMidRecordingGivesTheGlobalKeysBack) {
+    auto& tab = open();
+    tab.startRecording(ShortcutRow::overlay);
+    tab.recorder(ShortcutRow::overlay).keyDown(96, 0);
+    ASSERT_TRUE(hotKeys->isSuspended());
+    view.reset();
+    scheduler.runPending();  // the pending press finds no recorder
+    EXPECT_EQ(recordingPosts, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(hotKeys->isSuspended());
+    EXPECT_EQ(settings().shortcut(), (KeyCombo{3, kCOC}));
+}
+
+}  // namespace
+}  // namespace quorvel::settings_window::testing
