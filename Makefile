@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan build bootstrap bench format clean
+.PHONY: run test test-asan build bootstrap bench format clean install package
 
 bootstrap:
 	@scripts/bootstrap
@@ -29,3 +29,11 @@ format:
 
 clean:
 	rm -rf build build-asan out
+
+PREFIX ?= /usr/local
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB

@@ -5,6 +5,8 @@
 #include "app/session_environment.h"
 #include "core/log.h"
 #include "desktop/x11/connection.h"
+#include "desktop/x11/system_wall_clock.h"
+#include "desktop/x11/x11_global_hotkeys.h"
 #include "desktop/x11/x11_keyboard_layout.h"
 #include "desktop/x11/x11_overlay_window.h"
 #include "desktop/x11/x11_screens.h"
@@ -12,6 +14,9 @@
 #include "desktop/x11/x11_window_server.h"
 #include "desktop/x11/x11_workspace.h"
 #include "desktop/x11/xdg_app_catalog.h"
+#include "desktop/x11/xdg_autostart.h"
+#include "rules/desktop_panel_tables.h"
+#include "services/update_manager.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -23,11 +28,25 @@
 #include <optional>
 #include <string>
 
+#include "desktop/qt/appcast_update_driver.h"
+#include "desktop/qt/color_scheme_monitor.h"
+#include "desktop/qt/freedesktop_notifications.h"
 #include "desktop/qt/gnome_overview.h"
+#include "desktop/qt/process_script_service.h"
 #include "desktop/qt/qt_application_presence.h"
+#include "desktop/qt/qt_hint_window.h"
 #include "desktop/qt/qt_scheduler.h"
+#include "desktop/qt/qt_status_item.h"
+#include "desktop/qt/session_monitor.h"
+#include "desktop/qt/settings_window_host.h"
+#include "desktop/qt/settings_window_widget.h"
 #include "desktop/qt/single_instance.h"
 #include "desktop/qt/termination_signals.h"
+#include "desktop/qt/unity_launcher_badge.h"
+#include "desktop/qt/update_dialog.h"
+#include "settings_window/settings_controller.h"
+#include "settings_window/settings_state.h"
+#include "settings_window/settings_window_services.h"
 
 namespace {
 
@@ -81,10 +100,36 @@ struct X11Desktop {
     x11::X11KeyboardLayout keyboard{connection};
     x11::X11WindowServer windowServer{connection.raw()};
     qt::GnomeOverview overview;
+    qt::QtApplicationPresence presence;
+    qt::QtStatusItem statusItem{scheduler};
+    qt::QtHintWindow hintWindow;
+    x11::X11GlobalHotkeys hotkeys{connection};
+    qt::SessionMonitor session;
+    qt::ProcessScriptService scripts;
+    qt::AppcastUpdateDriver updater{qt::AppcastUpdateDriver::Options{},
+                                    std::make_unique<qt::DialogUpdatePresenter>()};
+    qt::FreedesktopNotifications notifications;
+    qt::UnityLauncherBadge badge;
+    x11::SystemWallClock clock;
+    x11::XdgAutostart autostart;
 
-    app::DesktopPorts ports() {
-        return app::DesktopPorts{scheduler, windowList, screens, workspace,
-                                 overview,  overlays,   catalog, keyboard};
+    app::DesktopPorts ports(const app::EnvironmentLookup& env) {
+        app::DesktopPorts p{scheduler, windowList, screens, workspace,
+                            overview,  overlays,   catalog, keyboard};
+        p.statusItem = &statusItem;
+        p.globalHotkeys = &hotkeys;
+        p.hintWindow = &hintWindow;
+        p.scripts = &scripts;
+        p.panelScripts =
+            rules::detectPanelDesktop(env("XDG_CURRENT_DESKTOP").value_or(""), scripts);
+        p.updateDriver = &updater;
+        p.userNotifications = &notifications;
+        p.launcherBadge = &badge;
+        p.presence = &presence;
+        p.wallClock = &clock;
+        p.loginItems = &autostart;
+        p.sessionEvents = &session;
+        return p;
     }
 };
 
@@ -102,18 +147,41 @@ std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) 
 
 int run(QApplication& application, x11::Connection& connection, const app::EnvironmentLookup& env) {
     qt::QtScheduler scheduler;
+    qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
     X11Desktop desktop(connection, scheduler);
-    qt::QtApplicationPresence presence;
-    app::AppContext context(desktop.ports(), prepareConfigDirectory(env));
+    app::AppContext context(desktop.ports(env), prepareConfigDirectory(env));
+    desktop.overlays.follow(context.overlayStyle(), colorScheme);
+
+    settings_window::SettingsState settingsState;
+    auto settingsServices = context.makeSettingsWindowServices();
+    qt::QtSettingsWindowHost settingsHost(settingsState, settingsServices);
+    settings_window::SettingsController settingsController(settingsState, settingsHost,
+                                                           context.notificationCenter(), scheduler);
+    context.applicationHooks().openSettings = [&] {
+        settingsState.setSelectedTab(settings_window::SettingsTab::appearance);
+        settingsController.showSettings();
+    };
+    context.applicationHooks().isSettingsWindowVisible = [&] {
+        return settingsController.isWindowVisible();
+    };
 
     // The X connection's events (window list, monitors, keyboard) arrive
     // through the event loop like Qt's own.
     QSocketNotifier xEvents(connection.fd(), QSocketNotifier::Read);
     QObject::connect(&xEvents, &QSocketNotifier::activated, [&] { connection.processEvents(); });
 
-    app::AppDelegate delegate(context, desktop.windowServer, presence);
+    // The tray's Quit takes the same path as a termination signal.
+    QuitSequence* quitting = nullptr;
+    context.applicationHooks().quit = [&quitting] {
+        if (quitting) quitting->request();
+    };
+    app::AppDelegate delegate(context, desktop.windowServer, desktop.presence);
     QuitSequence quit(delegate, context);
+    quitting = &quit;
     qt::TerminationSignals terminationSignals([&](int) { quit.request(); });
+    // Started only now that the update manager listens, so that the first
+    // scheduled check is heard.
+    desktop.updater.start();
     QObject::connect(&application, &QCoreApplication::aboutToQuit,
                      [&] { delegate.applicationWillTerminate(); });
 
@@ -129,6 +197,23 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--version") {
+            std::printf("quorvel %s\n", QUORVEL_VERSION);
+            return 0;
+        }
+        if (arg == "--help" || arg == "-h") {
+            std::printf(
+                "Usage: quorvel [--help | --version]\n\n"
+                "Veils everything but the window you are working in. Quorvel lives in\n"
+                "the system tray of an X11 desktop with a compositor: click the icon to\n"
+                "toggle focus, Shift-click to switch the look, right-click for the menu.\n"
+                "Settings live in $XDG_CONFIG_HOME/quorvel/.\n");
+            return 0;
+        }
+        return refuse("⚠️ Unknown option '" + arg + "'; see quorvel --help", 64);
+    }
     const auto env = app::processEnvironment();
     if (auto problem = app::x11SessionProblem(env)) return refuse(*problem, kNoX11Session);
     const std::string display = env("DISPLAY").value_or("");

@@ -23,6 +23,9 @@ class TooltipWindow;
 namespace quorvel::rules {
 class SystemUIManager;
 }
+namespace quorvel::settings_window {
+struct SettingsWindowServices;
+}
 namespace quorvel::services {
 class UpdateManager;
 class LaunchAtLoginManager;
@@ -68,6 +71,9 @@ public:
     bool hasMenuBarItem() const { return menuBarItem_ != nullptr; }
     bool hasSystemUIManager() const { return systemUIManager_ != nullptr; }
     ApplicationHooks& applicationHooks() { return applicationHooks_; }
+    /// What the settings window reads and drives, reaching the other
+    /// subsystems through this context (made on the window's first use).
+    settings_window::SettingsWindowServices makeSettingsWindowServices();
 
     /// Calls into later subsystems (auto-hide, the status item); see FocusHooks.
     rules::FocusHooks& focusHooks() { return focusHooks_; }

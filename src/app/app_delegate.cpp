@@ -197,10 +197,10 @@ void AppDelegate::handleWindowWillOpen() {
 
 void AppDelegate::handleWindowDidClose() {
     core::log("🪟 Window did close");
-    // The settings window is the only window of ours; once its controller
-    // exists its published visibility is read here, and the application that
-    // owned the panel before gets the focus back.
-    hasVisibleWindows_ = false;
+    // The settings window is the only window of ours; the window manager
+    // gives the focus back to the window below when it closes.
+    const auto& visible = context_.applicationHooks().isSettingsWindowVisible;
+    hasVisibleWindows_ = visible ? visible() : false;
     updateDockIconVisibility();
 }
 

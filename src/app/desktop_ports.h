@@ -60,6 +60,8 @@ struct DesktopPorts {
 struct ApplicationHooks {
     std::function<void()> openSettings;
     std::function<void()> quit;
+    /// The settings window's published visibility (false when there is none).
+    std::function<bool()> isSettingsWindowVisible;
 };
 
 }  // namespace quorvel::app

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix (as `make install DESTDIR=...`
+# would) and checks that a desktop finds the program, its entry and icons,
+# and that the desktop-entry and AppStream validators accept them.
+set -euo pipefail
+build=$1
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+prefix=/usr
+
+DESTDIR="$stage" cmake --install "$build" --prefix "$prefix" >/dev/null
+root="$stage$prefix"
+
+fail() { echo "FAIL: $*"; exit 1; }
+for f in bin/quorvel share/applications/quorvel.desktop \
+         share/metainfo/com.quorvel.Quorvel.metainfo.xml share/man/man1/quorvel.1 \
+         share/icons/hicolor/scalable/apps/quorvel.svg \
+         share/icons/hicolor/48x48/apps/quorvel.png share/icons/hicolor/256x256/apps/quorvel.png \
+         share/icons/hicolor/scalable/status/quorvel-active-symbolic.svg; do
+  [ -e "$root/$f" ] || fail "missing $f"
+done
+[ -x "$root/bin/quorvel" ] || fail "bin/quorvel is not executable"
+
+desktop-file-validate "$root/share/applications/quorvel.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$root/share/metainfo/com.quorvel.Quorvel.metainfo.xml" >/dev/null \
+  || fail "metainfo"
+grep -q '^Exec=quorvel$' "$root/share/applications/quorvel.desktop" || fail "Exec line"
+grep -q '^Icon=quorvel$' "$root/share/applications/quorvel.desktop" || fail "Icon line"
+file "$root/share/icons/hicolor/48x48/apps/quorvel.png" | grep -q '48 x 48' || fail "48 px icon size"
+
+# The installed program answers the two options without a display.
+"$root/bin/quorvel" --version | grep -q '^quorvel [0-9]' || fail "--version"
+"$root/bin/quorvel" --help | grep -q 'Usage: quorvel' || fail "--help"
+echo "1 passed, 0 failed"
