@@ -40,7 +40,9 @@ struct Rect {
                std::max(minY(), o.minY()) < std::min(maxY(), o.maxY());
     }
 
-    bool contains(Point p) const { return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY(); }
+    bool contains(Point p) const {
+        return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY();
+    }
 };
 
 }  // namespace quorvel::core

@@ -19,11 +19,17 @@ void log(std::string_view line) {
     std::fflush(stdout);
 }
 
-LogCapture::LogCapture() : previous_(activeCapture) { activeCapture = this; }
+LogCapture::LogCapture() : previous_(activeCapture) {
+    activeCapture = this;
+}
 
-LogCapture::~LogCapture() { activeCapture = previous_; }
+LogCapture::~LogCapture() {
+    activeCapture = previous_;
+}
 
-bool LogCapture::contains(std::string_view line) const { return count(line) > 0; }
+bool LogCapture::contains(std::string_view line) const {
+    return count(line) > 0;
+}
 
 std::size_t LogCapture::count(std::string_view line) const {
     return static_cast<std::size_t>(std::count(lines_.begin(), lines_.end(), line));

@@ -101,9 +101,13 @@ bool writeAtomically(const std::filesystem::path& file, const std::string& data)
 
 }  // namespace
 
-Bytes toBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes toBytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
-std::string toString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string toString(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 PreferenceStore::PreferenceStore(std::filesystem::path file, Scheduler& scheduler)
     : file_(std::move(file)), scheduler_(scheduler) {
@@ -112,7 +116,9 @@ PreferenceStore::PreferenceStore(std::filesystem::path file, Scheduler& schedule
 
 PreferenceStore::PreferenceStore(Scheduler& scheduler) : scheduler_(scheduler) {}
 
-PreferenceStore::~PreferenceStore() { flush(); }
+PreferenceStore::~PreferenceStore() {
+    flush();
+}
 
 void PreferenceStore::load() {
     std::error_code ec;

@@ -16,7 +16,9 @@ void Timer::cancel() {
     scheduler_ = nullptr;
 }
 
-bool Timer::isActive() const { return scheduler_ && scheduler_->isScheduled(id_); }
+bool Timer::isActive() const {
+    return scheduler_ && scheduler_->isScheduled(id_);
+}
 
 Timer Scheduler::repeating(double interval, TimerMode mode, std::function<void()> action) {
     return Timer(*this, schedule(interval, interval, mode, std::move(action)));

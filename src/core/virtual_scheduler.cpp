@@ -8,16 +8,22 @@ namespace quorvel::core {
 TimerId VirtualScheduler::schedule(double delay, double interval, TimerMode mode,
                                    std::function<void()> action) {
     const TimerId id = nextId_++;
-    tasks_.emplace(id, Task{now_ + std::max(0.0, delay), interval, mode, nextSequence_++,
-                            std::move(action)});
+    tasks_.emplace(
+        id, Task{now_ + std::max(0.0, delay), interval, mode, nextSequence_++, std::move(action)});
     return id;
 }
 
-void VirtualScheduler::async(std::function<void()> action) { asyncQueue_.push_back(std::move(action)); }
+void VirtualScheduler::async(std::function<void()> action) {
+    asyncQueue_.push_back(std::move(action));
+}
 
-void VirtualScheduler::cancel(TimerId id) { tasks_.erase(id); }
+void VirtualScheduler::cancel(TimerId id) {
+    tasks_.erase(id);
+}
 
-bool VirtualScheduler::isScheduled(TimerId id) const { return tasks_.count(id) > 0; }
+bool VirtualScheduler::isScheduled(TimerId id) const {
+    return tasks_.count(id) > 0;
+}
 
 void VirtualScheduler::setMenuTracking(bool tracking) {
     menuTracking_ = tracking;

@@ -20,8 +20,8 @@ struct RawWindow {
 };
 
 enum class WindowListOption {
-    OnScreenOnly,                     // every on-screen window, desktop windows included
-    OnScreenOnlyExcludingDesktop,     // the same without desktop (wallpaper) windows
+    OnScreenOnly,                  // every on-screen window, desktop windows included
+    OnScreenOnlyExcludingDesktop,  // the same without desktop (wallpaper) windows
 };
 
 /// The window server's list of on-screen windows.
