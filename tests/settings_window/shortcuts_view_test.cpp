@@ -63,8 +63,10 @@ protected:
         view->recorder(row).keyDown(keyCode, modifiers);
         scheduler.runPending();
     }
-    std::unique_ptr<ShortcutsView> view;
+    // Declared first so that it outlives the view, whose destruction still
+    // announces the end of a recording.
     std::vector<bool> recordingPosts;
+    std::unique_ptr<ShortcutsView> view;
 };
 
 TEST_F(ShortcutsViewTest, LabelsShowTheStoredShortcutsAsTheKeyboardNamesThem) {
