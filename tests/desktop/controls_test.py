@@ -1,0 +1,56 @@
+"""The whole program driven as a user drives it: the focus shortcut pressed
+while another application's window has the keyboard, and the screen saver
+locking and unlocking the session."""
+
+import json
+import subprocess
+import sys
+import time
+
+from desktop import STARTUP_LINES, Quorvel, SampleWindows, check, overlays, poll, run
+
+binary = sys.argv[1]
+windows = SampleWindows()
+windows.open("Editor", "90x30+80+80", "#1d3557")
+app = Quorvel(binary, settings={"isOverlayEnabled": True, "transitionDuration": 0.0}).start()
+
+
+def stored_focus():
+    try:
+        with open(app.settings_path) as f:
+            return json.load(f).get("isOverlayEnabled")
+    except (OSError, ValueError):
+        return None
+
+
+def screensaver(active):
+    subprocess.run(["dbus-send", "--session", "--type=signal", "/org/freedesktop/ScreenSaver",
+                    "org.freedesktop.ScreenSaver.ActiveChanged", f"boolean:{str(active).lower()}"],
+                   check=True)
+
+
+try:
+    check(app.wait_for_lines(STARTUP_LINES), "started")
+    check(poll(overlays, limit=5), "the veil is up")
+
+    # The shortcut reaches Quorvel while the editor has the keyboard focus.
+    run("xdotool", "search", "--name", "^Editor$", "windowactivate", "--sync")
+    run("xdotool", "key", "ctrl+alt+super+f")
+    check(poll(lambda: not overlays(), limit=3), "the focus shortcut takes the veil away")
+    check(poll(lambda: stored_focus() is False, limit=2), "focus is stored as off")
+    time.sleep(0.4)  # past the shortcut's debounce
+    run("xdotool", "key", "ctrl+alt+super+f")
+    check(poll(overlays, limit=3), "pressed again, the veil comes back")
+    check(poll(lambda: stored_focus() is True, limit=2), "focus is stored as on")
+
+    # Locking stops the veil; unlocking brings it back, focus staying on.
+    screensaver(True)
+    check(poll(lambda: not overlays(), limit=3), "the lock takes the veil away")
+    screensaver(False)
+    check(poll(overlays, limit=3), "the unlock brings it back")
+    check(stored_focus() is True, "focus stayed on through the lock")
+finally:
+    status = app.stop()
+    windows.close()
+check(status == 0, f"quit cleanly (status {status})")
+print("controls: 1 passed, 0 failed")
