@@ -7,7 +7,7 @@
 
 #include "core/log.h"
 #include "feed_server.h"
-#include "spin.h"
+#include "spin_until.h"
 
 namespace quorvel::qt {
 namespace {

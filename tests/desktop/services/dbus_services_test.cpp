@@ -8,7 +8,7 @@
 #include <QVariantMap>
 
 #include "desktop/qt/freedesktop_notifications.h"
-#include "spin.h"
+#include "spin_until.h"
 
 namespace quorvel::qt {
 namespace {

@@ -10,18 +10,9 @@
 #include <QStringList>
 #include <functional>
 
-namespace quorvel::testing {
+#include "spin_until.h"
 
-// Turns the event loop until `done` holds; false after `limitMs`. The limits
-// are far above what the tests wait for, so they only end a hung test.
-inline bool spinUntil(const std::function<bool()>& done, int limitMs = 10'000) {
-    QDeadlineTimer deadline(limitMs);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+namespace quorvel::testing {
 
 /// Turns the event loop for `ms` so that nothing that should not happen does.
 void settle(int ms = 300);
