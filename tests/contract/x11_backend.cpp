@@ -1,5 +1,6 @@
 #include "x11_backend.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 #include <xcb/xcb_aux.h>
 #include <xcb/xcb_icccm.h>
@@ -88,9 +89,10 @@ std::int64_t X11Backend::openWindow(const core::Rect& b, const std::string& titl
     xcb_icccm_set_wm_class(tester_, w, sizeof(wmClass), wmClass);
     xcb_map_window(tester_, w);
     windows_.push_back(w);
-    waitFor([&] {
+    const bool listed = waitFor([&] {
         return visibleOrder(*this, {std::int64_t(w)}) == std::vector<std::int64_t>{std::int64_t(w)};
     });
+    if (!listed) ADD_FAILURE() << "window \"" << title << "\" never appeared in the window list";
     return std::int64_t(w);
 }
 
