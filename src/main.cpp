@@ -151,6 +151,12 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     X11Desktop desktop(connection, scheduler);
     app::AppContext context(desktop.ports(env), prepareConfigDirectory(env));
     desktop.overlays.follow(context.overlayStyle(), colorScheme);
+    // For bug reports and the desktop tests: every notification, as it is posted.
+    std::optional<core::Observation> trace;
+    if (env("QUORVEL_TRACE_NOTIFICATIONS").value_or("") == "1") {
+        trace.emplace(context.notificationCenter(), "",
+                      [](const core::Notification& n) { core::log("📣 " + n.name); });
+    }
 
     settings_window::SettingsState settingsState;
     auto settingsServices = context.makeSettingsWindowServices();
