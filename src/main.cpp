@@ -2,9 +2,11 @@
 // and the settings directory, wired into one application context.
 #include "app/app_context.h"
 #include "app/app_delegate.h"
+#include "app/main_menu.h"
 #include "app/session_environment.h"
 #include "core/log.h"
 #include "desktop/x11/connection.h"
+#include "desktop/x11/focus_return.h"
 #include "desktop/x11/system_wall_clock.h"
 #include "desktop/x11/x11_global_hotkeys.h"
 #include "desktop/x11/x11_keyboard_layout.h"
@@ -17,6 +19,7 @@
 #include "desktop/x11/xdg_autostart.h"
 #include "rules/desktop_panel_tables.h"
 #include "services/update_manager.h"
+#include "settings/notification_names.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -30,6 +33,7 @@
 
 #include "desktop/qt/appcast_update_driver.h"
 #include "desktop/qt/color_scheme_monitor.h"
+#include "desktop/qt/desktop_url_opener.h"
 #include "desktop/qt/freedesktop_notifications.h"
 #include "desktop/qt/gnome_overview.h"
 #include "desktop/qt/process_script_service.h"
@@ -112,6 +116,10 @@ struct X11Desktop {
     qt::UnityLauncherBadge badge;
     x11::SystemWallClock clock;
     x11::XdgAutostart autostart;
+    x11::FocusReturn focusReturn{connection};
+    qt::DesktopUrlOpener urlOpener;
+    // Shown in the settings window's own menu bar.
+    platform::MainMenu mainMenu{std::vector{app::makeApplicationMenu()}};
 
     app::DesktopPorts ports(const app::EnvironmentLookup& env) {
         app::DesktopPorts p{scheduler, windowList, screens, workspace,
@@ -129,6 +137,8 @@ struct X11Desktop {
         p.wallClock = &clock;
         p.loginItems = &autostart;
         p.sessionEvents = &session;
+        p.mainMenu = &mainMenu;
+        p.urlOpener = &urlOpener;
         return p;
     }
 };
@@ -170,6 +180,15 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     context.applicationHooks().isSettingsWindowVisible = [&] {
         return settingsController.isWindowVisible();
     };
+    context.applicationHooks().showSettingsTab = [&](const std::string& tab) {
+        settingsController.showSettings(tab);
+    };
+    settingsHost.setFocusReturn([&] { desktop.focusReturn.remember(); },
+                                [&] { desktop.focusReturn.restore(); });
+    app::AppDelegate* menuTarget = nullptr;  // made below, before any window can open
+    settingsHost.setMainMenu(&desktop.mainMenu, [&menuTarget](const std::string& action) {
+        return menuTarget && menuTarget->performMenuAction(action);
+    });
 
     // The X connection's events (window list, monitors, keyboard) arrive
     // through the event loop like Qt's own.
@@ -182,8 +201,16 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
         if (quitting) quitting->request();
     };
     app::AppDelegate delegate(context, desktop.windowServer, desktop.presence);
+    menuTarget = &delegate;
     QuitSequence quit(delegate, context);
     quitting = &quit;
+    // The settings window getting the focus is this program's activation.
+    QObject::connect(
+        &application, &QGuiApplication::applicationStateChanged, [&](Qt::ApplicationState state) {
+            if (state != Qt::ApplicationActive) return;
+            delegate.applicationDidBecomeActive();
+            context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
+        });
     qt::TerminationSignals terminationSignals([&](int) { quit.request(); });
     // Started only now that the update manager listens, so that the first
     // scheduled check is heard.

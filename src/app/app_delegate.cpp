@@ -1,7 +1,9 @@
 #include "app/app_delegate.h"
 
+#include <cctype>
 #include <string>
 
+#include "app/main_menu.h"
 #include "controls/hot_key_manager.h"
 #include "controls/menu_bar_item.h"
 #include "core/log.h"
@@ -13,6 +15,26 @@
 namespace quorvel::app {
 
 namespace names = settings::notifications;
+
+namespace {
+
+/// A scheme, a colon and something after it, with no blanks or controls.
+bool isWellFormedUrl(const std::string& url) {
+    const auto colon = url.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == url.size()) return false;
+    if (!std::isalpha(static_cast<unsigned char>(url[0]))) return false;
+    for (std::size_t i = 1; i < colon; ++i) {
+        const auto c = static_cast<unsigned char>(url[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return false;
+    }
+    for (const char ch : url) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c <= ' ' || c == 0x7f) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 AppDelegate::AppDelegate(AppContext& context, platform::WindowServer& windowServer,
                          platform::ApplicationPresence& presence)
@@ -74,11 +96,24 @@ void AppDelegate::applicationDidFinishLaunching() {
     scheduler_.async([weak] {
         if (auto self = weak.lock()) (*self)->runLaunchTask();
     });
+    for (const double delay : kMenuSetupDelays) {
+        scheduler_.dispatchAfter(delay, [weak] {
+            if (auto self = weak.lock()) {
+                (*self)->setupMainMenu();
+                (*self)->removeStandardMenus();
+            }
+        });
+    }
 }
 
 void AppDelegate::runLaunchTask() {
     setupActivationPolicy(true);
     core::log("🔄 Initializing Sparkle automatic updates...");
+    setupMainMenu();
+    std::weak_ptr<AppDelegate*> weak = lifetime_;
+    menuCheck_ = scheduler_.repeating(kMenuCheckInterval, core::TimerMode::Common, [weak] {
+        if (auto self = weak.lock()) (*self)->checkMenuStructure();
+    });
     attemptConnection(1);
 }
 
@@ -110,6 +145,10 @@ void AppDelegate::continueLaunch(std::uint32_t connection) {
         session->addObserver(*this);
         observingSession_ = true;
     }
+    didBecomeActive_ =
+        core::Observation(context_.notificationCenter(), names::applicationDidBecomeActive,
+                          [this](const core::Notification&) { applicationDidBecomeActive(); });
+    setupMainMenu();
     launchComplete_ = true;
 }
 
@@ -130,7 +169,9 @@ void AppDelegate::applicationWillTerminate() {
     windowDidOpen_.reset();
     windowWillClose_.reset();
     windowDidClose_.reset();
+    didBecomeActive_.reset();
     connectionRetry_.cancel();
+    menuCheck_.cancel();
     if (observingSession_) {
         context_.ports().sessionEvents->removeObserver(*this);
         observingSession_ = false;
@@ -197,8 +238,8 @@ void AppDelegate::handleWindowWillOpen() {
 
 void AppDelegate::handleWindowDidClose() {
     core::log("🪟 Window did close");
-    // The settings window is the only window of ours; the window manager
-    // gives the focus back to the window below when it closes.
+    // The settings window is the only window of ours; its controller hands
+    // the focus back to the window that had it before, in the same close.
     const auto& visible = context_.applicationHooks().isSettingsWindowVisible;
     hasVisibleWindows_ = visible ? visible() : false;
     updateDockIconVisibility();
@@ -212,6 +253,64 @@ void AppDelegate::updateDockIconVisibility() {
         core::log("🪟 Hiding dock icon");
         presence_.setActivationPolicy(platform::ActivationPolicy::Accessory);
     }
+}
+
+}  // namespace quorvel::app
+
+namespace quorvel::app {
+
+void AppDelegate::applicationDidBecomeActive() {
+    setupMainMenu();
+    removeStandardMenus();
+}
+
+void AppDelegate::setupMainMenu() {
+    app::setupMainMenu(context_.ports().mainMenu);
+}
+
+void AppDelegate::removeStandardMenus() {
+    app::removeStandardMenus(context_.ports().mainMenu);
+}
+
+void AppDelegate::checkMenuStructure() {
+    app::checkMenuStructure(context_.ports().mainMenu);
+}
+
+void AppDelegate::contactSupport() {
+    openLink(kSupportMailLink, "📧 Opening email client with support address");
+}
+
+void AppDelegate::openLearnMorePage() {
+    openLink(kProductPage, "🌐 Opening Quorvel product page");
+}
+
+void AppDelegate::openLink(const std::string& url, const char* message) {
+    platform::UrlOpener* opener = context_.ports().urlOpener;
+    if (!opener || !isWellFormedUrl(url)) return;
+    opener->openURL(url);
+    core::log(message);
+}
+
+bool AppDelegate::performMenuAction(const std::string& action) {
+    namespace act = main_menu_action;
+    ApplicationHooks& hooks = context_.applicationHooks();
+    if (action == act::showAbout) {
+        if (hooks.showSettingsTab) hooks.showSettingsTab("more");
+    } else if (action == act::checkForUpdates) {
+        if (context_.ports().updateDriver && !context_.updateManager().isCheckingForUpdates())
+            context_.updateManager().checkForUpdates();
+    } else if (action == act::showSettingsWindow) {
+        if (hooks.openSettings) hooks.openSettings();
+    } else if (action == act::terminate) {
+        if (hooks.quit) hooks.quit();
+    } else if (action == act::contactSupport) {
+        contactSupport();
+    } else if (action == act::openLearnMorePage) {
+        openLearnMorePage();
+    } else {
+        return false;
+    }
+    return true;
 }
 
 }  // namespace quorvel::app

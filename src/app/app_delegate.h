@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/app_context.h"
 #include "core/notification_center.h"
@@ -22,6 +23,13 @@ public:
     static constexpr double kConnectionRetryDelay = 0.1;
     /// After an unlock or a wake, focus comes back this much later.
     static constexpr double kRestartDelay = 0.3;
+    /// The main menu is put back in shape this long after launch, and checked
+    /// at this interval.
+    static constexpr double kMenuSetupDelays[2] = {0.5, 3.0};
+    static constexpr double kMenuCheckInterval = 2.0;
+    static constexpr const char* kSupportMailLink =
+        "mailto:support@quorvel.app?subject=Quorvel%20Feedback";
+    static constexpr const char* kProductPage = "https://quorvel.app";
 
     /// Creates the subsystems in their order (starting focus at once when it
     /// was on at the last quit) and registers the window observers.
@@ -40,6 +48,20 @@ public:
 
     /// Accessory (no taskbar entry) when `asUIElement`, regular otherwise.
     void setupActivationPolicy(bool asUIElement);
+
+    /// The application came to the front: puts the main menu back in shape.
+    void applicationDidBecomeActive();
+    /// Installs or repositions the "•••" menu (see main_menu.h).
+    void setupMainMenu();
+    void removeStandardMenus();
+    void checkMenuStructure();
+    /// "Send Feedback": a mail to the support address.
+    void contactSupport();
+    /// "Learn More": the product page in the browser.
+    void openLearnMorePage();
+    /// Runs a main-menu command; false for the editing commands, which go to
+    /// whichever control has the keyboard focus.
+    bool performMenuAction(const std::string& action);
 
     /// One of the application's own windows (the settings window) is open.
     bool hasVisibleWindows() const { return hasVisibleWindows_; }
@@ -66,6 +88,7 @@ private:
     void updateDockIconVisibility();
     bool isDetecting();
     void restartFocusLater(bool endsWake);
+    void openLink(const std::string& url, const char* message);
 
     AppContext& context_;
     platform::WindowServer& windowServer_;
@@ -83,6 +106,8 @@ private:
     core::Observation windowDidOpen_;
     core::Observation windowWillClose_;
     core::Observation windowDidClose_;
+    core::Observation didBecomeActive_;
+    core::Timer menuCheck_;
     core::Timer connectionRetry_;
     /// Queued work holds this weakly and does nothing once the delegate is gone.
     std::shared_ptr<AppDelegate*> lifetime_;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "core/scheduler.h"
 #include "platform/activation_policy.h"
@@ -11,6 +12,7 @@
 #include "platform/keyboard_layout.h"
 #include "platform/launcher_badge.h"
 #include "platform/login_items.h"
+#include "platform/main_menu.h"
 #include "platform/overlay_windows.h"
 #include "platform/overview.h"
 #include "platform/screens.h"
@@ -18,6 +20,7 @@
 #include "platform/session_events.h"
 #include "platform/status_item.h"
 #include "platform/update_driver.h"
+#include "platform/url_opener.h"
 #include "platform/user_notifications.h"
 #include "platform/wall_clock.h"
 #include "platform/window_list.h"
@@ -53,6 +56,9 @@ struct DesktopPorts {
     platform::WallClock* wallClock = nullptr;
     platform::LoginItems* loginItems = nullptr;
     platform::SessionEventSource* sessionEvents = nullptr;
+    /// The application's menu bar; absent where the program has none.
+    platform::MainMenu* mainMenu = nullptr;
+    platform::UrlOpener* urlOpener = nullptr;
 };
 
 /// What the tray menu asks of the program around it (the settings window,
@@ -62,6 +68,8 @@ struct ApplicationHooks {
     std::function<void()> quit;
     /// The settings window's published visibility (false when there is none).
     std::function<bool()> isSettingsWindowVisible;
+    /// Shows the settings window on the named tab ("more" for About).
+    std::function<void(const std::string& tab)> showSettingsTab;
 };
 
 }  // namespace quorvel::app

@@ -21,6 +21,9 @@ inline constexpr const char* focusModeShortcutDidChange = "FocusModeShortcutDidC
 inline constexpr const char* excludeAppShortcutDidChange = "ExcludeAppShortcutDidChange";
 inline constexpr const char* shortcutRecordingDidChange = "ShortcutRecordingDidChange";
 
+// The application came to the front (its settings window got the focus).
+inline constexpr const char* applicationDidBecomeActive = "ApplicationDidBecomeActive";
+
 // The settings window.
 inline constexpr const char* windowWillOpen = "WindowWillOpen";
 inline constexpr const char* windowDidOpen = "WindowDidOpen";

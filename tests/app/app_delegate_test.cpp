@@ -125,7 +125,9 @@ TEST_F(AppDelegateTest, LaunchRunsAfterTheCallbackAndPrintsItsLinesInOrder) {
                                "🔧 Process set up with UIElement: true",
                                "🔧 Current activation policy: 1",
                                "🔄 Initializing Sparkle automatic updates...",
+                               "⚠️ Main menu not available",  // this desktop has no menu bar
                                "🖥️ Displays have separate Spaces: OFF",
+                               "⚠️ Main menu not available",
                            }));
     EXPECT_EQ(presence.policy, platform::ActivationPolicy::Accessory);
     EXPECT_EQ(server.attempts.size(), 1u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "desktop/sim/sim_app_catalog.h"
+#include "desktop/x11/focus_return.h"
 #include "desktop/x11/window_mirror.h"
 #include "desktop/x11/x11_workspace.h"
 #include "x11_backend.h"
@@ -116,6 +117,23 @@ TEST_F(X11Adapter, FrontmostApplicationIsNamedByItsDesktopEntry) {
     ASSERT_TRUE(front);
     EXPECT_EQ(front->bundleId, "org.example.Contract");
     EXPECT_EQ(front->name, "Contract Studio");
+}
+
+TEST_F(X11Adapter, FocusGoesBackToTheWindowThatHadItBeforeOursOpened) {
+    x11::FocusReturn focus(x.adapter());
+    auto active = [&] {
+        x.adapter().windows().refresh();
+        return std::int64_t(x.adapter().windows().activeWindow());
+    };
+    const auto a = x.openWindow({100, 100, 300, 200}, "A");
+    const auto b = x.openWindow({200, 150, 300, 200}, "B");
+    x.raise(a);
+    ASSERT_TRUE(x.waitFor([&] { return active() == a; }));
+    focus.remember();
+    x.raise(b);  // stands for our window taking the focus
+    ASSERT_TRUE(x.waitFor([&] { return active() == b; }));
+    focus.restore();
+    EXPECT_TRUE(x.waitFor([&] { return active() == a; }));
 }
 
 }  // namespace

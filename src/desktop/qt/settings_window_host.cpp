@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <functional>
+#include <utility>
 
 #include "desktop/qt/settings_window_widget.h"
 
@@ -10,7 +12,8 @@ namespace quorvel::qt {
 namespace {
 class QtSettingsWindow final : public platform::SettingsWindow {
 public:
-    explicit QtSettingsWindow(SettingsWindowWidget* widget) : widget_(widget) {}
+    QtSettingsWindow(SettingsWindowWidget* widget, std::function<void()> beforeFirstShow)
+        : widget_(widget), beforeFirstShow_(std::move(beforeFirstShow)) {}
     ~QtSettingsWindow() override {
         if (!widget_) return;
         widget_->detach();
@@ -19,6 +22,7 @@ public:
 
     void bringToFront() override {
         if (!widget_) return;
+        if (!widget_->isVisible() && beforeFirstShow_) std::exchange(beforeFirstShow_, nullptr)();
         widget_->setWindowState(widget_->windowState() & ~Qt::WindowMinimized);
         widget_->show();
         widget_->raise();
@@ -36,18 +40,24 @@ public:
 
 private:
     QPointer<SettingsWindowWidget> widget_;
+    std::function<void()> beforeFirstShow_;
 };
 }  // namespace
 
 std::unique_ptr<platform::SettingsWindow> QtSettingsWindowHost::createWindow(
     platform::SettingsWindowEvents& events) {
     auto* widget = new SettingsWindowWidget(state_, services_, events);
+    if (mainMenu_) widget->addMainMenu(*mainMenu_, perform_);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         widget->move(area.center() - QPoint(widget->width() / 2, widget->height() / 2));
     }
     widget_ = widget;
-    return std::make_unique<QtSettingsWindow>(widget);
+    return std::make_unique<QtSettingsWindow>(widget, rememberFocus_);
+}
+
+void QtSettingsWindowHost::restorePreviousFocus() {
+    if (restoreFocus_) restoreFocus_();
 }
 
 }  // namespace quorvel::qt

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "desktop/qt/main_menu_bar.h"
+#include "platform/main_menu.h"
 #include "platform/settings_window_host.h"
 #include "settings_window/settings_state.h"
 #include "settings_window/settings_window_services.h"
@@ -19,8 +21,19 @@ public:
 
     std::unique_ptr<platform::SettingsWindow> createWindow(
         platform::SettingsWindowEvents& events) override;
-    /// The window manager focuses the window below ours when it closes.
-    void restorePreviousFocus() override {}
+    void restorePreviousFocus() override;
+
+    /// Windows made from now on show `menu` in their own menu bar.
+    void setMainMenu(platform::MainMenu* menu, MainMenuBar::Perform perform) {
+        mainMenu_ = menu;
+        perform_ = std::move(perform);
+    }
+    /// Gives the focus back to the window that had it before ours opened;
+    /// `main` supplies the desktop's way (nothing happens without one).
+    void setFocusReturn(std::function<void()> remember, std::function<void()> restore) {
+        rememberFocus_ = std::move(remember);
+        restoreFocus_ = std::move(restore);
+    }
 
     /// The newest window while it exists (tests, screenshots).
     SettingsWindowWidget* widget() const { return widget_; }
@@ -29,6 +42,10 @@ private:
     settings_window::SettingsState& state_;
     settings_window::SettingsWindowServices& services_;
     QPointer<SettingsWindowWidget> widget_;
+    platform::MainMenu* mainMenu_ = nullptr;
+    MainMenuBar::Perform perform_;
+    std::function<void()> rememberFocus_;
+    std::function<void()> restoreFocus_;
 };
 
 }  // namespace quorvel::qt

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "desktop/qt/main_menu_bar.h"
 #include "desktop/qt/settings_appearance_tab.h"
 #include "desktop/qt/settings_key_translation.h"
 #include "desktop/qt/settings_more_tab.h"
@@ -88,6 +89,7 @@ SettingsWindowWidget::SettingsWindowWidget(sw::SettingsState& state,
     setObjectName(QStringLiteral("QuorvelSettings"));
 
     auto* column = new QVBoxLayout(this);
+    column_ = column;
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     auto* bar = new QHBoxLayout;
@@ -109,6 +111,13 @@ SettingsWindowWidget::SettingsWindowWidget(sw::SettingsState& state,
     tabConnection_ = state_.selectedTabChanged.connect([this](sw::SettingsTab t) { showTab(t); });
     showTab(state_.selectedTab());
     qApp->installEventFilter(this);
+}
+
+void SettingsWindowWidget::addMainMenu(platform::MainMenu& menu,
+                                       std::function<bool(const std::string&)> perform) {
+    auto* bar = new MainMenuBar(menu, std::move(perform), this);
+    column_->setMenuBar(bar);
+    setFixedSize(kWidth, kHeight + bar->sizeHint().height());
 }
 
 SettingsWindowWidget::~SettingsWindowWidget() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/signal.h"
+#include "platform/main_menu.h"
 #include "platform/settings_window_host.h"
 #include "settings_window/settings_state.h"
 #include "settings_window/settings_window_services.h"
@@ -8,6 +9,8 @@
 #include <QAbstractButton>
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <string>
 
 class QVBoxLayout;
 
@@ -38,6 +41,9 @@ public:
                          platform::SettingsWindowEvents& events);
     ~SettingsWindowWidget() override;
 
+    /// Puts the application's main menu in the window's own menu bar; the
+    /// window grows by the bar's height.
+    void addMainMenu(platform::MainMenu& menu, std::function<bool(const std::string&)> perform);
     /// Stops all reports to the controller and hides the window; the window
     /// is deleted later.
     void detach();
@@ -57,6 +63,7 @@ private:
     platform::SettingsWindowEvents& events_;
     core::Connection tabConnection_;
     std::array<SettingsTabButton*, 4> buttons_{};
+    QVBoxLayout* column_ = nullptr;
     QVBoxLayout* contentArea_ = nullptr;
     QWidget* content_ = nullptr;
     bool closing_ = false;

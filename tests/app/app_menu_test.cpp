@@ -1,0 +1,164 @@
+// The main menu as the application keeps it: set up at launch, re-applied
+// after launch, on activation and by the periodic check, and its commands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app_context.h"
+#include "app/app_delegate.h"
+#include "app/main_menu.h"
+#include "core/log.h"
+#include "core/virtual_scheduler.h"
+#include "desktop/sim/sim_app_catalog.h"
+#include "desktop/sim/sim_desktop.h"
+#include "desktop/sim/sim_keyboard_layout.h"
+#include "settings/notification_names.h"
+
+namespace quorvel::app {
+namespace {
+
+class ConnectingServer final : public platform::WindowServer {
+public:
+    std::uint32_t mainConnectionID() override { return 1; }
+    std::size_t managedDisplaySpaceCount(std::uint32_t) override { return 1; }
+};
+
+class Presence final : public platform::ApplicationPresence {
+public:
+    void setActivationPolicy(platform::ActivationPolicy p) override { policy = p; }
+    platform::ActivationPolicy activationPolicy() const override { return policy; }
+    platform::ActivationPolicy policy = platform::ActivationPolicy::Regular;
+};
+
+class RecordingOpener final : public platform::UrlOpener {
+public:
+    bool openURL(const std::string& url) override {
+        opened.push_back(url);
+        return true;
+    }
+    std::vector<std::string> opened;
+};
+
+class AppMenuTest : public ::testing::Test {
+protected:
+    AppMenuTest() {
+        bar.items = {makeApplicationMenu(), platform::MainMenuItem{.title = "Edit"}};
+        context.applicationHooks().showSettingsTab = [this](const std::string& tab) {
+            hookCalls.push_back("tab:" + tab);
+        };
+        context.applicationHooks().openSettings = [this] { hookCalls.push_back("settings"); };
+        context.applicationHooks().quit = [this] { hookCalls.push_back("quit"); };
+    }
+
+    DesktopPorts ports() {
+        DesktopPorts p{scheduler, desktop, desktop, desktop, desktop, desktop, catalog, keyboard};
+        p.mainMenu = &bar;
+        p.urlOpener = &opener;
+        return p;
+    }
+    void launch() {
+        delegate.applicationDidFinishLaunching();
+        scheduler.runPending();
+    }
+    std::vector<std::string> titles() const {
+        std::vector<std::string> result;
+        for (const auto& top : bar.items) result.push_back(top.title);
+        return result;
+    }
+    long count(const std::string& line) const {
+        return std::count(log.lines().begin(), log.lines().end(), line);
+    }
+
+    core::VirtualScheduler scheduler;
+    sim::SimDesktop desktop{scheduler};
+    sim::SimAppCatalog catalog;
+    sim::SimKeyboardLayout keyboard;
+    platform::MainMenu bar;
+    RecordingOpener opener;
+    AppContext context{ports()};
+    ConnectingServer server;
+    Presence presence;
+    core::LogCapture log;
+    std::vector<std::string> hookCalls;
+    AppDelegate delegate{context, server, presence};
+};
+
+TEST_F(AppMenuTest, LaunchSetsTheMenuUpAndPutsItBackAfterHalfASecondAndThreeSeconds) {
+    launch();
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Quorvel", "•••"}));
+    EXPECT_EQ(count("📋 Final menu items:"), 2) << "set up twice by the launch task";
+    scheduler.advance(0.45);
+    EXPECT_EQ(count("📋 Final menu items:"), 2);
+    // Each delayed pass sets up (which lists) and then removes (listing again).
+    scheduler.advance(0.1);
+    EXPECT_EQ(count("📋 Final menu items:"), 4);
+    scheduler.advance(2.5);
+    EXPECT_EQ(count("📋 Final menu items:"), 6);
+    EXPECT_EQ(count("🔄 Menu structure changed, reapplying custom menu"), 0);
+}
+
+TEST_F(AppMenuTest, AnEditMenuThatComesBackIsGoneWithinTwoSeconds) {
+    launch();
+    scheduler.advance(3.1);
+    bar.items.push_back(platform::MainMenuItem{.title = "Edit"});
+    scheduler.advance(2.0);
+    EXPECT_EQ(count("🔄 Menu structure changed, reapplying custom menu"), 1);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Quorvel", "•••"}));
+}
+
+TEST_F(AppMenuTest, AfterQuitTheMenuIsNoLongerChecked) {
+    launch();
+    scheduler.advance(3.1);
+    delegate.applicationWillTerminate();
+    bar.items.push_back(platform::MainMenuItem{.title = "Edit"});
+    scheduler.advance(4.0);
+    EXPECT_EQ(count("🔄 Menu structure changed, reapplying custom menu"), 0);
+}
+
+TEST_F(AppMenuTest, ActivationReappliesTheMenuOnceTheLaunchHasRegisteredForIt) {
+    context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Quorvel", "Edit"})) << "not observed yet";
+    launch();
+    scheduler.advance(3.1);
+    bar.items.push_back(platform::MainMenuItem{.title = "Help"});
+    log.clear();
+    context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Quorvel", "•••"}));
+    EXPECT_EQ(count("✅ Removed Help menu: Help"), 1);
+    EXPECT_EQ(count("📋 Final menu items:"), 2);
+}
+
+TEST_F(AppMenuTest, FeedbackAndLearnMoreOpenTheirLinks) {
+    EXPECT_TRUE(delegate.performMenuAction(main_menu_action::contactSupport));
+    EXPECT_TRUE(delegate.performMenuAction(main_menu_action::openLearnMorePage));
+    ASSERT_EQ(opener.opened.size(), 2u);
+    EXPECT_EQ(opener.opened[0].rfind("mailto:", 0), 0u);
+    EXPECT_EQ(opener.opened[1].rfind("https://", 0), 0u);
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"📧 Opening email client with support address",
+                                                     "🌐 Opening Quorvel product page"}));
+}
+
+TEST_F(AppMenuTest, CommandsReachTheSettingsWindowAndQuit) {
+    struct Case {
+        const char* action;
+        bool handled;
+        std::vector<std::string> calls;
+    };
+    const std::vector<Case> cases{
+        {main_menu_action::showAbout, true, {"tab:more"}},
+        {main_menu_action::showSettingsWindow, true, {"settings"}},
+        {main_menu_action::terminate, true, {"quit"}},
+        {main_menu_action::copy, false, {}},  // the focused control copies
+        {main_menu_action::selectAll, false, {}},
+    };
+    for (const auto& c : cases) {
+        hookCalls.clear();
+        EXPECT_EQ(delegate.performMenuAction(c.action), c.handled) << c.action;
+        EXPECT_EQ(hookCalls, c.calls) << c.action;
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::app
