@@ -25,6 +25,13 @@ def directly_below(frame):
     return stack[i + 1] if i + 1 < len(stack) and '"quorvel"' in stack[i + 1]["cls"] else None
 
 
+def stacking_report(client):
+    """What to print when a placement check fails: the stack, front first."""
+    rows = [f"{hex(w['id'])} {w['name'] or w['cls']} {w['w']}x{w['h']}+{w['x']}+{w['y']}"
+            for w in top_level_windows()]
+    return f"frame {hex(frame_of(client))}; stack: " + " | ".join(rows)
+
+
 def veil_on(monitor):
     _, x, y, w, h = monitor
     for v in overlays():
@@ -46,7 +53,9 @@ try:
     app.start()
     check(app.wait_for_lines(STARTUP_LINES), "started with focus on")
     check(poll(lambda: len(overlays()) == 2), "one veil per monitor")
-    check(poll(lambda: directly_below(frame_of(front))), "left veil directly below the front window")
+    # The sample windows may still be settling in when the program starts.
+    check(poll(lambda: directly_below(frame_of(front)), limit=10) or print(stacking_report(front)),
+          "left veil directly below the front window")
     check(poll(lambda: directly_below(frame_of(other))), "right veil directly below its window")
     check(veil_on(left) and veil_on(right), "each veil covers exactly its monitor")
     screenshot(os.path.join(shots, "overlay-1-front.png"))
