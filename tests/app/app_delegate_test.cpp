@@ -10,6 +10,7 @@
 #include "core/log.h"
 #include "core/virtual_scheduler.h"
 #include "desktop/sim/sim_app_catalog.h"
+#include "desktop/sim/sim_application.h"
 #include "desktop/sim/sim_desktop.h"
 #include "desktop/sim/sim_keyboard_layout.h"
 #include "settings/notification_names.h"
@@ -45,13 +46,6 @@ public:
 
 private:
     const core::Scheduler& clock_;
-};
-
-class RecordingPresence final : public platform::ApplicationPresence {
-public:
-    void setActivationPolicy(platform::ActivationPolicy p) override { policy = p; }
-    platform::ActivationPolicy activationPolicy() const override { return policy; }
-    platform::ActivationPolicy policy = platform::ActivationPolicy::Regular;
 };
 
 class AppDelegateTest : public ::testing::Test {
@@ -102,7 +96,7 @@ protected:
     AppContext context{
         DesktopPorts{scheduler, desktop, desktop, desktop, desktop, desktop, catalog, keyboard}};
     ScriptedWindowServer server{scheduler};
-    RecordingPresence presence;
+    sim::SimPresence presence;
     core::LogCapture log;
     std::vector<std::string> notifications;
     core::Observation everything{
@@ -129,7 +123,7 @@ TEST_F(AppDelegateTest, LaunchRunsAfterTheCallbackAndPrintsItsLinesInOrder) {
                                "🖥️ Displays have separate Spaces: OFF",
                                "⚠️ Main menu not available",
                            }));
-    EXPECT_EQ(presence.policy, platform::ActivationPolicy::Accessory);
+    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Accessory);
     EXPECT_EQ(server.attempts.size(), 1u);
     EXPECT_EQ(server.spacesAskedFor, 42u);
     EXPECT_TRUE(delegate->isLaunchComplete());
@@ -252,17 +246,17 @@ TEST_F(AppDelegateTest, TheSettingsWindowShowsATaskbarEntryWhileOpen) {
     launch();
     auto& center = context.notificationCenter();
     center.post(settings::notifications::windowWillOpen);
-    EXPECT_EQ(presence.policy, platform::ActivationPolicy::Regular);
+    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Regular);
     EXPECT_TRUE(delegate->hasVisibleWindows());
     center.post(settings::notifications::windowWillClose);  // changes nothing by itself
-    EXPECT_EQ(presence.policy, platform::ActivationPolicy::Regular);
+    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Regular);
     center.post(settings::notifications::windowDidClose);
-    EXPECT_EQ(presence.policy, platform::ActivationPolicy::Accessory);
+    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Accessory);
     EXPECT_FALSE(delegate->hasVisibleWindows());
 
     delegate->applicationWillTerminate();  // observers go with termination
     center.post(settings::notifications::windowWillOpen);
-    EXPECT_EQ(presence.policy, platform::ActivationPolicy::Accessory);
+    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Accessory);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/log.h"
 #include "core/virtual_scheduler.h"
 #include "desktop/sim/sim_app_catalog.h"
+#include "desktop/sim/sim_application.h"
 #include "desktop/sim/sim_desktop.h"
 #include "desktop/sim/sim_global_hotkeys.h"
 #include "desktop/sim/sim_keyboard_layout.h"
@@ -25,19 +26,6 @@
 
 namespace quorvel::app {
 namespace {
-
-class OneConnection final : public platform::WindowServer {
-public:
-    std::uint32_t mainConnectionID() override { return 1; }
-    std::size_t managedDisplaySpaceCount(std::uint32_t) override { return 1; }
-};
-
-class Presence final : public platform::ApplicationPresence {
-public:
-    void setActivationPolicy(platform::ActivationPolicy p) override { policy = p; }
-    platform::ActivationPolicy activationPolicy() const override { return policy; }
-    platform::ActivationPolicy policy = platform::ActivationPolicy::Regular;
-};
 
 class LifecycleTest : public ::testing::Test {
 protected:
@@ -88,8 +76,8 @@ protected:
     sim::SimWallClock clock{scheduler};
     sim::SimLoginItems loginItems;
     sim::SimSessionEvents session;
-    Presence presence;
-    OneConnection server;
+    sim::SimPresence presence;
+    sim::SimWindowServer server;
     AppContext context{ports()};
     std::unique_ptr<AppDelegate> delegate;
 };

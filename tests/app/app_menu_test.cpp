@@ -12,34 +12,13 @@
 #include "core/log.h"
 #include "core/virtual_scheduler.h"
 #include "desktop/sim/sim_app_catalog.h"
+#include "desktop/sim/sim_application.h"
 #include "desktop/sim/sim_desktop.h"
 #include "desktop/sim/sim_keyboard_layout.h"
 #include "settings/notification_names.h"
 
 namespace quorvel::app {
 namespace {
-
-class ConnectingServer final : public platform::WindowServer {
-public:
-    std::uint32_t mainConnectionID() override { return 1; }
-    std::size_t managedDisplaySpaceCount(std::uint32_t) override { return 1; }
-};
-
-class Presence final : public platform::ApplicationPresence {
-public:
-    void setActivationPolicy(platform::ActivationPolicy p) override { policy = p; }
-    platform::ActivationPolicy activationPolicy() const override { return policy; }
-    platform::ActivationPolicy policy = platform::ActivationPolicy::Regular;
-};
-
-class RecordingOpener final : public platform::UrlOpener {
-public:
-    bool openURL(const std::string& url) override {
-        opened.push_back(url);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
 
 class AppMenuTest : public ::testing::Test {
 protected:
@@ -76,10 +55,10 @@ protected:
     sim::SimAppCatalog catalog;
     sim::SimKeyboardLayout keyboard;
     platform::MainMenu bar;
-    RecordingOpener opener;
+    sim::SimUrlOpener opener;
     AppContext context{ports()};
-    ConnectingServer server;
-    Presence presence;
+    sim::SimWindowServer server;
+    sim::SimPresence presence;
     core::LogCapture log;
     std::vector<std::string> hookCalls;
     AppDelegate delegate{context, server, presence};

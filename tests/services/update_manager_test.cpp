@@ -9,6 +9,7 @@
 
 #include "core/log.h"
 #include "core/virtual_scheduler.h"
+#include "desktop/sim/sim_application.h"
 #include "desktop/sim/sim_launcher_badge.h"
 #include "desktop/sim/sim_update_driver.h"
 #include "desktop/sim/sim_user_notifications.h"
@@ -18,19 +19,6 @@ namespace quorvel::services {
 namespace {
 
 using platform::ActivationPolicy;
-
-class RecordingPresence final : public platform::ApplicationPresence {
-public:
-    void setActivationPolicy(ActivationPolicy policy) override {
-        policy_ = policy;
-        history.push_back(policy);
-    }
-    ActivationPolicy activationPolicy() const override { return policy_; }
-    std::vector<ActivationPolicy> history;
-
-private:
-    ActivationPolicy policy_ = ActivationPolicy::Accessory;
-};
 
 const platform::UpdateInfo kUpdate{"1.4.0", "1.4", "https://example.test/notes",
                                    "https://example.test/release"};
@@ -48,7 +36,7 @@ protected:
     sim::SimUpdateDriver driver;
     sim::SimUserNotifications notifications;
     sim::SimLauncherBadge badge;
-    RecordingPresence presence;
+    sim::SimPresence presence{ActivationPolicy::Accessory};
 };
 
 TEST_F(UpdateManagerTest, UserCheckThatFindsAnUpdateShowsNoNotificationAndNoBadge) {
