@@ -162,10 +162,9 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     app::AppContext context(desktop.ports(env), prepareConfigDirectory(env));
     desktop.overlays.follow(context.overlayStyle(), colorScheme);
     // For bug reports and the desktop tests: every notification, as it is posted.
-    std::optional<core::Observation> trace;
     if (env("QUORVEL_TRACE_NOTIFICATIONS").value_or("") == "1") {
-        trace.emplace(context.notificationCenter(), "",
-                      [](const core::Notification& n) { core::log("📣 " + n.name); });
+        context.notificationCenter().setTrace(
+            [](const core::Notification& n) { core::log("📣 " + n.name); });
     }
 
     settings_window::SettingsState settingsState;

@@ -22,6 +22,7 @@ void NotificationCenter::removeObserver(ObserverToken token) {
 
 void NotificationCenter::post(const std::string& name, UserInfo userInfo) {
     const Notification note{name, std::move(userInfo)};
+    if (trace_) trace_(note);
     std::vector<std::shared_ptr<Entry>> snapshot;
     for (const auto& e : entries_) {
         if (e->name.empty() || e->name == name) snapshot.push_back(e);

@@ -47,6 +47,9 @@ public:
     /// Safe at any time, also from inside a handler that is being called.
     void removeObserver(ObserverToken token);
     void post(const std::string& name, UserInfo userInfo = {});
+    /// Sees every notification as it is posted, before any observer does, so a
+    /// trace shows causes before the notifications their observers post.
+    void setTrace(Handler trace) { trace_ = std::move(trace); }
 
     std::size_t observerCount() const { return entries_.size(); }
 
@@ -59,6 +62,7 @@ private:
     };
     std::vector<std::shared_ptr<Entry>> entries_;
     ObserverToken nextToken_ = 1;
+    Handler trace_;
 };
 
 /// Removes its observer when destroyed, so an owner that goes away is never

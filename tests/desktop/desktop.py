@@ -163,8 +163,10 @@ def is_viewable(wid):
 
 
 def overlays():
-    """Quorvel's veils that are on screen, front to back."""
-    return [w for w in top_level_windows() if '"quorvel" "Quorvel"' in w["cls"]]
+    """Quorvel's veils that are on screen, front to back: its windows as large
+    as a monitor (the tray hint and the settings window share their class)."""
+    return [w for w in top_level_windows()
+            if '"quorvel" "Quorvel"' in w["cls"] and w["w"] >= 640 and w["h"] >= 480]
 
 
 def any_overlay_window_exists():

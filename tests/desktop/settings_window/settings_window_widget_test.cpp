@@ -1,6 +1,5 @@
 // Behaviour headers first: Qt defines `emit` as a macro.
-#include "settings_window/settings_controller.h"
-#include "settings_window/settings_window_fixture.h"
+#include "qt_settings_window_fixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,18 +23,8 @@ namespace {
 
 namespace names = settings::notifications;
 
-class SettingsWindowWidgetTest : public SettingsWindowTest {
+class SettingsWindowWidgetTest : public QtSettingsWindowTest {
 protected:
-    void SetUp() override {
-        start();
-        host = std::make_unique<qt::QtSettingsWindowHost>(state, *services);
-        controller = std::make_unique<SettingsController>(state, *host, center(), scheduler);
-    }
-    void TearDown() override {
-        controller.reset();
-        QApplication::processEvents();
-    }
-    qt::SettingsWindowWidget& window() { return *host->widget(); }
     QAbstractButton* tabButton(const QString& title) {
         for (auto* b : window().findChildren<qt::SettingsTabButton*>()) {
             if (b->text() == title) return b;
@@ -48,10 +37,6 @@ protected:
         if (auto* scroll = qobject_cast<QScrollArea*>(content)) content = scroll->widget();
         return dynamic_cast<T*>(content);
     }
-
-    SettingsState state;
-    std::unique_ptr<qt::QtSettingsWindowHost> host;
-    std::unique_ptr<SettingsController> controller;
 };
 
 TEST_F(SettingsWindowWidgetTest, OpensATitledFixedWindowOnGeneralWithFourTabs) {
