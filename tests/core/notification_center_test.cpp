@@ -24,8 +24,11 @@ TEST(NotificationCenter, NestedPostIsDeliveredInsideTheOuterDelivery) {
     });
     Observation outer2(center, "Outer", [&](const Notification&) { seen.push_back("outer2"); });
     Observation inner(center, "Inner", [&](const Notification&) { seen.push_back("inner"); });
+    std::vector<std::string> traced;
+    center.setTrace([&](const Notification& n) { traced.push_back(n.name); });
     center.post("Outer");
     EXPECT_EQ(seen, (std::vector<std::string>{"outer1", "inner", "outer2"}));
+    EXPECT_EQ(traced, (std::vector<std::string>{"Outer", "Inner"})) << "causes first";
 }
 
 TEST(NotificationCenter, RemovingObserversDuringDeliveryIsSafe) {
