@@ -14,7 +14,8 @@ using settings::FocusMode;
 constexpr KeyModifiers kShift{.shift = true};
 constexpr KeyModifiers kControl{.control = true};
 
-TEST_F(ControlsTest, CreationStartsMonitoringAtOnceAndBuildsTheMenuOnTheNextTurn) {
+TEST_F(ControlsTest,
+       CreationStartsMonitoringAtOnceAndBuildsTheMenuOnTheNextTurnIgnoringEarlyRightClicks) {
     MenuBarHooks hooks;
     MenuBarItem item(settings(), context.overlayStyle(), context.overlayController(),
                      context.excludedAppsManager(), center(), scheduler, statusItem, desktop,
@@ -23,6 +24,9 @@ TEST_F(ControlsTest, CreationStartsMonitoringAtOnceAndBuildsTheMenuOnTheNextTurn
     EXPECT_TRUE(context.overlayController().isMonitoring());
     EXPECT_FALSE(item.menu().has_value());
     EXPECT_EQ(statusItem.showCount(), 0);
+    item.handleStatusItemClick(MouseButton::Right, {});
+    EXPECT_TRUE(log.contains("🪟 Menu not yet initialized, ignoring right-click"));
+    EXPECT_TRUE(statusItem.shownMenus().empty());
 
     scheduler.runPending();
     ASSERT_TRUE(item.menu().has_value());
@@ -31,15 +35,6 @@ TEST_F(ControlsTest, CreationStartsMonitoringAtOnceAndBuildsTheMenuOnTheNextTurn
     EXPECT_EQ(log.count("🪟 Status item created"), 1u);
     EXPECT_EQ(statusItem.icon(), "menubar-icon-active");
     EXPECT_EQ(statusItem.observerCount(), 1u);  // the button reports its clicks
-}
-
-TEST_F(ControlsTest, FocusStoredOffStartsNothing) {
-    settings().setOverlayEnabled(false);
-    start();
-    EXPECT_FALSE(menuBar->isDetecting());
-    EXPECT_FALSE(context.overlayController().isMonitoring());
-    EXPECT_EQ(items()[0].title, "Focus");
-    EXPECT_EQ(statusItem.icon(), "menubar-icon-inactive");
 }
 
 TEST_F(ControlsTest, MenuHasItsTitlesTagsAndActionsInOrder) {
@@ -72,16 +67,6 @@ TEST_F(ControlsTest, MenuHasItsTitlesTagsAndActionsInOrder) {
         EXPECT_EQ(items()[i].action, expected[i].action);
         EXPECT_TRUE(items()[i].enabled);
     }
-}
-
-TEST_F(ControlsTest, ModeItemsCarryTheCheckMarkInTheTitleAndLineUp) {
-    start();
-    menuBar->updateModeItems(FocusMode::ambient);
-    EXPECT_EQ(items()[3].title, " \u2713   Ambient");
-    EXPECT_EQ(items()[4].title, "       Deep");
-    // Both prefixes are seven bytes, so the names start in the same column.
-    EXPECT_EQ(items()[3].title.size() - 7, std::string("Ambient").size());
-    EXPECT_EQ(items()[4].title.size() - 7, std::string("Deep").size());
 }
 
 TEST_F(ControlsTest, PlainClickSwitchesFocusOnTheNextTurnThenPostsPersistsAndStops) {
@@ -135,19 +120,8 @@ TEST_F(ControlsTest, PlainClicksCloserThanAThirdOfASecondCountOnce) {
     }
 }
 
-TEST_F(ControlsTest, MenuToggleItemIsNotDebounced) {
-    start();
-    statusItem.click(MouseButton::Right);
-    ASSERT_TRUE(statusItem.choose("toggleOverlay"));
-    scheduler.advance(0.1);
-    ASSERT_TRUE(statusItem.choose("toggleOverlay"));
-    scheduler.runPending();
-    EXPECT_TRUE(menuBar->isDetecting());  // off, then on again
-    EXPECT_TRUE(storedOverlayEnabled());
-}
-
-TEST_F(ControlsTest, ShiftClickSwitchesTheModeOnlyWhileFocusIsStoredOn) {
-    for (const bool storedOn : {true, false}) {
+TEST_F(ControlsTest, FocusStoredOffStartsNothingAndShiftClickSwitchesTheModeOnlyWhileOn) {
+    for (const bool storedOn : {false, true}) {  // stored off first, on a fresh application
         SCOPED_TRACE(storedOn);
         menuBar.reset();
         hotKeys.reset();
@@ -162,6 +136,8 @@ TEST_F(ControlsTest, ShiftClickSwitchesTheModeOnlyWhileFocusIsStoredOn) {
         EXPECT_EQ(context.overlayStyle().focusMode(), expected);
         EXPECT_EQ(settingsWrites, storedOn ? 1 : 0);
         EXPECT_EQ(menuBar->isDetecting(), storedOn);  // a Shift-click never toggles focus
+        EXPECT_EQ(context.overlayController().isMonitoring(), storedOn);
+        EXPECT_EQ(items()[0].title, storedOn ? "Unfocus" : "Focus");
         EXPECT_EQ(items()[3].title, storedOn ? " \u2713   Ambient" : "       Ambient");
         EXPECT_EQ(items()[4].title, storedOn ? "       Deep" : " \u2713   Deep");
         EXPECT_EQ(statusItem.icon(),
@@ -198,16 +174,6 @@ TEST_F(ControlsTest, RightClickAndControlClickOpenTheMenuAndAPlainClickNever) {
             EXPECT_EQ(settings().focusMode(), modeBefore);
         }
     }
-}
-
-TEST_F(ControlsTest, RightClickBeforeTheMenuExistsIsIgnoredWithALogLine) {
-    MenuBarHooks hooks;
-    MenuBarItem item(settings(), context.overlayStyle(), context.overlayController(),
-                     context.excludedAppsManager(), center(), scheduler, statusItem, desktop,
-                     catalog, hooks);
-    item.handleStatusItemClick(MouseButton::Right, {});
-    EXPECT_TRUE(log.contains("🪟 Menu not yet initialized, ignoring right-click"));
-    EXPECT_TRUE(statusItem.shownMenus().empty());
 }
 
 TEST_F(ControlsTest, IconFollowsFocusModeAndExclusion) {
@@ -250,9 +216,16 @@ TEST_F(ControlsTest, TrayWithoutHostLogsAndSetsTheIconWhenAHostAppears) {
     EXPECT_EQ(statusItem.icon(), "menubar-icon-active");
 }
 
-TEST_F(ControlsTest, MenuChoicesReachTheirActions) {
+TEST_F(ControlsTest, MenuChoicesReachTheirActionsAndTheToggleIsNotDebounced) {
     start();
     statusItem.click(MouseButton::Right);
+    ASSERT_TRUE(statusItem.choose("toggleOverlay"));
+    scheduler.advance(0.1);
+    ASSERT_TRUE(statusItem.choose("toggleOverlay"));
+    scheduler.runPending();
+    EXPECT_TRUE(menuBar->isDetecting());  // off, then on again
+    EXPECT_TRUE(storedOverlayEnabled());
+
     ASSERT_TRUE(statusItem.choose("focusModeSelected:", 0));
     EXPECT_EQ(settings().focusMode(), FocusMode::ambient);
     EXPECT_EQ(context.overlayStyle().focusMode(), FocusMode::ambient);

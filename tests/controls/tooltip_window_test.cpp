@@ -12,38 +12,36 @@ namespace {
 constexpr core::Size kHint{240, 110};
 
 TEST(TooltipPlacement, HangsBelowTheIconCentredAndInsideTheVisibleFrame) {
-    // One 1920 x 1080 monitor with a 30-point top panel (y grows upwards).
-    const core::Rect visible{0, 0, 1920, 1050};
+    // A 1920 x 1080 monitor with a 30-point top panel (y grows upwards).
+    const core::Rect top{0, 0, 1920, 1050};
     struct Case {
         const char* name;
         core::Rect icon;
-        double x;
+        core::Rect visible;
+        core::Rect frame;
+        bool arrowUp;
     };
     const Case cases[] = {
-        {"middle", {900, 1050, 24, 30}, 900 + 12 - 120},
-        {"left edge", {4, 1050, 24, 30}, 0},
-        {"exactly at the left edge", {108, 1050, 24, 30}, 0},
-        {"right edge", {1890, 1050, 24, 30}, 1920 - 240},
-        {"just inside the right edge", {1668, 1050, 24, 30}, 1680 - 120},
+        {"middle", {900, 1050, 24, 30}, top, {900 + 12 - 120, 940, 240, 110}, true},
+        {"left edge", {4, 1050, 24, 30}, top, {0, 940, 240, 110}, true},
+        {"exactly at the left edge", {108, 1050, 24, 30}, top, {0, 940, 240, 110}, true},
+        {"right edge", {1890, 1050, 24, 30}, top, {1920 - 240, 940, 240, 110}, true},
+        {"just inside the right edge",
+         {1668, 1050, 24, 30},
+         top,
+         {1680 - 120, 940, 240, 110},
+         true},
+        // On a screen narrower than the hint the right edge wins.
+        {"narrow screen", {50, 570, 20, 30}, {0, 0, 200, 570}, {200 - 240, 460, 240, 110}, true},
+        // A bottom panel (0..30): the hint goes above it.
+        {"bottom panel", {1800, 0, 24, 30}, {0, 30, 1920, 1050}, {1920 - 240, 30, 240, 110}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto p = positionBelowStatusItem(c.icon, visible, kHint);
-        EXPECT_EQ(p.frame, (core::Rect{c.x, 1050 - 110, 240, 110}));
-        EXPECT_TRUE(p.arrowUp);
+        const auto p = positionBelowStatusItem(c.icon, c.visible, kHint);
+        EXPECT_EQ(p.frame, c.frame);
+        EXPECT_EQ(p.arrowUp, c.arrowUp);
     }
-}
-
-TEST(TooltipPlacement, RightEdgeWinsOnAScreenNarrowerThanTheHint) {
-    const auto p = positionBelowStatusItem({50, 570, 20, 30}, {0, 0, 200, 570}, kHint);
-    EXPECT_EQ(p.frame.x, 200 - 240);
-}
-
-TEST(TooltipPlacement, TrayInABottomPanelGetsTheHintAboveIt) {
-    // Panel 0..30 at the bottom; the visible frame starts above it.
-    const auto p = positionBelowStatusItem({1800, 0, 24, 30}, {0, 30, 1920, 1050}, kHint);
-    EXPECT_EQ(p.frame, (core::Rect{1920 - 240, 30, 240, 110}));
-    EXPECT_FALSE(p.arrowUp);
 }
 
 class SimScreens final : public platform::Screens {
@@ -109,7 +107,11 @@ TEST_F(TooltipWindowTest, GotItFadesOutThenHidesAndTheHintCanBeShownAgain) {
     EXPECT_EQ(window.frame().x, 1212 - 120);
 }
 
-TEST_F(TooltipWindowTest, ShowingDuringTheFadeOutKeepsTheHint) {
+TEST_F(TooltipWindowTest, CloseWhileHiddenDoesNothingAndShowingDuringTheFadeOutKeepsTheHint) {
+    tooltip.close();
+    EXPECT_FALSE(window.animation().has_value());
+    EXPECT_EQ(statusItem.observerCount(), 0u);
+
     tooltip.showTooltip();
     scheduler.advance(0.3);
     tooltip.close();
@@ -120,24 +122,15 @@ TEST_F(TooltipWindowTest, ShowingDuringTheFadeOutKeepsTheHint) {
     EXPECT_EQ(window.alpha(), 1.0);
 }
 
-TEST_F(TooltipWindowTest, CloseWhileHiddenDoesNothing) {
-    tooltip.close();
-    EXPECT_FALSE(window.animation().has_value());
-    EXPECT_EQ(statusItem.observerCount(), 0u);
-}
-
-TEST_F(TooltipWindowTest, WithoutIconGeometryTheHintGoesToTheTopRightOfThePointersMonitor) {
+TEST_F(TooltipWindowTest, HintStaysOnTheIconsOrWithoutGeometryThePointersMonitor) {
     screens.pointer = {2500, 500};
     tooltip.showTooltip();
     EXPECT_EQ(window.frame(), (core::Rect{1920 + 1280 - 240, 1000 - 110, 240, 110}));
     screens.pointer = {10, 10};
     tooltip.positionBelowStatusItem();
     EXPECT_EQ(window.frame(), (core::Rect{1920 - 240, 1050 - 110, 240, 110}));
-}
 
-TEST_F(TooltipWindowTest, IconOnTheSecondMonitorIsClampedToThatMonitor) {
-    statusItem.setGeometry(core::Rect{3190, 1000, 10, 24});
-    tooltip.showTooltip();
+    statusItem.setGeometry(core::Rect{3190, 1000, 10, 24});  // clamped to the second monitor
     EXPECT_EQ(window.frame().x, 1920 + 1280 - 240);
 }
 

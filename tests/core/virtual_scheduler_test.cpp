@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvel::core {
@@ -10,28 +11,21 @@ namespace {
 
 using Trace = std::vector<std::string>;
 
-TEST(VirtualScheduler, DueWorkRunsByTimeAndTiesInSchedulingOrder) {
-    VirtualScheduler s(0.0);
-    Trace trace;
-    Timer late = s.after(1.0, TimerMode::Default, [&] { trace.push_back("late-1"); });
-    Timer early = s.after(0.5, TimerMode::Default, [&] { trace.push_back("early"); });
-    Timer tie = s.after(1.0, TimerMode::Common, [&] { trace.push_back("late-2"); });
-    s.advance(0.9);
-    EXPECT_EQ(trace, (Trace{"early"}));
-    s.advance(0.1);
-    EXPECT_EQ(trace, (Trace{"early", "late-1", "late-2"}));
-    EXPECT_EQ(s.scheduledCount(), 0u);
-}
-
-TEST(VirtualScheduler, TimersSeeTheirOwnDueTime) {
+TEST(VirtualScheduler, DueWorkRunsByTimeAndTiesInSchedulingOrderEachSeeingItsDueTime) {
     VirtualScheduler s(10.0);
-    std::vector<double> seen;
-    Timer a = s.after(0.3, TimerMode::Default, [&] { seen.push_back(s.now()); });
-    Timer b = s.after(0.7, TimerMode::Default, [&] { seen.push_back(s.now()); });
-    s.advance(5.0);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_DOUBLE_EQ(seen[0], 10.3);
-    EXPECT_DOUBLE_EQ(seen[1], 10.7);
+    std::vector<std::pair<std::string, double>> fired;
+    auto record = [&](const char* name) {
+        return [&, name] { fired.emplace_back(name, s.now()); };
+    };
+    Timer late = s.after(1.0, TimerMode::Default, record("late-1"));
+    Timer early = s.after(0.5, TimerMode::Default, record("early"));
+    Timer tie = s.after(1.0, TimerMode::Common, record("late-2"));
+    s.advance(0.9);
+    EXPECT_EQ(fired, (decltype(fired){{"early", 10.5}}));
+    s.advance(0.1);
+    EXPECT_EQ(fired, (decltype(fired){{"early", 10.5}, {"late-1", 11.0}, {"late-2", 11.0}}));
+    EXPECT_EQ(s.scheduledCount(), 0u);
+    s.advance(4.0);
     EXPECT_DOUBLE_EQ(s.now(), 15.0);
 }
 
@@ -79,16 +73,6 @@ TEST(VirtualScheduler, RepeatingTimerFiresOncePerIntervalUntilCancelled) {
     EXPECT_FALSE(poll.isActive());
 }
 
-TEST(VirtualScheduler, DestroyingTheHandleCancelsTheTimer) {
-    VirtualScheduler s(0.0);
-    int calls = 0;
-    {
-        Timer t = s.after(0.1, TimerMode::Default, [&] { ++calls; });
-    }
-    s.advance(1.0);
-    EXPECT_EQ(calls, 0);
-}
-
 TEST(VirtualScheduler, ATimerCanCancelItselfAndOthersDueAtTheSameTime) {
     VirtualScheduler s(0.0);
     Trace trace;
@@ -121,16 +105,21 @@ TEST(VirtualScheduler, MenuTrackingHoldsOnlyDefaultModeTimers) {
     EXPECT_EQ(polls, 10);
 }
 
-TEST(VirtualScheduler, DispatchAfterRunsOnceEvenWithoutAHandle) {
+TEST(VirtualScheduler, DispatchAfterRunsOnceWithoutAHandleWhileADroppedHandleCancels) {
     VirtualScheduler s(0.0);
     int calls = 0;
+    int cancelledCalls = 0;
     s.dispatchAfter(0.3, [&] { ++calls; });
+    {
+        Timer t = s.after(0.1, TimerMode::Default, [&] { ++cancelledCalls; });
+    }
     s.advance(0.29);
     EXPECT_EQ(calls, 0);
     s.advance(0.01);
     EXPECT_EQ(calls, 1);
     s.advance(1.0);
     EXPECT_EQ(calls, 1);
+    EXPECT_EQ(cancelledCalls, 0);
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ TEST_F(Fades, HalfASecondFadeInAndOut) {
     harness.advance(0.5);
     EXPECT_DOUBLE_EQ(veil()->alpha(), 0.0);
     EXPECT_TRUE(veil()->isClosed());
+    EXPECT_EQ(desktop.openOverlayCount(), 0u);
 }
 
 TEST_F(Fades, ZeroDurationShowsAndRemovesAtOnceAndStillCloses) {

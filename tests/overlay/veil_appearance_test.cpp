@@ -9,20 +9,14 @@ using settings::FocusMode;
 using settings::ThemeMode;
 
 TEST(VeilAppearance, ResolvesSchemeAndStopFromTheSettings) {
-    const VeilAppearance a = makeVeilAppearance(FocusMode::deep, 0.3, true, 0.9, ThemeMode::dark,
-                                                ColorScheme::light, false);
-    EXPECT_EQ(a.focusMode, FocusMode::deep);
-    EXPECT_EQ(a.grainIntensity, 0.3f);
-    EXPECT_TRUE(a.useSlightTransparency);
-    EXPECT_EQ(a.opacityValue, 0.9);
-    EXPECT_EQ(a.themeMode, ThemeMode::dark);
-    EXPECT_EQ(a.colorScheme, ColorScheme::dark);
-    EXPECT_EQ(a.stopLocation, 0.0);
-    EXPECT_FALSE(a.blurAvailable);
+    EXPECT_EQ(makeVeilAppearance(FocusMode::deep, 0.3, true, 0.9, ThemeMode::dark,
+                                 ColorScheme::light, false),
+              (VeilAppearance{FocusMode::deep, 0.3f, true, 0.9, ThemeMode::dark, ColorScheme::dark,
+                              0.0, false}));
     EXPECT_EQ(makeVeilAppearance(FocusMode::ambient, 0.5, false, 1.0, ThemeMode::automatic,
-                                 ColorScheme::dark, true)
-                  .colorScheme,
-              ColorScheme::dark);
+                                 ColorScheme::dark, true),
+              (VeilAppearance{FocusMode::ambient, 0.5f, false, 1.0, ThemeMode::automatic,
+                              ColorScheme::dark, 0.5, true}));
 }
 
 TEST(VeilAppearance, AmbientRowsOnA4kMonitor) {

@@ -10,21 +10,18 @@
 namespace quorvel::services {
 namespace {
 
-TEST(LaunchAtLoginManager, ReadsTheRegistrationAtCreation) {
-    for (bool registered : {false, true}) {
-        sim::SimLoginItems items;
-        items.setRegisteredExternally(registered);
-        LaunchAtLoginManager manager(items);
-        EXPECT_EQ(manager.isEnabled(), registered);
-    }
-}
-
 TEST(LaunchAtLoginManager, TurningOnAndOffRegistersAndReportsTheChange) {
     sim::SimLoginItems items;
     LaunchAtLoginManager manager(items);
     std::vector<bool> seen;
     auto c = manager.isEnabledChanged.connect([&](bool v) { seen.push_back(v); });
-
+    {
+        core::LogCapture log;
+        manager.setEnabled(false);  // already off: the session is still asked
+        EXPECT_EQ(items.unregisterCalls(), 1);
+        EXPECT_FALSE(manager.isEnabled());
+        EXPECT_TRUE(log.lines().empty());
+    }
     manager.setEnabled(true);
     EXPECT_TRUE(items.isRegistered());
     EXPECT_TRUE(manager.isEnabled());
@@ -67,7 +64,11 @@ TEST(LaunchAtLoginManager, FailureIsLoggedAndLeavesTheStateAlone) {
     }
 }
 
-TEST(LaunchAtLoginManager, ChangeMadeElsewhereShowsAtTheNextRefresh) {
+TEST(LaunchAtLoginManager, RegistrationIsReadAtCreationAndAChangeElsewhereAtTheNextRefresh) {
+    sim::SimLoginItems registered;
+    registered.setRegisteredExternally(true);
+    EXPECT_TRUE(LaunchAtLoginManager(registered).isEnabled());
+
     sim::SimLoginItems items;
     LaunchAtLoginManager manager(items);
     int changes = 0;
@@ -78,16 +79,6 @@ TEST(LaunchAtLoginManager, ChangeMadeElsewhereShowsAtTheNextRefresh) {
     EXPECT_TRUE(manager.isEnabled());
     manager.refresh();
     EXPECT_EQ(changes, 1);
-}
-
-TEST(LaunchAtLoginManager, TurningOffWhatIsOffStillAsksTheSession) {
-    sim::SimLoginItems items;
-    LaunchAtLoginManager manager(items);
-    core::LogCapture log;
-    manager.setEnabled(false);
-    EXPECT_EQ(items.unregisterCalls(), 1);
-    EXPECT_FALSE(manager.isEnabled());
-    EXPECT_TRUE(log.lines().empty());
 }
 
 }  // namespace

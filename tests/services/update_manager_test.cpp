@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <vector>
 
 #include "core/log.h"
+#include "core/temp_dir.h"
 #include "core/virtual_scheduler.h"
 #include "desktop/sim/sim_application.h"
 #include "desktop/sim/sim_launcher_badge.h"
@@ -39,37 +37,39 @@ protected:
     sim::SimPresence presence{ActivationPolicy::Accessory};
 };
 
-TEST_F(UpdateManagerTest, UserCheckThatFindsAnUpdateShowsNoNotificationAndNoBadge) {
-    auto manager = makeManager(store);
-    driver.findUpdate(kUpdate, /*userInitiated=*/true);
-    EXPECT_TRUE(notifications.posted().empty());
-    EXPECT_TRUE(badge.history().empty());
-    // The driver shows its own dialog for user checks, so the manager stays out.
-    EXPECT_TRUE(presence.history.empty());
+TEST_F(UpdateManagerTest, FoundUpdateIsAnnouncedOnlyWhenNeitherTheUserNorTheDriverShowsIt) {
+    struct Case {
+        const char* name;
+        bool userInitiated, driverWillShow, showsTaskbarEntry, announces;
+    };
+    const Case cases[] = {
+        // The driver shows its own dialog for user checks, so the manager stays out.
+        {"user check shown by the driver", true, true, false, false},
+        {"user check left to the application", true, false, true, false},
+        {"scheduled check shown by the driver", false, true, false, false},
+        {"scheduled check", false, false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::SimUserNotifications notes;
+        sim::SimLauncherBadge badges;
+        sim::SimPresence shown{ActivationPolicy::Accessory};
+        UpdateManager manager(UpdatePorts{driver, notes, badges, shown, clock}, store, scheduler);
+        driver.reportUpdate(kUpdate, c.userInitiated, c.driverWillShow);
+        EXPECT_EQ(shown.history, c.showsTaskbarEntry
+                                     ? std::vector<ActivationPolicy>{ActivationPolicy::Regular}
+                                     : std::vector<ActivationPolicy>{});
+        EXPECT_EQ(notes.posted().size(), c.announces ? 1u : 0u);
+        EXPECT_EQ(badges.label(), c.announces ? "1" : "");
+        EXPECT_EQ(badges.history().empty(), !c.announces);
+    }
 }
 
-TEST_F(UpdateManagerTest, UserCheckLeftToTheApplicationShowsTheTaskbarEntryOnly) {
+TEST_F(UpdateManagerTest, ScheduledAnnouncementNamesTheVersionAndAClickStartsAUserCheck) {
     auto manager = makeManager(store);
-    driver.reportUpdate(kUpdate, /*userInitiated=*/true, /*driverWillShow=*/false);
-    EXPECT_EQ(presence.history, std::vector<ActivationPolicy>{ActivationPolicy::Regular});
-    EXPECT_TRUE(notifications.posted().empty());
-    EXPECT_TRUE(badge.history().empty());
-}
-
-TEST_F(UpdateManagerTest, UpdateTheDriverShowsItselfIsLeftAlone) {
-    auto manager = makeManager(store);
-    driver.reportUpdate(kUpdate, /*userInitiated=*/false, /*driverWillShow=*/true);
-    EXPECT_TRUE(presence.history.empty());
-    EXPECT_TRUE(notifications.posted().empty());
-    EXPECT_TRUE(badge.history().empty());
-}
-
-TEST_F(UpdateManagerTest, ScheduledCheckThatFindsAnUpdateAnnouncesIt) {
-    auto manager = makeManager(store);
+    notifications.click("SomethingElse");
+    EXPECT_TRUE(driver.requestedChecks().empty());
     driver.findUpdate(kUpdate, /*userInitiated=*/false);
-
-    EXPECT_EQ(presence.history, std::vector<ActivationPolicy>{ActivationPolicy::Regular});
-    EXPECT_EQ(badge.label(), "1");
     ASSERT_EQ(notifications.delivered().size(), 1u);
     const auto& n = notifications.delivered().front();
     EXPECT_EQ(n.identifier, "UpdateCheck");
@@ -77,42 +77,28 @@ TEST_F(UpdateManagerTest, ScheduledCheckThatFindsAnUpdateAnnouncesIt) {
     EXPECT_EQ(n.subtitle, "Version 1.4");
     EXPECT_EQ(n.body, "A new version of Quorvel is available!");
     EXPECT_TRUE(n.playsDefaultSound);
-}
-
-TEST_F(UpdateManagerTest, ClickingTheNotificationStartsAUserCheck) {
-    auto manager = makeManager(store);
-    driver.findUpdate(kUpdate, false);
     ASSERT_TRUE(driver.requestedChecks().empty());
     notifications.click("UpdateCheck");
     EXPECT_EQ(driver.requestedChecks(), std::vector<bool>{true});
 }
 
-TEST_F(UpdateManagerTest, ClickingSomeOtherNotificationStartsNothing) {
-    auto manager = makeManager(store);
-    notifications.click("SomethingElse");
-    EXPECT_TRUE(driver.requestedChecks().empty());
-}
-
-TEST_F(UpdateManagerTest, AttentionClearsTheBadgeAndWithdrawsTheNotification) {
+TEST_F(UpdateManagerTest, AttentionClearsBadgeAndNotificationAndTheSessionEndHidesTheEntry) {
     auto manager = makeManager(store);
     driver.findUpdate(kUpdate, false);
     driver.attendToUpdate(kUpdate);
     EXPECT_EQ(badge.label(), "");
     EXPECT_TRUE(notifications.delivered().empty());
-}
-
-TEST_F(UpdateManagerTest, EndOfTheUpdateSessionHidesTheTaskbarEntryAgain) {
-    auto manager = makeManager(store);
-    driver.findUpdate(kUpdate, false);
     driver.finishSession();
     EXPECT_EQ(presence.activationPolicy(), ActivationPolicy::Accessory);
 }
 
-TEST_F(UpdateManagerTest, CheckingStateFollowsTheDriverOnTheMainQueue) {
+TEST_F(UpdateManagerTest, CheckingStateFollowsTheDriverOnTheMainQueueAndTheEndIsRecorded) {
     auto manager = makeManager(store);
     std::vector<bool> seen;
     auto connection =
         manager->isCheckingForUpdatesChanged.connect([&](bool v) { seen.push_back(v); });
+    scheduler.advance(42);
+    const double expected = clock.secondsSinceEpoch();
 
     driver.beginCheck();
     EXPECT_FALSE(manager->isCheckingForUpdates()) << "the change waits for the main queue";
@@ -125,15 +111,6 @@ TEST_F(UpdateManagerTest, CheckingStateFollowsTheDriverOnTheMainQueue) {
     scheduler.runPending();
     EXPECT_FALSE(manager->isCheckingForUpdates());
     EXPECT_EQ(seen, (std::vector<bool>{true, false}));
-}
-
-TEST_F(UpdateManagerTest, FinishedCheckRecordsTheWallClockMoment) {
-    auto manager = makeManager(store);
-    scheduler.advance(42);
-    const double expected = clock.secondsSinceEpoch();
-    driver.beginCheck();
-    driver.finishCheck();
-    scheduler.runPending();
     ASSERT_TRUE(manager->lastUpdateCheck());
     EXPECT_DOUBLE_EQ(*manager->lastUpdateCheck(), expected);
     EXPECT_DOUBLE_EQ(store.doubleForKey("LastUpdateCheck"), expected);
@@ -149,12 +126,10 @@ TEST_F(UpdateManagerTest, QueuedWorkOfADestroyedManagerDoesNothing) {
 }
 
 TEST_F(UpdateManagerTest, LastCheckSurvivesARestart) {
-    const auto file = std::filesystem::temp_directory_path() /
-                      ("quorvel-update-" + std::to_string(::getpid()) + ".json");
-    std::filesystem::remove(file);
+    const quorvel::testing::TempDir dir;
     double recorded = 0;
     {
-        core::PreferenceStore fileStore(file, scheduler);
+        core::PreferenceStore fileStore(dir / "update.json", scheduler);
         auto manager = makeManager(fileStore);
         driver.finishCheck();
         scheduler.runPending();
@@ -163,11 +138,10 @@ TEST_F(UpdateManagerTest, LastCheckSurvivesARestart) {
         fileStore.flush();
     }
     scheduler.advance(3600);
-    core::PreferenceStore reopened(file, scheduler);
+    core::PreferenceStore reopened(dir / "update.json", scheduler);
     auto manager = makeManager(reopened);
     ASSERT_TRUE(manager->lastUpdateCheck());
     EXPECT_DOUBLE_EQ(*manager->lastUpdateCheck(), recorded);
-    std::filesystem::remove(file);
 }
 
 TEST_F(UpdateManagerTest, StoredValueThatIsNoMomentReadsAsNever) {

@@ -123,18 +123,30 @@ TEST_F(SettingsManagerTest, AClearedShortcutStaysClearedAcrossRestarts) {
     EXPECT_EQ(reopened.excludeAppShortcut(), defaultValue::excludeAppShortcut);
 }
 
-TEST_F(SettingsManagerTest, UndecodableShortcutsReadAsNoShortcut) {
-    const core::PreferenceValue stored[] = {
+TEST_F(SettingsManagerTest, UndecodableValuesReadAsNoShortcutAndAnEmptyExcludedList) {
+    const core::PreferenceValue shortcuts[] = {
         toBytes("garbage"), toBytes(R"({"keyCode":3})"), toBytes(R"({"keyCode":-1,"modifiers":0})"),
         std::string(R"({"keyCode":3,"modifiers":0})"),  // text, not bytes
     };
     auto& s = open();
-    for (const auto& value : stored) {
+    for (const auto& value : shortcuts) {
         suite->set(keys::excludeAppShortcut, value);
         EXPECT_EQ(s.excludeAppShortcut(), std::nullopt);
     }
     suite->set(keys::excludeAppShortcut, toBytes(R"({"modifiers":262144,"keyCode":12})"));
     EXPECT_EQ(s.excludeAppShortcut(), (KeyCombo{12, modifier::control}));
+    const core::PreferenceValue lists[] = {
+        toBytes("not json"),
+        toBytes(R"({"name":"A","bundleId":"a","bundleURL":"file://"})"),
+        toBytes(R"([{"name":"A","bundleId":"a"}])"),
+        toBytes(R"([{"name":"A","bundleId":"a","bundleURL":"file://"}, 3])"),
+        toBytes(""),
+        std::string("[]"),
+    };
+    for (const auto& value : lists) {
+        suite->set(keys::excludedApps, value);
+        EXPECT_TRUE(s.excludedApps().empty());
+    }
 }
 
 TEST_F(SettingsManagerTest, FocusAndThemeReadOnlyTheirExactSpellings) {
@@ -253,22 +265,6 @@ TEST_F(SettingsManagerTest, LoadedIconsComeFromWhereTheApplicationIsNowElseTheSt
                            {"name":"Removed","bundleId":"removed","bundleURL":"file:///opt/old/removed.desktop"}])"));
     EXPECT_EQ(names(s.excludedApps()),
               (std::vector<std::string>{"Moved|moved|fresh-icon", "Removed|removed|kept-icon"}));
-}
-
-TEST_F(SettingsManagerTest, AnUndecodableExcludedListReadsAsEmpty) {
-    const core::PreferenceValue stored[] = {
-        toBytes("not json"),
-        toBytes(R"({"name":"A","bundleId":"a","bundleURL":"file://"})"),
-        toBytes(R"([{"name":"A","bundleId":"a"}])"),
-        toBytes(R"([{"name":"A","bundleId":"a","bundleURL":"file://"}, 3])"),
-        toBytes(""),
-        std::string("[]"),
-    };
-    auto& s = open();
-    for (const auto& value : stored) {
-        suite->set(keys::excludedApps, value);
-        EXPECT_TRUE(s.excludedApps().empty());
-    }
 }
 
 TEST_F(SettingsManagerTest, AListWithTextThatCannotBeEncodedIsNotWritten) {

@@ -114,9 +114,10 @@ TEST_F(AppearanceViewTest, AStoredGrainShowsAsTheNearestSixthWhileTheStoreKeepsI
     EXPECT_FLOAT_EQ(context.overlayStyle().grainIntensity(), 5.0f / 6);
 }
 
-TEST_F(AppearanceViewTest, OpacityBelowOneTurnsSlightTransparencyOnAndOneTurnsItOff) {
+TEST_F(AppearanceViewTest, ControlsWriteTheStoreTheStyleAndTheTrayMenu) {
     auto& tab = open();
     auto& style = context.overlayStyle();
+    // Opacity below one turns slight transparency on; one turns it off.
     tab.setOpacity(0.75);
     EXPECT_DOUBLE_EQ(storedDouble(keys::opacityValue), 0.75);
     EXPECT_TRUE(storedBool(keys::useSlightTransparency));
@@ -128,11 +129,7 @@ TEST_F(AppearanceViewTest, OpacityBelowOneTurnsSlightTransparencyOnAndOneTurnsIt
     EXPECT_FALSE(storedBool(keys::useSlightTransparency));
     EXPECT_FALSE(style.useSlightTransparency());
     EXPECT_FALSE(tab.state().useSlightTransparency);
-}
 
-TEST_F(AppearanceViewTest, ControlsWriteTheStoreTheStyleAndTheTrayMenu) {
-    auto& tab = open();
-    auto& style = context.overlayStyle();
     tab.selectFocusMode(FocusMode::ambient);
     EXPECT_EQ(settings().focusMode(), FocusMode::ambient);
     EXPECT_EQ(style.focusMode(), FocusMode::ambient);

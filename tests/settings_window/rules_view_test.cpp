@@ -42,14 +42,6 @@ TEST(PermissionProbeTest, OnlyAnUncompilableOrRefusedProbeMeansNoPermission) {
     }
 }
 
-TEST_F(RulesViewTest, WithAutoHideOffNoProbeRunsAndNoPermissionIsShown) {
-    auto& tab = open();
-    EXPECT_FALSE(tab.state().isAutoHideEnabled);
-    EXPECT_FALSE(tab.state().permissionGranted);
-    EXPECT_FALSE(tab.isMonitoringPermission());
-    EXPECT_EQ(probeRuns, 0);
-}
-
 TEST_F(RulesViewTest, SwitchingOnWithoutPermissionWaitsAndGrantingStoresTheOptionWithinTwoSeconds) {
     probeOutcome = refused();
     auto& tab = open();
@@ -67,8 +59,13 @@ TEST_F(RulesViewTest, SwitchingOnWithoutPermissionWaitsAndGrantingStoresTheOptio
     EXPECT_EQ(autoHide, std::vector<bool>{true});  // focus is on
 }
 
-TEST_F(RulesViewTest, SwitchingOnWithPermissionAppliesAtOnceAndOffStopsTheMonitor) {
+TEST_F(RulesViewTest, NothingIsProbedWhileOffAndSwitchingOnWithPermissionAppliesAtOnce) {
     auto& tab = open();
+    EXPECT_FALSE(tab.state().isAutoHideEnabled);
+    EXPECT_FALSE(tab.state().permissionGranted);
+    EXPECT_FALSE(tab.isMonitoringPermission());
+    EXPECT_EQ(probeRuns, 0);
+
     tab.setAutoHideEnabled(true);
     EXPECT_TRUE(tab.state().permissionGranted);
     EXPECT_TRUE(permissionMonitoring.empty());

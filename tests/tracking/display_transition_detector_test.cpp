@@ -80,9 +80,13 @@ TEST_F(Detector, UnreadableStoredDictionaryIsReplaced) {
     EXPECT_EQ(store.dictionaryForKey("tracked_window_ids"), (core::IntDictionary{{"5", 30}}));
 }
 
-TEST_F(Detector, KeepsMovingWallpaperInOneTransition) {
+TEST_F(Detector, KeepsMovingWallpaperInOneTransitionButAResizeAloneIsNone) {
     sample({fullScreen("Wallpaper", 30, -2000)});
     EXPECT_EQ(delegate.begun, 0) << "the first sighting cannot begin a transition";
+    RawWindow resized = fullScreen("Wallpaper", 30, -2000);
+    resized.bounds->width = 1925;
+    sample({resized});
+    EXPECT_EQ(delegate.begun, 0) << "a size change alone";
     for (int i = 1; i <= 6; ++i) sample({fullScreen("Wallpaper", 30, -2000, -200.0 * i)});
     EXPECT_EQ(delegate.begun, 1);
     for (int i = 0; i < 2; ++i) sample({fullScreen("Wallpaper", 30, -2000, -1200)});
@@ -90,14 +94,6 @@ TEST_F(Detector, KeepsMovingWallpaperInOneTransition) {
     sample({fullScreen("Wallpaper", 30, -2000, -1200)});
     EXPECT_EQ(delegate.ended, 1);
     EXPECT_EQ(states.at(5).stableFrameCount, 0);
-}
-
-TEST_F(Detector, SizeChangeAloneIsNoTransition) {
-    sample({fullScreen("Wallpaper", 30, -2000)});
-    RawWindow resized = fullScreen("Wallpaper", 30, -2000);
-    resized.bounds->width = 1925;
-    sample({resized});
-    EXPECT_EQ(delegate.begun, 0);
 }
 
 }  // namespace

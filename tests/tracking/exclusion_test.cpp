@@ -37,22 +37,21 @@ TEST_F(Exclusion, RemovesAllOverlaysAndReportsTheChangeOnceEachWay) {
     EXPECT_EQ(autoHideCalls, (std::vector<bool>{true, false, true}));
 }
 
-TEST_F(Exclusion, MatchingIsExactAndCaseSensitive) {
-    for (const char* lookalike : {"org.example.picker", "org.example.Picker2", "Picker"}) {
-        front(lookalike);
-        harness.ticks(1);
-        EXPECT_EQ(shownOverlays(), 2u) << lookalike;
+TEST_F(Exclusion, MatchingIsExactAndCaseSensitiveAndNoIdIsNeverExcluded) {
+    using App = std::optional<platform::RunningApplication>;
+    const std::pair<const char*, App> cases[] = {
+        {"other case", platform::RunningApplication{"org.example.picker", "Picker"}},
+        {"longer id", platform::RunningApplication{"org.example.Picker2", "Picker"}},
+        {"name only", platform::RunningApplication{"Picker", "Picker"}},
+        {"nothing in front", std::nullopt},
+        {"no id", platform::RunningApplication{std::nullopt, "Untitled"}},
+    };
+    for (const auto& [name, app] : cases) {
+        desktop.setFrontmostApplication(app);
+        harness.ticks(2);
+        EXPECT_EQ(shownOverlays(), 2u) << name;
     }
     EXPECT_EQ(autoHideCalls, (std::vector<bool>{true}));
-}
-
-TEST_F(Exclusion, NoFrontApplicationIsNotExcluded) {
-    desktop.setFrontmostApplication(std::nullopt);
-    harness.ticks(2);
-    EXPECT_EQ(shownOverlays(), 2u);
-    desktop.setFrontmostApplication(platform::RunningApplication{std::nullopt, "Untitled"});
-    harness.ticks(2);
-    EXPECT_EQ(shownOverlays(), 2u);
 }
 
 TEST_F(Exclusion, ExcludingTheFrontApplicationTakesEffectOnTheNextTick) {

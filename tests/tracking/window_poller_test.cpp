@@ -65,23 +65,26 @@ INSTANTIATE_TEST_SUITE_P(
         ReductionCase{"raycast low", raw("Raycast", 1, {0, 0, 750, 180}), false},
         ReductionCase{"raycast tall", raw("Raycast", 1, {0, 0, 750, 200}), true}));
 
-TEST(AdobeWindows, OnlyTheLowestNumberedWindowOfEachOwnerCounts) {
-    const std::vector<RawWindow> list{raw("Adobe Photoshop", 812, {0, 0, 1200, 800}),
-                                      raw("Adobe Photoshop", 640, {0, 0, 1200, 800}),
-                                      raw("Adobe Illustrator", 900, {0, 0, 1200, 800})};
-    EXPECT_EQ(kept(list), (std::vector<std::int64_t>{640, 900}));
-}
-
-TEST(AdobeWindows, NoneCountsWhenTheLowestIsAPalette) {
-    const std::vector<RawWindow> list{raw("Adobe Photoshop", 812, {0, 0, 1200, 800}),
-                                      raw("Adobe Photoshop", 640, {0, 0, 40, 300}, 3)};
-    EXPECT_TRUE(kept(list).empty());
-}
-
-TEST(AdobeWindows, MatchIsCaseSensitive) {
-    const std::vector<RawWindow> list{raw("adobe reader", 812, {0, 0, 1200, 800}),
-                                      raw("adobe reader", 640, {0, 0, 1200, 800})};
-    EXPECT_EQ(kept(list), (std::vector<std::int64_t>{812, 640}));
+TEST(AdobeWindows, OnlyTheLowestNumberedWindowOfEachOwnerCountsAndNoneIfThatIsAPalette) {
+    const core::Rect big{0, 0, 1200, 800};
+    struct Case {
+        const char* name;
+        std::vector<RawWindow> list;
+        std::vector<std::int64_t> kept;
+    };
+    const Case cases[] = {
+        {"lowest per owner",
+         {raw("Adobe Photoshop", 812, big), raw("Adobe Photoshop", 640, big),
+          raw("Adobe Illustrator", 900, big)},
+         {640, 900}},
+        {"lowest is a palette",
+         {raw("Adobe Photoshop", 812, big), raw("Adobe Photoshop", 640, {0, 0, 40, 300}, 3)},
+         {}},
+        {"case-sensitive match",
+         {raw("adobe reader", 812, big), raw("adobe reader", 640, big)},
+         {812, 640}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(kept(c.list), c.kept) << c.name;
 }
 
 TEST(Reduction, KeepsFrontToBackOrderAndFields) {
@@ -108,20 +111,16 @@ protected:
     void TearDown() override { poller.setDelegate(nullptr); }
 };
 
-TEST_F(Sampling, TenSamplesASecondPlusOneAtStartAlsoWhenStartedTwice) {
+TEST_F(Sampling, TenSamplesASecondPlusOneAtStartAlsoWhenStartedTwiceAndWhileAMenuIsOpen) {
     poller.startPolling();
     poller.startPolling();
     EXPECT_EQ(delegate.samples, 1);
     harness.advance(1.0);
     EXPECT_EQ(delegate.samples, 11);
-}
-
-TEST_F(Sampling, KeepsSamplingWhileAMenuIsOpen) {
-    poller.startPolling();
     harness.scheduler().setMenuTracking(true);
     harness.advance(0.5);
     harness.scheduler().setMenuTracking(false);
-    EXPECT_EQ(delegate.samples, 6);
+    EXPECT_EQ(delegate.samples, 16);
 }
 
 TEST_F(Sampling, StopEndsSamplingAndForgetsTransitions) {

@@ -92,8 +92,10 @@ TEST_F(WorkspaceSwitch, VanishedWallpaperResetsAfterHalfASecond) {
     EXPECT_NE(desktop.overlayOn(kMain), nullptr) << "rebuilt once the transition ended";
 }
 
-TEST_F(WorkspaceSwitch, WallpaperBackWithinHalfASecondKeepsItsState) {
+TEST_F(WorkspaceSwitch, WallpaperIsRememberedAndKeepsItsStateIfBackWithinHalfASecond) {
     const auto wallpaper = *desktop.wallpaperOf(kMain);
+    EXPECT_EQ(context.standardStore().dictionaryForKey("tracked_window_ids"),
+              (core::IntDictionary{{"1", wallpaper}}));
     desktop.setWindowHidden(wallpaper, true);
     harness.ticks(5);  // missing for 0.4 s
     desktop.setWindowHidden(wallpaper, false);
@@ -102,12 +104,6 @@ TEST_F(WorkspaceSwitch, WallpaperBackWithinHalfASecondKeepsItsState) {
     EXPECT_TRUE(state.lastFrame);
     EXPECT_FALSE(state.wallpaperDisappearTime);
     EXPECT_FALSE(state.isTransitioning);
-}
-
-TEST_F(WorkspaceSwitch, RemembersTheWallpaperWindowAcrossSamples) {
-    const auto wallpaper = *desktop.wallpaperOf(kMain);
-    EXPECT_EQ(context.standardStore().dictionaryForKey("tracked_window_ids"),
-              (core::IntDictionary{{"1", wallpaper}}));
 }
 
 }  // namespace
