@@ -82,7 +82,7 @@ protected:
         for (const auto& k : held) args << "keyup" << k;
         const auto before = recorder.clicks.size();
         xdotool(args);
-        spinUntil([&] { return recorder.clicks.size() > before; }, 3000);
+        spinUntil([&] { return recorder.clicks.size() > before; }, 6000);
     }
 
     qt::QtScheduler scheduler;

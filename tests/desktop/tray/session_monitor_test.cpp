@@ -68,7 +68,7 @@ protected:
     }
     /// Waits for `count` events, then a little longer so that extra ones show.
     void expectLog(const std::vector<std::string>& expected) {
-        spinUntil([&] { return events.log.size() >= expected.size(); }, 3000);
+        spinUntil([&] { return events.log.size() >= expected.size(); }, 6000);
         testing::settle(200);
         EXPECT_EQ(events.log, expected);
     }

@@ -67,7 +67,7 @@ protected:
     /// Presses keys and waits until `count` presses arrived (or a moment passed).
     void press(const QString& keys, std::size_t count) {
         xdotool({"key", keys});
-        spinUntil([&] { return presses.ids.size() >= count; }, 2000);
+        spinUntil([&] { return presses.ids.size() >= count; }, 4000);
         testing::settle(100);
     }
     static bool lockIsOn(const QString& name) {
