@@ -8,7 +8,7 @@ import os
 import sys
 import time
 
-from desktop import STARTUP_LINES, SampleWindows, check, fail, overlays, poll, run, screenshot
+from desktop import STARTUP_LINES, SampleWindows, check, fail, overlays, poll, run
 from settings_flow_support import (AccessibilityTree, AccessibleQuorvel, changed_below, inside,
                                    stored, stored_shortcut, trace, window_geometry,
                                    window_pixels)
@@ -122,7 +122,9 @@ def switch_tabs(window):
         check(poll(tabs[name].checked, limit=5), f"clicking {name} selects it")
         after = poll(lambda: changed_below(wid, before, content_top), limit=5)
         check(after, f"what lies below the tab bar changes from {shown} to {name}")
-        screenshot(os.path.join(shots, f"settings-flow-{name.lower()}.png"))
+        # The window itself: a root grab shows the compositor's last frame,
+        # which picom on Xvfb may not have repainted yet.
+        run("import", "-window", str(wid), os.path.join(shots, f"settings-flow-{name.lower()}.png"))
         shown, before = name, after
     return tabs
 
