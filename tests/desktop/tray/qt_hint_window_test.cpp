@@ -21,13 +21,6 @@ struct CloseRequests final : platform::HintWindowEvents {
     int count = 0;
 };
 
-xcb_window_t focusedWindow(xcb_connection_t* c) {
-    auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
-    const xcb_window_t w = reply ? reply->focus : 0;
-    std::free(reply);
-    return w;
-}
-
 class QtHintWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { hint.setEvents(&requests); }
@@ -54,17 +47,11 @@ TEST_F(QtHintWindowTest, ContentIsTheThreeInstructionsAndTheButton) {
 }
 
 TEST_F(QtHintWindowTest, ShowsWhereToldWithoutTakingTheFocus) {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const xcb_window_t editor = xcb_generate_id(c);
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, editor, root, 0, 0, 200, 200, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_map_window(c, editor);
-    xcb_flush(c);
-    testing::settle(300);
-    xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, editor, XCB_CURRENT_TIME);
-    xcb_flush(c);
-    ASSERT_TRUE(spinUntil([&] { return focusedWindow(c) == editor; }));
+    testing::OtherClient other;
+    xcb_connection_t* c = other.connection();
+    const xcb_window_t root = other.root();
+    const xcb_window_t editor = other.focusWindow();
+    ASSERT_TRUE(spinUntil([&] { return other.focusedWindow() == editor; }));
 
     const core::Size size = hint.size();
     hint.setFrame({300, 200, size.width, size.height}, true);  // bottom-left origin
@@ -82,7 +69,7 @@ TEST_F(QtHintWindowTest, ShowsWhereToldWithoutTakingTheFocus) {
     EXPECT_EQ(at->dst_x, 300);
     EXPECT_EQ(at->dst_y, screenHeight() - 200 - int(size.height));
     std::free(at);
-    EXPECT_EQ(focusedWindow(c), editor);
+    EXPECT_EQ(other.focusedWindow(), editor);
     auto* attributes = xcb_get_window_attributes_reply(
         c, xcb_get_window_attributes(c, xcb_window_t(hint.windowHandle()->winId())), nullptr);
     ASSERT_NE(attributes, nullptr);
@@ -91,7 +78,6 @@ TEST_F(QtHintWindowTest, ShowsWhereToldWithoutTakingTheFocus) {
 
     hint.orderOut();
     EXPECT_TRUE(spinUntil([&] { return !hint.isVisible(); }));
-    xcb_disconnect(c);
 }
 
 TEST_F(QtHintWindowTest, FadesEndAtTheTargetAndAReplacedFadeCompletesAtOnce) {

@@ -85,4 +85,39 @@ double meanLuminance(const QImage& image, const QRect& area) {
     return count ? sum / count : 0;
 }
 
+OtherClient::OtherClient() : c_(xcb_connect(nullptr, nullptr)) {
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+}
+
+OtherClient::~OtherClient() {
+    xcb_disconnect(c_);
+}
+
+bool OtherClient::grab(std::uint8_t keycode, std::uint16_t mask) {
+    auto* error =
+        xcb_request_check(c_, xcb_grab_key_checked(c_, 0, root_, mask, keycode, XCB_GRAB_MODE_ASYNC,
+                                                   XCB_GRAB_MODE_ASYNC));
+    std::free(error);
+    return error == nullptr;
+}
+
+xcb_window_t OtherClient::focusWindow() {
+    const xcb_window_t w = xcb_generate_id(c_);
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 100, 100, 300, 200, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(c_, w);
+    xcb_flush(c_);
+    settle(300);
+    xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, w, XCB_CURRENT_TIME);
+    xcb_flush(c_);
+    return w;
+}
+
+xcb_window_t OtherClient::focusedWindow() const {
+    auto* reply = xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr);
+    const xcb_window_t w = reply ? reply->focus : 0;
+    std::free(reply);
+    return w;
+}
+
 }  // namespace quorvel::testing

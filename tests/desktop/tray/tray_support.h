@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 
 #include "spin_until.h"
@@ -39,6 +40,28 @@ public:
 
 private:
     QProcess process_;
+};
+
+/// Another X client: holds grabs and a focused window of its own.
+class OtherClient {
+public:
+    OtherClient();
+    ~OtherClient();
+    OtherClient(const OtherClient&) = delete;
+    OtherClient& operator=(const OtherClient&) = delete;
+
+    xcb_connection_t* connection() const { return c_; }
+    xcb_window_t root() const { return root_; }
+    /// Grabs a key on the root; false when another client holds it.
+    bool grab(std::uint8_t keycode, std::uint16_t mask);
+    /// Maps a window and gives it the keyboard focus, as a user's editor would have.
+    xcb_window_t focusWindow();
+    /// The window with the keyboard focus, as the server reports it.
+    xcb_window_t focusedWindow() const;
+
+private:
+    xcb_connection_t* c_;
+    xcb_window_t root_;
 };
 
 /// The whole screen as the X server shows it.

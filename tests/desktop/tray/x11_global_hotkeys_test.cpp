@@ -11,6 +11,7 @@
 namespace quorvel {
 namespace {
 
+using testing::OtherClient;
 using testing::spinUntil;
 using testing::xdotool;
 namespace mod = settings::modifier;
@@ -20,37 +21,6 @@ constexpr std::uint32_t kF = 3, kM = 46, kE = 14;  // stored codes of the F, M a
 struct Presses final : platform::GlobalHotkeysEvents {
     void hotKeyPressed(std::uint32_t id) override { ids.push_back(id); }
     std::vector<std::uint32_t> ids;
-};
-
-/// Another X client: holds grabs and a focused window of its own.
-class OtherClient {
-public:
-    OtherClient() : c_(xcb_connect(nullptr, nullptr)) {
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-    }
-    ~OtherClient() { xcb_disconnect(c_); }
-    bool grab(std::uint8_t keycode, std::uint16_t mask) {
-        auto* error =
-            xcb_request_check(c_, xcb_grab_key_checked(c_, 0, root_, mask, keycode,
-                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(error);
-        return error == nullptr;
-    }
-    /// Maps a window and gives it the keyboard focus, as a user's editor would have.
-    void focusWindow() {
-        const xcb_window_t w = xcb_generate_id(c_);
-        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 100, 100, 300, 200, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(c_, w);
-        xcb_flush(c_);
-        testing::settle(300);
-        xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, w, XCB_CURRENT_TIME);
-        xcb_flush(c_);
-    }
-
-private:
-    xcb_connection_t* c_;
-    xcb_window_t root_;
 };
 
 class X11GlobalHotkeysTest : public ::testing::Test {
