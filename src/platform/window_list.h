@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ public:
     virtual ~WindowList() = default;
     /// Called every tick; front to back, an empty list when the list cannot be had.
     virtual std::vector<RawWindow> onScreenWindows(WindowListOption option) = 0;
+    /// Called by the poller (null to stop); `onChange` runs whenever the list may have changed.
+    virtual void setChangeHandler(std::function<void()> onChange) { (void)onChange; }
 };
 
 }  // namespace quorvel::platform

@@ -60,7 +60,13 @@ WindowPoller::WindowPoller(core::Scheduler& scheduler, platform::WindowList& win
     : scheduler_(scheduler),
       windowList_(windowList),
       screens_(screens),
-      detector_(standardStore, scheduler) {}
+      detector_(standardStore, scheduler) {
+    windowList_.setChangeHandler([this] { windowsMayHaveChanged(); });
+}
+
+WindowPoller::~WindowPoller() {
+    windowList_.setChangeHandler(nullptr);
+}
 
 void WindowPoller::startPolling() {
     if (isPolling_) return;
@@ -75,14 +81,37 @@ void WindowPoller::startPolling() {
 void WindowPoller::stopPolling() {
     if (!isPolling_) return;
     pollingTimer_.cancel();
+    changeSample_.cancel();
     isPolling_ = false;
     displayStates_.clear();
 }
 
 void WindowPoller::pollWindowsTimer() {
-    const auto raw = windowList_.onScreenWindows(platform::WindowListOption::OnScreenOnly);
+    const auto raw = sample();
     detector_.detect(raw, screens_.screens(), displayStates_, delegate_);
     const auto reduced = windowInfos(raw);
+    if (delegate_) delegate_->didUpdateWindows(reduced);
+}
+
+std::vector<RawWindow> WindowPoller::sample() {
+    // Changes reported while the list is read are in this very sample.
+    sampling_ = true;
+    changeSample_.cancel();
+    lastSample_ = scheduler_.now();
+    auto raw = windowList_.onScreenWindows(platform::WindowListOption::OnScreenOnly);
+    sampling_ = false;
+    return raw;
+}
+
+void WindowPoller::windowsMayHaveChanged() {
+    if (!isPolling_ || sampling_ || changeSample_.isActive()) return;
+    const double wait = std::max(0.0, lastSample_ + kMinimumChangeSpacing - scheduler_.now());
+    changeSample_ =
+        scheduler_.after(wait, core::TimerMode::Common, [this] { sampleAfterChange(); });
+}
+
+void WindowPoller::sampleAfterChange() {
+    const auto reduced = windowInfos(sample());
     if (delegate_) delegate_->didUpdateWindows(reduced);
 }
 

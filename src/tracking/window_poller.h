@@ -32,10 +32,15 @@ public:
 inline constexpr std::string_view kApplicationOwnerName = "Quorvel";
 
 /// Samples the on-screen window list ten times a second while focus is on and
-/// hands the reduced list to its delegate.
+/// hands the reduced list to its delegate. Where the window list reports its
+/// changes, a change also brings a sample on the next turn of the main queue,
+/// so the veil follows a switch at once instead of up to a tick later.
 class WindowPoller {
 public:
     static constexpr double kInterval = 0.1;
+    /// The closest two change-driven samples come: a window manager that keeps
+    /// answering our restacks with its own cannot spin the event loop.
+    static constexpr double kMinimumChangeSpacing = 0.005;
     /// Owners whose windows are never the focused window (exact names).
     static constexpr std::array<std::string_view, 5> kExcludedOwners{
         "Dock", "Window Server", "SystemUIServer", "loginwindow", "WindowManager"};
@@ -45,6 +50,7 @@ public:
 
     WindowPoller(core::Scheduler& scheduler, platform::WindowList& windowList,
                  platform::Screens& screens, core::PreferenceStore& standardStore);
+    ~WindowPoller();
     WindowPoller(const WindowPoller&) = delete;
     WindowPoller& operator=(const WindowPoller&) = delete;
 
@@ -64,8 +70,17 @@ public:
     static std::vector<WindowInfo> windowInfos(const std::vector<platform::RawWindow>& list);
 
 private:
+    void windowsMayHaveChanged();
+    /// A sample between ticks: delivery only; transition detection keeps the
+    /// tick's pace, as it counts still samples.
+    void sampleAfterChange();
+    std::vector<platform::RawWindow> sample();
+
     WindowPollerDelegate* delegate_ = nullptr;
     core::Timer pollingTimer_;
+    core::Timer changeSample_;
+    bool sampling_ = false;
+    double lastSample_ = -1.0;
     bool isPolling_ = false;
     std::map<std::uint32_t, DisplayState> displayStates_;
 

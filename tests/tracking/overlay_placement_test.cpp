@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/desktop_fixture.h"
+#include "tracking/window_poller.h"
 
 namespace quorvel::sim {
 namespace {
@@ -32,6 +33,21 @@ TEST_F(OverlayPlacement, SitsDirectlyBelowTheFrontWindowAndFollowsASwitchOnTheNe
     EXPECT_EQ(desktop.windowBelow(behind), veil->windowNumber());
     EXPECT_TRUE(desktop.isCovered(inFront));
     EXPECT_EQ(desktop.createdOverlays().size(), 1u) << "the overlay is reused, not rebuilt";
+}
+
+TEST_F(OverlayPlacement, WhereTheDesktopReportsChangesASwitchIsFollowedBeforeTheNextTick) {
+    desktop.reportChanges();
+    const auto behind = openWindow("Files", {50, 50, 900, 700});
+    const auto inFront = openWindow("Terminal", {200, 150, 800, 600});
+    focusOn();
+    harness.advance(0.55);
+    const std::int64_t veil = desktop.overlayOn(kMain)->windowNumber();
+    ASSERT_EQ(desktop.windowBelow(inFront), veil);
+
+    desktop.raiseWindow(behind);
+    harness.advance(tracking::WindowPoller::kMinimumChangeSpacing);
+    EXPECT_EQ(desktop.windowBelow(behind), veil) << "half a tick before the next one";
+    EXPECT_TRUE(desktop.isCovered(inFront));
 }
 
 TEST_F(OverlayPlacement, WindowSpanningTwoMonitorsStaysClearOnBoth) {

@@ -91,15 +91,18 @@ std::int64_t SimDesktop::addWindow(const WindowSpec& spec) {
     windows_[number] = record;
     order_.insert(order_.begin(), number);
     normalize();
+    windowsChanged();
     return number;
 }
 
 void SimDesktop::moveWindow(std::int64_t number, const core::Rect& bounds) {
     if (auto it = windows_.find(number); it != windows_.end()) it->second.spec.bounds = bounds;
+    windowsChanged();
 }
 
 void SimDesktop::raiseWindow(std::int64_t number) {
     if (windows_.count(number)) placeFront(number);
+    windowsChanged();
 }
 
 void SimDesktop::closeWindow(std::int64_t number) {
@@ -107,10 +110,16 @@ void SimDesktop::closeWindow(std::int64_t number) {
     if (it == windows_.end() || it->second.overlay) return;
     windows_.erase(it);
     std::erase(order_, number);
+    windowsChanged();
 }
 
 void SimDesktop::setWindowHidden(std::int64_t number, bool hidden) {
     if (auto it = windows_.find(number); it != windows_.end()) it->second.hidden = hidden;
+    windowsChanged();
+}
+
+void SimDesktop::windowsChanged() const {
+    if (reportsChanges_ && onChange_) onChange_();
 }
 
 void SimDesktop::placeFront(std::int64_t number) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,6 +57,9 @@ public:
 
     // Ports.
     std::vector<platform::RawWindow> onScreenWindows(platform::WindowListOption option) override;
+    void setChangeHandler(std::function<void()> onChange) override {
+        onChange_ = std::move(onChange);
+    }
     std::vector<platform::ScreenInfo> screens() const override;
     std::optional<platform::ScreenInfo> mainScreen() const override;
     std::uint32_t mainDisplayID() const override;
@@ -73,6 +77,9 @@ public:
     void closeWindow(std::int64_t number);
     /// Keeps the window's place but leaves it out of the window list.
     void setWindowHidden(std::int64_t number, bool hidden);
+    /// From now on window changes are reported as they happen, as X11 does;
+    /// until then the list is only sampled.
+    void reportChanges() { reportsChanges_ = true; }
 
     /// Monitor frames are bottom-left origin, the first is primary; each gets a wallpaper.
     std::uint32_t addMonitor(const core::Rect& frame, std::optional<std::uint32_t> id = {},
@@ -132,6 +139,7 @@ private:
     void normalize();
     std::int64_t nextNumber();
     Monitor* monitor(std::uint32_t id);
+    void windowsChanged() const;
 
     core::Scheduler& scheduler_;
     std::map<std::int64_t, Record> windows_;
@@ -145,6 +153,8 @@ private:
     core::Point pointer_;
     std::int64_t lastNumber_ = 100;
     std::uint32_t lastMonitorId_ = 0;
+    std::function<void()> onChange_;
+    bool reportsChanges_ = false;
 };
 
 }  // namespace quorvel::sim

@@ -58,9 +58,17 @@ const WindowProps* WindowMirror::props(xcb_window_t subject) const {
     return it == props_.end() ? nullptr : &it->second;
 }
 
+bool WindowMirror::isOwnWindow(xcb_window_t id) const {
+    if (own_.count(id)) return true;
+    const Toplevel* top = toplevel(id);
+    return top && top->client && own_.count(top->client);
+}
+
 void WindowMirror::handle(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    noteChange(type, event);
     const xcb_window_t root = connection_.root();
-    switch (event.response_type & 0x7f) {
+    switch (type) {
         case XCB_CREATE_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_create_notify_event_t&>(event);
             if (e.parent != root || toplevels_.count(e.window)) break;
@@ -108,6 +116,46 @@ void WindowMirror::handle(const xcb_generic_event_t& event) {
         default:
             break;
     }
+}
+
+void WindowMirror::noteChange(std::uint8_t type, const xcb_generic_event_t& event) {
+    xcb_window_t window = XCB_NONE;
+    switch (type) {
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+            if (e.event != connection_.root()) return;  // a client inside its frame
+            window = e.window;
+            break;
+        }
+        case XCB_MAP_NOTIFY:
+            window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
+            break;
+        case XCB_UNMAP_NOTIFY:
+            window = reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window;
+            break;
+        case XCB_DESTROY_NOTIFY:
+            window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
+            break;
+        case XCB_CIRCULATE_NOTIFY:
+            window = reinterpret_cast<const xcb_circulate_notify_event_t&>(event).window;
+            break;
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            const xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+            if (e.window == connection_.root()) {
+                if (e.atom == ewmh._NET_ACTIVE_WINDOW || e.atom == ewmh._NET_CLIENT_LIST_STACKING)
+                    changed_.emit();
+                return;
+            }
+            // Minimising, fullscreen and the like.
+            if (e.atom != ewmh._NET_WM_STATE) return;
+            window = e.window;
+            break;
+        }
+        default:
+            return;
+    }
+    if (!isOwnWindow(window)) changed_.emit();
 }
 
 void WindowMirror::handleReparent(const xcb_reparent_notify_event_t& e) {

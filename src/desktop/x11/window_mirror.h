@@ -42,7 +42,9 @@ struct WindowProps {
 };
 
 /// A child of the root window: a window manager's frame, or an unmanaged
-/// (override-redirect) window that is its own subject.
+/// window that is its own subject. Some window managers (i3, awesome,
+/// fluxbox, icewm) make their frames override-redirect, so a toplevel counts
+/// as unmanaged only when it holds no managed client.
 struct Toplevel {
     xcb_window_t id = 0;
     bool mapped = false;
@@ -51,6 +53,8 @@ struct Toplevel {
     core::Rect geometry;  // outer rectangle (border included), X coordinates
     std::uint32_t border = 0;
     xcb_window_t client = 0;  // the managed client inside, 0 when none
+
+    bool isUnmanaged() const { return overrideRedirect && client == 0; }
 };
 
 /// The client window's rectangle inside its frame.
@@ -93,11 +97,16 @@ public:
     xcb_window_t activeWindow() const { return active_; }
     /// Emitted after `refresh` when _NET_ACTIVE_WINDOW changed.
     core::Signal<xcb_window_t>& activeWindowChanged() { return activeChanged_; }
+    /// Emitted as events arrive that may change what the list shows: the active
+    /// window, the stacking, a frame moving, mapping or going. Our own windows'
+    /// events do not count, so placing a veil never wakes a sample by itself.
+    core::Signal<>& changed() { return changed_; }
 
     /// Our own overlay windows: owner "Quorvel", skipped when checking order.
     void addOwnWindow(xcb_window_t id) { own_.insert(id); }
     void removeOwnWindow(xcb_window_t id) { own_.erase(id); }
-    bool isOwnWindow(xcb_window_t id) const { return own_.count(id) > 0; }
+    /// True for our overlay windows and for a window manager's frame around one.
+    bool isOwnWindow(xcb_window_t id) const;
     /// Applies a restack we just requested, so the next check sees it before
     /// the server's ConfigureNotify confirms it.
     void noteRestack(xcb_window_t window, xcb_window_t sibling, bool above);
@@ -105,6 +114,7 @@ public:
 
 private:
     void handle(const xcb_generic_event_t& event);
+    void noteChange(std::uint8_t type, const xcb_generic_event_t& event);
     void handleConfigure(const xcb_configure_notify_event_t& e);
     void handleReparent(const xcb_reparent_notify_event_t& e);
     void handlePropertyNotify(const xcb_property_notify_event_t& e);
@@ -134,6 +144,7 @@ private:
     bool clientListStale_ = true;
     bool activeStale_ = true;
     core::Signal<xcb_window_t> activeChanged_;
+    core::Signal<> changed_;
 };
 
 }  // namespace quorvel::x11

@@ -54,7 +54,7 @@ bool WindowMirror::isDesktop(const Toplevel& top) const {
 std::int32_t WindowMirror::layer(const Toplevel& top) const {
     if (isOwnWindow(top.id)) return layer::normal;
     const WindowProps* p = props(subjectOf(top));
-    if (!p) return top.overrideRedirect ? layer::popUpMenu : layer::normal;
+    if (!p) return top.isUnmanaged() ? layer::popUpMenu : layer::normal;
     const xcb_ewmh_connection_t& e = connection_.ewmh();
     if (has(p->types, e._NET_WM_WINDOW_TYPE_DESKTOP)) return layer::desktop;
     if (has(p->types, e._NET_WM_WINDOW_TYPE_DOCK)) return layer::dock;
@@ -68,7 +68,7 @@ std::int32_t WindowMirror::layer(const Toplevel& top) const {
         if (type == e._NET_WM_WINDOW_TYPE_DND) return layer::dragging;
     }
     // Whatever else an unmanaged window is, it floats above the managed ones.
-    if (top.overrideRedirect) return layer::popUpMenu;
+    if (top.isUnmanaged()) return layer::popUpMenu;
     if (has(p->states, e._NET_WM_STATE_ABOVE)) return layer::floating;
     for (xcb_atom_t type : p->types) {
         if (type == e._NET_WM_WINDOW_TYPE_UTILITY || type == e._NET_WM_WINDOW_TYPE_TOOLBAR ||

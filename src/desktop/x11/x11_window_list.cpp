@@ -43,4 +43,10 @@ std::vector<platform::RawWindow> X11WindowList::onScreenWindows(platform::Window
     return result;
 }
 
+void X11WindowList::setChangeHandler(std::function<void()> onChange) {
+    changes_.reset();
+    if (onChange && connection_.isOpen())
+        changes_ = connection_.windows().changed().connect(std::move(onChange));
+}
+
 }  // namespace quorvel::x11

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/signal.h"
 #include "platform/window_list.h"
 
 namespace quorvel::x11 {
@@ -19,12 +20,14 @@ public:
     explicit X11WindowList(Connection& connection) : connection_(connection) {}
 
     std::vector<platform::RawWindow> onScreenWindows(platform::WindowListOption option) override;
+    void setChangeHandler(std::function<void()> onChange) override;
 
     /// The window number of the wallpaper entry of the monitor at `index`.
     static std::int64_t wallpaperNumber(std::size_t index) { return -1 - std::int64_t(index); }
 
 private:
     Connection& connection_;
+    core::Connection changes_;
 };
 
 }  // namespace quorvel::x11
