@@ -54,6 +54,43 @@ TEST_F(X11Adapter, VeilInPlaceIsNotRestackedAgain) {
     EXPECT_EQ(restacks, 0);
 }
 
+TEST_F(X11Adapter, ChangesAreReportedButPlacingAVeilIsNot) {
+    const auto a = x.openWindow({100, 100, 400, 300}, "A");
+    const auto b = x.openWindow({200, 200, 400, 300}, "B");
+    auto veil = x.overlays().create(x.screens().screens().front());
+    veil->orderBelow(b);
+    x.settle();
+    int changes = 0;
+    auto counting = x.adapter().windows().changed().connect([&] { ++changes; });
+    for (int i = 0; i < 3; ++i) {
+        veil->orderFront();
+        x.settle();
+        veil->orderBelow(b);
+        x.settle();
+    }
+    EXPECT_EQ(changes, 0) << "a veil that wakes a sample by moving would spin";
+    x.raise(a);
+    EXPECT_TRUE(x.waitFor([&] { return changes > 0; })) << "a raise is reported at once";
+}
+
+TEST_F(X11Adapter, AWindowInAnOverrideRedirectFrameIsOrdinary) {
+    // i3, awesome, fluxbox and icewm frame their windows this way.
+    const auto w = x.openWindow({100, 100, 300, 200}, "Framed");
+    ASSERT_TRUE(x.waitFor([&] { return layerOf(w) == 0; }));
+    x11::WindowMirror& mirror = x.adapter().windows();
+    const xcb_window_t frame = mirror.toplevelFor(xcb_window_t(w))->id;
+    ASSERT_NE(frame, xcb_window_t(w)) << "openbox frames its windows";
+    const std::uint32_t on = 1, position[] = {120, 110};
+    xcb_change_window_attributes(x.tester(), frame, XCB_CW_OVERRIDE_REDIRECT, &on);
+    // The move makes the server report the flag to the mirror.
+    xcb_configure_window(x.tester(), frame, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
+    ASSERT_TRUE(x.waitFor([&] {
+        const x11::Toplevel* top = mirror.toplevel(frame);
+        return top && top->overrideRedirect;
+    }));
+    EXPECT_EQ(layerOf(w), 0);
+}
+
 TEST_F(X11Adapter, VeilOpacityPropertyFollowsTheFade) {
     auto veil = x.overlays().create(x.screens().screens().front());
     auto* window = static_cast<x11::X11OverlayWindow*>(veil.get());

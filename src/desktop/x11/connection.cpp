@@ -27,6 +27,8 @@ constexpr const char* atomNames[] = {
     "_GTK_FRAME_EXTENTS",
     "_NET_WM_WINDOW_OPACITY",
     "_COMPTON_SHADOW",
+    "_MOTIF_WM_HINTS",
+    "_KDE_NET_WM_STATE_SKIP_SWITCHER",
 };
 static_assert(std::size(atomNames) == static_cast<std::size_t>(Atom::Count));
 

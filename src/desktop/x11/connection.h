@@ -25,6 +25,8 @@ enum class Atom {
     GtkFrameExtents,
     NetWmWindowOpacity,
     ComptonShadow,
+    MotifWmHints,
+    KdeNetWmStateSkipSwitcher,
     Count,
 };
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <xcb/shape.h>
+#include <xcb/xcb_icccm.h>
 
 #include <algorithm>
 #include <cmath>
@@ -34,8 +35,13 @@ void setCardinal(xcb_connection_t* c, xcb_window_t w, xcb_atom_t atom, std::uint
 }  // namespace
 
 X11OverlayWindow::X11OverlayWindow(Connection& connection, core::Scheduler& scheduler,
-                                   std::shared_ptr<VeilRenderer> renderer, const core::Rect& frame)
-    : connection_(connection), scheduler_(scheduler), renderer_(std::move(renderer)) {
+                                   std::shared_ptr<VeilRenderer> renderer,
+                                   std::shared_ptr<const VeilStrategyWatch> strategy,
+                                   const core::Rect& frame)
+    : connection_(connection),
+      scheduler_(scheduler),
+      renderer_(std::move(renderer)),
+      strategy_(std::move(strategy)) {
     if (!connection_.isOpen()) {
         closed_ = true;
         return;
@@ -63,10 +69,12 @@ void X11OverlayWindow::create(const core::Rect& xFrame) {
     }
     window_ = xcb_generate_id(c);
     xFrame_ = xFrame;
+    built_ = strategy_ ? strategy_->current() : VeilStrategy::unmanaged;
     // No background: the server leaves the content alone on Expose, and the
     // renderer draws it from its server-side pictures.
-    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, 1, XCB_EVENT_MASK_EXPOSURE,
-                                    colormap_ ? colormap_ : screen.default_colormap};
+    const std::uint32_t values[] = {
+        XCB_BACK_PIXMAP_NONE, 0, built_ == VeilStrategy::unmanaged ? 1u : 0u,
+        XCB_EVENT_MASK_EXPOSURE, colormap_ ? colormap_ : screen.default_colormap};
     xcb_create_window(c, depth, window_, screen.root, std::int16_t(xFrame.x),
                       std::int16_t(xFrame.y), std::uint16_t(std::max(1.0, xFrame.width)),
                       std::uint16_t(std::max(1.0, xFrame.height)), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
@@ -78,6 +86,7 @@ void X11OverlayWindow::create(const core::Rect& xFrame) {
     xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
                          window_, 0, 0, 0, nullptr);
     setProperties();
+    if (built_ == VeilStrategy::managed) setManagedProperties();
     connection_.windows().addOwnWindow(window_);
     renderer_->attach(window_, int(std::max(1.0, xFrame.width)), int(std::max(1.0, xFrame.height)));
     xcb_flush(c);
@@ -89,7 +98,8 @@ void X11OverlayWindow::setProperties() {
     static constexpr char wmClass[] = "quorvel\0Quorvel";
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, connection_.atom(Atom::WmClass),
                         XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
-    xcb_atom_t type = ewmh._NET_WM_WINDOW_TYPE_DESKTOP;
+    xcb_atom_t type = built_ == VeilStrategy::managed ? ewmh._NET_WM_WINDOW_TYPE_UTILITY
+                                                      : ewmh._NET_WM_WINDOW_TYPE_DESKTOP;
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, ewmh._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM,
                         32, 1, &type);
     setCardinal(c, window_, ewmh._NET_WM_PID, std::uint32_t(getpid()));
@@ -97,11 +107,46 @@ void X11OverlayWindow::setProperties() {
     setCardinal(c, window_, connection_.atom(Atom::NetWmWindowOpacity), 0);
 }
 
+void X11OverlayWindow::setManagedProperties() {
+    xcb_connection_t* c = connection_.raw();
+    xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    // No decorations (the Motif hint every window manager reads), out of task
+    // bars, pagers and the window switcher, on every workspace.
+    const std::uint32_t motif[] = {2, 0, 0, 0, 0};
+    const xcb_atom_t motifAtom = connection_.atom(Atom::MotifWmHints);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, motifAtom, motifAtom, 32, 5, motif);
+    const xcb_atom_t states[] = {ewmh._NET_WM_STATE_SKIP_TASKBAR, ewmh._NET_WM_STATE_SKIP_PAGER,
+                                 ewmh._NET_WM_STATE_STICKY,
+                                 connection_.atom(Atom::KdeNetWmStateSkipSwitcher)};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 32, 4,
+                        states);
+    setCardinal(c, window_, ewmh._NET_WM_DESKTOP, 0xFFFFFFFF);
+    // Never focused: no input hint and no WM_TAKE_FOCUS.
+    xcb_icccm_wm_hints_t hints{};
+    xcb_icccm_wm_hints_set_input(&hints, 0);
+    xcb_icccm_set_wm_hints(c, window_, &hints);
+    setSizeHints();
+}
+
+void X11OverlayWindow::setSizeHints() {
+    // Where we put it and exactly as large: window managers otherwise place
+    // a new window by their own rules.
+    xcb_size_hints_t size{};
+    const auto w = std::int32_t(std::max(1.0, xFrame_.width)),
+               h = std::int32_t(std::max(1.0, xFrame_.height));
+    xcb_icccm_size_hints_set_position(&size, 1, std::int32_t(xFrame_.x), std::int32_t(xFrame_.y));
+    xcb_icccm_size_hints_set_size(&size, 1, w, h);
+    xcb_icccm_size_hints_set_min_size(&size, w, h);
+    xcb_icccm_size_hints_set_max_size(&size, w, h);
+    xcb_icccm_set_wm_normal_hints(connection_.raw(), window_, &size);
+}
+
 void X11OverlayWindow::setFrame(const core::Rect& frame) {
     if (closed_) return;
     const core::Rect x = MonitorLayout::flippedToX(frame, connection_.monitors().primaryFrame());
     if (x == xFrame_) return;
     xFrame_ = x;
+    if (built_ == VeilStrategy::managed) setSizeHints();
     const std::uint32_t values[] = {
         std::uint32_t(std::int32_t(x.x)), std::uint32_t(std::int32_t(x.y)),
         std::uint32_t(std::max(1.0, x.width)), std::uint32_t(std::max(1.0, x.height))};
@@ -120,25 +165,56 @@ bool X11OverlayWindow::restsOn(xcb_window_t window, xcb_window_t below) const {
     if (upper == stack.end()) return false;
     for (auto it = std::make_reverse_iterator(upper); it != stack.rend(); ++it) {
         if (*it == below) return true;
-        const Toplevel* top = mirror.toplevel(*it);
-        if (mirror.isOwnWindow(*it) || !top || !top->mapped || top->inputOnly) continue;
+        if (!counts(*it)) continue;
         return false;
     }
     return below == XCB_NONE;
 }
 
+bool X11OverlayWindow::counts(xcb_window_t id) const {
+    const WindowMirror& mirror = connection_.windows();
+    const Toplevel* top = mirror.toplevel(id);
+    return top && top->mapped && !top->inputOnly && !mirror.isOwnWindow(id);
+}
+
+xcb_window_t X11OverlayWindow::neighbour(xcb_window_t window, bool upwards) const {
+    const auto& stack = connection_.windows().stacking();
+    auto it = std::find(stack.begin(), stack.end(), window);
+    if (it == stack.end()) return XCB_NONE;
+    if (upwards) {
+        for (++it; it != stack.end(); ++it)
+            if (counts(*it)) return *it;
+    } else {
+        while (it != stack.begin())
+            if (counts(*--it)) return *it;
+    }
+    return XCB_NONE;
+}
+
+xcb_window_t X11OverlayWindow::toplevelId() const {
+    const Toplevel* top = connection_.windows().toplevelFor(window_);
+    return top ? top->id : window_;
+}
+
 void X11OverlayWindow::orderBelow(std::int64_t windowNumber) {
     if (closed_) return;
+    followStrategy();
     WindowMirror& mirror = connection_.windows();
     mirror.refresh();
     const Toplevel* target = mirror.toplevelFor(xcb_window_t(windowNumber));
     if (!target) return;  // it closed since the sample; the next tick orders again
-    if (!mapped_ || !restsOn(target->id, window_)) restack(target->id, XCB_STACK_MODE_BELOW);
+    const bool placed = mapped_ && restsOn(target->id, toplevelId());
+    if (built_ == VeilStrategy::unmanaged) {
+        if (!placed) restack(target->id, XCB_STACK_MODE_BELOW);
+    } else if (!placed && mapped_) {
+        placeBetween(neighbour(target->id, false), target->id);
+    }
     ensureMapped();
 }
 
 void X11OverlayWindow::orderFront() {
     if (closed_) return;
+    followStrategy();
     WindowMirror& mirror = connection_.windows();
     mirror.refresh();
     // Above every ordinary window, below panels, menus and keep-above windows.
@@ -152,10 +228,47 @@ void X11OverlayWindow::orderFront() {
             break;
         }
     }
-    if (!mapped_ || !restsOn(window_, highest)) {
-        restack(highest, highest == XCB_NONE ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE);
+    const bool placed = mapped_ && restsOn(toplevelId(), highest);
+    if (built_ == VeilStrategy::unmanaged) {
+        if (!placed)
+            restack(highest, highest == XCB_NONE ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE);
+    } else if (!placed && mapped_) {
+        placeBetween(highest, highest == XCB_NONE ? XCB_NONE : neighbour(highest, true));
     }
     ensureMapped();
+}
+
+void X11OverlayWindow::placeBetween(xcb_window_t under, xcb_window_t over) {
+    // WORKAROUND(mutter): a restack request below a sibling only ever moves a
+    // window down and one above a sibling only up, so the request must point
+    // the way the veil has to go.
+    const auto& stack = connection_.windows().stacking();
+    const auto position = [&](xcb_window_t id) {
+        return std::distance(stack.begin(), std::find(stack.begin(), stack.end(), id));
+    };
+    const auto self = position(toplevelId());
+    if (under != XCB_NONE && (self < position(under) || over == XCB_NONE))
+        requestRestack(under, XCB_STACK_MODE_ABOVE);
+    else if (over != XCB_NONE)
+        requestRestack(over, XCB_STACK_MODE_BELOW);
+}
+
+void X11OverlayWindow::requestRestack(xcb_window_t sibling, std::uint32_t mode) {
+    WindowMirror& mirror = connection_.windows();
+    const Toplevel* top = mirror.toplevel(sibling);
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window_;
+    message.type = connection_.ewmh()._NET_RESTACK_WINDOW;
+    // Source 2: a pager, whose requests window managers carry out as asked.
+    message.data.data32[0] = 2;
+    message.data.data32[1] = top ? mirror.subjectOf(*top) : sibling;
+    message.data.data32[2] = mode;
+    xcb_send_event(connection_.raw(), 0, connection_.root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection_.raw());
 }
 
 void X11OverlayWindow::restack(xcb_window_t sibling, std::uint32_t mode) {
@@ -238,19 +351,35 @@ void X11OverlayWindow::close() {
     if (closed_) return;
     closed_ = true;
     animation_.cancel();
-    renderer_->detach(window_);
-    xcb_destroy_window(connection_.raw(), window_);
-    if (colormap_) xcb_free_colormap(connection_.raw(), colormap_);
-    connection_.windows().removeOwnWindow(window_);
-    xcb_flush(connection_.raw());
+    destroy();
     mapped_ = false;
     // A fade that was still running ends here, as if it had finished.
     if (auto done = std::exchange(completion_, nullptr)) done();
 }
 
+void X11OverlayWindow::destroy() {
+    renderer_->detach(window_);
+    xcb_destroy_window(connection_.raw(), window_);
+    if (colormap_) xcb_free_colormap(connection_.raw(), colormap_);
+    colormap_ = 0;
+    connection_.windows().removeOwnWindow(window_);
+    xcb_flush(connection_.raw());
+}
+
+void X11OverlayWindow::followStrategy() {
+    if (!strategy_ || strategy_->current() == built_) return;
+    // Whether the window manager manages a window is settled when it is
+    // mapped; a new window is the one way every window manager notices.
+    destroy();
+    mapped_ = false;
+    create(xFrame_);
+    setAlpha(alpha_);
+}
+
 std::shared_ptr<platform::OverlayWindow> X11OverlayWindowFactory::create(
     const platform::ScreenInfo& screen) {
-    return std::make_shared<X11OverlayWindow>(connection_, scheduler_, renderer_, screen.frame);
+    return std::make_shared<X11OverlayWindow>(connection_, scheduler_, renderer_, strategy_,
+                                              screen.frame);
 }
 
 }  // namespace quorvel::x11

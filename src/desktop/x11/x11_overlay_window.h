@@ -6,6 +6,7 @@
 
 #include "core/scheduler.h"
 #include "desktop/x11/veil_renderer.h"
+#include "desktop/x11/veil_strategy.h"
 #include "platform/overlay_windows.h"
 
 namespace quorvel::overlay {
@@ -19,13 +20,17 @@ namespace quorvel::x11 {
 
 class Connection;
 
-/// A veil on X: an override-redirect window with a 32-bit ARGB visual (so the
-/// compositor blends and blurs behind it), an empty input shape (every click
-/// goes to the window below), and its alpha in _NET_WM_WINDOW_OPACITY.
+/// A veil on X: a window with a 32-bit ARGB visual (so the compositor blends
+/// and blurs behind it), an empty input shape (every click goes to the window
+/// below), and its alpha in _NET_WM_WINDOW_OPACITY. It is override-redirect
+/// or managed as the desktop's `VeilStrategy` says, and is made anew when the
+/// strategy changes (a window manager or compositor replaced).
 ///
-/// It carries WM_CLASS "quorvel", "Quorvel" and the DESKTOP window type, the
-/// one type picom neither shadows nor dims as unfocused by default; it also
-/// sets _COMPTON_SHADOW to 0. Compositor rules can match `class_g = 'Quorvel'`.
+/// It carries WM_CLASS "quorvel", "Quorvel". Unmanaged, it has the DESKTOP
+/// window type, the one type picom neither shadows nor dims as unfocused by
+/// default, and _COMPTON_SHADOW 0; compositor rules can match
+/// `class_g = 'Quorvel'`. Managed, it is a UTILITY window: DESKTOP sinks to the
+/// bottom and DOCK or NOTIFICATION float above everything.
 ///
 /// Its content is the veil `renderer` draws; the window has no background of
 /// its own, so nothing flat flashes before the drawing lands.
@@ -37,7 +42,8 @@ class X11OverlayWindow final : public platform::OverlayWindow {
 public:
     /// `frame` in bottom-left origin coordinates; created unmapped with alpha 0.
     X11OverlayWindow(Connection& connection, core::Scheduler& scheduler,
-                     std::shared_ptr<VeilRenderer> renderer, const core::Rect& frame);
+                     std::shared_ptr<VeilRenderer> renderer,
+                     std::shared_ptr<const VeilStrategyWatch> strategy, const core::Rect& frame);
     ~X11OverlayWindow() override;
     X11OverlayWindow(const X11OverlayWindow&) = delete;
     X11OverlayWindow& operator=(const X11OverlayWindow&) = delete;
@@ -53,6 +59,7 @@ public:
     void close() override;
 
     xcb_window_t id() const { return window_; }
+    VeilStrategy strategy() const { return built_; }
     bool isMapped() const { return mapped_; }
     platform::WindowLevel level() const { return level_; }
 
@@ -61,8 +68,22 @@ public:
 
 private:
     void create(const core::Rect& xFrame);
+    void destroy();
+    /// Makes the window anew when the desktop's strategy changed since it was made.
+    void followStrategy();
     void setProperties();
+    void setManagedProperties();
+    void setSizeHints();
+    /// Puts the veil between `under` and `over` (either may be none).
+    void placeBetween(xcb_window_t under, xcb_window_t over);
     void restack(xcb_window_t sibling, std::uint32_t mode);
+    void requestRestack(xcb_window_t sibling, std::uint32_t mode);
+    /// The root child that is this veil: its window manager's frame, or itself.
+    xcb_window_t toplevelId() const;
+    /// A mapped window of someone else's that hides what lies below it.
+    bool counts(xcb_window_t id) const;
+    /// The first window that counts above or below `window`; none at the end.
+    xcb_window_t neighbour(xcb_window_t window, bool upwards) const;
     void ensureMapped();
     void step();
     /// True when only unmapped or own windows lie between `window` and the first
@@ -72,6 +93,8 @@ private:
     Connection& connection_;
     core::Scheduler& scheduler_;
     std::shared_ptr<VeilRenderer> renderer_;
+    std::shared_ptr<const VeilStrategyWatch> strategy_;
+    VeilStrategy built_ = VeilStrategy::unmanaged;
     xcb_window_t window_ = 0;
     xcb_colormap_t colormap_ = 0;
     core::Rect xFrame_;
@@ -91,7 +114,8 @@ public:
     X11OverlayWindowFactory(Connection& connection, core::Scheduler& scheduler)
         : connection_(connection),
           scheduler_(scheduler),
-          renderer_(std::make_shared<VeilRenderer>(connection, scheduler)) {}
+          renderer_(std::make_shared<VeilRenderer>(connection, scheduler)),
+          strategy_(std::make_shared<VeilStrategyWatch>(connection)) {}
 
     /// Draws every veil, live and future, with the user's look and the
     /// desktop's scheme, redrawing on their changes. Both must outlive the factory.
@@ -99,6 +123,7 @@ public:
         renderer_->follow(style, schemes);
     }
     VeilRenderer& renderer() { return *renderer_; }
+    const VeilStrategyWatch& strategy() const { return *strategy_; }
 
     std::shared_ptr<platform::OverlayWindow> create(const platform::ScreenInfo& screen) override;
 
@@ -106,6 +131,7 @@ private:
     Connection& connection_;
     core::Scheduler& scheduler_;
     std::shared_ptr<VeilRenderer> renderer_;  // shared: a veil may outlive the factory
+    std::shared_ptr<const VeilStrategyWatch> strategy_;
 };
 
 }  // namespace quorvel::x11
