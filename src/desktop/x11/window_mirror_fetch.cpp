@@ -52,7 +52,9 @@ struct PropCookies {
 }  // namespace
 
 void WindowMirror::watch(xcb_window_t window, bool structure) {
-    if (!watched_.insert(window).second) return;
+    // A managed veil is a client too; selecting here would replace the event
+    // mask it draws by (Expose) on this very connection.
+    if (own_.count(window) || !watched_.insert(window).second) return;
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE |
                                (structure ? std::uint32_t(XCB_EVENT_MASK_STRUCTURE_NOTIFY) : 0u);
     xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &mask);
