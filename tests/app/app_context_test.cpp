@@ -27,17 +27,6 @@ private:
     std::filesystem::path path_;
 };
 
-TEST(AppContext, ControllerBringsUpWhatItNeedsAndWatchesTheOverviewFromTheStart) {
-    sim::SimHarness harness;
-    harness.desktop().addMonitor({0, 0, 1920, 1080});
-    core::LogCapture log;
-    harness.context().overlayController();  // focus stays off
-    harness.desktop().setOverviewShowing(true);
-    harness.ticks(1);
-    EXPECT_TRUE(log.contains("🚀 Mission Control activated"));
-    EXPECT_FALSE(harness.context().windowPoller().isPolling());
-}
-
 TEST(AppContext, SettingsAndTrackedWallpapersGoToTheirOwnFiles) {
     TempDir dir;
     {
@@ -56,25 +45,6 @@ TEST(AppContext, SettingsAndTrackedWallpapersGoToTheirOwnFiles) {
     EXPECT_EQ(again.context().standardStore().dictionaryForKey("tracked_window_ids"),
               (core::IntDictionary{{"7", 101}}));
     EXPECT_FALSE(again.context().settingsStore().holdsObject("tracked_window_ids"));
-}
-
-TEST(AppContext, MemoryOnlyContextWritesNoFile) {
-    sim::SimHarness harness;
-    harness.context().settingsManager().setGrainIntensity(0.9);
-    EXPECT_TRUE(harness.context().settingsStore().file().empty());
-    EXPECT_TRUE(harness.context().standardStore().file().empty());
-}
-
-TEST(AppContext, RelaunchWhileFadesRunLeavesNothingBehind) {
-    sim::SimHarness harness;
-    harness.desktop().addMonitor({0, 0, 1920, 1080});
-    harness.desktop().addWindow({"Terminal", {100, 100, 800, 600}});
-    harness.context().overlayController().startMonitoring();
-    harness.advance(0.2);
-    harness.context().overlayController().stopMonitoring();  // fade-out under way
-    harness.relaunch();
-    harness.advance(1.0);
-    EXPECT_EQ(harness.desktop().openOverlayCount(), 0u) << "the fade still ends with a close";
 }
 
 }  // namespace

@@ -110,66 +110,6 @@ protected:
     bool initialSingle = false;
 };
 
-TEST_F(AppDelegateTest, LaunchRunsAfterTheCallbackAndPrintsItsLinesInOrder) {
-    makeDelegate();
-    delegate->applicationDidFinishLaunching();
-    EXPECT_TRUE(log.lines().empty());  // the callback itself returns at once
-    scheduler.runPending();
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
-                               "🔧 Process set up with UIElement: true",
-                               "🔧 Current activation policy: 1",
-                               "🔄 Initializing Sparkle automatic updates...",
-                               "⚠️ Main menu not available",  // this desktop has no menu bar
-                               "🖥️ Displays have separate Spaces: OFF",
-                               "⚠️ Main menu not available",
-                           }));
-    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Accessory);
-    EXPECT_EQ(server.attempts.size(), 1u);
-    EXPECT_EQ(server.spacesAskedFor, 42u);
-    EXPECT_TRUE(delegate->isLaunchComplete());
-}
-
-TEST_F(AppDelegateTest, ConnectionSucceedingOnTheSecondAttemptWaitsOnceAndGoesOn) {
-    server.answers = {0, 7};
-    makeDelegate();
-    launch();
-    EXPECT_EQ(server.attempts.size(), 1u);
-    EXPECT_FALSE(delegate->isLaunchComplete());
-    scheduler.advance(0.09);
-    EXPECT_EQ(server.attempts.size(), 1u);  // the wait is a full 0.1 s
-    scheduler.advance(0.01);
-    ASSERT_EQ(server.attempts.size(), 2u);
-    EXPECT_NEAR(server.attempts[1] - server.attempts[0], 0.1, 1e-9);
-    EXPECT_TRUE(delegate->isLaunchComplete());
-    EXPECT_EQ(server.spacesAskedFor, 7u);
-    scheduler.advance(1.0);
-    EXPECT_EQ(server.attempts.size(), 2u);
-    EXPECT_FALSE(log.contains(kFailure));
-}
-
-TEST_F(AppDelegateTest, ThreeFailedAttemptsReportOnceAndApplyNothing) {
-    server.answers = {0, 0, 0, 9};  // a fourth attempt would succeed: there is none
-    makeDelegate();
-    storeOtherValuesThanRunning();
-
-    launch();
-    scheduler.advance(0.29);
-    EXPECT_EQ(server.attempts.size(), 3u);
-    EXPECT_FALSE(log.contains(kFailure));  // the last attempt is followed by a wait too
-    scheduler.advance(0.01);
-    EXPECT_EQ(log.count(kFailure), 1u);
-    scheduler.advance(2.0);
-    EXPECT_EQ(server.attempts.size(), 3u);
-    EXPECT_EQ(log.count(kFailure), 1u);
-    EXPECT_FALSE(server.spacesAskedFor.has_value());
-    EXPECT_FALSE(delegate->isLaunchComplete());
-    EXPECT_EQ(context.overlayStyle().focusMode(), initialMode);
-    EXPECT_FLOAT_EQ(context.overlayStyle().grainIntensity(), initialGrain);
-    EXPECT_EQ(context.overlayController().isInSingleMode(), initialSingle);
-    EXPECT_EQ(posted(settings::notifications::focusModeDidChange), 0);
-    EXPECT_EQ(posted(settings::notifications::displayModeDidChange), 0);
-}
-
 TEST_F(AppDelegateTest, LaunchAppliesTheStoredModeGrainAndSingleMode) {
     makeDelegate();
     storeOtherValuesThanRunning();
@@ -182,38 +122,6 @@ TEST_F(AppDelegateTest, LaunchAppliesTheStoredModeGrainAndSingleMode) {
     EXPECT_GE(posted(settings::notifications::focusModeDidChange), 1);
     EXPECT_GE(posted(settings::notifications::grainIntensityDidChange), 1);
     EXPECT_EQ(posted(settings::notifications::displayModeDidChange), 1);
-}
-
-TEST_F(AppDelegateTest, SpacesLineSaysOnOnlyForSeveralWorkspaceGroups) {
-    const std::pair<std::size_t, const char*> cases[] = {
-        {0, "OFF"}, {1, "OFF"}, {2, "ON"}, {4, "ON"}};
-    for (const auto& [groups, shown] : cases) {
-        SCOPED_TRACE(groups);
-        log.clear();
-        server.answers = {5};
-        server.spaceGroups = groups;
-        makeDelegate();
-        launch();
-        EXPECT_TRUE(log.contains(std::string("🖥️ Displays have separate Spaces: ") + shown));
-    }
-}
-
-TEST_F(AppDelegateTest, StoredFocusOnStartsTheVeilAtConstruction) {
-    store().set(settings::keys::isOverlayEnabled, true);
-    makeDelegate();
-    EXPECT_TRUE(context.overlayController().isMonitoring());  // before launch finishes
-    scheduler.advance(0.25);
-    EXPECT_EQ(desktop.openOverlayCount(), 1u);
-    ASSERT_NE(desktop.overlayOn(monitor), nullptr);
-}
-
-TEST_F(AppDelegateTest, StoredFocusOffLeavesTheDesktopAlone) {
-    store().set(settings::keys::isOverlayEnabled, false);
-    makeDelegate();
-    launch();
-    scheduler.advance(1.0);
-    EXPECT_FALSE(context.overlayController().isMonitoring());
-    EXPECT_EQ(desktop.openOverlayCount(), 0u);
 }
 
 TEST_F(AppDelegateTest, TerminationStopsFocusAndTheVeilFadesAway) {
@@ -229,34 +137,6 @@ TEST_F(AppDelegateTest, TerminationStopsFocusAndTheVeilFadesAway) {
     EXPECT_EQ(desktop.openOverlayCount(), 0u);
     // Focus stays stored as on: the next start brings the veil back.
     EXPECT_TRUE(store().boolForKey(settings::keys::isOverlayEnabled));
-}
-
-TEST_F(AppDelegateTest, QuittingWhileConnectingEndsTheAttempts) {
-    server.answers = {0, 0, 0};
-    makeDelegate();
-    launch();
-    delegate->applicationWillTerminate();
-    scheduler.advance(1.0);
-    EXPECT_EQ(server.attempts.size(), 1u);
-    EXPECT_FALSE(log.contains(kFailure));
-}
-
-TEST_F(AppDelegateTest, TheSettingsWindowShowsATaskbarEntryWhileOpen) {
-    makeDelegate();
-    launch();
-    auto& center = context.notificationCenter();
-    center.post(settings::notifications::windowWillOpen);
-    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Regular);
-    EXPECT_TRUE(delegate->hasVisibleWindows());
-    center.post(settings::notifications::windowWillClose);  // changes nothing by itself
-    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Regular);
-    center.post(settings::notifications::windowDidClose);
-    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Accessory);
-    EXPECT_FALSE(delegate->hasVisibleWindows());
-
-    delegate->applicationWillTerminate();  // observers go with termination
-    center.post(settings::notifications::windowWillOpen);
-    EXPECT_EQ(presence.activationPolicy(), platform::ActivationPolicy::Accessory);
 }
 
 }  // namespace

@@ -82,18 +82,6 @@ protected:
     std::unique_ptr<AppDelegate> delegate;
 };
 
-TEST_F(LifecycleTest, ConstructionBringsFocusBackAndRegistersTheShortcutsBeforeLaunch) {
-    delegate = std::make_unique<AppDelegate>(context, server, presence);
-    EXPECT_TRUE(context.hasMenuBarItem());
-    EXPECT_TRUE(veiled());
-    EXPECT_EQ(hotkeys.grabs().size(), 3u);
-    EXPECT_TRUE(log.contains("🔄 Creating Sparkle updater controller..."));
-    EXPECT_EQ(session.observerCount(), 0u);  // lock and wake are watched from launch on
-    delegate->applicationDidFinishLaunching();
-    scheduler.runPending();
-    EXPECT_EQ(session.observerCount(), 1u);
-}
-
 TEST_F(LifecycleTest, LockStopsTheVeilAndUnlockBringsItBackAThirdOfASecondLater) {
     launch();
     session.lock();
@@ -116,30 +104,6 @@ TEST_F(LifecycleTest, WakeWhileLockedWaitsForTheUnlock) {
     session.unlock();
     scheduler.advance(0.31);
     EXPECT_TRUE(veiled());
-}
-
-TEST_F(LifecycleTest, ASecondWakeWithinTheRestartIsIgnored) {
-    launch();
-    session.wake();
-    EXPECT_FALSE(veiled());
-    scheduler.advance(0.2);
-    session.wake();  // ignored: the first one is still being handled
-    scheduler.advance(0.11);
-    EXPECT_TRUE(veiled());
-    EXPECT_FALSE(delegate->isHandlingWake());
-}
-
-TEST_F(LifecycleTest, UnlockWithoutLockAndLockWithFocusOffChangeNothing) {
-    launch();
-    session.unlock();
-    scheduler.advance(1.0);
-    EXPECT_TRUE(veiled());
-    context.menuBarItem().setDetecting(false);
-    scheduler.runPending();
-    session.lock();
-    session.unlock();
-    scheduler.advance(1.0);
-    EXPECT_FALSE(veiled());
 }
 
 TEST_F(LifecycleTest, QuitGivesThePanelsBackAsTheUserHadThem) {

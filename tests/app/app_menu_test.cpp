@@ -64,51 +64,6 @@ protected:
     AppDelegate delegate{context, server, presence};
 };
 
-TEST_F(AppMenuTest, LaunchSetsTheMenuUpAndPutsItBackAfterHalfASecondAndThreeSeconds) {
-    launch();
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Quorvel", "•••"}));
-    EXPECT_EQ(count("📋 Final menu items:"), 2) << "set up twice by the launch task";
-    scheduler.advance(0.45);
-    EXPECT_EQ(count("📋 Final menu items:"), 2);
-    // Each delayed pass sets up (which lists) and then removes (listing again).
-    scheduler.advance(0.1);
-    EXPECT_EQ(count("📋 Final menu items:"), 4);
-    scheduler.advance(2.5);
-    EXPECT_EQ(count("📋 Final menu items:"), 6);
-    EXPECT_EQ(count("🔄 Menu structure changed, reapplying custom menu"), 0);
-}
-
-TEST_F(AppMenuTest, AnEditMenuThatComesBackIsGoneWithinTwoSeconds) {
-    launch();
-    scheduler.advance(3.1);
-    bar.items.push_back(platform::MainMenuItem{.title = "Edit"});
-    scheduler.advance(2.0);
-    EXPECT_EQ(count("🔄 Menu structure changed, reapplying custom menu"), 1);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Quorvel", "•••"}));
-}
-
-TEST_F(AppMenuTest, AfterQuitTheMenuIsNoLongerChecked) {
-    launch();
-    scheduler.advance(3.1);
-    delegate.applicationWillTerminate();
-    bar.items.push_back(platform::MainMenuItem{.title = "Edit"});
-    scheduler.advance(4.0);
-    EXPECT_EQ(count("🔄 Menu structure changed, reapplying custom menu"), 0);
-}
-
-TEST_F(AppMenuTest, ActivationReappliesTheMenuOnceTheLaunchHasRegisteredForIt) {
-    context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Quorvel", "Edit"})) << "not observed yet";
-    launch();
-    scheduler.advance(3.1);
-    bar.items.push_back(platform::MainMenuItem{.title = "Help"});
-    log.clear();
-    context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Quorvel", "•••"}));
-    EXPECT_EQ(count("✅ Removed Help menu: Help"), 1);
-    EXPECT_EQ(count("📋 Final menu items:"), 2);
-}
-
 TEST_F(AppMenuTest, FeedbackAndLearnMoreOpenTheirLinks) {
     EXPECT_TRUE(delegate.performMenuAction(main_menu_action::contactSupport));
     EXPECT_TRUE(delegate.performMenuAction(main_menu_action::openLearnMorePage));
@@ -117,26 +72,6 @@ TEST_F(AppMenuTest, FeedbackAndLearnMoreOpenTheirLinks) {
     EXPECT_EQ(opener.opened[1].rfind("https://", 0), 0u);
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"📧 Opening email client with support address",
                                                      "🌐 Opening Quorvel product page"}));
-}
-
-TEST_F(AppMenuTest, CommandsReachTheSettingsWindowAndQuit) {
-    struct Case {
-        const char* action;
-        bool handled;
-        std::vector<std::string> calls;
-    };
-    const std::vector<Case> cases{
-        {main_menu_action::showAbout, true, {"tab:more"}},
-        {main_menu_action::showSettingsWindow, true, {"settings"}},
-        {main_menu_action::terminate, true, {"quit"}},
-        {main_menu_action::copy, false, {}},  // the focused control copies
-        {main_menu_action::selectAll, false, {}},
-    };
-    for (const auto& c : cases) {
-        hookCalls.clear();
-        EXPECT_EQ(delegate.performMenuAction(c.action), c.handled) << c.action;
-        EXPECT_EQ(hookCalls, c.calls) << c.action;
-    }
 }
 
 }  // namespace

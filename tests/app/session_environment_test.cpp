@@ -51,21 +51,6 @@ TEST(SessionEnvironment, RunsOnlyWithAnX11Display) {
     }
 }
 
-TEST(SessionEnvironment, ConfigDirectoryFollowsTheBaseDirectoryRules) {
-    struct Case {
-        std::map<std::string, std::string> vars;
-        const char* expected;
-    } cases[] = {
-        {{{"XDG_CONFIG_HOME", "/cfg"}, {"HOME", "/home/u"}}, "/cfg/quorvel"},
-        {{{"HOME", "/home/u"}}, "/home/u/.config/quorvel"},
-        {{{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/u"}}, "/home/u/.config/quorvel"},
-        {{{"XDG_CONFIG_HOME", "relative/cfg"}, {"HOME", "/home/u"}}, "/home/u/.config/quorvel"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(configDirectory(fakeEnvironment(c.vars)), std::filesystem::path(c.expected));
-    }
-}
-
 TEST(SessionEnvironment, DisplayKeyNamesOneDisplayOnce) {
     EXPECT_EQ(displayKey(":1"), "1");
     EXPECT_EQ(displayKey(":1.0"), displayKey(":1"));

@@ -142,32 +142,6 @@ TEST_P(PortContract, AlphaAnimatesToItsTargetAndThenCompletes) {
     EXPECT_EQ(completions, 1);
 }
 
-TEST_P(PortContract, InstantFadeStillRunsItsCompletion) {
-    auto v = veil();
-    int completions = 0;
-    v->animateAlpha(0.0, 0.0, [&] { ++completions; });
-    backend->scheduler.advance(0.0);
-    EXPECT_DOUBLE_EQ(v->alpha(), 0.0);
-    EXPECT_EQ(completions, 1);
-}
-
-TEST_P(PortContract, ANewAnimationEndsTheRunningOneAtOnce) {
-    auto v = veil();
-    v->setAlpha(0.0);
-    std::vector<std::string> done;
-    v->animateAlpha(1.0, 0.5, [&] { done.push_back("in"); });
-    backend->scheduler.advance(0.1);
-    v->animateAlpha(0.0, 0.5, [&] { done.push_back("out"); });
-    EXPECT_EQ(done, (std::vector<std::string>{"in"}));
-    const double from = v->alpha();
-    EXPECT_GT(from, 0.0);
-    backend->scheduler.advance(0.25);
-    EXPECT_LT(v->alpha(), from);
-    backend->scheduler.advance(0.3);
-    EXPECT_DOUBLE_EQ(v->alpha(), 0.0);
-    EXPECT_EQ(done, (std::vector<std::string>{"in", "out"}));
-}
-
 TEST_P(PortContract, AddedMonitorIsListedBesideThePrimary) {
     auto before = backend->screens().screens();
     ASSERT_EQ(before.size(), 1u);

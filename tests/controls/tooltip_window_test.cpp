@@ -71,19 +71,6 @@ protected:
     TooltipWindow tooltip{window, statusItem, screens};
 };
 
-TEST_F(TooltipWindowTest, ShowsUnderTheIconFadingInAndFollowsItWhileShown) {
-    statusItem.setGeometry(core::Rect{1000, 1050, 24, 30});
-    tooltip.showTooltip();
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.frame(), (core::Rect{1012 - 120, 940, 240, 110}));
-    EXPECT_EQ(window.animation(), (std::pair<double, double>{1.0, 0.3}));
-    scheduler.advance(0.3);
-    EXPECT_EQ(window.alpha(), 1.0);
-
-    statusItem.setGeometry(core::Rect{1100, 1050, 24, 30});  // another icon appeared
-    EXPECT_EQ(window.frame().x, 1112 - 120);
-}
-
 TEST_F(TooltipWindowTest, GotItFadesOutThenHidesAndTheHintCanBeShownAgain) {
     statusItem.setGeometry(core::Rect{1000, 1050, 24, 30});
     tooltip.showTooltip();
@@ -105,33 +92,6 @@ TEST_F(TooltipWindowTest, GotItFadesOutThenHidesAndTheHintCanBeShownAgain) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.alpha(), 1.0);
     EXPECT_EQ(window.frame().x, 1212 - 120);
-}
-
-TEST_F(TooltipWindowTest, CloseWhileHiddenDoesNothingAndShowingDuringTheFadeOutKeepsTheHint) {
-    tooltip.close();
-    EXPECT_FALSE(window.animation().has_value());
-    EXPECT_EQ(statusItem.observerCount(), 0u);
-
-    tooltip.showTooltip();
-    scheduler.advance(0.3);
-    tooltip.close();
-    scheduler.advance(0.1);
-    tooltip.showTooltip();  // the fade-out is cut short; its end must not hide the hint
-    scheduler.advance(1.0);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.alpha(), 1.0);
-}
-
-TEST_F(TooltipWindowTest, HintStaysOnTheIconsOrWithoutGeometryThePointersMonitor) {
-    screens.pointer = {2500, 500};
-    tooltip.showTooltip();
-    EXPECT_EQ(window.frame(), (core::Rect{1920 + 1280 - 240, 1000 - 110, 240, 110}));
-    screens.pointer = {10, 10};
-    tooltip.positionBelowStatusItem();
-    EXPECT_EQ(window.frame(), (core::Rect{1920 - 240, 1050 - 110, 240, 110}));
-
-    statusItem.setGeometry(core::Rect{3190, 1000, 10, 24});  // clamped to the second monitor
-    EXPECT_EQ(window.frame().x, 1920 + 1280 - 240);
 }
 
 }  // namespace

@@ -29,66 +29,6 @@ TEST(VirtualScheduler, DueWorkRunsByTimeAndTiesInSchedulingOrderEachSeeingItsDue
     EXPECT_DOUBLE_EQ(s.now(), 15.0);
 }
 
-TEST(VirtualScheduler, AsyncWorkRunsBeforeAnyLaterTimer) {
-    VirtualScheduler s(0.0);
-    Trace trace;
-    s.async([&] { trace.push_back("queued-before"); });
-    Timer first = s.after(0.5, TimerMode::Default, [&] {
-        trace.push_back("timer-0.5");
-        s.async([&] { trace.push_back("async-from-timer"); });
-    });
-    Timer same = s.after(0.5, TimerMode::Default, [&] { trace.push_back("timer-0.5-b"); });
-    Timer second = s.after(0.7, TimerMode::Default, [&] { trace.push_back("timer-0.7"); });
-    s.advance(1.0);
-    EXPECT_EQ(trace, (Trace{"queued-before", "timer-0.5", "async-from-timer", "timer-0.5-b",
-                            "timer-0.7"}));
-}
-
-TEST(VirtualScheduler, RunPendingDrainsNestedAsyncWithoutMovingTime) {
-    VirtualScheduler s(0.0);
-    Trace trace;
-    Timer t = s.after(0.0, TimerMode::Default, [&] { trace.push_back("timer"); });
-    s.async([&] {
-        trace.push_back("outer");
-        s.async([&] { trace.push_back("inner"); });
-    });
-    s.runPending();
-    EXPECT_EQ(trace, (Trace{"outer", "inner"}));
-    EXPECT_DOUBLE_EQ(s.now(), 0.0);
-}
-
-TEST(VirtualScheduler, RepeatingTimerFiresOncePerIntervalUntilCancelled) {
-    VirtualScheduler s(0.0);
-    std::vector<double> fires;
-    Timer poll = s.repeating(0.1, TimerMode::Common, [&] { fires.push_back(s.now()); });
-    s.advance(0.35);
-    ASSERT_EQ(fires.size(), 3u);
-    EXPECT_NEAR(fires[2], 0.3, 1e-9);
-    s.advance(0.65);  // up to 1.0: ten in all, the last exactly at 1.0
-    EXPECT_EQ(fires.size(), 10u);
-    EXPECT_TRUE(poll.isActive());
-    poll.cancel();
-    s.advance(1.0);
-    EXPECT_EQ(fires.size(), 10u);
-    EXPECT_FALSE(poll.isActive());
-}
-
-TEST(VirtualScheduler, ATimerCanCancelItselfAndOthersDueAtTheSameTime) {
-    VirtualScheduler s(0.0);
-    Trace trace;
-    Timer self;
-    Timer victim;
-    self = s.repeating(0.1, TimerMode::Default, [&] {
-        trace.push_back("self");
-        self.cancel();
-        victim.cancel();
-    });
-    victim = s.after(0.1, TimerMode::Default, [&] { trace.push_back("victim"); });
-    s.advance(1.0);
-    EXPECT_EQ(trace, (Trace{"self"}));
-    EXPECT_EQ(s.scheduledCount(), 0u);
-}
-
 TEST(VirtualScheduler, MenuTrackingHoldsOnlyDefaultModeTimers) {
     VirtualScheduler s(0.0);
     int polls = 0;
@@ -103,23 +43,6 @@ TEST(VirtualScheduler, MenuTrackingHoldsOnlyDefaultModeTimers) {
     ASSERT_EQ(defaultFires.size(), 1u);
     EXPECT_DOUBLE_EQ(defaultFires[0], 1.0);
     EXPECT_EQ(polls, 10);
-}
-
-TEST(VirtualScheduler, DispatchAfterRunsOnceWithoutAHandleWhileADroppedHandleCancels) {
-    VirtualScheduler s(0.0);
-    int calls = 0;
-    int cancelledCalls = 0;
-    s.dispatchAfter(0.3, [&] { ++calls; });
-    {
-        Timer t = s.after(0.1, TimerMode::Default, [&] { ++cancelledCalls; });
-    }
-    s.advance(0.29);
-    EXPECT_EQ(calls, 0);
-    s.advance(0.01);
-    EXPECT_EQ(calls, 1);
-    s.advance(1.0);
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(cancelledCalls, 0);
 }
 
 }  // namespace

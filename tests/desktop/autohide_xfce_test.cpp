@@ -113,38 +113,6 @@ TEST_F(AutoHideXfceTest, BothHidesBothPanelsAndFocusOffGivesTheUsersValuesBack) 
     EXPECT_TRUE(panelRunning());
 }
 
-TEST_F(AutoHideXfceTest, DockOptionHidesOnlyTheDockAndShowsTheTopBar) {
-    setAutohide(1, 2);  // the user keeps the top bar hidden
-    settings.setAutoHideOption("dock");
-    settings.setAutoHideEnabled(true);
-    auto& m = start();
-    m.updateAutoHide(true);
-    EXPECT_EQ(autohide(2), "2");
-    EXPECT_EQ(autohide(1), "0");
-    m.restoreSystemSettings();
-    EXPECT_EQ(autohide(1), "2");
-    EXPECT_EQ(autohide(2), "1");
-}
-
-TEST_F(AutoHideXfceTest, ASettingsServiceThatDoesNotAnswerIsWaitedFor) {
-    settings.setAutoHideOption("both");
-    settings.setAutoHideEnabled(true);
-    auto& m = start();
-    const std::string bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
-    m.updateAutoHide(true);
-    EXPECT_TRUE(m.isWaitingForPermission());
-    EXPECT_TRUE(logs.contains("🪟 Permission check: Not yet authorized"));
-
-    setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
-    scheduler.advance(1.0);
-    EXPECT_FALSE(m.isWaitingForPermission());
-    EXPECT_EQ(autohide(1), "2");
-    EXPECT_EQ(autohide(2), "2");
-    m.updateAutoHide(false);
-    EXPECT_EQ(autohide(2), "1");
-}
-
 TEST_F(AutoHideXfceTest, AStartAfterAKillPutsThePanelsBack) {
     settings.setAutoHideOption("both");
     settings.setAutoHideEnabled(true);

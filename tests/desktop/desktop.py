@@ -203,3 +203,58 @@ def screenshot(path):
     subprocess.run(["import", "-window", "root", path], check=True)
     print(f"screenshot: {path}", flush=True)
     return path
+
+
+def top_level_tree():
+    """As `top_level_windows`, each with `inner`: the windows inside it (its
+    descendants, as rows with id, name, cls and geometry)."""
+    rows = []
+    for line in run("xwininfo", "-root", "-tree").splitlines():
+        m = ROW.match(line)
+        if not m:
+            continue
+        wid, name, cls, w, h, x, y = m.groups()
+        row = {"id": int(wid, 16), "name": name or "", "cls": cls,
+               "w": int(w), "h": int(h), "x": int(x), "y": int(y), "inner": []}
+        # The root's children are indented by five spaces, each level below by three more.
+        if len(line) - len(line.lstrip(" ")) == 5:
+            rows.append(row)
+        elif rows:
+            rows[-1]["inner"].append(row)
+    return [r for r in rows if is_viewable(r["id"])]
+
+
+def is_veil(row):
+    """Whether a row of `top_level_tree` is one of Quorvel's veils: a monitor-sized
+    quorvel window, override-redirect or inside a window manager's frame."""
+    return any('"quorvel" "Quorvel"' in w["cls"] and w["w"] >= 640 and w["h"] >= 480
+               for w in [row] + row["inner"])
+
+
+def veils():
+    """Quorvel's veils that are on screen, front to back (root children)."""
+    return [w for w in top_level_tree() if is_veil(w)]
+
+
+def client_geometry(client):
+    """Where a client window is on screen: (x, y, w, h)."""
+    info = run("xwininfo", "-id", str(client))
+    value = lambda label: int(re.search(label + r":\s+(-?\d+)", info).group(1))
+    return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
+            value("Width"), value("Height"))
+
+
+def read_pixels(path):
+    """An image file's pixels: a function (x, y) -> (r, g, b), 8 bits each."""
+    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
+                          check=True).stdout
+    # A binary PPM: "P6", width, height and maximum value, then the samples.
+    header = data.split(maxsplit=4)
+    width = int(header[1])
+    offset = len(data) - int(header[1]) * int(header[2]) * 3
+    return lambda x, y: tuple(data[offset + 3 * (y * width + x) + i] for i in range(3))
+
+
+def colour(spec):
+    """An "#rrggbb" colour as (r, g, b)."""
+    return tuple(int(spec[i:i + 2], 16) for i in (1, 3, 5))

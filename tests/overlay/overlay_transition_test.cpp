@@ -34,17 +34,6 @@ TEST_F(Fades, HalfASecondFadeInAndOut) {
     EXPECT_EQ(desktop.openOverlayCount(), 0u);
 }
 
-TEST_F(Fades, ZeroDurationShowsAndRemovesAtOnceAndStillCloses) {
-    setDuration(0.0);
-    focusOn();
-    harness.advance(0.0);
-    EXPECT_DOUBLE_EQ(veil()->alpha(), 1.0);
-    desktop.closeWindow(window);
-    harness.ticks(1);
-    EXPECT_TRUE(veil()->isClosed());
-    EXPECT_FALSE(veil()->isVisible());
-}
-
 TEST_F(Fades, FocusOffWhileFadingInFadesEveryOverlayOutAndClosesThem) {
     desktop.addMonitor({1920, 0, 1920, 1080}, 2);
     openWindow("Files", {2100, 100, 800, 600});
@@ -58,38 +47,6 @@ TEST_F(Fades, FocusOffWhileFadingInFadesEveryOverlayOutAndClosesThem) {
     EXPECT_EQ(desktop.openOverlayCount(), 0u);
     harness.ticks(5);
     EXPECT_EQ(desktop.createdOverlays().size(), 2u) << "the poller stopped with focus";
-}
-
-TEST_F(Fades, DurationChangeAffectsOnlyLaterFades) {
-    setDuration(1.0);
-    focusOn();
-    setDuration(0.0);
-    harness.advance(0.5);
-    EXPECT_NEAR(veil()->alpha(), 0.5, 1e-9);
-    desktop.closeWindow(window);
-    harness.ticks(1);
-    EXPECT_TRUE(veil()->isClosed()) << "the fade-out started after the change";
-}
-
-TEST_F(Fades, FadingOutOverlayIsNeverResurrected) {
-    desktop.addMonitor({1920, 0, 1920, 1080}, 2);
-    openWindow("Files", {2100, 100, 800, 600});
-    setDuration(0.5);
-    focusOn();
-    harness.advance(0.5);
-    const auto leaving = desktop.overlayOn(kMain);
-    desktop.closeWindow(window);
-    harness.ticks(1);
-    context.overlayController().setSingleMode(true);
-    EXPECT_EQ(leaving->level(), platform::WindowLevel::Normal);
-    EXPECT_EQ(leaving->targetAlpha(), 0.0);
-
-    window = openWindow("Terminal", {200, 150, 800, 600});  // needed again while fading
-    harness.ticks(1);
-    ASSERT_NE(desktop.overlayOn(kMain), leaving) << "a new window, not the fading one";
-    harness.advance(0.5);
-    EXPECT_TRUE(leaving->isClosed());
-    EXPECT_DOUBLE_EQ(desktop.overlayOn(kMain)->alpha(), 1.0);
 }
 
 }  // namespace

@@ -47,38 +47,11 @@ TEST(VeilMask, StrengthByHeightModeAndOpacityWithOutOfRangeInputsClamped) {
     }
 }
 
-TEST(VeilMask, OpacityScalesTheVeilBoundsItAndItOnlyGrowsDownwardsForAnyStop) {
-    // Stop locations between the modes are shown during the glide.
-    for (int step = 0; step <= 50; ++step) {
-        const double s = step / 100.0;  // from deep (0) to ambient (0.5)
-        double previous = 0.0;
-        for (int i = 0; i <= 200; ++i) {
-            const double y = i / 200.0;
-            const double a = veilMaskAlpha(y, s, 0.85);
-            EXPECT_NEAR(a, 0.85 * veilMaskAlpha(y, s, 1.0), 1e-12) << "s=" << s << " y=" << y;
-            EXPECT_LE(a, 0.85);
-            EXPECT_GE(a, previous - 1e-15) << "s=" << s << " y=" << y;
-            previous = a;
-        }
-    }
-}
-
 TEST(VeilMask, ColumnSamplesRowCentres) {
     // Four rows in ambient mode: centres at 1/8, 3/8, 5/8, 7/8.
     EXPECT_EQ(veilMaskColumn(4, 0.5, 1.0), (std::vector<double>{0.25, 0.75, 1.0, 1.0}));
     EXPECT_TRUE(veilMaskColumn(0, 0.5, 1.0).empty());
     EXPECT_TRUE(veilMaskColumn(-5, 0.5, 1.0).empty());
-}
-
-TEST(VeilMask, EightBitColumnOfAFullHdMonitor) {
-    const std::vector<std::uint8_t> ambient = veilMaskColumn8(1080, 0.5, 1.0);
-    ASSERT_EQ(ambient.size(), 1080u);
-    EXPECT_EQ(ambient.front(), 0);  // the top row stays clear
-    EXPECT_EQ(ambient[270], 128);   // a quarter down: half strength
-    EXPECT_EQ(ambient[540], 255);   // full from mid-height
-    EXPECT_EQ(ambient.back(), 255);
-    const std::vector<std::uint8_t> deep = veilMaskColumn8(1080, 0.0, 0.75);
-    for (std::uint8_t a : deep) ASSERT_EQ(a, 191);  // 0.75 * 255 = 191.25
 }
 
 }  // namespace

@@ -25,43 +25,6 @@ protected:
     }
 };
 
-TEST_F(ExcludedApps, EveryChangeIsSavedAndAnnouncedOnceAndNonChangesAreSilent) {
-    int settingsWrites = 0;
-    core::Observation w(context.notificationCenter(), "SettingsDidChange",
-                        [&](const core::Notification&) { ++settingsWrites; });
-    manager().addApp(app("org.gimp.GIMP", "GIMP"));
-    manager().addApp(app("org.gimp.GIMP", "Another name"));  // already listed
-    manager().addApp(app("org.inkscape.Inkscape", "Inkscape"));
-    EXPECT_EQ(ids(), (std::vector<std::string>{"org.gimp.GIMP", "org.inkscape.Inkscape"}));
-    ASSERT_EQ(changes.size(), 2u);
-    EXPECT_EQ(changes[0].value<settings::ExcludedApp>("addedApp")->bundleId, "org.gimp.GIMP");
-
-    manager().removeApp("org.gimp.GIMP");
-    ASSERT_EQ(changes.size(), 3u);
-    EXPECT_EQ(changes[2].value<std::string>("removedBundleId"), "org.gimp.GIMP");
-    EXPECT_EQ(context.settingsManager().excludedApps().size(), 1u);
-
-    const int writes = settingsWrites;
-    manager().removeApp("not.there");
-    EXPECT_EQ(changes.size(), 3u);
-    EXPECT_EQ(settingsWrites, writes);
-}
-
-TEST_F(ExcludedApps, DuplicateStoredEntriesAreRemovedOneAtATime) {
-    context.settingsManager().setExcludedApps({app("a.b"), app("c.d"), app("a.b")});
-    manager().removeApp("a.b");
-    EXPECT_EQ(ids(), (std::vector<std::string>{"c.d", "a.b"}));
-}
-
-TEST_F(ExcludedApps, EmptyListIsSeededWithTheInstalledDefaults) {
-    harness.catalog().addApplication("org.gnome.Nautilus", "Files");
-    harness.catalog().addApplication("gcolor3", "Color Picker");
-    context.settingsManager().setExcludedApps({});
-    EXPECT_EQ(ids(), (std::vector<std::string>{"gcolor3", "org.gnome.Nautilus"}));
-    ASSERT_EQ(changes.size(), 2u) << "each default added and announced on its own";
-    EXPECT_TRUE(changes[0].value<settings::ExcludedApp>("addedApp"));
-}
-
 TEST_F(ExcludedApps, ExcludingTheFrontAppGivesPanelsBackAlwaysIncludingHidesThemOnlyWithFocus) {
     front("org.gimp.GIMP");
     manager().addApp(app("org.inkscape.Inkscape"));

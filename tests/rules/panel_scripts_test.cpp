@@ -35,15 +35,6 @@ TEST(PanelScriptsTest, ReadsOnlyPlainIdValuePairs) {
     }
 }
 
-TEST(PanelScriptsTest, MatchesOneValueForAllOrEachPanelsOwn) {
-    const std::map<std::string, std::string> read{{"panel-2", "1"}, {"panel-3", "0"}};
-    EXPECT_FALSE(panelsMatch(read, "2"));
-    EXPECT_TRUE(panelsMatch({{"panel-2", "2"}, {"panel-3", "2"}}, "2"));
-    EXPECT_TRUE(panelsMatch(read, "panel-2=1 panel-3=0"));
-    EXPECT_FALSE(panelsMatch(read, "panel-2=1 panel-3=2"));
-    EXPECT_TRUE(panelsMatch(read, "panel-2=1 panel-9=2")) << "a panel removed since is no mismatch";
-}
-
 TEST(PanelScriptsTest, WritesPutTheValueIntoEveryPlaceholder) {
     const PanelElementScripts xfce = xfcePanelScripts().menuBar.value();
     const std::string script = writeScript(xfce, "panel-1=1");
@@ -67,42 +58,6 @@ public:
 private:
     std::set<std::string> answering_;
 };
-
-TEST(DesktopDetectionTest, NamesTheSessionsDesktop) {
-    const std::pair<std::string, std::optional<std::string>> cases[] = {
-        {"XFCE", "XFCE"},         {"ubuntu:GNOME", "GNOME"},  {"KDE", "KDE"},
-        {"MATE", "MATE"},         {"X-Cinnamon", "Cinnamon"}, {"GNOME-Classic:GNOME", "GNOME"},
-        {"xfce:openbox", "XFCE"}, {"openbox", std::nullopt},  {"", std::nullopt},
-        {"i3", std::nullopt},
-    };
-    for (const auto& [name, expected] : cases) {
-        AnsweringScripts nothingAnswers({});
-        const auto table = detectPanelDesktop(name, nothingAnswers);
-        ASSERT_EQ(table.has_value(), expected.has_value()) << name;
-        if (table) {
-            EXPECT_EQ(table->desktop, *expected) << name;
-            EXPECT_TRUE(nothingAnswers.ran.empty()) << "a named desktop needs no probe";
-        }
-    }
-}
-
-TEST(DesktopDetectionTest, AnUnnamedDesktopIsFoundByThePanelThatAnswers) {
-    AnsweringScripts xfceAnswers({xfcePanelScripts().probe});
-    const auto table = detectPanelDesktop("openbox", xfceAnswers);
-    ASSERT_TRUE(table.has_value());
-    EXPECT_EQ(table->desktop, "XFCE");
-}
-
-TEST(DesktopDetectionTest, OnlyGnomeLacksATopBarTable) {
-    EXPECT_FALSE(gnomePanelScripts().menuBar.has_value());
-    for (const auto& table :
-         {xfcePanelScripts(), kdePanelScripts(), matePanelScripts(), cinnamonPanelScripts()}) {
-        EXPECT_TRUE(table.menuBar.has_value()) << table.desktop;
-        EXPECT_NE(table.dock.write.find("%VALUE%"), std::string::npos) << table.desktop;
-        EXPECT_NE(table.menuBar->write.find("%VALUE%"), std::string::npos) << table.desktop;
-        EXPECT_NE(table.dock.read, table.menuBar->read) << table.desktop;
-    }
-}
 
 }  // namespace
 }  // namespace quorvel::rules

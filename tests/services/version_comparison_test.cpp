@@ -34,19 +34,5 @@ TEST(VersionComparison, OrdersReleasesAsUsersExpect) {
     }
 }
 
-TEST(VersionComparison, TreatsSpellingsOfTheSameVersionAsEqual) {
-    const Ordered cases[] = {
-        {"1.2", "1.2.0"},
-        {"1.2", "v1.2"},
-        {"01.02", "1.2"},
-        {"1.2+build7", "1.2"},
-        {"1.2-Beta2", "1.2-beta.2"},
-        {"1.2.0.0", "1.2"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(compareVersions(c.older, c.newer), 0) << c.older << " == " << c.newer;
-    }
-}
-
 }  // namespace
 }  // namespace quorvel::services

@@ -55,47 +55,6 @@ protected:
     std::unique_ptr<MoreView> view;
 };
 
-TEST_F(MoreViewTest, TheLastCheckAgesWithTheClockAndACheckStartsOnlyWhenNoneRuns) {
-    auto& tab = open();
-    EXPECT_EQ(tab.lastUpdateCheckText(), "Never");
-    lastUpdateCheck = clock.secondsSinceEpoch();
-    scheduler.advance(61);
-    EXPECT_EQ(tab.lastUpdateCheckText(), "1m ago");
-    EXPECT_EQ(tab.version(), "2.4.1");
-
-    checkingForUpdates = true;
-    tab.checkForUpdates();
-    EXPECT_EQ(updateChecks, 0);
-    checkingForUpdates = false;
-    tab.checkForUpdates();
-    EXPECT_EQ(updateChecks, 1);
-}
-
-TEST_F(MoreViewTest, TheCheckboxReadsAndWritesStartAtLogin) {
-    loginItems.setRegisteredExternally(true);
-    auto& tab = open();
-    EXPECT_TRUE(tab.isLaunchAtLoginEnabled());  // read again when the tab shows
-    tab.setLaunchAtLogin(false);
-    EXPECT_FALSE(loginItems.isRegistered());
-}
-
-TEST_F(MoreViewTest, CancellingTheConfirmationChangesNothing) {
-    changeEverything();
-    auto& tab = open();
-    const auto before = store().object(keys::opacityValue);
-    tab.requestReset();
-    EXPECT_TRUE(tab.showingResetConfirmation());
-    tab.cancelReset();
-    scheduler.runPending();
-    EXPECT_FALSE(tab.showingResetConfirmation());
-    EXPECT_EQ(settings().focusMode(), FocusMode::ambient);
-    EXPECT_EQ(store().object(keys::opacityValue), before);
-    EXPECT_EQ(settings().shortcut(), (KeyCombo{96, 0}));
-    EXPECT_TRUE(loginItems.isRegistered());
-    EXPECT_EQ(tooltipShows, 0);
-    EXPECT_DOUBLE_EQ(tab.resetRotation(), 0);
-}
-
 TEST_F(MoreViewTest, ResettingWhileFocusIsOffRestoresEveryDefaultAndSwitchesFocusOn) {
     settings().setOverlayEnabled(false);
     start();
@@ -123,72 +82,6 @@ TEST_F(MoreViewTest, ResettingWhileFocusIsOffRestoresEveryDefaultAndSwitchesFocu
     EXPECT_EQ(context.overlayStyle().themeMode(), ThemeMode::automatic);
     EXPECT_FALSE(loginItems.isRegistered());
     EXPECT_EQ(tooltipShows, 1);
-}
-
-TEST_F(MoreViewTest, ResettingRestoresTheDefaultShortcutsAndRegistersThemAgain) {
-    start();
-    settings().setShortcut(KeyCombo{96, 0});
-    settings().setExcludeAppShortcut(std::nullopt);
-    auto& tab = open();
-    const auto grabsBefore = hotkeys.grabLog().size();
-    tab.resetAllSettings();
-    EXPECT_EQ(settings().shortcut(), (KeyCombo{3, kCOC}));
-    EXPECT_EQ(settings().focusModeShortcut(), (KeyCombo{46, kCOC}));
-    EXPECT_EQ(settings().excludeAppShortcut(), (KeyCombo{14, kCOC}));
-    EXPECT_EQ(hotkeys.grabs().at(1), (Grab{1, 3, kCOC}));
-    EXPECT_EQ(hotkeys.grabs().at(3), (Grab{3, 14, kCOC}));
-    EXPECT_GT(hotkeys.grabLog().size(), grabsBefore);
-    EXPECT_TRUE(hotkeys.press(14, kCOC));  // the restored key works again
-}
-
-TEST_F(MoreViewTest, TheResetRunsItsStepsInOrder) {
-    start();
-    context.overlayController().setSingleMode(true);
-    recordPosts({names::displayModeDidChange, names::shortcutDidChange,
-                 names::focusModeShortcutDidChange, names::excludeAppShortcutDidChange,
-                 names::excludedAppsDidChange, names::settingsDidChange});
-    auto& tab = open();
-    tab.resetAllSettings();
-    // The overview of the order: each marker's first appearance.
-    const std::vector<std::string> markers{"updateModeItems:deep",
-                                           names::displayModeDidChange,
-                                           "updateAutoHide:true",
-                                           names::shortcutDidChange,
-                                           names::focusModeShortcutDidChange,
-                                           names::excludeAppShortcutDidChange,
-                                           "setLaunchAtLogin:false",
-                                           "showTooltip"};
-    std::size_t last = 0;
-    for (const auto& marker : markers) {
-        SCOPED_TRACE(marker);
-        const auto at = std::find(trail.begin() + last, trail.end(), marker);
-        ASSERT_NE(at, trail.end());
-        last = at - trail.begin();
-    }
-    // "SettingsDidChange" is posted once more right before the hint shows.
-    EXPECT_EQ(trail[trail.size() - 2], names::settingsDidChange);
-    // Each shortcut notification comes twice: from its setter, then once more.
-    EXPECT_EQ(std::count(posts.begin(), posts.end(), names::shortcutDidChange), 2);
-}
-
-TEST_F(MoreViewTest, ResettingTheListDropsWhatTheUserAddedAndAddsTheDefaultsBackInOrder) {
-    catalog.addApplication("org.gnome.Nautilus", "Files", "nautilus");
-    catalog.addApplication("gcolor3", "Color Picker", "gcolor3");
-    const auto location = catalog.addApplication("org.gnome.Calculator", "Calculator");
-    start();
-    auto& excluded = context.excludedAppsManager();
-    const auto defaults = excluded.excludedApps();
-    ASSERT_EQ(defaults.size(), 2u);
-    excluded.addApp(*settings::ExcludedApp::fromLocation(location, catalog));
-    int changes = 0;
-    observations.emplace_back(center(), names::excludedAppsDidChange,
-                              [&](const core::Notification&) { ++changes; });
-    open().resetAllSettings();
-    const auto& after = excluded.excludedApps();
-    ASSERT_EQ(after.size(), 2u);
-    for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(after[i].bundleId, defaults[i].bundleId);
-    EXPECT_FALSE(excluded.isExcluded(std::string("org.gnome.Calculator")));
-    EXPECT_EQ(changes, 5);  // each of the three removed, then each default added
 }
 
 }  // namespace

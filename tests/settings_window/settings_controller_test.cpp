@@ -27,32 +27,6 @@ protected:
     std::vector<std::string> requestedTabs;
 };
 
-TEST(SettingsTabTest, NamesTitlesAndParsingFollowTheTabBarOrder) {
-    const std::vector<std::pair<std::string, std::string>> expected{{"appearance", "General"},
-                                                                    {"exclude", "Rules"},
-                                                                    {"shortcuts", "Shortcuts"},
-                                                                    {"more", "More"}};
-    for (std::size_t i = 0; i < allSettingsTabs.size(); ++i) {
-        EXPECT_EQ(tabName(allSettingsTabs[i]), expected[i].first);
-        EXPECT_EQ(tabTitle(allSettingsTabs[i]), expected[i].second);
-        EXPECT_EQ(parseSettingsTab(expected[i].first), allSettingsTabs[i]);
-        EXPECT_FALSE(tabIconName(allSettingsTabs[i]).empty());
-    }
-    EXPECT_EQ(parseSettingsTab("More"), std::nullopt);
-    EXPECT_EQ(parseSettingsTab(""), std::nullopt);
-}
-
-TEST_F(SettingsControllerTest, OpeningOnATabAnnouncesWillOpenDidOpenThenTheTab) {
-    controller.showSettings("more");
-    EXPECT_EQ(posts, (std::vector<std::string>{names::windowWillOpen, names::windowDidOpen,
-                                               names::settingsSelectTab}));
-    EXPECT_EQ(requestedTabs, std::vector<std::string>{"more"});
-    EXPECT_EQ(state.selectedTab(), SettingsTab::more);
-    EXPECT_TRUE(controller.isWindowVisible());
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_TRUE(window().isKey());
-}
-
 TEST_F(SettingsControllerTest, ChoosingSettingsWhileVisibleClosesAndReopensFreshOnGeneral) {
     controller.showSettings("more");
     posts.clear();
@@ -69,38 +43,6 @@ TEST_F(SettingsControllerTest, ChoosingSettingsWhileVisibleClosesAndReopensFresh
     EXPECT_EQ(host.createdCount(), 2);
     EXPECT_EQ(posts, (std::vector<std::string>{names::windowWillOpen, names::windowDidOpen}));
     EXPECT_EQ(state.selectedTab(), SettingsTab::appearance);
-}
-
-TEST_F(SettingsControllerTest, AHiddenWindowIsBroughtBackWithoutAnnouncementsOrTabRequest) {
-    controller.showSettings();
-    window().minimize();
-    posts.clear();
-    controller.showSettings("shortcuts");
-    EXPECT_TRUE(posts.empty());
-    EXPECT_EQ(host.createdCount(), 1);
-    EXPECT_EQ(window().bringToFrontCount(), 2);
-    EXPECT_EQ(state.selectedTab(), SettingsTab::shortcuts);
-    EXPECT_TRUE(window().isVisible());
-}
-
-TEST_F(SettingsControllerTest, AnUnknownTabKeepsTheSelectionButIsStillAnnounced) {
-    state.setSelectedTab(SettingsTab::exclude);
-    controller.showSettings("colours");
-    EXPECT_EQ(state.selectedTab(), SettingsTab::exclude);
-    EXPECT_EQ(requestedTabs, std::vector<std::string>{"colours"});
-}
-
-TEST_F(SettingsControllerTest, ClosingByTheWindowManagerRunsTheSameCloseSequence) {
-    controller.showSettings("exclude");
-    std::vector<bool> visibility;
-    auto connection =
-        controller.isWindowVisibleChanged.connect([&](bool v) { visibility.push_back(v); });
-    window().close();
-    EXPECT_EQ(visibility, std::vector<bool>{false});
-    EXPECT_EQ(state.selectedTab(), SettingsTab::appearance);
-    EXPECT_FALSE(controller.isMonitoringKeys());
-    scheduler.runPending();
-    EXPECT_EQ(host.window(), nullptr);  // released after its close call returned
 }
 
 struct CloseKeyCase {

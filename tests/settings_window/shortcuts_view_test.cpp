@@ -69,14 +69,6 @@ protected:
     std::unique_ptr<ShortcutsView> view;
 };
 
-TEST_F(ShortcutsViewTest, LabelsShowTheStoredShortcutsAsTheKeyboardNamesThem) {
-    auto& tab = open();
-    EXPECT_EQ(tab.label(ShortcutRow::overlay), "⌃⌥⌘F");
-    EXPECT_EQ(tab.label(ShortcutRow::focusMode), "⌃⌥⌘M");
-    EXPECT_EQ(rowTitle(ShortcutRow::excludeApp), "Exclude/include app");
-    EXPECT_EQ(rowCaption(ShortcutRow::focusMode), "Choose between ambient and deep focus");
-}
-
 TEST_F(ShortcutsViewTest, ARecordedShortcutIsStoredAndTheGlobalKeysStandAsideMeanwhile) {
     auto& tab = open();
     tab.startRecording(ShortcutRow::overlay);
@@ -102,66 +94,6 @@ TEST_F(ShortcutsViewTest, ACombinationAnotherRowHoldsIsDroppedAndRecordingEnds) 
     EXPECT_EQ(settings().focusModeShortcut(), (KeyCombo{46, kCOC}));
     EXPECT_EQ(settings().shortcut(), (KeyCombo{3, kCOC}));
     EXPECT_EQ(recordingPosts, (std::vector<bool>{true, false}));
-}
-
-TEST_F(ShortcutsViewTest, UnacceptableKeysKeepTheRecorderListening) {
-    auto& tab = open();
-    tab.startRecording(ShortcutRow::overlay);
-    press(ShortcutRow::overlay, 59, modifier::control);  // bare Control
-    press(ShortcutRow::overlay, 120, 0);                 // F2 alone
-    press(ShortcutRow::overlay, 0, modifier::shift);     // Shift+A
-    EXPECT_TRUE(tab.isRecording(ShortcutRow::overlay));
-    EXPECT_EQ(recordingPosts, std::vector<bool>{true});
-    press(ShortcutRow::overlay, 123, 0);  // left arrow stands alone
-    EXPECT_EQ(settings().shortcut(), (KeyCombo{123, 0}));
-}
-
-TEST_F(ShortcutsViewTest, DeleteClearsTheRowAndEscapeKeepsIt) {
-    auto& tab = open();
-    tab.startRecording(ShortcutRow::excludeApp);
-    press(ShortcutRow::excludeApp, 53, 0);
-    EXPECT_EQ(settings().excludeAppShortcut(), (KeyCombo{14, kCOC}));
-    EXPECT_FALSE(tab.isRecording(ShortcutRow::excludeApp));
-
-    tab.startRecording(ShortcutRow::excludeApp);
-    press(ShortcutRow::excludeApp, 51, 0);
-    EXPECT_EQ(settings().excludeAppShortcut(), std::nullopt);
-    tab.setHovered(ShortcutRow::excludeApp, true);
-    EXPECT_EQ(tab.label(ShortcutRow::excludeApp), "Record");
-    EXPECT_FALSE(tab.showsTrash(ShortcutRow::excludeApp));
-    EXPECT_EQ(hotkeys.grabs().count(3), 0u);
-}
-
-TEST_F(ShortcutsViewTest, StartingAnotherRowStopsTheFirstAndOnlyOneRowRecords) {
-    auto& tab = open();
-    tab.startRecording(ShortcutRow::overlay);
-    tab.startRecording(ShortcutRow::focusMode);
-    EXPECT_EQ(recordingPosts, (std::vector<bool>{true, false, true}));
-    EXPECT_EQ(tab.label(ShortcutRow::overlay), "⌃⌥⌘F");
-    EXPECT_EQ(tab.label(ShortcutRow::focusMode), "Recording...");
-    EXPECT_FALSE(tab.recorder(ShortcutRow::overlay).keyDown(96, 0));  // no longer listening
-}
-
-TEST_F(ShortcutsViewTest, TheTrashClearsTheRowAndHidesItself) {
-    auto& tab = open();
-    tab.setHovered(ShortcutRow::overlay, true);
-    EXPECT_TRUE(tab.showsTrash(ShortcutRow::overlay));
-    tab.trash(ShortcutRow::overlay);
-    EXPECT_EQ(settings().shortcut(), std::nullopt);
-    EXPECT_FALSE(tab.isTrashHovered(ShortcutRow::overlay));
-    EXPECT_EQ(recordingPosts, std::vector<bool>{false});
-}
-
-TEST_F(ShortcutsViewTest, LeavingTheTabMidRecordingGivesTheGlobalKeysBack) {
-    auto& tab = open();
-    tab.startRecording(ShortcutRow::overlay);
-    tab.recorder(ShortcutRow::overlay).keyDown(96, 0);
-    ASSERT_TRUE(hotKeys->isSuspended());
-    view.reset();
-    scheduler.runPending();  // the pending press finds no recorder
-    EXPECT_EQ(recordingPosts, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(hotKeys->isSuspended());
-    EXPECT_EQ(settings().shortcut(), (KeyCombo{3, kCOC}));
 }
 
 }  // namespace

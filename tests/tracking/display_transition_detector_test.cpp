@@ -43,21 +43,6 @@ RawWindow fullScreen(std::string owner, std::int64_t number, std::int32_t layer,
     return RawWindow{std::move(owner), layer, number, core::Rect{x, 0, 1915, 1075}, std::nullopt};
 }
 
-TEST_F(Detector, PrefersTheWallpaperOwnerUnlessAnotherWindowIsRemembered) {
-    sample({fullScreen("Video", 40, 0), fullScreen("Wallpaper", 30, -2000)});
-    EXPECT_EQ(tracked(), 30);
-    store.set("tracked_window_ids", core::IntDictionary{{"5", 40}});
-    sample({fullScreen("Video", 40, 0), fullScreen("Wallpaper", 30, -2000)});
-    EXPECT_EQ(tracked(), 40);
-}
-
-TEST_F(Detector, ForgottenWindowFallsBackToTheOrderingAndIsOverwritten) {
-    store.set("tracked_window_ids", core::IntDictionary{{"5", 99}, {"6", 12}});
-    sample({fullScreen("Video", 40, 0), fullScreen("Desktop", 30, -2000)});
-    EXPECT_EQ(tracked(), 30) << "a negative layer comes before an ordinary window";
-    EXPECT_EQ(store.dictionaryForKey("tracked_window_ids")->at("6"), 12);
-}
-
 TEST_F(Detector, CandidateOrderingRules) {
     struct Case {
         RawWindow a;
@@ -72,12 +57,6 @@ TEST_F(Detector, CandidateOrderingRules) {
         EXPECT_EQ(DisplayTransitionDetector::comesBefore(c.a, c.b), c.aFirst)
             << *c.a.ownerName << " vs " << *c.b.ownerName;
     }
-}
-
-TEST_F(Detector, UnreadableStoredDictionaryIsReplaced) {
-    store.set("tracked_window_ids", std::string("garbage"));
-    sample({fullScreen("Wallpaper", 30, -2000)});
-    EXPECT_EQ(store.dictionaryForKey("tracked_window_ids"), (core::IntDictionary{{"5", 30}}));
 }
 
 TEST_F(Detector, KeepsMovingWallpaperInOneTransitionButAResizeAloneIsNone) {

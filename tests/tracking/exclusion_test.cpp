@@ -37,31 +37,5 @@ TEST_F(Exclusion, RemovesAllOverlaysAndReportsTheChangeOnceEachWay) {
     EXPECT_EQ(autoHideCalls, (std::vector<bool>{true, false, true}));
 }
 
-TEST_F(Exclusion, MatchingIsExactAndCaseSensitiveAndNoIdIsNeverExcluded) {
-    using App = std::optional<platform::RunningApplication>;
-    const std::pair<const char*, App> cases[] = {
-        {"other case", platform::RunningApplication{"org.example.picker", "Picker"}},
-        {"longer id", platform::RunningApplication{"org.example.Picker2", "Picker"}},
-        {"name only", platform::RunningApplication{"Picker", "Picker"}},
-        {"nothing in front", std::nullopt},
-        {"no id", platform::RunningApplication{std::nullopt, "Untitled"}},
-    };
-    for (const auto& [name, app] : cases) {
-        desktop.setFrontmostApplication(app);
-        harness.ticks(2);
-        EXPECT_EQ(shownOverlays(), 2u) << name;
-    }
-    EXPECT_EQ(autoHideCalls, (std::vector<bool>{true}));
-}
-
-TEST_F(Exclusion, ExcludingTheFrontApplicationTakesEffectOnTheNextTick) {
-    context.excludedAppsManager().addApp({"id-2", "Editor", "org.example.Editor", ""});
-    EXPECT_EQ(autoHideCalls, (std::vector<bool>{true, false})) << "panels back at once";
-    harness.ticks(1);
-    EXPECT_EQ(shownOverlays(), 0u);
-    EXPECT_EQ(autoHideCalls, (std::vector<bool>{true, false, false}))
-        << "the controller reports its own change as well";
-}
-
 }  // namespace
 }  // namespace quorvel::sim

@@ -65,36 +65,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReductionCase{"raycast low", raw("Raycast", 1, {0, 0, 750, 180}), false},
         ReductionCase{"raycast tall", raw("Raycast", 1, {0, 0, 750, 200}), true}));
 
-TEST(AdobeWindows, OnlyTheLowestNumberedWindowOfEachOwnerCountsAndNoneIfThatIsAPalette) {
-    const core::Rect big{0, 0, 1200, 800};
-    struct Case {
-        const char* name;
-        std::vector<RawWindow> list;
-        std::vector<std::int64_t> kept;
-    };
-    const Case cases[] = {
-        {"lowest per owner",
-         {raw("Adobe Photoshop", 812, big), raw("Adobe Photoshop", 640, big),
-          raw("Adobe Illustrator", 900, big)},
-         {640, 900}},
-        {"lowest is a palette",
-         {raw("Adobe Photoshop", 812, big), raw("Adobe Photoshop", 640, {0, 0, 40, 300}, 3)},
-         {}},
-        {"case-sensitive match",
-         {raw("adobe reader", 812, big), raw("adobe reader", 640, big)},
-         {812, 640}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(kept(c.list), c.kept) << c.name;
-}
-
-TEST(Reduction, KeepsFrontToBackOrderAndFields) {
-    const std::vector<RawWindow> list{raw("B", 7, {10, 20, 300, 400}),
-                                      raw("Dock", 8, {0, 0, 90, 90}),
-                                      raw("A", 3, {5, 6, 700, 800})};
-    EXPECT_EQ(WindowPoller::windowInfos(list),
-              (std::vector<WindowInfo>{{{10, 20, 300, 400}, 7, "B"}, {{5, 6, 700, 800}, 3, "A"}}));
-}
-
 class CountingDelegate : public WindowPollerDelegate {
 public:
     void didUpdateWindows(const std::vector<WindowInfo>&) override { ++samples; }
@@ -121,25 +91,6 @@ TEST_F(Sampling, TenSamplesASecondPlusOneAtStartAlsoWhenStartedTwiceAndWhileAMen
     harness.advance(0.5);
     harness.scheduler().setMenuTracking(false);
     EXPECT_EQ(delegate.samples, 16);
-}
-
-TEST_F(Sampling, StopEndsSamplingAndForgetsTransitions) {
-    poller.stopPolling();  // while stopped: nothing
-    poller.startPolling();
-    EXPECT_FALSE(poller.displayStates().empty());
-    poller.stopPolling();
-    harness.advance(1.0);
-    EXPECT_EQ(delegate.samples, 1);
-    EXPECT_TRUE(poller.displayStates().empty());
-    EXPECT_FALSE(poller.isPolling());
-}
-
-TEST_F(Sampling, DelegateThatWentAwayReceivesNothing) {
-    poller.startPolling();
-    poller.setDelegate(nullptr);
-    harness.advance(0.5);
-    EXPECT_EQ(delegate.samples, 1);
-    EXPECT_FALSE(poller.displayStates().empty()) << "tracking goes on without a delegate";
 }
 
 }  // namespace

@@ -36,34 +36,6 @@ protected:
     TempDir tmp_;
 };
 
-TEST_F(XdgAppCatalogTest, IdsComeFromThePathBelowTheApplicationsDirectory) {
-    const auto konsole = put(system(), "kde4/konsole.desktop", entry("Name=Konsole\n"));
-    const auto files = put(system(), "org.gnome.Nautilus.desktop", entry("Name=Files\n"));
-    auto c = catalog();
-    EXPECT_EQ(c.locate("kde4-konsole"), konsole);
-    EXPECT_EQ(c.locate("org.gnome.Nautilus"), files);
-    EXPECT_EQ(c.locate("konsole"), std::nullopt);
-    EXPECT_EQ(c.locate("org.gnome.Nautilus.desktop"), std::nullopt);
-    EXPECT_EQ(c.read(konsole)->id, "kde4-konsole");
-    EXPECT_EQ(c.idForLocation("/elsewhere/picked.desktop"), "picked");
-}
-
-TEST_F(XdgAppCatalogTest, EarlierDirectoriesWinAndHiddenDeletesAnEntry) {
-    const auto mine = put(user(), "editor.desktop", entry("Name=My Editor\n"));
-    put(system(), "editor.desktop", entry("Name=Editor\n"));
-    put(user(), "gone.desktop", "[Desktop Entry]\nHidden=true\n");
-    put(system(), "gone.desktop", entry("Name=Gone\n"));
-    const auto tool = put(local(), "tool.desktop", entry("Name=Tool\n"));
-    put(system(), "tool.desktop", entry("Name=Old Tool\n"));
-    auto c = catalog();
-    EXPECT_EQ(c.locate("editor"), mine);
-    EXPECT_EQ(c.locate("tool"), tool);
-    EXPECT_EQ(c.locate("gone"), std::nullopt);
-    std::vector<std::string> listed;
-    for (const auto& e : c.installedApplications()) listed.push_back(*e.name);
-    EXPECT_EQ(listed, (std::vector<std::string>{"My Editor", "Tool"}));
-}
-
 TEST_F(XdgAppCatalogTest, OnlyVisibleApplicationsAreListedButHiddenFromMenusStillLocate) {
     const auto helper = put(system(), "helper.desktop", entry("Name=Helper\nNoDisplay=true\n"));
     put(system(), "link.desktop", "[Desktop Entry]\nType=Link\nName=Site\nURL=https://x\n");
@@ -104,54 +76,6 @@ TEST_F(XdgAppCatalogTest, LocalizedNameFollowsTheLocaleMatchingOrder) {
     }
 }
 
-TEST_F(XdgAppCatalogTest, ParsingKeepsToTheFirstGroupAndUnescapesValues) {
-    const auto path = put(system(), "app.desktop",
-                          "# a comment\n\n[Desktop Entry]\nType = Application\n"
-                          "Name =  Two\\sWords  \nIcon=/opt/app/icon.png\n"
-                          "[Desktop Action new]\nName=New Window\nIcon=other\n");
-    const auto wrongFirst = put(system(), "bad.desktop",
-                                "[Something Else]\nName=X\n[Desktop Entry]\nType=Application\n");
-    auto c = catalog();
-    auto e = c.read(path);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->name, "Two Words");
-    EXPECT_EQ(e->icon, "/opt/app/icon.png");
-    EXPECT_EQ(c.iconForFile(path), "/opt/app/icon.png");
-    EXPECT_EQ(c.read(wrongFirst), std::nullopt);
-    EXPECT_EQ(c.read((system() / "missing.desktop").string()), std::nullopt);
-}
-
-TEST_F(XdgAppCatalogTest, TheScanIsCachedUntilRescan) {
-    auto c = catalog();
-    EXPECT_EQ(c.locate("late"), std::nullopt);
-    const auto late = put(user(), "late.desktop", entry("Name=Late\n"));
-    EXPECT_EQ(c.locate("late"), std::nullopt);
-    c.rescan();
-    EXPECT_EQ(c.locate("late"), late);
-}
-
-TEST_F(XdgAppCatalogTest, FileIconsForThingsThatAreNotEntries) {
-    put(system(), "x.desktop", entry("Name=X\n"));  // no Icon key
-    auto c = catalog();
-    EXPECT_EQ(c.iconForFile((system() / "x.desktop").string()), "application-x-executable");
-    EXPECT_EQ(c.iconForFile(system().string()), "folder");
-    EXPECT_EQ(c.iconForFile((system() / "nothing").string()), "");
-    EXPECT_EQ(c.iconForFile(""), "");
-}
-
-TEST_F(XdgAppCatalogTest, ExcludedAppsAreMadeFromRealEntries) {
-    const auto path = put(system(), "org.example.Viewer.desktop",
-                          entry("Name=Viewer\nName[de]=Betrachter\nIcon=viewer\n"));
-    const auto nameless = put(system(), "nameless.desktop", entry("Icon=x\n"));
-    auto c = catalog("de_DE.UTF-8");
-    auto app = settings::ExcludedApp::fromLocation(path, c);
-    ASSERT_TRUE(app);
-    EXPECT_EQ(app->name, "Betrachter");
-    EXPECT_EQ(app->bundleId, "org.example.Viewer");
-    EXPECT_EQ(app->icon, "viewer");
-    EXPECT_FALSE(settings::ExcludedApp::fromLocation(nameless, c));
-}
-
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
@@ -174,24 +98,6 @@ private:
     const char* name_;
     std::optional<std::string> old_;
 };
-
-TEST(XdgEnvironment, DirectoriesAndTheirDefaults) {
-    using Dirs = std::vector<std::filesystem::path>;
-    {
-        ScopedEnv home("HOME", "/home/u");
-        ScopedEnv dataHome("XDG_DATA_HOME", nullptr);
-        ScopedEnv dataDirs("XDG_DATA_DIRS", nullptr);
-        EXPECT_EQ(XdgAppCatalog::applicationDirsFromEnvironment(),
-                  (Dirs{"/home/u/.local/share/applications", "/usr/local/share/applications",
-                        "/usr/share/applications"}));
-    }
-    ScopedEnv home("HOME", "/home/u");
-    ScopedEnv dataHome("XDG_DATA_HOME", "/data/home");
-    ScopedEnv dataDirs("XDG_DATA_DIRS", "/opt/share:relative:/usr/share::/opt/share");
-    EXPECT_EQ(
-        XdgAppCatalog::applicationDirsFromEnvironment(),
-        (Dirs{"/data/home/applications", "/opt/share/applications", "/usr/share/applications"}));
-}
 
 TEST(XdgEnvironment, LocalePrefersLcAllThenMessagesThenLang) {
     ScopedEnv all("LC_ALL", nullptr);

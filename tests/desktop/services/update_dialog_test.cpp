@@ -32,11 +32,5 @@ TEST(UpdateDialog, ReleaseNotesLinkOpensTheNotes) {
     EXPECT_EQ(opened, std::vector<QUrl>{QUrl("https://example.test/notes/1.3")});
 }
 
-TEST(UpdateDialog, WithoutLinksThereIsNothingToOpen) {
-    UpdateDialog dialog({"1.3.0", "1.3", "", ""}, "1.2.0", [](const QUrl&) { FAIL(); });
-    EXPECT_EQ(dialog.findChild<QLabel*>("releaseNotes"), nullptr);
-    EXPECT_FALSE(dialog.downloadButton()->isEnabled());
-}
-
 }  // namespace
 }  // namespace quorvel::qt

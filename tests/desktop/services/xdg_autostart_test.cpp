@@ -72,20 +72,6 @@ TEST_F(XdgAutostartTest, EnablingWritesAValidEntryThatStartsTheProgram) {
     EXPECT_FALSE(fs::exists(userDir() / "quorvel.desktop"));
 }
 
-TEST_F(XdgAutostartTest, ExecQuotesWhatTheShellWouldReadOtherwise) {
-    struct Case {
-        const char* program;
-        const char* exec;
-    };
-    const Case cases[] = {
-        {"/usr/bin/quorvel", "/usr/bin/quorvel"},
-        {"/home/a b/quorvel", "\"/home/a b/quorvel\""},
-        {"/tmp/100%/quorvel", "/tmp/100%%/quorvel"},
-        {"/tmp/$x/q\"uo", "\"/tmp/\\\\$x/q\\\\\"uo\""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(XdgAutostart::execValue(c.program), c.exec) << c.program;
-}
-
 TEST_F(XdgAutostartTest, EntryMadeOutsideTheProgramIsReadAsItSays) {
     struct Case {
         const char* name;
@@ -113,15 +99,6 @@ TEST_F(XdgAutostartTest, EntryMadeOutsideTheProgramIsReadAsItSays) {
     }
 }
 
-TEST_F(XdgAutostartTest, EnablingReplacesAHiddenEntry) {
-    writeFile(userDir() / "quorvel.desktop",
-              "[Desktop Entry]\nType=Application\nName=Q\nHidden=true\n");
-    auto autostart = make();
-    EXPECT_EQ(autostart.status(), LoginItemStatus::NotEnabled);
-    EXPECT_EQ(autostart.registerMainApp(), std::nullopt);
-    EXPECT_EQ(autostart.status(), LoginItemStatus::Enabled);
-}
-
 TEST_F(XdgAutostartTest, DisablingHidesASystemWideEntry) {
     writeFile(systemDir() / "quorvel.desktop",
               "[Desktop Entry]\nType=Application\nName=Q\nExec=quorvel\n");
@@ -131,33 +108,6 @@ TEST_F(XdgAutostartTest, DisablingHidesASystemWideEntry) {
     EXPECT_EQ(autostart.status(), LoginItemStatus::NotEnabled);
     EXPECT_TRUE(fs::exists(systemDir() / "quorvel.desktop"));
     EXPECT_EQ(validate(userDir() / "quorvel.desktop"), std::nullopt);
-}
-
-TEST_F(XdgAutostartTest, UnwritableFolderFailsWithTheReason) {
-    writeFile(root() / "config", "a file where the folder should be");
-    auto autostart = make();
-    services::LaunchAtLoginManager manager(autostart);
-    core::LogCapture log;
-    manager.setEnabled(true);
-    EXPECT_FALSE(manager.isEnabled());
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_EQ(log.lines()[0].rfind("Failed to enable launch at login: cannot create ", 0), 0u)
-        << log.lines()[0];
-}
-
-TEST_F(XdgAutostartTest, EnvironmentPicksTheConfigFolderAndAProgram) {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((root() / "cfg").string()));
-    XdgAutostart fromEnv;
-    EXPECT_EQ(fromEnv.entryPath(), root() / "cfg" / "autostart" / "quorvel.desktop");
-    EXPECT_TRUE(fs::path(fromEnv.program()).is_absolute()) << fromEnv.program();
-    qputenv("XDG_CONFIG_HOME", "relative/ignored");
-    XdgAutostart relative;
-    EXPECT_TRUE(relative.entryPath().is_absolute());
-    if (saved.isNull())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", saved);
 }
 
 }  // namespace

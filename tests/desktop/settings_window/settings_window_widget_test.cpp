@@ -39,21 +39,10 @@ protected:
     }
 };
 
-TEST_F(SettingsWindowWidgetTest, OpensATitledFixedWindowOnGeneralWithFourTabs) {
-    controller->showSettings();
-    ASSERT_NE(host->widget(), nullptr);
-    EXPECT_EQ(window().windowTitle(), "Quorvel Settings");
-    EXPECT_EQ(window().size(), QSize(460, 540));
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_NE(tab<qt::SettingsAppearanceTab>(), nullptr);
-    for (const char* title : {"General", "Rules", "Shortcuts", "More"}) {
-        EXPECT_NE(tabButton(title), nullptr) << title;
-    }
-    EXPECT_TRUE(tabButton("General")->isChecked());
-}
-
 TEST_F(SettingsWindowWidgetTest, ClickingATabShowsItsContentAndClosingForgetsTheWindow) {
     controller->showSettings("more");
+    ASSERT_NE(host->widget(), nullptr);
+    EXPECT_TRUE(window().isVisible());
     EXPECT_NE(tab<qt::SettingsMoreTab>(), nullptr);
     QTest::mouseClick(tabButton("Rules"), Qt::LeftButton);
     EXPECT_EQ(state.selectedTab(), SettingsTab::exclude);
@@ -104,7 +93,8 @@ void shootTabs(SettingsState& state, qt::QtSettingsWindowHost& host, const char*
     }
 }
 
-TEST_F(SettingsWindowWidgetTest, ScreenshotsOfEveryTabInLightAndDark) {
+// Pictures for the README, not a test: `make screenshots` runs it.
+TEST_F(SettingsWindowWidgetTest, DISABLED_ScreenshotsOfEveryTabInLightAndDark) {
     catalog.addApplication("org.gnome.Nautilus", "Files", "system-file-manager");
     context.excludedAppsManager().addApp(
         *settings::ExcludedApp::fromLocation(*catalog.locate("org.gnome.Nautilus"), catalog));

@@ -19,29 +19,7 @@
 namespace quorvel {
 namespace {
 
-using platform::KeyModifiers;
-using platform::MouseButton;
 using testing::spinUntil;
-using testing::xdotool;
-
-struct Click {
-    MouseButton button;
-    KeyModifiers modifiers;
-    bool operator==(const Click&) const = default;
-};
-
-struct Recorder final : platform::StatusItemEvents {
-    void clicked(MouseButton button, KeyModifiers modifiers) override {
-        clicks.push_back({button, modifiers});
-        if (onClick) onClick(button);
-    }
-    void menuItemActivated(const std::string& action, int tag) override {
-        chosen.emplace_back(action, tag);
-    }
-    std::vector<Click> clicks;
-    std::vector<std::pair<std::string, int>> chosen;
-    std::function<void(MouseButton)> onClick;
-};
 
 QPalette schemePalette(bool dark) {
     QPalette p;
@@ -57,7 +35,6 @@ protected:
         host = std::make_unique<testing::TrayHost>(tint);
         ASSERT_TRUE(host->isReady());
         item = std::make_unique<qt::QtStatusItem>(scheduler);
-        item->addObserver(recorder);
         item->setIcon("menubar-icon-active");
         item->show();
         ASSERT_TRUE(spinUntil([this] { return item->geometry().has_value(); }));
@@ -74,117 +51,11 @@ protected:
         const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
         return QRect(int(g.x), int(screenHeight - g.y - g.height), int(g.width), int(g.height));
     }
-    void clickIcon(const QStringList& button, const QStringList& held = {}) {
-        const QPoint c = iconOnScreen().center();
-        QStringList args{"mousemove", QString::number(c.x()), QString::number(c.y())};
-        for (const auto& k : held) args << "keydown" << k;
-        args << "click" << button;
-        for (const auto& k : held) args << "keyup" << k;
-        const auto before = recorder.clicks.size();
-        xdotool(args);
-        spinUntil([&] { return recorder.clicks.size() > before; }, 6000);
-    }
 
     qt::QtScheduler scheduler;
     std::unique_ptr<testing::TrayHost> host;
     std::unique_ptr<qt::QtStatusItem> item;
-    Recorder recorder;
 };
-
-TEST_F(QtStatusItemTest, IconDocksInTheTrayAtTheBottomOfTheScreen) {
-    start();
-    EXPECT_TRUE(item->isAvailable());
-    const QRect icon = iconOnScreen();
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_GE(icon.width(), 16);
-    EXPECT_LE(icon.height(), 24);
-    // trayer's 24-pixel panel sits on the bottom edge; in bottom-left origin
-    // coordinates the icon is therefore just above y = 0.
-    EXPECT_GE(icon.top(), screen.bottom() - 24);
-    EXPECT_LT(item->geometry()->y, 4);
-    EXPECT_GT(icon.left(), screen.center().x());
-}
-
-TEST_F(QtStatusItemTest, ClicksReportTheButtonAndTheModifiersHeld) {
-    start();
-    clickIcon({"1"});
-    clickIcon({"1"}, {"shift"});
-    clickIcon({"3"});
-    clickIcon({"1"}, {"ctrl"});
-    const std::vector<Click> expected{{MouseButton::Left, {}},
-                                      {MouseButton::Left, {.shift = true}},
-                                      {MouseButton::Right, {}},
-                                      {MouseButton::Left, {.control = true}}};
-    EXPECT_EQ(recorder.clicks, expected);
-    // Nobody asked for the menu, so no click opened one.
-    testing::settle(200);
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-    EXPECT_FALSE(scheduler.isMenuTracking());
-}
-
-platform::MenuModel sampleMenu() {
-    using platform::MenuItem;
-    const std::string icon =
-        std::string(QUORVEL_SOURCE_DIR) + "/data/icons/status/menubar-icon-active.svg";
-    return {180,
-            {MenuItem{.title = "Unfocus", .action = "toggleOverlay"},
-             MenuItem{.title = "Include Editor & Co",
-                      .action = "toggleForCurrentApp",
-                      .iconName = icon,
-                      .iconFaded = true},
-             MenuItem::makeSeparator(),
-             MenuItem{.title = " ✓   Ambient", .tag = 0, .action = "focusModeSelected:"},
-             MenuItem{.title = "       Deep", .tag = 1, .action = "focusModeSelected:"},
-             MenuItem::makeSeparator(),
-             MenuItem{.title = "Check for updates", .enabled = false, .action = "checkForUpdates"},
-             MenuItem{.title = "Quit", .action = "terminate:"}}};
-}
-
-TEST_F(QtStatusItemTest, RightClickMenuHoldsTimersAndReportsTheChosenItem) {
-    start();
-    recorder.onClick = [this](MouseButton b) {
-        if (b == MouseButton::Right) item->showMenu(sampleMenu());
-    };
-    clickIcon({"3"});
-    ASSERT_TRUE(spinUntil([this] { return item->openMenu() && item->openMenu()->isVisible(); }));
-    QMenu* menu = item->openMenu();
-    EXPECT_TRUE(scheduler.isMenuTracking());
-    EXPECT_GE(menu->width(), 180);
-    const auto actions = menu->actions();
-    ASSERT_EQ(actions.size(), 8);
-    EXPECT_TRUE(actions[2]->isSeparator());
-    EXPECT_EQ(actions[1]->text(), "Include Editor && Co");
-    EXPECT_FALSE(actions[6]->isEnabled());
-    // The excluded application's icon: grey and half transparent.
-    const QImage faded = actions[1]->icon().pixmap(20, 20).toImage();
-    ASSERT_FALSE(faded.isNull());
-    bool sawInk = false;
-    for (int y = 0; y < faded.height(); ++y)
-        for (int x = 0; x < faded.width(); ++x) {
-            const QRgb p = faded.pixel(x, y);
-            if (qAlpha(p) == 0) continue;
-            sawInk = true;
-            EXPECT_LE(qAlpha(p), 128);
-            EXPECT_EQ(qRed(p), qGreen(p));
-        }
-    EXPECT_TRUE(sawInk);
-
-    const QPoint deep = menu->mapToGlobal(menu->actionGeometry(actions[4]).center());
-    xdotool({"mousemove", QString::number(deep.x()), QString::number(deep.y()), "click", "1"});
-    ASSERT_TRUE(spinUntil([this] { return !recorder.chosen.empty(); }));
-    EXPECT_EQ(recorder.chosen,
-              (std::vector<std::pair<std::string, int>>{{"focusModeSelected:", 1}}));
-    EXPECT_TRUE(spinUntil([this] { return !scheduler.isMenuTracking(); }));
-}
-
-TEST_F(QtStatusItemTest, EscapeClosesTheMenuWithoutAChoice) {
-    start();
-    item->showMenu(sampleMenu());
-    ASSERT_TRUE(spinUntil([this] { return item->openMenu() && item->openMenu()->isVisible(); }));
-    xdotool({"key", "Escape"});
-    EXPECT_TRUE(spinUntil([this] { return !scheduler.isMenuTracking(); }));
-    EXPECT_TRUE(recorder.chosen.empty());
-}
 
 TEST_F(QtStatusItemTest, TrayHostColoursWinOverThePalette) {
     start();

@@ -112,15 +112,5 @@ TEST_F(X11GlobalHotkeysTest, UngrabReleasesEveryLockVariant) {
     EXPECT_TRUE(presses.ids.empty());
 }
 
-TEST_F(X11GlobalHotkeysTest, RegrabbingAnIdMovesItAndTwoIdsCannotShareACombination) {
-    ASSERT_TRUE(hotkeys.grab(1, kF, mod::controlOptionCommand));
-    EXPECT_FALSE(hotkeys.grab(2, kF, mod::controlOptionCommand));
-    ASSERT_TRUE(hotkeys.grab(1, kM, mod::controlOptionCommand));
-    press("ctrl+alt+super+f", 1);
-    press("ctrl+alt+super+m", 1);
-    EXPECT_EQ(presses.ids, (std::vector<std::uint32_t>{1}));
-    EXPECT_FALSE(hotkeys.grab(3, 0x7fff, mod::control));  // no such key here
-}
-
 }  // namespace
 }  // namespace quorvel

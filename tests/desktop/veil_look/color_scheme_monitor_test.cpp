@@ -81,23 +81,6 @@ TEST_F(ColorSchemeMonitorTest, PortalValueDecidesAndItsChangesAreFollowed) {
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(ColorSchemeMonitorTest, NoPreferenceFallsBackToThePalette) {
-    portal.scheme = 0;
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(30, 30, 30));
-    QGuiApplication::setPalette(dark);
-    qt::ColorSchemeMonitor monitor(bus);
-    ASSERT_TRUE(spinUntil([&] { return monitor.portalValue() == 0u; }));
-    EXPECT_EQ(monitor.colorScheme(), SystemColorScheme::dark);
-    int changes = 0;
-    auto connection = monitor.colorSchemeChanged().connect([&] { ++changes; });
-    QPalette light;
-    light.setColor(QPalette::Window, QColor(240, 240, 240));
-    QGuiApplication::setPalette(light);
-    ASSERT_TRUE(spinUntil([&] { return changes == 1; }));
-    EXPECT_EQ(monitor.colorScheme(), SystemColorScheme::light);
-}
-
 }  // namespace
 }  // namespace quorvel::veil_look
 

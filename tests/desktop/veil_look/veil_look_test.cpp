@@ -85,20 +85,6 @@ TEST_F(VeilLook, DarkSchemeDarkensAndLightSchemeLightensAMidGreyDesktop) {
     EXPECT_GT(light, grey + 40);
 }
 
-TEST_F(VeilLook, AutomaticThemeFollowsTheDesktopSchemeWhileShown) {
-    look(FocusMode::deep, ThemeMode::automatic, 1.0, 0.0);
-    const double light = veiled(desk.screenshot(), clear.height - 1);
-    desk.schemes.set(platform::SystemColorScheme::dark);
-    desk.settle();
-    const double dark = veiled(desk.screenshot(), clear.height - 1);
-    EXPECT_GT(dark, light + 60);
-    // A forced theme ignores the desktop.
-    desk.style.setThemeMode(ThemeMode::light);
-    desk.settle();
-    const double forced = veiled(desk.screenshot(), clear.height - 1);
-    EXPECT_NEAR(forced, light, 2.0);
-}
-
 TEST_F(VeilLook, GrainAddsTextureWithoutChangingTheVeilsStrength) {
     look(FocusMode::deep, ThemeMode::dark, 1.0, 0.0);
     const Shot smooth = desk.screenshot();
@@ -110,26 +96,10 @@ TEST_F(VeilLook, GrainAddsTextureWithoutChangingTheVeilsStrength) {
     EXPECT_NEAR(grainy.rowLevel(h - 1), smooth.rowLevel(h - 1), 4.0);
 }
 
-TEST_F(VeilLook, ModeChangeGlidesOverTheTransitionDuration) {
-    desk.style.setTransitionDuration(0.5);
-    look(FocusMode::ambient, ThemeMode::dark, 1.0, 0.0);
-    const double full = veiled(desk.screenshot(), clear.height - 1);
-    desk.style.setFocusMode(FocusMode::deep);
-    desk.settle();
-    desk.scheduler.advance(0.25);
-    desk.settle();
-    const double midway = veiled(desk.screenshot(), clear.height / 8);
-    EXPECT_GT(midway, full / 4 + 5) << "the ramp has moved up";
-    EXPECT_LT(midway, full - 5) << "but not yet to the top";
-    desk.scheduler.advance(0.3);
-    desk.settle();
-    EXPECT_NEAR(veiled(desk.screenshot(), 0), full, 2.0) << "deep once the glide ends";
-    EXPECT_FALSE(desk.factory->renderer().isAnimating());
-}
-
-TEST_F(VeilLook, PicturesForTheReadme) {
+// Pictures for the README, not a test: `make screenshots` runs it.
+TEST_F(VeilLook, DISABLED_PicturesForTheReadme) {
     const char* dir = std::getenv("QUORVEL_VEIL_SHOTS");
-    if (!dir) GTEST_SKIP() << "set QUORVEL_VEIL_SHOTS to a folder to keep the pictures";
+    if (!dir) dir = ".";
     desk.style.setTransitionDuration(0);
     desk.paintPattern();
     for (ThemeMode theme : {ThemeMode::dark, ThemeMode::light}) {
