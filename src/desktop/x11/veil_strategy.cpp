@@ -17,7 +17,8 @@ namespace {
 
 /// Compositing window managers whose compositor paints unmanaged windows in X
 /// stacking order, measured on each: there the X server's own restack is
-/// exact and needs no round trip through the window manager.
+/// exact and needs no round trip through the window manager. Marco calls
+/// itself "Metacity (Marco)".
 constexpr std::array<std::string_view, 2> kPaintsByStacking{"Xfwm4", "Marco"};
 
 xcb_atom_t intern(xcb_connection_t* c, const std::string& name) {
@@ -51,8 +52,9 @@ std::string textProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t at
 }
 
 bool paintsByStacking(const std::string& windowManager) {
-    return std::any_of(kPaintsByStacking.begin(), kPaintsByStacking.end(),
-                       [&](std::string_view name) { return windowManager.starts_with(name); });
+    return std::any_of(
+        kPaintsByStacking.begin(), kPaintsByStacking.end(),
+        [&](std::string_view name) { return windowManager.find(name) != std::string::npos; });
 }
 
 }  // namespace
