@@ -61,18 +61,6 @@ TEST_P(PortContract, EntriesCarryLayerTitleAndTheWindowsRectangle) {
     ADD_FAILURE() << "window not listed";
 }
 
-TEST_P(PortContract, WallpaperEntriesAreLeftOutWhenDesktopIsExcluded) {
-    open({100, 100, 400, 300}, "A");
-    auto desktopLayers = [&](platform::WindowListOption option) {
-        int n = 0;
-        for (const auto& w : backend->windowList().onScreenWindows(option))
-            n += w.layer && *w.layer < -1000;
-        return n;
-    };
-    EXPECT_EQ(desktopLayers(platform::WindowListOption::OnScreenOnly), 1);
-    EXPECT_EQ(desktopLayers(platform::WindowListOption::OnScreenOnlyExcludingDesktop), 0);
-}
-
 TEST_P(PortContract, VeilOrderedBelowAWindowSitsDirectlyBehindIt) {
     const auto a = open({100, 100, 400, 300}, "A");
     const auto b = open({150, 150, 400, 300}, "B");
@@ -140,20 +128,6 @@ TEST_P(PortContract, AlphaAnimatesToItsTargetAndThenCompletes) {
     EXPECT_EQ(completions, 1);
     backend->scheduler.advance(1.0);
     EXPECT_EQ(completions, 1);
-}
-
-TEST_P(PortContract, AddedMonitorIsListedBesideThePrimary) {
-    auto before = backend->screens().screens();
-    ASSERT_EQ(before.size(), 1u);
-    EXPECT_EQ(before.front().frame, (core::Rect{0, 0, 1280, 800}));
-    backend->addMonitor();
-    auto after = backend->screens().screens();
-    ASSERT_EQ(after.size(), 2u);
-    EXPECT_EQ(after[0].frame, before[0].frame);
-    EXPECT_EQ(after[1].frame, (core::Rect{1280, 0, 1280, 800}));
-    ASSERT_TRUE(after[0].displayID && after[1].displayID);
-    EXPECT_NE(*after[0].displayID, *after[1].displayID);
-    EXPECT_EQ(backend->screens().screens()[1].displayID, after[1].displayID) << "ids are stable";
 }
 
 TEST_P(PortContract, ClicksGoThroughTheVeilToTheWindowBelow) {

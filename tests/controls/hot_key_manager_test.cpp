@@ -30,35 +30,6 @@ protected:
     }
 };
 
-TEST_F(HotKeyTest, OverlayKeyPostsBeforeAndAfterTheSwitchAndEachKeyIsDebouncedOnItsOwn) {
-    start();
-    std::vector<bool> seen;
-    observations.emplace_back(
-        center(), names::detectionStateDidChange,
-        [&](const core::Notification&) { seen.push_back(menuBar->isDetecting()); });
-    EXPECT_TRUE(press(kF));
-    scheduler.advance(0.2);
-    EXPECT_TRUE(press(kF));  // caught, but debounced
-    scheduler.runPending();
-    EXPECT_FALSE(menuBar->isDetecting());
-    // One press: posted at once with the old state and again once the switch has run.
-    EXPECT_EQ(seen, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(storedOverlayEnabled());
-    EXPECT_FALSE(context.overlayController().isMonitoring());
-
-    scheduler.advance(0.1);  // 0.3 s after the first accepted press
-    EXPECT_TRUE(press(kF));
-    EXPECT_TRUE(menuBar->isDetecting());
-
-    scheduler.advance(1.0);
-    EXPECT_TRUE(press(kM));
-    scheduler.advance(0.1);
-    EXPECT_TRUE(press(kF));  // another key 0.1 s later still acts
-    scheduler.runPending();
-    EXPECT_EQ(context.overlayStyle().focusMode(), FocusMode::ambient);
-    EXPECT_FALSE(menuBar->isDetecting());
-}
-
 TEST_F(HotKeyTest, KeysAreSuspendedWhileAShortcutIsRecorded) {
     start();
     recording({{names::isRecordingKey, true}});

@@ -14,35 +14,6 @@ using settings::FocusMode;
 constexpr KeyModifiers kShift{.shift = true};
 constexpr KeyModifiers kControl{.control = true};
 
-TEST_F(ControlsTest, PlainClickSwitchesFocusOnTheNextTurnThenPostsPersistsAndStops) {
-    start();
-    std::vector<std::string> seenAtPost;
-    observations.emplace_back(
-        center(), names::detectionStateDidChange, [&](const core::Notification&) {
-            seenAtPost.push_back(items()[0].title);
-            seenAtPost.push_back(storedOverlayEnabled() ? "stored on" : "stored off");
-        });
-    statusItem.click(MouseButton::Left);
-    EXPECT_TRUE(menuBar->isDetecting());  // still the old state until the task runs
-    EXPECT_TRUE(seenAtPost.empty());
-
-    scheduler.runPending();
-    EXPECT_FALSE(menuBar->isDetecting());
-    // Posted after the title was refreshed and before the setting was written.
-    EXPECT_EQ(seenAtPost, (std::vector<std::string>{"Focus", "stored on"}));
-    EXPECT_FALSE(storedOverlayEnabled());
-    EXPECT_FALSE(context.overlayController().isMonitoring());
-    EXPECT_EQ(statusItem.icon(), "menubar-icon-inactive");
-
-    scheduler.advance(1.0);
-    statusItem.click(MouseButton::Left);
-    scheduler.runPending();
-    EXPECT_TRUE(menuBar->isDetecting());
-    EXPECT_EQ(items()[0].title, "Unfocus");
-    EXPECT_TRUE(context.overlayController().isMonitoring());
-    EXPECT_TRUE(storedOverlayEnabled());
-}
-
 TEST_F(ControlsTest, PlainClicksCloserThanAThirdOfASecondCountOnce) {
     struct Case {
         double gap;

@@ -73,25 +73,6 @@ protected:
     std::unique_ptr<rules::SystemUIManager> manager;
 };
 
-TEST(ProcessScriptServiceTest, TurnsWhatAShellScriptDoesIntoAnOutcome) {
-    qt::ProcessScriptService service(std::chrono::milliseconds(1500));
-    using platform::ScriptValue;
-    EXPECT_EQ(service.execute("echo true").value, ScriptValue(true));
-    EXPECT_EQ(service.execute("printf 'false\\n'").value, ScriptValue(false));
-    EXPECT_EQ(service.execute("echo ' panel-2=1 '").value, ScriptValue(std::string("panel-2=1")));
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(service.execute("true").value));
-    EXPECT_FALSE(service.execute("if then fi (").compiled);
-    EXPECT_FALSE(service.execute("   ").compiled);
-
-    const auto failed = service.execute("echo 'no such panel' >&2; exit 3");
-    ASSERT_TRUE(failed.error.has_value());
-    EXPECT_EQ(failed.error->number, 3);
-    EXPECT_EQ(failed.error->description, "no such panel");
-    EXPECT_EQ(service.execute("exit 75").error->number, platform::scriptNotPermittedError);
-    EXPECT_EQ(service.execute("sleep 5").error->number, platform::scriptNotPermittedError)
-        << "a service that hangs does not answer";
-}
-
 TEST_F(AutoHideXfceTest, BothHidesBothPanelsAndFocusOffGivesTheUsersValuesBack) {
     ASSERT_TRUE(panelRunning());
     settings.setAutoHideOption("both");

@@ -44,28 +44,5 @@ TEST_F(SystemUIRecoveryTest, ARefusingServiceIsProbedEverySecondUntilItAnswers) 
     EXPECT_EQ(topBar(), "2");
 }
 
-TEST_F(SystemUIRecoveryTest, AStartAfterAKillRestoresThePanelsBeforeAnythingElse) {
-    enableAutoHide("both");
-    desktop.setPanel("menubar", "top-1", "0");
-    start().updateAutoHide(true);
-    ASSERT_EQ(dock(), "2");
-    ASSERT_EQ(topBar(), "2");
-
-    logs.clear();
-    auto& m = restartAfterKill();
-    ASSERT_FALSE(logs.lines().empty());
-    EXPECT_EQ(logs.lines().front(), "🪟 Restoring panel settings left by an unclean exit");
-    EXPECT_EQ(dock(), "1");
-    EXPECT_EQ(topBar(), "0");
-    EXPECT_FALSE(recordOnDisk().has_value());
-
-    // The panels were hidden when this process started: the user's values
-    // are the recorded ones, never the hidden state it found.
-    m.updateAutoHide(true);
-    m.updateAutoHide(false);
-    EXPECT_EQ(dock(), "1");
-    EXPECT_EQ(topBar(), "0");
-}
-
 }  // namespace
 }  // namespace quorvel::rules

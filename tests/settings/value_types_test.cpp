@@ -59,41 +59,5 @@ struct DisplayCase {
     const char* expected;
 };
 
-TEST(KeyComboDisplay, ModifiersInFixedOrderThenTheKeyName) {
-    const auto us = sim::SimKeyboardLayout::usLayout();
-    const DisplayCase cases[] = {
-        {{3, kControlOptionCommand}, "⌃⌥⌘F"},
-        {{3, modifier::command | modifier::shift | modifier::option | modifier::control}, "⌃⌥⇧⌘F"},
-        {{0, 0}, "A"},
-        {{49, modifier::shift | modifier::command}, "⇧⌘Space"},
-        {{18, modifier::command}, "⌘1"},
-        {{44, modifier::option}, "⌥/"},
-        {{3, modifier::command | (1u << 16) | (1u << 21) | (1u << 23)},
-         "⌘F"},  // other bits ignored
-        {{36, 0}, "↩"},
-        {{48, 0}, "⇥"},
-        {{51, 0}, "⌫"},
-        {{53, 0}, "⎋"},
-        {{117, 0}, "⌦"},
-        {{123, 0}, "←"},
-        {{124, 0}, "→"},
-        {{125, 0}, "↓"},
-        {{126, 0}, "↑"},
-        {{200, modifier::command}, "⌘?"},  // a key the layout does not type
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.combo.displayString(us), c.expected)
-            << c.combo.keyCode << "/" << c.combo.modifiers;
-    }
-    // The function keys by their stored codes, in the order the key translation indexes them.
-    const std::uint32_t functionKeyCodes[] = {122, 120, 99,  118, 96,  97,
-                                              98,  100, 101, 109, 103, 111};
-    for (std::size_t i = 0; i < 12; ++i) {
-        const std::string name = "F" + std::to_string(i + 1);
-        EXPECT_EQ(keycode::functionKeys[i], functionKeyCodes[i]) << name;
-        EXPECT_EQ((KeyCombo{functionKeyCodes[i], 0}).displayString(us), name);
-    }
-}
-
 }  // namespace
 }  // namespace quorvel::settings

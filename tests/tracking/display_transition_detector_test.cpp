@@ -43,22 +43,6 @@ RawWindow fullScreen(std::string owner, std::int64_t number, std::int32_t layer,
     return RawWindow{std::move(owner), layer, number, core::Rect{x, 0, 1915, 1075}, std::nullopt};
 }
 
-TEST_F(Detector, CandidateOrderingRules) {
-    struct Case {
-        RawWindow a;
-        RawWindow b;
-        bool aFirst;
-    };
-    for (const Case& c : {Case{fullScreen("Dock", 1, -5), fullScreen("Finder", 2, -5), true},
-                          Case{fullScreen("Window Server", 1, -5), fullScreen("X", 2, -9), true},
-                          Case{fullScreen("X", 1, -9), fullScreen("Y", 2, -5), true},
-                          Case{fullScreen("X", 1, -5), fullScreen("Y", 2, -5), false},
-                          Case{fullScreen("Dock", 1, 3), fullScreen("Y", 2, 1), false}}) {
-        EXPECT_EQ(DisplayTransitionDetector::comesBefore(c.a, c.b), c.aFirst)
-            << *c.a.ownerName << " vs " << *c.b.ownerName;
-    }
-}
-
 TEST_F(Detector, KeepsMovingWallpaperInOneTransitionButAResizeAloneIsNone) {
     sample({fullScreen("Wallpaper", 30, -2000)});
     EXPECT_EQ(delegate.begun, 0) << "the first sighting cannot begin a transition";

@@ -92,18 +92,6 @@ TEST_F(SessionMonitorTest, ScreenSaversLockAndUnlock) {
     EXPECT_TRUE(monitor->isLocked());
 }
 
-TEST_F(SessionMonitorTest, OnlyOurLogindSessionCounts) {
-    signal(kOtherSession, "org.freedesktop.login1.Session", "Lock");
-    testing::settle(300);
-    EXPECT_TRUE(events.log.empty());
-    signal(kOurSession, "org.freedesktop.login1.Session", "Lock");
-    expectLog({"locked"});
-    QVariantMap changed{{QStringLiteral("LockedHint"), false}};
-    signal(kOurSession, "org.freedesktop.DBus.Properties", "PropertiesChanged",
-           {QStringLiteral("org.freedesktop.login1.Session"), changed, QStringList()});
-    expectLog({"locked", "unlocked"});
-}
-
 TEST_F(SessionMonitorTest, ReturnFromSleepIsAWakeAndGoingToSleepIsNothing) {
     const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
     signal("/org/freedesktop/login1", managerInterface, "PrepareForSleep", {true});

@@ -60,20 +60,6 @@ TEST_F(VeilLook, DeepIsUniformFromTopToBottom) {
         EXPECT_NEAR(veiled(shot, y), full, 2.0) << y;
 }
 
-TEST_F(VeilLook, ThreeQuarterOpacityScalesTheVeilInBothModes) {
-    desk.style.setTransitionDuration(0);
-    for (FocusMode mode : {FocusMode::ambient, FocusMode::deep}) {
-        look(mode, ThemeMode::dark, 1.0, 0.0);
-        const double full = veiled(desk.screenshot(), clear.height - 1);
-        look(mode, ThemeMode::dark, 0.75, 0.0);
-        const Shot shot = desk.screenshot();
-        EXPECT_NEAR(veiled(shot, shot.height - 1) / full, 0.75, 0.03) << int(mode);
-        if (mode == FocusMode::ambient) {
-            EXPECT_LT(veiled(shot, 0), 3.0);
-        }
-    }
-}
-
 TEST_F(VeilLook, DarkSchemeDarkensAndLightSchemeLightensAMidGreyDesktop) {
     desk.paintBackground(0x808080);
     const double grey = desk.screenshot().rowLevel(clear.height - 1);
