@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan build bootstrap bench format clean install package
+.PHONY: run test test-asan build bootstrap bench format clean install package screenshots
 
 bootstrap:
 	@scripts/bootstrap
@@ -23,6 +23,10 @@ run: build
 
 bench: build
 	scripts/bench $(BUILD_DIR)
+
+# The README's pictures, into docs/screenshots/.
+screenshots: build
+	scripts/screenshots $(BUILD_DIR)
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
