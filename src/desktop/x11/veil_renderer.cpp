@@ -58,6 +58,13 @@ VeilRenderer::VeilRenderer(Connection& connection, core::Scheduler& scheduler)
     initFormats();
     watchCompositor();
     compositor_ = queryCompositor();
+    frost_ =
+        std::make_unique<FrostRenderer>(connection_, scheduler_, formats_, [this](xcb_window_t w) {
+            auto it = veils_.find(w);
+            if (it == veils_.end() || !argb32_ || !a8_) return;
+            draw(it->second, animation_.appearanceAt(scheduler_.now()));
+        });
+    if (compositor_) sayBacking();
     animation_.update(currentTarget(), scheduler_.now(), 0);
     eventHandler_ =
         connection_.addEventHandler([this](const xcb_generic_event_t& e) { handleEvent(e); });
@@ -70,8 +77,10 @@ VeilRenderer::~VeilRenderer() {
     connection_.removeEventHandler(eventHandler_);
     xcb_connection_t* c = connection_.raw();
     for (auto& [window, veil] : veils_) freeVeil(veil);
-    for (auto [picture, pixmap] : {std::pair{tile_, tilePixmap_}, std::pair{strip_, stripPixmap_},
-                                   std::pair{scaled_, scaledPixmap_}}) {
+    frost_.reset();
+    for (auto [picture, pixmap] :
+         {std::pair{tile_, tilePixmap_}, std::pair{strip_, stripPixmap_},
+          std::pair{scaled_, scaledPixmap_}, std::pair{grey_, greyPixmap_}}) {
         if (picture) xcb_render_free_picture(c, picture);
         if (pixmap) xcb_free_pixmap(c, pixmap);
     }
@@ -102,10 +111,6 @@ void VeilRenderer::watchCompositor() {
         c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
     if (!atom) return;
     compositorSelection_ = atom->atom;
-    static constexpr char kBlurBehind[] = "_KDE_NET_WM_BLUR_BEHIND_REGION";
-    auto blur = reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, sizeof(kBlurBehind) - 1, kBlurBehind), nullptr));
-    if (blur) blurBehind_ = blur->atom;
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
     if (!xfixes || !xfixes->present) return;
     auto version =
@@ -148,6 +153,7 @@ void VeilRenderer::setCompositor(bool running) {
     compositor_ = running;
     core::log(running ? "A compositing manager is running: the veil is translucent again"
                       : kNoCompositor);
+    if (running) sayBacking();
     warned_ = !running;
     for (auto& [window, veil] : veils_) applyShape(window, veil);
     refresh();
@@ -302,12 +308,11 @@ void VeilRenderer::attach(xcb_window_t window, int width, int height) {
     veil.picture = xcb_generate_id(c);
     xcb_render_create_picture(c, veil.picture, window, visual->format, 0, nullptr);
     allocateMask(veil);
-    // KWin blurs behind a window that carries this; an empty list means all of it.
-    if (blurBehind_) {
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, blurBehind_, XCB_ATOM_CARDINAL, 32, 0,
-                            nullptr);
-    }
+    // No _KDE_NET_WM_BLUR_BEHIND_REGION: KWin's blur would ignore the mask and
+    // blur the top of an ambient veil too; the frost below is the blur.
+    veil.window = window;
     auto& stored = veils_.emplace(window, std::move(veil)).first->second;
+    if (frost_) frost_->attach(window, width, height);
     applyShape(window, stored);
     if (!compositor_ && !warned_) {
         core::log(kNoCompositor);
@@ -328,6 +333,7 @@ void VeilRenderer::resize(xcb_window_t window, int width, int height) {
         xcb_free_pixmap(connection_.raw(), veil.maskPixmap);
         allocateMask(veil);
     }
+    if (frost_) frost_->attach(window, width, height);
     applyShape(window, veil);
     draw(veil, animation_.appearanceAt(scheduler_.now()));
     xcb_flush(connection_.raw());
@@ -338,6 +344,7 @@ void VeilRenderer::detach(xcb_window_t window) {
     if (it == veils_.end()) return;
     freeVeil(it->second);
     veils_.erase(it);
+    if (frost_) frost_->detach(window);
 }
 
 void VeilRenderer::allocateMask(Veil& veil) {
@@ -370,8 +377,76 @@ void VeilRenderer::applyShape(xcb_window_t window, const Veil& veil) {
     }
 }
 
+void VeilRenderer::sayBacking() {
+    if (frost_ && frost_->available()) {
+        core::log(
+            "🪟 The veil's backing: Quorvel's own frost of the windows below it, drawn in the "
+            "X server (no compositor blurs behind a window through its mask)");
+    } else {
+        core::log(
+            "🪟 The veil's backing: the tint alone over what the compositor shows (the X "
+            "server lacks Composite 0.2 or Damage, so Quorvel cannot frost it)");
+    }
+}
+
+void VeilRenderer::ensureGrey(float intensity) {
+    if (intensity == greyIntensity_) return;
+    xcb_connection_t* c = connection_.raw();
+    const int size = grain_.size;
+    if (!grey_) grey_ = makePicture(greyPixmap_, size, size);
+    std::vector<std::uint32_t> pixels(grain_.luminance.size());
+    std::transform(grain_.luminance.begin(), grain_.luminance.end(), pixels.begin(),
+                   [intensity](std::uint8_t l) {
+                       const std::uint32_t g =
+                           overlay::toChannel8(overlay::grainSource(l, intensity));
+                       return 0xff000000u | g << 16 | g << 8 | g;  // the same in either byte order
+                   });
+    xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, greyPixmap_, 0, nullptr);
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, greyPixmap_, gc, std::uint16_t(size),
+                  std::uint16_t(size), 0, 0, 0, 32, std::uint32_t(pixels.size() * 4),
+                  reinterpret_cast<const std::uint8_t*>(pixels.data()));
+    xcb_free_gc(c, gc);
+    greyIntensity_ = intensity;
+}
+
+bool VeilRenderer::drawFrosted(Veil& veil, const overlay::VeilAppearance& appearance) {
+    if (!frost_ || !frost_->available() || !veil.translucent) return false;
+    const xcb_render_picture_t backing =
+        frost_->backing(veil.window, overlay::veilTint(appearance));
+    if (!backing) return false;
+    xcb_connection_t* c = connection_.raw();
+    const auto width = std::uint16_t(veil.width);
+    if (appearance.grainIntensity > 0) {
+        ensureGrey(appearance.grainIntensity);
+        xcb_render_composite(c, XCB_RENDER_PICT_OP_OVERLAY, grey_, XCB_NONE, backing, 0, 0, 0, 0, 0,
+                             0, width, std::uint16_t(veil.height));
+    }
+    uploadColumn(veil, overlay::veilMaskColumn8(veil.height, appearance));
+    const std::vector<std::uint8_t>& column = veil.column;
+    std::size_t ramp = column.size();
+    while (ramp > 0 && column[ramp - 1] == column.back()) --ramp;
+    if (ramp > 0) {
+        xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, backing, veil.mask, veil.picture, 0, 0, 0,
+                             0, 0, 0, width, std::uint16_t(ramp));
+    }
+    // Below the ramp the mask is one value: a solid alpha, or none at all.
+    xcb_render_picture_t solid = XCB_NONE;
+    if (column.back() != 255) {
+        solid = xcb_generate_id(c);
+        const std::uint16_t a = std::uint16_t(column.back() * 257);
+        xcb_render_create_solid_fill(c, solid, xcb_render_color_t{0, 0, 0, a});
+    }
+    const auto top = std::int16_t(ramp);
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, backing, solid, veil.picture, 0, top, 0, 0, 0,
+                         top, width, std::uint16_t(column.size() - ramp));
+    if (solid) xcb_render_free_picture(c, solid);
+    return true;
+}
+
 void VeilRenderer::draw(Veil& veil, const overlay::VeilAppearance& appearance) {
-    if (!tile_ || veil.width <= 0 || veil.height <= 0) return;
+    if (veil.width <= 0 || veil.height <= 0 || drawFrosted(veil, appearance)) return;
+    ensureTile(appearance);
     xcb_connection_t* c = connection_.raw();
     uploadColumn(veil, overlay::veilMaskColumn8(veil.height, appearance));
     const std::vector<std::uint8_t>& column = veil.column;

@@ -11,6 +11,7 @@
 
 #include "core/scheduler.h"
 #include "core/signal.h"
+#include "desktop/x11/frost_renderer.h"
 #include "overlay/veil_animation.h"
 #include "overlay/veil_appearance.h"
 #include "overlay/veil_grain.h"
@@ -26,22 +27,23 @@ namespace quorvel::x11 {
 
 class Connection;
 
-/// Draws the veil into every overlay window, in the X server with Render: the
-/// tinted grain tile lives on the server as a repeating picture (uploaded again
-/// only when the tint or grain changes) and each veil has a one-pixel-wide A8
-/// mask column repeated across its width. The compositor blurs what lies
-/// behind the window; the tile is drawn over that blur.
+/// Draws the veil into every overlay window, in the X server with Render. The
+/// backing is the frost of what lies below each veil (FrostRenderer), tinted;
+/// the grain, an opaque grey tile repeated on the server, is overlay-blended
+/// onto it; and the mode's mask multiplies the whole stack on its way into the
+/// window: a one-pixel-wide A8 column repeated across the width for the rows of
+/// the ramp, one solid alpha for the rows below it.
 ///
-/// A redraw is two Composites, split where the mask stops changing: the rows
-/// of the ramp take the tile, widened to a strip as wide as the widest
-/// monitor, through the mask (X servers draw a wide source much faster than a
-/// small repeating one under a mask); the rows below, where the mask is one
-/// value, take a copy of the tile already scaled by that value, with no mask.
+/// No compositor is known to honour the veil's mask with its own blur, so the
+/// frost is always Quorvel's and no blur is asked of the compositor. Where the
+/// server lacks Composite or Damage the veil falls back to the tinted grain
+/// tile over whatever the compositor shows behind it.
 ///
 /// Blur has no standard query, so a running compositor (an owner of
-/// _NET_WM_CM_S<screen>) is taken to blur. Without one, an ARGB window shows
-/// opaque, so every veil gets an empty bounding shape: it stays mapped and
-/// stacked but shows nothing until a compositor starts.
+/// _NET_WM_CM_S<screen>) is what makes a translucent window possible. Without
+/// one, an ARGB window shows opaque, so every veil gets an empty bounding
+/// shape: it stays mapped and stacked but shows nothing until a compositor
+/// starts.
 class VeilRenderer {
 public:
     VeilRenderer(Connection& connection, core::Scheduler& scheduler);
@@ -78,6 +80,7 @@ public:
 
 private:
     struct Veil {
+        xcb_window_t window = 0;
         xcb_render_picture_t picture = 0;
         xcb_pixmap_t maskPixmap = 0;
         xcb_render_picture_t mask = 0;
@@ -102,6 +105,10 @@ private:
     void allocateMask(Veil& veil);
     void freeVeil(Veil& veil);
     void draw(Veil& veil, const overlay::VeilAppearance& appearance);
+    /// Frost, tint, grain and mask; false when there is no frost to draw on.
+    bool drawFrosted(Veil& veil, const overlay::VeilAppearance& appearance);
+    void ensureGrey(float intensity);
+    void sayBacking();
     void uploadColumn(Veil& veil, std::vector<std::uint8_t> column);
     void applyShape(xcb_window_t window, const Veil& veil);
     void runFrames();
@@ -138,7 +145,10 @@ private:
     int eventHandler_ = 0;
     std::uint8_t selectionNotify_ = 0;
     xcb_atom_t compositorSelection_ = XCB_NONE;
-    xcb_atom_t blurBehind_ = XCB_NONE;
+    std::unique_ptr<FrostRenderer> frost_;
+    xcb_pixmap_t greyPixmap_ = 0;
+    xcb_render_picture_t grey_ = 0;  // the grain layer's greys, opaque
+    float greyIntensity_ = -1.0f;
     bool compositor_ = false;
     bool warned_ = false;
 };

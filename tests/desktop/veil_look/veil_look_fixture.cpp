@@ -128,6 +128,8 @@ void VeilDesk::settle() {
     xcb_aux_sync(tester_);
     connection.sync();
     connection.processEvents();
+    // The frost refreshes on a coalescing timer, at most 30 times a second.
+    scheduler.advance(0.05);
     connection.flush();
 }
 
