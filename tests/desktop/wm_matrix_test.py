@@ -26,11 +26,11 @@ SAME, CHANGED = 12, 40  # largest channel difference: still the colour / clearly
 def directly_below(client):
     """The veil right under `client`'s frame in the stacking order, if any."""
     stack = top_level_tree()
-    ids = [w["id"] for w in stack]
+    order = [w["id"] for w in stack]
     frame = frame_of(client)
-    if frame not in ids:
+    if frame not in order:
         return None
-    i = ids.index(frame)
+    i = order.index(frame)
     return stack[i + 1] if i + 1 < len(stack) and is_veil(stack[i + 1]) else None
 
 
