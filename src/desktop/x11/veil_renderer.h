@@ -27,23 +27,19 @@ namespace quorvel::x11 {
 
 class Connection;
 
-/// Draws the veil into every overlay window, in the X server with Render. The
-/// backing is the frost of what lies below each veil (FrostRenderer), tinted;
-/// the grain, an opaque grey tile repeated on the server, is overlay-blended
-/// onto it; and the mode's mask multiplies the whole stack on its way into the
-/// window: a one-pixel-wide A8 column repeated across the width for the rows of
-/// the ramp, one solid alpha for the rows below it.
+/// Draws the veil into every overlay window, in the X server with Render: the
+/// frost of what lies below it (FrostRenderer), tinted; the grain, an opaque
+/// grey tile, overlay-blended onto it; and the mode's mask multiplying the
+/// whole stack on its way into the window (an A8 column repeated across the
+/// width for the ramp's rows, one solid alpha below). No compositor is known to
+/// blur through a window's mask, so the frost is always Quorvel's. A server
+/// without Composite or Damage gets the tinted grain tile over whatever the
+/// compositor shows.
 ///
-/// No compositor is known to honour the veil's mask with its own blur, so the
-/// frost is always Quorvel's and no blur is asked of the compositor. Where the
-/// server lacks Composite or Damage the veil falls back to the tinted grain
-/// tile over whatever the compositor shows behind it.
-///
-/// Blur has no standard query, so a running compositor (an owner of
-/// _NET_WM_CM_S<screen>) is what makes a translucent window possible. Without
-/// one, an ARGB window shows opaque, so every veil gets an empty bounding
-/// shape: it stays mapped and stacked but shows nothing until a compositor
-/// starts.
+/// A running compositor (an owner of _NET_WM_CM_S<screen>) is what makes a
+/// translucent window possible. Without one, an ARGB window shows opaque, so
+/// every veil gets an empty bounding shape: it stays mapped and stacked but
+/// shows nothing until a compositor starts.
 class VeilRenderer {
 public:
     VeilRenderer(Connection& connection, core::Scheduler& scheduler);
@@ -68,15 +64,13 @@ public:
     void drawAll(const overlay::VeilAppearance& appearance);
 
     bool compositorRunning() const { return compositor_; }
-    /// The look the veils settle on.
-    const overlay::VeilAppearance& appearance() const { return animation_.target(); }
+    const overlay::VeilAppearance& appearance() const { return animation_.target(); }  ///< settled
     bool isAnimating() const;
     /// Bytes this process holds for drawing, shared tiles plus `veilCount` veils.
     std::size_t clientBytes() const;
     std::size_t veilCount() const { return veils_.size(); }
 
-    /// Frames per second of the mode animation.
-    static constexpr double frameRate = 60.0;
+    static constexpr double frameRate = 60.0;  ///< of the mode animation
 
 private:
     struct Veil {

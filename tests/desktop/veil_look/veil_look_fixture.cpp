@@ -4,6 +4,7 @@
 #include <xcb/xcb_aux.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -31,6 +32,29 @@ double Shot::variance(int top, int bottom) const {
     }
     const double mean = sum / double(n);
     return squares / double(n) - mean * mean;
+}
+
+double Shot::contrast(int x0, int y0, int x1, int y1) const {
+    const auto grey = [this](int x, int y) {
+        const std::size_t i = (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3;
+        return (rgb[i] + rgb[i + 1] + rgb[i + 2]) / 3.0;
+    };
+    double sum = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            sum += std::abs(grey(x + 1, y) - grey(x, y)) + std::abs(grey(x, y + 1) - grey(x, y));
+    return sum / (2.0 * (x1 - x0) * (y1 - y0));
+}
+
+double Shot::difference(const Shot& other, int x0, int y0, int x1, int y1) const {
+    double sum = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int i = x0 * 3; i < x1 * 3; ++i) {
+            const std::size_t at = std::size_t(y) * std::size_t(width) * 3 + std::size_t(i);
+            sum += std::abs(int(rgb[at]) - int(other.rgb[at]));
+        }
+    }
+    return sum / (3.0 * (x1 - x0) * (y1 - y0));
 }
 
 void Shot::writePpm(const std::string& path) const {
@@ -77,6 +101,7 @@ VeilDesk::~VeilDesk() {
     veil.reset();
     if (!tester_) return;
     xcb_destroy_window(tester_, background_);
+    if (front_) xcb_destroy_window(tester_, front_);
     xcb_aux_sync(tester_);
     xcb_disconnect(tester_);
 }
@@ -110,12 +135,38 @@ void VeilDesk::paintPattern() {
     xcb_aux_sync(tester_);
 }
 
+void VeilDesk::showFrontWindow(int x, int y, int width, int height) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(tester_)).data;
+    front_ = xcb_generate_id(tester_);
+    const std::uint32_t values[] = {0x7a3e9d, 1};
+    xcb_create_window(tester_, XCB_COPY_FROM_PARENT, front_, screen->root, std::int16_t(x),
+                      std::int16_t(y), std::uint16_t(width), std::uint16_t(height), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_map_window(tester_, front_);
+    xcb_gcontext_t gc = xcb_generate_id(tester_);
+    const std::uint32_t white = 0xffffff;
+    xcb_create_gc(tester_, gc, front_, XCB_GC_FOREGROUND, &white);
+    for (int row = 8; row < height; row += 16) {
+        const xcb_rectangle_t r{8, std::int16_t(row), std::uint16_t(width - 16), 4};
+        xcb_poly_fill_rectangle(tester_, front_, gc, 1, &r);
+    }
+    xcb_free_gc(tester_, gc);
+    xcb_aux_sync(tester_);
+}
+
 void VeilDesk::showVeil() {
     platform::ScreenInfo screen;
     screen.frame = {0, 0, double(width_), double(height_)};
     screen.visibleFrame = screen.frame;
     veil = factory->create(screen);
     veil->setAlpha(1.0);
+    if (front_) {
+        connection.sync();
+        veil->orderBelow(front_);
+        settle();
+        return;
+    }
     veil->orderFront();
     auto* window = static_cast<x11::X11OverlayWindow*>(veil.get());
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;

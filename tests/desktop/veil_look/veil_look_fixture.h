@@ -41,6 +41,11 @@ struct Shot {
     double rowLevel(int y) const;
     /// Variance of the grey level over rows [top, bottom).
     double variance(int top, int bottom) const;
+    /// Edge contrast: the mean absolute grey difference between neighbouring
+    /// pixels (right and below) in the box [x0, x1) x [y0, y1).
+    double contrast(int x0, int y0, int x1, int y1) const;
+    /// The mean absolute difference of every channel from `other` in the box.
+    double difference(const Shot& other, int x0, int y0, int x1, int y1) const;
     bool operator==(const Shot&) const = default;
     void writePpm(const std::string& path) const;
 };
@@ -57,7 +62,10 @@ public:
     void paintBackground(std::uint32_t rgb);
     /// A busy background, so the frosted backing shows in pictures.
     void paintPattern();
-    /// Shows one veil over the background at full window alpha.
+    /// Maps a window of the test's own in front, at `frame` (x, y, w, h), striped.
+    void showFrontWindow(int x, int y, int width, int height);
+    /// Shows one veil at full window alpha: below the front window when
+    /// there is one, else over everything.
     void showVeil();
     /// Lets queued style work run, the server finish and the compositor repaint.
     void settle();
@@ -79,6 +87,7 @@ public:
 private:
     xcb_connection_t* tester_ = nullptr;
     xcb_window_t background_ = 0;
+    xcb_window_t front_ = 0;
     int width_ = 0;
     int height_ = 0;
 };
