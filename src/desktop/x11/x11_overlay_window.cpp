@@ -203,6 +203,7 @@ void X11OverlayWindow::orderBelow(std::int64_t windowNumber) {
     mirror.refresh();
     const Toplevel* target = mirror.toplevelFor(xcb_window_t(windowNumber));
     if (!target) return;  // it closed since the sample; the next tick orders again
+    if (target->overrideRedirect) raiseOverNeighbours(*target);
     const bool placed = mapped_ && restsOn(target->id, toplevelId());
     if (built_ == VeilStrategy::unmanaged) {
         if (!placed) restack(target->id, XCB_STACK_MODE_BELOW);
@@ -210,6 +211,29 @@ void X11OverlayWindow::orderBelow(std::int64_t windowNumber) {
         placeBetween(neighbour(target->id, false), target->id);
     }
     ensureMapped();
+}
+
+void X11OverlayWindow::raiseOverNeighbours(const Toplevel& target) {
+    // WORKAROUND(i3): tiles are stacked in the order they were made, not
+    // raised on focus, so the tiles above the focused one would stay clear of
+    // a veil below it. Its frames are override-redirect: raising one over the
+    // ordinary windows it does not overlap needs no window manager, and never
+    // hides a window (a floating one) that covers part of it.
+    WindowMirror& mirror = connection_.windows();
+    const core::Rect bounds = mirror.bounds(target);
+    xcb_window_t over = XCB_NONE;
+    for (xcb_window_t next = neighbour(target.id, true); next != XCB_NONE;
+         next = neighbour(next, true)) {
+        const Toplevel* top = mirror.toplevel(next);
+        if (!top || mirror.layer(*top) != layer::normal || mirror.bounds(*top).intersects(bounds))
+            break;
+        over = next;
+    }
+    if (over == XCB_NONE) return;
+    const std::uint32_t values[] = {over, XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(connection_.raw(), target.id,
+                         XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    mirror.noteRestack(target.id, over, true);
 }
 
 void X11OverlayWindow::orderFront() {

@@ -19,6 +19,7 @@ class ColorSchemeSource;
 namespace quorvel::x11 {
 
 class Connection;
+struct Toplevel;
 
 /// A veil on X: a window with a 32-bit ARGB visual (so the compositor blends
 /// and blurs behind it), an empty input shape (every click goes to the window
@@ -74,6 +75,7 @@ private:
     void setProperties();
     void setManagedProperties();
     void setSizeHints();
+    void raiseOverNeighbours(const Toplevel& target);
     /// Puts the veil between `under` and `over` (either may be none).
     void placeBetween(xcb_window_t under, xcb_window_t over);
     void restack(xcb_window_t sibling, std::uint32_t mode);

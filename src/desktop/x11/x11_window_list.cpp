@@ -1,10 +1,37 @@
 #include "desktop/x11/x11_window_list.h"
 
+#include <algorithm>
+
 #include "desktop/x11/connection.h"
 #include "desktop/x11/monitor_layout.h"
 #include "desktop/x11/window_mirror.h"
 
 namespace quorvel::x11 {
+
+namespace {
+
+/// WORKAROUND(i3): a tiling window manager focuses a tile without raising it,
+/// so the focused window can lie below its side-by-side neighbours. The
+/// active window counts as in front of every ordinary window it does not
+/// overlap; a window that really covers part of it stays in front. Our own
+/// veils in between do not count.
+void bringActiveForward(std::vector<platform::RawWindow>& list, std::int64_t active,
+                        const std::vector<std::int64_t>& own) {
+    auto it = std::find_if(list.begin(), list.end(),
+                           [&](const auto& w) { return w.windowNumber == active; });
+    if (it == list.end() || it->layer != layer::normal || !it->bounds) return;
+    auto first = it;
+    while (first != list.begin()) {
+        const auto& w = *std::prev(first);
+        const bool ours = std::find(own.begin(), own.end(), w.windowNumber) != own.end();
+        if (!ours && (w.layer != layer::normal || (w.bounds && w.bounds->intersects(*it->bounds))))
+            break;
+        --first;
+    }
+    std::rotate(first, it, std::next(it));
+}
+
+}  // namespace
 
 std::vector<platform::RawWindow> X11WindowList::onScreenWindows(platform::WindowListOption option) {
     std::vector<platform::RawWindow> result;
@@ -16,6 +43,7 @@ std::vector<platform::RawWindow> X11WindowList::onScreenWindows(platform::Window
     const bool withDesktop = option == platform::WindowListOption::OnScreenOnly;
     const auto& stacking = mirror.stacking();
     result.reserve(stacking.size() + 2);
+    std::vector<std::int64_t> own;
     for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
         const Toplevel* top = mirror.toplevel(*it);
         if (!top || !mirror.isOnScreen(*top)) continue;
@@ -26,11 +54,15 @@ std::vector<platform::RawWindow> X11WindowList::onScreenWindows(platform::Window
         entry.windowNumber = std::int64_t(mirror.subjectOf(*top));
         entry.bounds = MonitorLayout::windowRectFromX(mirror.bounds(*top), primary);
         // Our own veils carry no title, so the behaviour filters them out.
-        if (!mirror.isOwnWindow(top->id)) {
-            if (const WindowProps* p = mirror.props(mirror.subjectOf(*top))) entry.title = p->title;
+        if (mirror.isOwnWindow(top->id)) {
+            own.push_back(*entry.windowNumber);
+        } else if (const WindowProps* p = mirror.props(mirror.subjectOf(*top))) {
+            entry.title = p->title;
         }
         result.push_back(std::move(entry));
     }
+    if (mirror.activeWindow() != XCB_NONE)
+        bringActiveForward(result, std::int64_t(mirror.activeWindow()), own);
     if (withDesktop) {
         const auto& monitors = layout.monitors();
         for (std::size_t i = 0; i < monitors.size(); ++i) {
