@@ -125,6 +125,7 @@ TEST_F(X11Adapter, WindowTypesAndStatesMapToLayers) {
         {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_NORMAL"}, 0},
         {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_DIALOG"}, 0},
         {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_UTILITY"}, x11::layer::floating},
+        {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_DOCK"}, x11::layer::dock},
         {"_NET_WM_STATE", {"_NET_WM_STATE_ABOVE"}, x11::layer::floating},
         {"_NET_WM_STATE", {"_NET_WM_STATE_HIDDEN"}, std::nullopt},
     };
