@@ -1,6 +1,7 @@
 """Focus on under one real window manager (run inside scripts/wm-session): the
 veil lies directly below the focused window's frame, that window keeps its own
-colours while the windows behind it are veiled, a switch moves the veil within
+colours while the windows behind it are veiled and the text behind is frosted
+past reading, a switch moves the veil within
 0.5 s, a click on a veiled window reaches it, and SIGTERM leaves no veil.
 
     wm_matrix_test.py QUORVEL SCREENSHOT_DIR WM_NAME"""
@@ -68,6 +69,16 @@ def frame_matches(clear, veiled, path):
             all(difference(seen[t], colour(SOLID[t][1])) >= CHANGED for t in veiled))
 
 
+def edge_contrast(path, box=(80, 120, 380, 420)):
+    """Mean difference between horizontal neighbours in a part of the text
+    window no other window covers: sharp text scores high, frost low."""
+    pixel = read_pixels(path)
+    x0, y0, x1, y1 = box
+    steps = [abs(sum(pixel(x, y)) - sum(pixel(x + 1, y)))
+             for y in range(y0, y1, 3) for x in range(x0, x1)]
+    return sum(steps) / len(steps)
+
+
 def active():
     return run("xdotool", "getactivewindow").strip()
 
@@ -104,6 +115,8 @@ run("xdotool", "mousemove", "1910", "1070")
 app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "deep"})
 try:
     check(activate("Red"), f"{wm}: Red is the active window")
+    run("import", "-window", "root", "-quality", "21", shot("0-unveiled"))
+    sharp = edge_contrast(shot("0-unveiled"))
     app.start()
     check(app.wait_for_lines(STARTUP_LINES), "started with focus on")
     check(poll(lambda: directly_below(ids["Red"]), limit=10) or print(stacking_report()),
@@ -114,6 +127,11 @@ try:
           f"one veil, as large as the monitor {mon}")
     check(poll(lambda: frame_matches("Red", ["Teal", "Yellow"], shot("1-red")), limit=3),
           "the focused window shows its own colour, the windows behind it are veiled")
+    # Once the veil has faded in.
+    kept = poll(lambda: frame_matches("Red", ["Teal", "Yellow"], shot("1-red")) and
+                edge_contrast(shot("1-red")) / sharp <= 0.4, limit=3)
+    check(kept, f"the text behind keeps {edge_contrast(shot('1-red')) / sharp:.0%} of its "
+                "edge contrast (at most 40 %)")
 
     check(activate("Teal"), "Teal is made the active window")
     check(poll(lambda: directly_below(ids["Teal"]), limit=0.5) or print(stacking_report()),
