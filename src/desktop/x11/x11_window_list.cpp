@@ -13,22 +13,27 @@ namespace {
 /// WORKAROUND(i3): a tiling window manager focuses a tile without raising it,
 /// so the focused window can lie below its side-by-side neighbours. The
 /// active window counts as in front of every ordinary window it does not
-/// overlap; a window that really covers part of it stays in front. Our own
-/// veils in between do not count.
+/// overlap; a window that really covers part of it stays in front, and so do
+/// our veils, wherever they lie.
 void bringActiveForward(std::vector<platform::RawWindow>& list, std::int64_t active,
                         const std::vector<std::int64_t>& own) {
+    const auto ours = [&](const platform::RawWindow& w) {
+        return std::find(own.begin(), own.end(), w.windowNumber) != own.end();
+    };
     auto it = std::find_if(list.begin(), list.end(),
                            [&](const auto& w) { return w.windowNumber == active; });
     if (it == list.end() || it->layer != layer::normal || !it->bounds) return;
     auto first = it;
     while (first != list.begin()) {
         const auto& w = *std::prev(first);
-        const bool ours = std::find(own.begin(), own.end(), w.windowNumber) != own.end();
-        if (!ours && (w.layer != layer::normal || (w.bounds && w.bounds->intersects(*it->bounds))))
+        if (!ours(w) &&
+            (w.layer != layer::normal || (w.bounds && w.bounds->intersects(*it->bounds))))
             break;
         --first;
     }
+    // Our veils first, as they were, then the active window, then the rest.
     std::rotate(first, it, std::next(it));
+    std::stable_partition(first, std::next(first, std::distance(first, it) + 1), ours);
 }
 
 }  // namespace
