@@ -81,6 +81,18 @@ VeilDesk::VeilDesk() {
                       std::uint16_t(width_), std::uint16_t(height_), 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+    // WORKAROUND(xfwm4): an opaque full-screen override-redirect window is
+    // shown directly, bypassing the compositor and everything it draws over
+    // it, unless it asks to stay composited.
+    const std::string bypass = "_NET_WM_BYPASS_COMPOSITOR";
+    auto atom = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, std::uint16_t(bypass.size()), bypass.c_str()), nullptr);
+    const std::uint32_t stayComposited = 2;
+    if (atom) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, background_, atom->atom, XCB_ATOM_CARDINAL,
+                            32, 1, &stayComposited);
+        std::free(atom);
+    }
     xcb_map_window(c, background_);
     xcb_aux_sync(c);
     factory = std::make_unique<x11::X11OverlayWindowFactory>(connection, scheduler);
