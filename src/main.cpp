@@ -36,6 +36,7 @@
 #include "desktop/qt/desktop_url_opener.h"
 #include "desktop/qt/freedesktop_notifications.h"
 #include "desktop/qt/gnome_overview.h"
+#include "desktop/qt/power_monitor.h"
 #include "desktop/qt/process_script_service.h"
 #include "desktop/qt/qt_application_presence.h"
 #include "desktop/qt/qt_hint_window.h"
@@ -161,6 +162,8 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     X11Desktop desktop(connection, scheduler);
     app::AppContext context(desktop.ports(env), prepareConfigDirectory(env));
     desktop.overlays.follow(context.overlayStyle(), colorScheme);
+    qt::PowerMonitor power(
+        [&](bool onBattery) { desktop.overlays.renderer().setOnBattery(onBattery); });
     // For bug reports and the desktop tests: every notification, as it is posted.
     if (env("QUORVEL_TRACE_NOTIFICATIONS").value_or("") == "1") {
         context.notificationCenter().setTrace(

@@ -198,7 +198,7 @@ void FrostRenderer::handleEvent(const xcb_generic_event_t& event) {
 
 void FrostRenderer::schedule() {
     if (timer_.isActive() || frosts_.empty()) return;
-    const double wait = std::max(0.0, last_ + 1.0 / maxRate - scheduler_.now());
+    const double wait = std::max(0.0, last_ + 1.0 / rate_ - scheduler_.now());
     timer_ = scheduler_.after(wait, core::TimerMode::Common, [this, alive = alive_] {
         if (*alive) refreshAll();
     });

@@ -59,8 +59,11 @@ public:
     xcb_render_picture_t backing(xcb_window_t veil, const overlay::Rgba& tint);
 
     /// Refreshes per second at most; a frosted background a few frames late
-    /// is invisible, a busy processor is not.
+    /// is invisible, a busy processor is not. On battery, fewer.
     static constexpr double maxRate = 30.0;
+    static constexpr double batteryRate = 5.0;
+    void setOnBattery(bool onBattery) { rate_ = onBattery ? batteryRate : maxRate; }
+    double rate() const { return rate_; }
     /// The sources are drawn this many times smaller than the monitor, the
     /// frost is this twice over.
     static constexpr int kGather = 2;
@@ -131,6 +134,7 @@ private:
     bool rootStale_ = true;
     core::Timer timer_;
     double last_ = -1.0;
+    double rate_ = maxRate;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -171,6 +171,10 @@ void VeilRenderer::follow(overlay::OverlayStyle& style, platform::ColorSchemeSou
     redrawAll();
 }
 
+void VeilRenderer::setOnBattery(bool onBattery) {
+    if (frost_) frost_->setOnBattery(onBattery);
+}
+
 void VeilRenderer::scheduleRefresh() {
     if (refreshQueued_) return;
     refreshQueued_ = true;

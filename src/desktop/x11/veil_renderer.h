@@ -32,10 +32,8 @@ class Connection;
 /// grey tile, overlay-blended onto it; and the mode's mask multiplying the
 /// whole stack on its way into the window (an A8 column repeated across the
 /// width for the ramp's rows, one solid alpha below). No compositor is known to
-/// blur through a window's mask, so the frost is always Quorvel's. A server
-/// without Composite or Damage gets the tinted grain tile over whatever the
-/// compositor shows.
-///
+/// blur through a window's mask, so the frost is always Quorvel's (without
+/// Composite or Damage in the server: the tinted grain tile alone).
 /// A running compositor (an owner of _NET_WM_CM_S<screen>) is what makes a
 /// translucent window possible. Without one, an ARGB window shows opaque, so
 /// every veil gets an empty bounding shape: it stays mapped and stacked but
@@ -64,6 +62,8 @@ public:
     void drawAll(const overlay::VeilAppearance& appearance);
 
     bool compositorRunning() const { return compositor_; }
+    /// The frost follows what changes below it less often while on battery.
+    void setOnBattery(bool onBattery);
     const overlay::VeilAppearance& appearance() const { return animation_.target(); }  ///< settled
     bool isAnimating() const;
     /// Bytes this process holds for drawing, shared tiles plus `veilCount` veils.

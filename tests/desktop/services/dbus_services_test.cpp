@@ -8,6 +8,7 @@
 #include <QVariantMap>
 
 #include "desktop/qt/freedesktop_notifications.h"
+#include "desktop/qt/power_monitor.h"
 #include "spin_until.h"
 
 namespace quorvel::qt {
@@ -113,6 +114,47 @@ TEST(FreedesktopNotifications, ShowsWithdrawsAndReportsClicks) {
     notifications.removeDelivered("UpdateCheck");
     ASSERT_TRUE(spinUntil([&] { return !server.closed.empty(); }));
     EXPECT_EQ(server.closed, std::vector<uint>{1});
+}
+
+/// UPower's OnBattery, answered and announced as UPower does.
+class FakeUPower final : public QDBusVirtualObject {
+public:
+    explicit FakeUPower(QDBusConnection bus) : bus_(bus) {
+        bus_.registerVirtualObject("/org/freedesktop/UPower", this);
+        bus_.registerService("org.freedesktop.UPower");
+    }
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.member() != "Get" || message.arguments().value(1) != "OnBattery") return false;
+        return connection.send(message.createReply(QVariant::fromValue(QDBusVariant(onBattery))));
+    }
+    void unplug() {
+        onBattery = true;
+        auto signal = QDBusMessage::createSignal(
+            "/org/freedesktop/UPower", "org.freedesktop.DBus.Properties", "PropertiesChanged");
+        signal << QString("org.freedesktop.UPower") << QVariantMap{{"OnBattery", true}}
+               << QStringList{};
+        bus_.send(signal);
+    }
+    bool onBattery = false;
+
+private:
+    QDBusConnection bus_;
+};
+
+TEST(PowerMonitor, FollowsUPowerFromMainsToBattery) {
+    PrivateBus bus;
+    if (!bus.ok()) GTEST_SKIP() << "no dbus-daemon";
+    FakeUPower upower(bus.connect("server"));
+    std::vector<bool> heard;
+    PowerMonitor monitor(bus.connect("client"),
+                         [&](bool onBattery) { heard.push_back(onBattery); });
+    ASSERT_TRUE(spinUntil([&] { return heard.size() == 1; }));
+    EXPECT_FALSE(heard.back());
+    upower.unplug();
+    ASSERT_TRUE(spinUntil([&] { return heard.size() == 2; }));
+    EXPECT_TRUE(heard.back());
+    EXPECT_TRUE(monitor.onBattery());
 }
 
 }  // namespace
