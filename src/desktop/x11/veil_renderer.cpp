@@ -3,7 +3,6 @@
 #include <xcb/render.h>
 #include <xcb/shape.h>
 #include <xcb/xcb_renderutil.h>
-#include <xcb/xfixes.h>
 
 #include <algorithm>
 #include <bit>
@@ -36,18 +35,10 @@ bool sameTile(const overlay::VeilAppearance& a, const overlay::VeilAppearance& b
            a.useSlightTransparency == b.useSlightTransparency && a.blurAvailable == b.blurAvailable;
 }
 
-int screenNumber(xcb_connection_t* c, const xcb_screen_t& screen) {
-    int n = 0;
-    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem > 0;
-         xcb_screen_next(&it), ++n) {
-        if (it.data->root == screen.root) return n;
-    }
-    return 0;
-}
-
 }  // namespace
 
-VeilRenderer::VeilRenderer(Connection& connection, core::Scheduler& scheduler)
+VeilRenderer::VeilRenderer(Connection& connection, core::Scheduler& scheduler,
+                           VeilStrategyWatch& desktop)
     : connection_(connection),
       scheduler_(scheduler),
       grain_(overlay::makeGrainTile()),
@@ -56,8 +47,9 @@ VeilRenderer::VeilRenderer(Connection& connection, core::Scheduler& scheduler)
                                              overlay::ColorScheme::light, true)) {
     if (!connection_.isOpen()) return;
     initFormats();
-    watchCompositor();
-    compositor_ = queryCompositor();
+    compositor_ = desktop.compositorRunning();
+    compositorChanged_ =
+        desktop.compositorChanged().connect([this](bool running) { setCompositor(running); });
     frost_ =
         std::make_unique<FrostRenderer>(connection_, scheduler_, formats_, [this](xcb_window_t w) {
             auto it = veils_.find(w);
@@ -104,41 +96,8 @@ void VeilRenderer::initFormats() {
     }
 }
 
-void VeilRenderer::watchCompositor() {
-    xcb_connection_t* c = connection_.raw();
-    const std::string name = "_NET_WM_CM_S" + std::to_string(screenNumber(c, connection_.screen()));
-    auto atom = reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
-    if (!atom) return;
-    compositorSelection_ = atom->atom;
-    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
-    if (!xfixes || !xfixes->present) return;
-    auto version =
-        reply(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
-    if (!version) return;
-    selectionNotify_ = std::uint8_t(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
-    xcb_xfixes_select_selection_input(c, connection_.root(), compositorSelection_,
-                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
-                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
-                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-}
-
-bool VeilRenderer::queryCompositor() const {
-    if (compositorSelection_ == XCB_NONE) return false;
-    xcb_connection_t* c = connection_.raw();
-    auto owner = reply(xcb_get_selection_owner_reply(
-        c, xcb_get_selection_owner(c, compositorSelection_), nullptr));
-    return owner && owner->owner != XCB_NONE;
-}
-
 void VeilRenderer::handleEvent(const xcb_generic_event_t& event) {
-    const std::uint8_t type = event.response_type & 0x7f;
-    if (selectionNotify_ && type == selectionNotify_) {
-        const auto& e = reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event);
-        if (e.selection == compositorSelection_) setCompositor(e.owner != XCB_NONE);
-        return;
-    }
-    if (type != XCB_EXPOSE) return;
+    if ((event.response_type & 0x7f) != XCB_EXPOSE) return;
     const auto& e = reinterpret_cast<const xcb_expose_event_t&>(event);
     auto it = veils_.find(e.window);
     // The server-side tile and mask already hold the look: one Composite redraws it.

@@ -12,6 +12,7 @@
 #include "core/scheduler.h"
 #include "core/signal.h"
 #include "desktop/x11/frost_renderer.h"
+#include "desktop/x11/veil_strategy.h"
 #include "overlay/veil_animation.h"
 #include "overlay/veil_appearance.h"
 #include "overlay/veil_grain.h"
@@ -40,7 +41,8 @@ class Connection;
 /// shows nothing until a compositor starts.
 class VeilRenderer {
 public:
-    VeilRenderer(Connection& connection, core::Scheduler& scheduler);
+    /// `desktop` says whether a compositor runs; it must outlive the renderer.
+    VeilRenderer(Connection& connection, core::Scheduler& scheduler, VeilStrategyWatch& desktop);
     ~VeilRenderer();
     VeilRenderer(const VeilRenderer&) = delete;
     VeilRenderer& operator=(const VeilRenderer&) = delete;
@@ -85,8 +87,6 @@ private:
     };
 
     void initFormats();
-    void watchCompositor();
-    bool queryCompositor() const;
     void setCompositor(bool running);
     void handleEvent(const xcb_generic_event_t& event);
     void scheduleRefresh();
@@ -137,8 +137,7 @@ private:
     core::Timer frames_;
 
     int eventHandler_ = 0;
-    std::uint8_t selectionNotify_ = 0;
-    xcb_atom_t compositorSelection_ = XCB_NONE;
+    core::Connection compositorChanged_;
     std::unique_ptr<FrostRenderer> frost_;
     xcb_pixmap_t greyPixmap_ = 0;
     xcb_render_picture_t grey_ = 0;  // the grain layer's greys, opaque

@@ -127,7 +127,9 @@ void VeilStrategyWatch::handle(const xcb_generic_event_t& event) {
 }
 
 void VeilStrategyWatch::reread() {
+    const bool wasRunning = compositorRunning();
     facts_ = read();
+    if (chosen_ && wasRunning != compositorRunning()) compositorChanged_.emit(compositorRunning());
     VeilStrategyChoice choice = chooseVeilStrategy(facts_);
     if (chosen_ && choice.strategy == choice_.strategy && choice.reason == choice_.reason) return;
     chosen_ = true;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/signal.h"
+
 namespace quorvel::x11 {
 
 class Connection;
@@ -53,6 +55,9 @@ public:
 
     VeilStrategy current() const { return choice_.strategy; }
     const DesktopFacts& facts() const { return facts_; }
+    bool compositorRunning() const { return !facts_.compositor.empty(); }
+    /// Emitted when a compositor starts or stops.
+    core::Signal<bool>& compositorChanged() { return compositorChanged_; }
 
 private:
     void handle(const xcb_generic_event_t& event);
@@ -68,6 +73,7 @@ private:
     DesktopFacts facts_;
     VeilStrategyChoice choice_;
     bool chosen_ = false;
+    core::Signal<bool> compositorChanged_;
 };
 
 }  // namespace quorvel::x11

@@ -116,8 +116,8 @@ public:
     X11OverlayWindowFactory(Connection& connection, core::Scheduler& scheduler)
         : connection_(connection),
           scheduler_(scheduler),
-          renderer_(std::make_shared<VeilRenderer>(connection, scheduler)),
-          strategy_(std::make_shared<VeilStrategyWatch>(connection)) {}
+          strategy_(std::make_shared<VeilStrategyWatch>(connection)),
+          renderer_(std::make_shared<VeilRenderer>(connection, scheduler, *strategy_)) {}
 
     /// Draws every veil, live and future, with the user's look and the
     /// desktop's scheme, redrawing on their changes. Both must outlive the factory.
@@ -132,8 +132,9 @@ public:
 private:
     Connection& connection_;
     core::Scheduler& scheduler_;
-    std::shared_ptr<VeilRenderer> renderer_;  // shared: a veil may outlive the factory
-    std::shared_ptr<const VeilStrategyWatch> strategy_;
+    // Shared: a veil may outlive the factory. The watch first, as the renderer follows it.
+    std::shared_ptr<VeilStrategyWatch> strategy_;
+    std::shared_ptr<VeilRenderer> renderer_;
 };
 
 }  // namespace quorvel::x11
