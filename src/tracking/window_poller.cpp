@@ -1,7 +1,6 @@
 #include "tracking/window_poller.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -15,31 +14,11 @@ bool contains(auto const& table, const std::string& value) {
     return std::find(table.begin(), table.end(), value) != table.end();
 }
 
-/// The smallest window number of `owner` over the whole list, every layer counted.
-std::optional<std::int64_t> smallestNumberOf(const std::string& owner,
-                                             const std::vector<RawWindow>& list) {
-    std::optional<std::int64_t> smallest;
-    for (const auto& w : list) {
-        if (!w.ownerName || !w.windowNumber) continue;
-        if (*w.ownerName != owner) continue;
-        if (!smallest || *w.windowNumber < *smallest) smallest = *w.windowNumber;
-    }
-    return smallest;
+bool passesOwnerRules(const RawWindow& w) {
+    return !contains(WindowPoller::kExcludedOwners, *w.ownerName);
 }
 
-bool passesOwnerRules(const RawWindow& w, const std::vector<RawWindow>& list) {
-    const std::string& owner = *w.ownerName;
-    if (contains(WindowPoller::kExcludedOwners, owner)) return false;
-    if (owner.find("Adobe") != std::string::npos) {
-        // Such applications list many palettes; only their lowest-numbered
-        // window stands for them.
-        return smallestNumberOf(owner, list) == w.windowNumber;
-    }
-    if (owner == "Raycast") return w.bounds->height >= 200.0;
-    return true;
-}
-
-std::optional<WindowInfo> candidate(const RawWindow& w, const std::vector<RawWindow>& list) {
+std::optional<WindowInfo> candidate(const RawWindow& w) {
     if (!w.ownerName) return std::nullopt;
     if (!w.layer || *w.layer != 0) return std::nullopt;
     if (!w.windowNumber) return std::nullopt;
@@ -47,7 +26,7 @@ std::optional<WindowInfo> candidate(const RawWindow& w, const std::vector<RawWin
     if (!(w.bounds->width > 50.0) || !(w.bounds->height > 50.0)) return std::nullopt;
     if (*w.ownerName == kApplicationOwnerName) {
         if (!w.title || !contains(WindowPoller::kOwnWindowTitles, *w.title)) return std::nullopt;
-    } else if (!passesOwnerRules(w, list)) {
+    } else if (!passesOwnerRules(w)) {
         return std::nullopt;
     }
     return WindowInfo{*w.bounds, *w.windowNumber, *w.ownerName};
@@ -118,7 +97,7 @@ void WindowPoller::sampleAfterChange() {
 std::vector<WindowInfo> WindowPoller::windowInfos(const std::vector<RawWindow>& list) {
     std::vector<WindowInfo> result;
     for (const auto& w : list) {
-        if (auto info = candidate(w, list)) result.push_back(std::move(*info));
+        if (auto info = candidate(w)) result.push_back(std::move(*info));
     }
     return result;
 }
