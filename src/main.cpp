@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/app_delegate.h"
 #include "app/main_menu.h"
+#include "app/remote_control.h"
 #include "app/session_environment.h"
 #include "core/log.h"
 #include "desktop/x11/connection.h"
@@ -30,9 +31,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "desktop/qt/appcast_update_driver.h"
 #include "desktop/qt/color_scheme_monitor.h"
+#include "desktop/qt/dbus_service.h"
 #include "desktop/qt/desktop_url_opener.h"
 #include "desktop/qt/freedesktop_notifications.h"
 #include "desktop/qt/gnome_overview.h"
@@ -42,6 +45,7 @@
 #include "desktop/qt/qt_hint_window.h"
 #include "desktop/qt/qt_scheduler.h"
 #include "desktop/qt/qt_status_item.h"
+#include "desktop/qt/remote_command.h"
 #include "desktop/qt/session_monitor.h"
 #include "desktop/qt/settings_window_host.h"
 #include "desktop/qt/settings_window_widget.h"
@@ -221,6 +225,10 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
                      [&] { delegate.applicationWillTerminate(); });
 
     delegate.applicationDidFinishLaunching();
+    // Scripts and `quorvel <command>` drive the same actions as the tray.
+    app::RemoteControl remote(context);
+    qt::DBusService dbus(remote, QStringLiteral("x11"));
+    dbus.publish();
     const int status = application.exec();
 
     context.settingsStore().flush();
@@ -232,6 +240,11 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (qt::RemoteCommand::isCommand(args)) {
+        QCoreApplication client(argc, argv);
+        return qt::RemoteCommand(args).run();
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--version") {
@@ -240,11 +253,18 @@ int main(int argc, char** argv) {
         }
         if (arg == "--help" || arg == "-h") {
             std::printf(
-                "Usage: quorvel [--help | --version]\n\n"
+                "Usage: quorvel [--help | --version]\n"
+                "       quorvel toggle | on | off | mode ambient | mode deep\n"
+                "       quorvel exclude | include | settings | status [--json]\n\n"
                 "Veils everything but the window you are working in. Quorvel lives in\n"
                 "the system tray of an X11 desktop with a compositor: click the icon to\n"
                 "toggle focus, Shift-click to switch the look, right-click for the menu.\n"
-                "Settings live in $XDG_CONFIG_HOME/quorvel/.\n");
+                "Settings live in $XDG_CONFIG_HOME/quorvel/.\n\n"
+                "The commands drive the running instance over the session bus\n"
+                "(io.github.quorvel.Quorvel1): toggle, turn on or off focus, pick the\n"
+                "look, exclude or include the application in front, open the settings,\n"
+                "or print one status line (\"focus on, ambient\", \"focus off\"; JSON\n"
+                "with --json). They exit 1 with one line when no instance runs.\n");
             return 0;
         }
         return refuse("⚠️ Unknown option '" + arg + "'; see quorvel --help", 64);

@@ -1,0 +1,57 @@
+"""Quorvel driven from a script: `quorvel <command>` against the running
+instance over the session bus, and `quorvel --diagnose` explaining what it
+sees on this desktop."""
+
+import json
+import subprocess
+import sys
+
+from desktop import STARTUP_LINES, Quorvel, SampleWindows, check, overlays, poll
+
+binary = sys.argv[1]
+app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "ambient",
+                                "transitionDuration": 0.0})
+
+
+def command(*args):
+    done = subprocess.run([binary, *args], capture_output=True, text=True, timeout=10,
+                          env=app.env())
+    return done.returncode, done.stdout.strip(), done.stderr.strip()
+
+
+def status():
+    return command("status")[1]
+
+
+status_code, _, line = command("status")
+check(status_code == 1 and line == "quorvel: Quorvel is not running "
+      "(no io.github.quorvel.Quorvel1 on the session bus)",
+      f"with no instance, status exits 1 with one line: {status_code} {line!r}")
+
+windows = SampleWindows()
+windows.open("Editor", "100x35+60+60", "#1d3557")
+windows.open("Tiny", "4x2+700+500", "#e63946")
+app.start()
+try:
+    check(app.wait_for_lines(STARTUP_LINES), "started")
+    check(poll(lambda: status() == "focus on, ambient", limit=5), "status reads focus on, ambient")
+    check(poll(overlays, limit=5), "the veil is up")
+
+    check(command("toggle")[0] == 0, "toggle is accepted")
+    check(poll(lambda: not overlays(), limit=3), "toggle takes the veil away")
+    check(status() == "focus off", f"status follows: {status()!r}")
+    check(command("on")[0] == 0 and poll(overlays, limit=3), "on brings the veil back")
+
+    check(command("mode", "deep")[0] == 0, "mode deep is accepted")
+    check(poll(lambda: status() == "focus on, deep", limit=3), f"status says deep: {status()!r}")
+    code, _, error = command("mode", "dim")
+    check(code == 1 and "unknown mode 'dim'" in error, f"a bad mode is refused: {code} {error!r}")
+    check(status() == "focus on, deep", "and changes nothing")
+
+    code, out, _ = command("status", "--json")
+    state = json.loads(out)
+    check(code == 0 and state == {"focus": True, "mode": "deep", "excluded": False,
+                                  "backend": "x11"}, f"status --json parses: {out}")
+finally:
+    app.stop()
+    windows.close()
