@@ -37,6 +37,7 @@
 #include "desktop/qt/color_scheme_monitor.h"
 #include "desktop/qt/dbus_service.h"
 #include "desktop/qt/desktop_url_opener.h"
+#include "desktop/qt/diagnosis.h"
 #include "desktop/qt/freedesktop_notifications.h"
 #include "desktop/qt/gnome_overview.h"
 #include "desktop/qt/power_monitor.h"
@@ -237,6 +238,21 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     return status;
 }
 
+/// `quorvel --diagnose`: reads the desktop once and prints what it finds.
+int diagnose(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const auto env = app::processEnvironment();
+    std::unique_ptr<x11::Connection> connection;
+    if (!app::x11SessionProblem(env)) {
+        core::LogCapture quiet;  // a failed open is said in the report
+        connection = std::make_unique<x11::Connection>(env("DISPLAY").value_or("").c_str());
+    }
+    for (const auto& line : qt::Diagnosis(connection.get(), env).report()) {
+        std::printf("%s\n", line.c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -251,9 +267,10 @@ int main(int argc, char** argv) {
             std::printf("quorvel %s\n", QUORVEL_VERSION);
             return 0;
         }
+        if (arg == "--diagnose") return diagnose(argc, argv);
         if (arg == "--help" || arg == "-h") {
             std::printf(
-                "Usage: quorvel [--help | --version]\n"
+                "Usage: quorvel [--help | --version | --diagnose]\n"
                 "       quorvel toggle | on | off | mode ambient | mode deep\n"
                 "       quorvel exclude | include | settings | status [--json]\n\n"
                 "Veils everything but the window you are working in. Quorvel lives in\n"
@@ -264,7 +281,10 @@ int main(int argc, char** argv) {
                 "(io.github.quorvel.Quorvel1): toggle, turn on or off focus, pick the\n"
                 "look, exclude or include the application in front, open the settings,\n"
                 "or print one status line (\"focus on, ambient\", \"focus off\"; JSON\n"
-                "with --json). They exit 1 with one line when no instance runs.\n");
+                "with --json). They exit 1 with one line when no instance runs.\n\n"
+                "--diagnose prints what Quorvel sees on this desktop (window manager,\n"
+                "compositor, veil, monitors, panels, shortcuts, windows) without\n"
+                "starting it; attach its output to a bug report.\n");
             return 0;
         }
         return refuse("⚠️ Unknown option '" + arg + "'; see quorvel --help", 64);

@@ -19,16 +19,7 @@ bool passesOwnerRules(const RawWindow& w) {
 }
 
 std::optional<WindowInfo> candidate(const RawWindow& w) {
-    if (!w.ownerName) return std::nullopt;
-    if (!w.layer || *w.layer != 0) return std::nullopt;
-    if (!w.windowNumber) return std::nullopt;
-    if (!w.bounds) return std::nullopt;
-    if (!(w.bounds->width > 50.0) || !(w.bounds->height > 50.0)) return std::nullopt;
-    if (*w.ownerName == kApplicationOwnerName) {
-        if (!w.title || !contains(WindowPoller::kOwnWindowTitles, *w.title)) return std::nullopt;
-    } else if (!passesOwnerRules(w)) {
-        return std::nullopt;
-    }
+    if (!WindowPoller::rejection(w).empty()) return std::nullopt;
     return WindowInfo{*w.bounds, *w.windowNumber, *w.ownerName};
 }
 
@@ -92,6 +83,21 @@ void WindowPoller::windowsMayHaveChanged() {
 void WindowPoller::sampleAfterChange() {
     const auto reduced = windowInfos(sample());
     if (delegate_) delegate_->didUpdateWindows(reduced);
+}
+
+std::string WindowPoller::rejection(const RawWindow& w) {
+    if (!w.ownerName) return "no owner";
+    if (!w.layer) return "no layer";
+    if (*w.layer != 0) return "layer " + std::to_string(*w.layer);
+    if (!w.windowNumber) return "no window id";
+    if (!w.bounds) return "no bounds";
+    if (!(w.bounds->width > 50.0) || !(w.bounds->height > 50.0)) return "too small";
+    if (*w.ownerName == kApplicationOwnerName) {
+        if (!w.title || !contains(WindowPoller::kOwnWindowTitles, *w.title)) return "own window";
+    } else if (!passesOwnerRules(w)) {
+        return "excluded owner";
+    }
+    return {};
 }
 
 std::vector<WindowInfo> WindowPoller::windowInfos(const std::vector<RawWindow>& list) {

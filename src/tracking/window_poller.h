@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -66,6 +67,9 @@ public:
     /// One sample: transition detection, reduction, delivery.
     void pollWindowsTimer();
 
+    /// Why a window is no candidate ("too small", "layer 20", "own window",
+    /// "excluded owner", or a missing field); empty for a candidate.
+    static std::string rejection(const platform::RawWindow& w);
     /// Reduces a raw list to candidate windows, keeping its order.
     static std::vector<WindowInfo> windowInfos(const std::vector<platform::RawWindow>& list);
 

@@ -3,6 +3,7 @@ instance over the session bus, and `quorvel --diagnose` explaining what it
 sees on this desktop."""
 
 import json
+import re
 import subprocess
 import sys
 
@@ -29,10 +30,23 @@ check(status_code == 1 and line == "quorvel: Quorvel is not running "
       f"with no instance, status exits 1 with one line: {status_code} {line!r}")
 
 windows = SampleWindows()
-windows.open("Editor", "100x35+60+60", "#1d3557")
-windows.open("Tiny", "4x2+700+500", "#e63946")
-app.start()
+editor = windows.open("Editor", "100x35+60+60", "#1d3557")
+tiny = windows.open("Tiny", "4x2+700+500", "#e63946")
 try:
+    code, report, _ = command("--diagnose")
+    print(report, flush=True)
+    check(code == 0, "--diagnose exits 0")
+    check("window manager: Openbox" in report and "compositor: picom" in report,
+          "the report names Openbox and picom")
+    check("veil: unmanaged" in report and "frost: Quorvel's own" in report,
+          "and the veil and frost they lead to")
+    rows = {int(m[1], 16): m[2] for m in re.finditer(r"^  .+?  (0x[0-9a-f]+)  layer 0  \S+  (.+)$",
+                                                        report, re.M)}
+    check(rows.get(editor) == "candidate", f"the editor is a candidate: {rows.get(editor)}")
+    check(rows.get(tiny) == "too small", f"the tiny window is too small: {rows.get(tiny)}")
+    check(report.count(": can be grabbed") == 3, "the three shortcuts can be grabbed")
+
+    app.start()
     check(app.wait_for_lines(STARTUP_LINES), "started")
     check(poll(lambda: status() == "focus on, ambient", limit=5), "status reads focus on, ambient")
     check(poll(overlays, limit=5), "the veil is up")

@@ -24,44 +24,49 @@ std::vector<std::int64_t> kept(const std::vector<RawWindow>& list) {
 struct ReductionCase {
     const char* name;
     RawWindow window;
-    bool kept;
+    const char* reason;  // empty: kept
 };
 
 class Reduction : public ::testing::TestWithParam<ReductionCase> {};
 
-TEST_P(Reduction, KeepsOnlyOrdinaryWindowsOfUsefulSize) {
+// The reason is what `quorvel --diagnose` prints for the window.
+TEST_P(Reduction, KeepsOnlyOrdinaryWindowsOfUsefulSizeAndSaysWhy) {
     const auto& c = GetParam();
-    EXPECT_EQ(kept({c.window}).size(), c.kept ? 1u : 0u) << c.name;
+    EXPECT_EQ(kept({c.window}).size(), *c.reason ? 0u : 1u) << c.name;
+    EXPECT_EQ(WindowPoller::rejection(c.window), c.reason) << c.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, Reduction,
     ::testing::Values(
-        ReductionCase{"ordinary", raw("Terminal", 1, {0, 0, 800, 600}), true},
-        ReductionCase{"50 wide is too narrow", raw("Terminal", 1, {0, 0, 50, 200}), false},
-        ReductionCase{"50 high is too low", raw("Terminal", 1, {0, 0, 200, 50}), false},
-        ReductionCase{"just over 50 by 50", raw("Terminal", 1, {0, 0, 50.5, 50.5}), true},
-        ReductionCase{"floating panel", raw("Terminal", 1, {0, 0, 800, 600}, 3), false},
-        ReductionCase{"desktop layer", raw("Terminal", 1, {0, 0, 800, 600}, -20), false},
+        ReductionCase{"ordinary", raw("Terminal", 1, {0, 0, 800, 600}), ""},
+        ReductionCase{"50 wide is too narrow", raw("Terminal", 1, {0, 0, 50, 200}), "too small"},
+        ReductionCase{"50 high is too low", raw("Terminal", 1, {0, 0, 200, 50}), "too small"},
+        ReductionCase{"just over 50 by 50", raw("Terminal", 1, {0, 0, 50.5, 50.5}), ""},
+        ReductionCase{"floating panel", raw("Terminal", 1, {0, 0, 800, 600}, 3), "layer 3"},
+        ReductionCase{"desktop layer", raw("Terminal", 1, {0, 0, 800, 600}, -20), "layer -20"},
         ReductionCase{"no owner", RawWindow{std::nullopt, 0, 1, core::Rect{0, 0, 800, 600}, {}},
-                      false},
+                      "no owner"},
         ReductionCase{"no layer",
-                      RawWindow{"Terminal", std::nullopt, 1, core::Rect{0, 0, 80, 80}, {}}, false},
+                      RawWindow{"Terminal", std::nullopt, 1, core::Rect{0, 0, 80, 80}, {}},
+                      "no layer"},
         ReductionCase{"no number",
-                      RawWindow{"Terminal", 0, std::nullopt, core::Rect{0, 0, 80, 80}, {}}, false},
-        ReductionCase{"no bounds", RawWindow{"Terminal", 0, 1, std::nullopt, {}}, false},
-        ReductionCase{"dock", raw("Dock", 1, {0, 0, 800, 600}), false},
-        ReductionCase{"dock-like name", raw("Dockyard", 1, {0, 0, 800, 600}), true},
-        ReductionCase{"window server", raw("Window Server", 1, {0, 0, 800, 600}), false},
-        ReductionCase{"system ui", raw("SystemUIServer", 1, {0, 0, 800, 600}), false},
-        ReductionCase{"login window", raw("loginwindow", 1, {0, 0, 800, 600}), false},
-        ReductionCase{"window manager", raw("WindowManager", 1, {0, 0, 800, 600}), false},
+                      RawWindow{"Terminal", 0, std::nullopt, core::Rect{0, 0, 80, 80}, {}},
+                      "no window id"},
+        ReductionCase{"no bounds", RawWindow{"Terminal", 0, 1, std::nullopt, {}}, "no bounds"},
+        ReductionCase{"dock", raw("Dock", 1, {0, 0, 800, 600}), "excluded owner"},
+        ReductionCase{"dock-like name", raw("Dockyard", 1, {0, 0, 800, 600}), ""},
+        ReductionCase{"window server", raw("Window Server", 1, {0, 0, 800, 600}), "excluded owner"},
+        ReductionCase{"system ui", raw("SystemUIServer", 1, {0, 0, 800, 600}), "excluded owner"},
+        ReductionCase{"login window", raw("loginwindow", 1, {0, 0, 800, 600}), "excluded owner"},
+        ReductionCase{"window manager", raw("WindowManager", 1, {0, 0, 800, 600}),
+                      "excluded owner"},
         ReductionCase{"own settings", raw("Quorvel", 1, {0, 0, 600, 400}, 0, "Quorvel Settings"),
-                      true},
-        ReductionCase{"own updater", raw("Quorvel", 1, {0, 0, 600, 400}, 0, "Software Update"),
-                      true},
-        ReductionCase{"own veil", raw("Quorvel", 1, {0, 0, 1920, 1080}), false},
-        ReductionCase{"own other", raw("Quorvel", 1, {0, 0, 600, 400}, 0, "Tooltip"), false}));
+                      ""},
+        ReductionCase{"own updater", raw("Quorvel", 1, {0, 0, 600, 400}, 0, "Software Update"), ""},
+        ReductionCase{"own veil", raw("Quorvel", 1, {0, 0, 1920, 1080}), "own window"},
+        ReductionCase{"own other", raw("Quorvel", 1, {0, 0, 600, 400}, 0, "Tooltip"),
+                      "own window"}));
 
 class CountingDelegate : public WindowPollerDelegate {
 public:

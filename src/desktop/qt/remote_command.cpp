@@ -53,13 +53,13 @@ QDBusMessage call(const QString& interface, const QString& method, const QVarian
     return QDBusConnection::sessionBus().call(message, QDBus::Block, kTimeoutMs);
 }
 
-bool instanceRuns() {
+}  // namespace
+
+bool RemoteCommand::instanceRuns() {
     auto bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()) return false;
     return bus.interface()->isServiceRegistered(dbus_names::service).value();
 }
-
-}  // namespace
 
 bool RemoteCommand::isCommand(const std::vector<std::string>& args) {
     return !args.empty() && findVerb(args.front()) != nullptr;

@@ -15,6 +15,8 @@ public:
 
     /// Nothing when the first argument names no command: the program starts.
     static bool isCommand(const std::vector<std::string>& args);
+    /// Whether the session bus knows a running instance.
+    static bool instanceRuns();
     explicit RemoteCommand(std::vector<std::string> args) : args_(std::move(args)) {}
 
     /// Needs a QCoreApplication; prints one line (the status, or what failed).
