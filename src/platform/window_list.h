@@ -18,6 +18,7 @@ struct RawWindow {
     std::optional<std::int64_t> windowNumber;
     std::optional<core::Rect> bounds;  // top-left origin, global coordinates
     std::optional<std::string> title;
+    bool fullscreen = false;  // the window asks to fill its monitor (_NET_WM_STATE_FULLSCREEN)
 };
 
 enum class WindowListOption {

@@ -96,8 +96,13 @@ void OverlayController::updateOverlay(const platform::ScreenInfo& screen,
     if (transitioningScreens_.count(identity)) return;
     const auto screens = ports_.screens.screens();
     const double primaryHeight = screens.empty() ? 0.0 : screens.front().frame.height;
-    const auto onScreen =
+    auto onScreen =
         windows ? windowsOn(screen, *windows, primaryHeight) : std::vector<WindowInfo>{};
+    // Nobody sees a veil under a fullscreen window; unmapped, it costs the
+    // compositor nothing and lets it unredirect the window.
+    if (!onScreen.empty() && fillsScreen(onScreen.front(), screen, primaryHeight)) {
+        onScreen.clear();
+    }
     if (!overlayWindows_.count(identity) && !onScreen.empty()) createOverlay(screen, identity);
     if (auto it = overlayWindows_.find(identity); it != overlayWindows_.end()) {
         placeOverlay(*it->second, screen, onScreen);
@@ -165,6 +170,16 @@ std::vector<WindowInfo> OverlayController::windowsOn(const platform::ScreenInfo&
         if (flipped.intersects(screen.frame)) result.push_back(w);
     }
     return result;
+}
+
+bool OverlayController::fillsScreen(const WindowInfo& window, const platform::ScreenInfo& screen,
+                                    double primaryHeight) {
+    if (!window.fullscreen) return false;
+    const core::Rect& f = window.frame;
+    const core::Rect& s = screen.frame;
+    const double bottom = primaryHeight - (f.y + f.height);
+    return f.x <= s.x && bottom <= s.y && f.x + f.width >= s.x + s.width &&
+           bottom + f.height >= s.y + s.height;
 }
 
 std::optional<platform::ScreenInfo> OverlayController::activeScreen() const {

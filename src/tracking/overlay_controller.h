@@ -80,6 +80,9 @@ public:
     static std::vector<WindowInfo> windowsOn(const platform::ScreenInfo& screen,
                                              const std::vector<WindowInfo>& windows,
                                              double primaryHeight);
+    /// A fullscreen window that covers the whole of `screen`.
+    static bool fillsScreen(const WindowInfo& window, const platform::ScreenInfo& screen,
+                            double primaryHeight);
     /// Single mode: the monitor under the pointer, else the main one.
     std::optional<platform::ScreenInfo> activeScreen() const;
 

@@ -16,6 +16,7 @@ struct WindowInfo {
     core::Rect frame;
     std::int64_t windowNumber = 0;
     std::string ownerName;
+    bool fullscreen = false;
     bool operator==(const WindowInfo&) const = default;
 };
 

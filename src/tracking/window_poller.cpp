@@ -20,7 +20,7 @@ bool passesOwnerRules(const RawWindow& w) {
 
 std::optional<WindowInfo> candidate(const RawWindow& w) {
     if (!WindowPoller::rejection(w).empty()) return std::nullopt;
-    return WindowInfo{*w.bounds, *w.windowNumber, *w.ownerName};
+    return WindowInfo{*w.bounds, *w.windowNumber, *w.ownerName, w.fullscreen};
 }
 
 }  // namespace

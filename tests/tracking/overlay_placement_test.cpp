@@ -50,6 +50,54 @@ TEST_F(OverlayPlacement, WhereTheDesktopReportsChangesASwitchIsFollowedBeforeThe
     EXPECT_TRUE(desktop.isCovered(inFront));
 }
 
+// A game or a film in fullscreen: nobody sees a veil under it, so its
+// monitor has none mapped, while the front window is a fullscreen one that
+// fills the monitor.
+TEST_F(OverlayPlacement, OnlyAFullscreenFrontWindowFillingTheMonitorTakesItsVeil) {
+    setDuration(0);
+    openWindow("Files", {50, 50, 900, 700});
+    focusOn();
+    struct Case {
+        const char* name;
+        core::Rect bounds;
+        bool fullscreen;
+        bool veiled;
+    };
+    for (const Case c : {Case{"fullscreen", {0, 0, 1920, 1080}, true, false},
+                         Case{"fullscreen, larger", {-10, -10, 1940, 1100}, true, false},
+                         Case{"fullscreen flag, smaller", {0, 0, 1280, 720}, true, true},
+                         Case{"maximised", {0, 0, 1920, 1080}, false, true}}) {
+        const auto front = desktop.addWindow({"Player", c.bounds, "Film", 0, {}, c.fullscreen});
+        harness.advance(0.3);
+        EXPECT_EQ(desktop.overlayOn(kMain) != nullptr, c.veiled) << c.name;
+        desktop.closeWindow(front);
+        harness.advance(0.3);
+        EXPECT_NE(desktop.overlayOn(kMain), nullptr) << "after " << c.name;
+    }
+}
+
+TEST_F(OverlayPlacement, FullscreenWindowLeavesOtherMonitorsVeiledAndGetsItsVeilBackBehindTheNext) {
+    setDuration(0);
+    desktop.addMonitor({1920, 0, 1920, 1080}, kRight);
+    const auto editor = openWindow("Editor", {100, 100, 800, 600});
+    openWindow("Files", {2000, 100, 800, 600});
+    const auto film = desktop.addWindow({"Player", {0, 0, 1920, 1080}, "Film", 0, {}, true});
+    focusOn();
+    harness.advance(0.5);
+    EXPECT_EQ(desktop.overlayOn(kMain), nullptr);
+    ASSERT_NE(desktop.overlayOn(kRight), nullptr);
+
+    desktop.raiseWindow(editor);
+    harness.advance(0.3);
+    ASSERT_NE(desktop.overlayOn(kMain), nullptr) << "the film left the front";
+    EXPECT_EQ(desktop.windowBelow(editor), desktop.overlayOn(kMain)->windowNumber());
+    EXPECT_TRUE(desktop.isCovered(film));
+
+    desktop.raiseWindow(film);
+    harness.advance(0.3);
+    EXPECT_EQ(desktop.overlayOn(kMain), nullptr) << "back in front, the film is bare again";
+}
+
 TEST_F(OverlayPlacement, WindowSpanningTwoMonitorsStaysClearOnBoth) {
     desktop.addMonitor({1920, 0, 1920, 1080}, kRight);
     const auto behindRight = openWindow("Files", {2400, 100, 800, 600});

@@ -169,7 +169,8 @@ void Diagnosis::windows() {
         const auto why = tracking::WindowPoller::rejection(w);
         add("  " + w.ownerName.value_or("?") + "  " + windowId(w.windowNumber.value_or(0)) +
             "  layer " + (w.layer ? std::to_string(*w.layer) : "?") + "  " +
-            (w.bounds ? rect(*w.bounds) : "?") + "  " + (why.empty() ? "candidate" : why));
+            (w.bounds ? rect(*w.bounds) : "?") + "  " + (why.empty() ? "candidate" : why) +
+            (w.fullscreen ? ", fullscreen" : ""));
     }
 }
 

@@ -29,6 +29,7 @@ std::vector<platform::RawWindow> SimDesktop::onScreenWindows(platform::WindowLis
         }
         platform::RawWindow w{e.owner, e.layer, e.windowNumber, e.bounds, std::nullopt};
         if (!e.title.empty()) w.title = e.title;
+        w.fullscreen = e.fullscreen;
         list.push_back(std::move(w));
     }
     return list;
@@ -251,7 +252,8 @@ std::vector<StackEntry> SimDesktop::stacking() const {
         const Record& r = windows_.at(number);
         if (r.hidden) continue;
         result.push_back({number, r.spec.owner, r.spec.title, r.spec.layer, r.spec.bounds,
-                          r.overlay != nullptr, r.overlay ? r.overlay->alpha() : 1.0});
+                          r.overlay != nullptr, r.overlay ? r.overlay->alpha() : 1.0,
+                          r.spec.fullscreen});
     }
     return result;
 }

@@ -25,6 +25,7 @@ struct WindowSpec {
     std::string title{};
     std::int32_t layer = 0;
     std::optional<std::int64_t> number{};  // picked by the desktop when absent
+    bool fullscreen = false;
 };
 
 /// One row of the stacking readout, front to back.
@@ -36,6 +37,7 @@ struct StackEntry {
     core::Rect bounds;  // top-left origin
     bool isOverlay = false;
     double alpha = 1.0;
+    bool fullscreen = false;
 };
 
 /// The simulated desktop over one model, with a control surface for tests. Stacking

@@ -63,6 +63,9 @@ std::vector<platform::RawWindow> X11WindowList::onScreenWindows(platform::Window
             own.push_back(*entry.windowNumber);
         } else if (const WindowProps* p = mirror.props(mirror.subjectOf(*top))) {
             entry.title = p->title;
+            entry.fullscreen =
+                std::find(p->states.begin(), p->states.end(),
+                          connection_.ewmh()._NET_WM_STATE_FULLSCREEN) != p->states.end();
         }
         result.push_back(std::move(entry));
     }
