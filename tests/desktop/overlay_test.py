@@ -1,6 +1,6 @@
 """With focus on, on two monitors: each monitor's veil lies directly below its
 front window's frame, follows window switches within a tick or so, lets
-clicks through, goes with its monitor, covers the other monitor in single
+clicks through, steps away while a fullscreen window is in front, goes with its monitor, covers the other monitor in single
 mode, and leaves nothing behind when the program quits."""
 
 import os
@@ -72,6 +72,14 @@ try:
           "a click on a veiled window reaches it (it becomes active)")
     check(poll(lambda: directly_below(frame_of(back)), limit=1.0), "and the veil follows it")
     screenshot(os.path.join(shots, "overlay-2-clicked-back.png"))
+
+    # Unmapped, not just covered, so the compositor can show the window directly.
+    run("wmctrl", "-r", "Back", "-b", "add,fullscreen")
+    check(poll(lambda: veil_on(left) is None and veil_on(right), limit=3.0),
+          "a fullscreen front window takes its monitor's veil away; the other monitor keeps its own")
+    run("wmctrl", "-r", "Back", "-b", "remove,fullscreen")
+    check(poll(lambda: directly_below(frame_of(back)), limit=3.0),
+          "leaving fullscreen brings the veil back below the window")
 
     run("xrandr", "--delmonitor", right[0])
     check(poll(lambda: veil_on(right) is None, limit=2.0), "removing a monitor removes its veil")

@@ -10,6 +10,7 @@
 
 #include "core/scheduler.h"
 #include "desktop/sim/sim_overlay_window.h"
+#include "desktop/sim/sim_window_spec.h"
 #include "platform/overlay_windows.h"
 #include "platform/overview.h"
 #include "platform/screens.h"
@@ -17,28 +18,6 @@
 #include "platform/workspace.h"
 
 namespace quorvel::sim {
-
-/// What a test says about a window it opens. Bounds are top-left origin.
-struct WindowSpec {
-    std::string owner;
-    core::Rect bounds{};
-    std::string title{};
-    std::int32_t layer = 0;
-    std::optional<std::int64_t> number{};  // picked by the desktop when absent
-    bool fullscreen = false;
-};
-
-/// One row of the stacking readout, front to back.
-struct StackEntry {
-    std::int64_t windowNumber = 0;
-    std::string owner;
-    std::string title;
-    std::int32_t layer = 0;
-    core::Rect bounds;  // top-left origin
-    bool isOverlay = false;
-    double alpha = 1.0;
-    bool fullscreen = false;
-};
 
 /// The simulated desktop over one model, with a control surface for tests. Stacking
 /// follows a window server: higher layers in front, within a layer the last raised.
