@@ -165,6 +165,10 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     qt::QtScheduler scheduler;
     qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
     X11Desktop desktop(connection, scheduler);
+    const x11::DesktopFacts& facts = desktop.overlays.strategy().facts();
+    core::log("🔧 Backend: X11 through XCB on display " + env("DISPLAY").value_or("") +
+              " (desktop " + env("XDG_CURRENT_DESKTOP").value_or("unnamed") + ", window manager " +
+              (facts.windowManager.empty() ? "none" : facts.windowManager) + ")");
     app::AppContext context(desktop.ports(env), prepareConfigDirectory(env));
     desktop.overlays.follow(context.overlayStyle(), colorScheme);
     qt::PowerMonitor power(

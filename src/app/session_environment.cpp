@@ -23,13 +23,17 @@ EnvironmentLookup processEnvironment() {
 }
 
 std::optional<std::string> x11SessionProblem(const EnvironmentLookup& env) {
-    if (nonEmpty(env, "DISPLAY")) return std::nullopt;
     const bool wayland =
         nonEmpty(env, "WAYLAND_DISPLAY") || nonEmpty(env, "XDG_SESSION_TYPE") == "wayland";
     if (wayland) {
-        return "⚠️ Quorvel needs an X11 session: this is a Wayland session without an X "
-               "display (log in with an Xorg session, or set DISPLAY)";
+        // Through Xwayland only X11 clients are visible: the "front window"
+        // would be the topmost of those, and the veil could cover the native
+        // window the user works in.
+        const std::string desktop = nonEmpty(env, "XDG_CURRENT_DESKTOP").value_or("this desktop");
+        return "⚠️ Quorvel needs an X11 session: " + desktop +
+               " on Wayland is not supported yet (log in with an Xorg session)";
     }
+    if (nonEmpty(env, "DISPLAY")) return std::nullopt;
     return "⚠️ Quorvel needs an X11 session: no display found (DISPLAY is not set)";
 }
 

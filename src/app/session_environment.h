@@ -14,8 +14,8 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const std::st
 EnvironmentLookup processEnvironment();
 
 /// Why the program cannot run in this session, as one line for the user;
-/// nothing when an X11 display is reachable by name. An empty variable counts
-/// as unset.
+/// nothing when an X11 display is reachable by name and the session is not
+/// Wayland's. An empty variable counts as unset.
 std::optional<std::string> x11SessionProblem(const EnvironmentLookup& env);
 
 /// Where the settings live: $XDG_CONFIG_HOME/quorvel, else ~/.config/quorvel.

@@ -17,7 +17,8 @@ check(status == 3 and "already running" in output,
       f"a second instance on the same display refuses to start ({status}: {output.strip()})")
 
 for label, env in [
-    ("a Wayland session", {"DISPLAY": None, "WAYLAND_DISPLAY": "wayland-0"}),
+    # Xwayland's display is there, but only X11 windows would be seen.
+    ("GNOME on Wayland with Xwayland", {"WAYLAND_DISPLAY": "wayland-0", "XDG_CURRENT_DESKTOP": "GNOME"}),
     ("a Wayland session type", {"DISPLAY": None, "XDG_SESSION_TYPE": "wayland"}),
     ("no display at all", {"DISPLAY": None, "WAYLAND_DISPLAY": None}),
     ("a display that is not there", {"DISPLAY": ":999"}),
