@@ -108,7 +108,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::runLaunchTask() {
     setupActivationPolicy(true);
-    core::log("🔄 Initializing Sparkle automatic updates...");
+    core::log("🔄 Initializing update checks on the appcast feed...");
     setupMainMenu();
     std::weak_ptr<AppDelegate*> weak = lifetime_;
     menuCheck_ = scheduler_.repeating(kMenuCheckInterval, core::TimerMode::Common, [weak] {

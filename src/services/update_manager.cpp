@@ -158,8 +158,8 @@ std::string secondsText(double seconds) {
 }  // namespace
 
 void logUpdaterConfiguration(const platform::UpdateDriver& updater) {
-    core::log("🔄 Creating Sparkle updater controller...");
-    core::log("🔄 Sparkle updater configured with:");
+    core::log("🔄 Creating the appcast feed updater...");
+    core::log("🔄 Appcast feed updater configured with:");
     core::log("🔄 - Feed URL: " + updater.feedURL().value_or("none"));
     core::log("🔄 - Check interval: " + secondsText(updater.updateCheckInterval()) + " seconds");
     core::log(std::string("🔄 - Automatic checks enabled: ") +

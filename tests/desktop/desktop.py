@@ -15,7 +15,7 @@ SETTINGS_FILE = "com.quorvel.settings.json"
 STARTUP_LINES = [
     "🔧 Process set up with UIElement: true",
     "🔧 Current activation policy: 1",
-    "🔄 Initializing Sparkle automatic updates...",
+    "🔄 Initializing update checks on the appcast feed...",
     "🖥️ Displays have separate Spaces: OFF",
 ]
 
