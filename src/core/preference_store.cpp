@@ -38,23 +38,31 @@ json encode(const PreferenceValue& value) {
         value);
 }
 
-std::optional<PreferenceValue> decode(const json& j) {
-    if (j.is_boolean()) return PreferenceValue(j.get<bool>());
-    if (j.is_number_integer()) return PreferenceValue(j.get<std::int64_t>());
-    if (j.is_number_float()) return PreferenceValue(j.get<double>());
-    if (j.is_string()) return PreferenceValue(j.get<std::string>());
-    if (!j.is_object()) return std::nullopt;
+// A value that cannot be read names why, so the log says what was skipped.
+struct Decoded {
+    std::optional<PreferenceValue> value;
+    const char* reason = "";
+};
+
+Decoded decode(const json& j) {
+    if (j.is_boolean()) return {j.get<bool>()};
+    if (j.is_number_integer()) return {j.get<std::int64_t>()};
+    if (j.is_number_float()) return {j.get<double>()};
+    if (j.is_string()) return {j.get<std::string>()};
+    if (j.is_null()) return {std::nullopt, "null"};
+    if (j.is_array()) return {std::nullopt, "a list"};
+    if (!j.is_object()) return {std::nullopt, "an unknown kind of value"};
     if (j.size() == 1 && j.contains(kDataKey) && j[kDataKey].is_string()) {
         auto bytes = base64Decode(j[kDataKey].get<std::string>());
-        if (!bytes) return std::nullopt;
-        return PreferenceValue(std::move(*bytes));
+        if (!bytes) return {std::nullopt, "data that is not base64"};
+        return {PreferenceValue(std::move(*bytes))};
     }
     IntDictionary dict;
     for (const auto& [k, v] : j.items()) {
-        if (!v.is_number_integer()) return std::nullopt;
+        if (!v.is_number_integer()) return {std::nullopt, "a dictionary with a non-integer entry"};
         dict[k] = v.get<std::int64_t>();
     }
-    return PreferenceValue(std::move(dict));
+    return {PreferenceValue(std::move(dict))};
 }
 
 std::string timestamp() {
@@ -64,6 +72,18 @@ std::string timestamp() {
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
     return buf;
+}
+
+// Two unreadable files within one second must not share a name: the second
+// would replace the first, and that one holds what the user had.
+std::filesystem::path freeAsideName(const std::filesystem::path& file) {
+    const std::string base = file.string() + ".corrupt-" + timestamp();
+    std::filesystem::path aside = base;
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(aside, ec) || ec; ++n) {
+        aside = base + "-" + std::to_string(n);
+    }
+    return aside;
 }
 
 bool writeAll(int fd, const std::string& data) {
@@ -126,28 +146,23 @@ void PreferenceStore::load() {
     std::ifstream in(file_, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
-    bool good = static_cast<bool>(in) || in.eof();
-    std::map<std::string, PreferenceValue> loaded;
-    if (good) {
-        const json doc = json::parse(buffer.str(), nullptr, false);
-        good = doc.is_object();
-        if (good) {
-            for (const auto& [key, j] : doc.items()) {
-                auto value = decode(j);
-                if (!value) {
-                    good = false;
-                    break;
-                }
-                loaded.emplace(key, std::move(*value));
+    const bool readable = static_cast<bool>(in) || in.eof();
+    const json doc = readable ? json::parse(buffer.str(), nullptr, false) : json();
+    if (doc.is_object()) {
+        // One value that cannot be read costs only itself, never the others.
+        for (const auto& [key, j] : doc.items()) {
+            auto decoded = decode(j);
+            if (decoded.value) {
+                values_.emplace(key, std::move(*decoded.value));
+            } else {
+                log("⚠️ Settings file " + file_.string() + ": skipped \"" + key + "\" (" +
+                    decoded.reason + ")");
             }
         }
-    }
-    if (good) {
-        values_ = std::move(loaded);
         return;
     }
     // Never overwrite what the user had: keep the unreadable file beside us.
-    const std::filesystem::path aside = file_.string() + ".corrupt-" + timestamp();
+    const std::filesystem::path aside = freeAsideName(file_);
     std::filesystem::rename(file_, aside, ec);
     log("⚠️ Settings file " + file_.string() + " could not be read; moved it to " +
         aside.string() + " and started from defaults");

@@ -24,8 +24,9 @@ std::string toString(const Bytes& bytes);
 /// atomic, mode 0600) and on `flush`. Registered defaults live only in memory.
 class PreferenceStore {
 public:
-    /// Loads `file` if it exists. An unreadable or corrupt file is moved aside
-    /// as `<name>.corrupt-<time>` and the store starts empty.
+    /// Loads `file` if it exists. A value that cannot be read is skipped and
+    /// logged; a file that is not a JSON object is moved aside as
+    /// `<name>.corrupt-<time>[-n]` (never over an earlier one) and the store starts empty.
     PreferenceStore(std::filesystem::path file, Scheduler& scheduler);
     /// A memory-only store (never touches a file).
     explicit PreferenceStore(Scheduler& scheduler);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "core/log.h"
 #include "core/temp_dir.h"
@@ -67,13 +68,12 @@ TEST_F(PreferenceStoreTest, WritesAreCoalescedIntoOneFileWriteWithinAQuarterSeco
     EXPECT_EQ(stampOf(file()), after) << "one burst, one write";
 }
 
-TEST_F(PreferenceStoreTest, AnUnreadableFileIsKeptAsideAndDefaultsAreUsed) {
+TEST_F(PreferenceStoreTest, AFileThatIsNotAJsonObjectIsKeptAsideAndDefaultsAreUsed) {
     const std::string prefix = file().filename().string() + ".corrupt-";
-    for (const std::string broken :
-         {"{\"isOverlayEnabled\": fal", "[1,2]", "\"text\"", "{\"isOverlayEnabled\": [1]}",
-          "{\"isOverlayEnabled\": {\"$data\": \"@@\"}}"}) {
+    std::set<std::string> asides;
+    // Within one second, so each file kept aside must find a name of its own.
+    for (const std::string broken : {"{\"isOverlayEnabled\": fal", "[1,2]", "\"text\""}) {
         SCOPED_TRACE(broken);
-        std::filesystem::remove_all(file().parent_path());
         writeFile(file(), broken);
         LogCapture capture;
         auto store = open();
@@ -83,16 +83,50 @@ TEST_F(PreferenceStoreTest, AnUnreadableFileIsKeptAsideAndDefaultsAreUsed) {
 
         ASSERT_EQ(capture.lines().size(), 1u);
         EXPECT_EQ(capture.lines()[0].rfind("⚠️", 0), 0u) << capture.lines()[0];
-        const auto entries = dirEntries();
-        ASSERT_EQ(entries.size(), 1u);
-        EXPECT_EQ(entries[0].rfind(prefix, 0), 0u) << entries[0];
-        EXPECT_EQ(readFile(file().parent_path() / entries[0]), broken)
-            << "nothing the user had is lost";
+        std::string aside;
+        for (const auto& name : dirEntries()) {
+            if (asides.count(name) == 0) aside = name;
+        }
+        ASSERT_EQ(dirEntries().size(), asides.size() + 1) << "the file itself is gone";
+        EXPECT_EQ(aside.rfind(prefix, 0), 0u) << aside;
+        EXPECT_EQ(readFile(file().parent_path() / aside), broken) << "nothing the user had is lost";
+        asides.insert(aside);
 
         store->set("isOverlayEnabled", false);
         store->flush();
-        EXPECT_EQ(dirEntries().size(), 2u);
         EXPECT_EQ(fileJson(), (nlohmann::json{{"isOverlayEnabled", false}}));
+    }
+}
+
+TEST_F(PreferenceStoreTest, OneUnreadableValueIsSkippedAndEveryOtherValueKept) {
+    const struct {
+        const char* json;
+        const char* reason;
+    } cases[] = {{"null", "null"},
+                 {"[1]", "a list"},
+                 {"{\"$data\": \"@@\"}", "base64"},
+                 {"{\"7\": 1, \"8\": \"x\"}", "non-integer"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.json);
+        writeFile(file(), std::string("{\"grainIntensity\": 0.5, \"bad\": ") + c.json +
+                              ", \"focusMode\": \"deep\", \"ids\": {\"3\": 4}}");
+        LogCapture capture;
+        auto store = open();
+        EXPECT_DOUBLE_EQ(store->doubleForKey("grainIntensity"), 0.5);
+        EXPECT_EQ(store->stringForKey("focusMode"), "deep");
+        EXPECT_EQ(store->dictionaryForKey("ids"), (IntDictionary{{"3", 4}}));
+        EXPECT_FALSE(store->holdsObject("bad"));
+        ASSERT_EQ(capture.lines().size(), 1u);
+        EXPECT_NE(capture.lines()[0].find("\"bad\""), std::string::npos) << capture.lines()[0];
+        EXPECT_NE(capture.lines()[0].find(c.reason), std::string::npos) << capture.lines()[0];
+        EXPECT_EQ(dirEntries().size(), 1u) << "nothing moved aside";
+
+        store->set("isOverlayEnabled", true);
+        store->flush();
+        EXPECT_EQ(fileJson(), (nlohmann::json{{"grainIntensity", 0.5},
+                                              {"focusMode", "deep"},
+                                              {"ids", {{"3", 4}}},
+                                              {"isOverlayEnabled", true}}));
     }
 }
 
