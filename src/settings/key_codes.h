@@ -33,9 +33,11 @@ inline constexpr std::uint32_t e = 14;
 inline constexpr std::uint32_t f = 3;
 inline constexpr std::uint32_t m = 46;
 
-/// F1 ... F20: `functionKeys[n - 1]` is the code of Fn.
-inline constexpr std::array<std::uint32_t, 20> functionKeys{
-    122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111, 105, 107, 113, 106, 64, 79, 80, 90};
+/// F1 ... F24: `functionKeys[n - 1]` is the code of Fn. F21 to F24 take codes
+/// no other key uses, since the original space stops at F20.
+inline constexpr std::array<std::uint32_t, 24> functionKeys{122, 120, 99,  118, 96,  97,  98,  100,
+                                                            101, 109, 103, 111, 105, 107, 113, 106,
+                                                            64,  79,  80,  90,  108, 112, 52,  66};
 
 /// Keypad 0 ... 9: `keypadDigits[n]` is the code of keypad n.
 inline constexpr std::array<std::uint32_t, 10> keypadDigits{82, 83, 84, 85, 86, 87, 88, 89, 91, 92};

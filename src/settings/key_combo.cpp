@@ -3,7 +3,10 @@
 #include <array>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <string>
 #include <utility>
+
+#include "settings/key_codes.h"
 
 namespace quorvel::settings {
 
@@ -11,11 +14,15 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::array<std::pair<std::uint32_t, const char*>, 22> kSpecialKeys{{
-    {36, "↩"},    {48, "⇥"},    {49, "Space"}, {51, "⌫"},   {53, "⎋"},   {96, "F5"},
-    {97, "F6"},   {98, "F7"},   {99, "F3"},    {100, "F8"}, {101, "F9"}, {103, "F11"},
-    {109, "F10"}, {111, "F12"}, {117, "⌦"},    {118, "F4"}, {120, "F2"}, {122, "F1"},
-    {123, "←"},   {124, "→"},   {125, "↓"},    {126, "↑"},
+// Names as Linux desktops print them on menus and in shortcut settings.
+constexpr std::array<std::pair<std::uint32_t, const char*>, 26> kSpecialKeys{{
+    {36, "Enter"},        {48, "Tab"},      {49, "Space"},      {51, "Backspace"},
+    {53, "Esc"},          {114, "Insert"},  {115, "Home"},      {116, "Page Up"},
+    {117, "Delete"},      {119, "End"},     {121, "Page Down"}, {123, "Left"},
+    {124, "Right"},       {125, "Down"},    {126, "Up"},        {65, "Keypad ."},
+    {67, "Keypad *"},     {69, "Keypad +"}, {71, "Num Lock"},   {75, "Keypad /"},
+    {76, "Keypad Enter"}, {78, "Keypad -"}, {81, "Keypad ="},   {72, "Volume Up"},
+    {73, "Volume Down"},  {74, "Mute"},
 }};
 
 std::optional<std::uint32_t> unsigned32(const json& object, const char* member) {
@@ -140,15 +147,21 @@ std::optional<std::string> specialKeyName(std::uint32_t keyCode) {
     for (const auto& [code, name] : kSpecialKeys) {
         if (code == keyCode) return std::string(name);
     }
+    for (std::size_t n = 0; n < keycode::functionKeys.size(); ++n) {
+        if (keycode::functionKeys[n] == keyCode) return "F" + std::to_string(n + 1);
+    }
+    for (std::size_t n = 0; n < keycode::keypadDigits.size(); ++n) {
+        if (keycode::keypadDigits[n] == keyCode) return "Keypad " + std::to_string(n);
+    }
     return std::nullopt;
 }
 
 std::string KeyCombo::displayString(const platform::KeyboardLayout& layout) const {
     std::string text;
-    if (modifiers & modifier::control) text += "⌃";
-    if (modifiers & modifier::option) text += "⌥";
-    if (modifiers & modifier::shift) text += "⇧";
-    if (modifiers & modifier::command) text += "⌘";
+    if (modifiers & modifier::control) text += "Ctrl+";
+    if (modifiers & modifier::option) text += "Alt+";
+    if (modifiers & modifier::shift) text += "Shift+";
+    if (modifiers & modifier::command) text += "Super+";
     if (auto name = specialKeyName(keyCode)) return text + *name;
     auto typed = layout.characters(keyCode);
     if (!typed || typed->empty()) return text + "?";

@@ -36,13 +36,14 @@ struct KeyCombo {
     static std::optional<KeyCombo> fromJson(std::string_view json);
     static std::optional<KeyCombo> decode(const core::Bytes& bytes);
 
-    /// "⌃⌥⇧⌘" symbols of the modifiers present, in that order, then the key's
-    /// name: a fixed name for special keys, else what the key types under
-    /// `layout`, upper-cased; "?" when the layout gives nothing.
+    /// As Linux desktops print it: "Ctrl+", "Alt+", "Shift+", "Super+" for the
+    /// modifiers present, in that order, then the key's name: a fixed name for
+    /// special keys ("Page Up", "F13", "Keypad 5"), else what the key types
+    /// under `layout`, upper-cased; "?" when the layout gives nothing.
     std::string displayString(const platform::KeyboardLayout& layout) const;
 };
 
-/// The fixed name of a special key (Return, Tab, Space, arrows, F-keys, ...),
+/// The fixed name of a special key (Enter, Tab, arrows, F-keys, keypad, ...),
 /// or nothing for a key that is named by what it types.
 std::optional<std::string> specialKeyName(std::uint32_t keyCode);
 

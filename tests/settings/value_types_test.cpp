@@ -59,5 +59,29 @@ struct DisplayCase {
     const char* expected;
 };
 
+TEST(KeyComboDisplay, NamesKeysAsLinuxPrintsThem) {
+    namespace key = keycode;
+    const DisplayCase cases[] = {
+        {{38, kControlOptionCommand}, "Ctrl+Alt+Super+J"},
+        {{key::f, modifier::control | modifier::shift}, "Ctrl+Shift+F"},
+        {{key::home, modifier::command}, "Super+Home"},
+        {{key::end, modifier::control}, "Ctrl+End"},
+        {{key::pageUp, modifier::option}, "Alt+Page Up"},
+        {{key::pageDown, modifier::option}, "Alt+Page Down"},
+        {{key::help, modifier::control}, "Ctrl+Insert"},
+        {{key::forwardDelete, modifier::control}, "Ctrl+Delete"},
+        {{key::keypadDigits[7], modifier::control}, "Ctrl+Keypad 7"},
+        {{key::keypadEnter, modifier::control}, "Ctrl+Keypad Enter"},
+        {{key::functionKeys[12], 0}, "F13"},
+        {{key::functionKeys[16], 0}, "F17"},
+        {{key::functionKeys[23], modifier::shift}, "Shift+F24"},
+        {{key::upArrow, modifier::control}, "Ctrl+Up"},
+        {{key::returnKey, modifier::control}, "Ctrl+Enter"},
+        {{10, modifier::control}, "Ctrl+?"},  // types nothing on this layout
+    };
+    auto layout = sim::SimKeyboardLayout::usLayout();
+    for (const DisplayCase& c : cases) EXPECT_EQ(c.combo.displayString(layout), c.expected);
+}
+
 }  // namespace
 }  // namespace quorvel::settings

@@ -101,7 +101,9 @@ QHBoxLayout* instructionRow(const QString& text, const QStringList& keys, QWidge
     for (const QString& key : keys) {
         auto* cap = label(key, "keycap", parent);
         cap->setAlignment(Qt::AlignCenter);
-        cap->setFixedSize(24, 20);
+        // Linux names its modifiers in words ("Super"): caps grow to fit them.
+        cap->ensurePolished();
+        cap->setFixedSize(std::max(24, cap->sizeHint().width() + 8), 20);
         caps->addWidget(cap);
     }
     row->addLayout(caps);
@@ -157,12 +159,13 @@ void QtHintWindow::buildContent() {
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(kInset, kInset + kArrowRoom, kInset, kInset);
     layout_->setSpacing(kInset / 2);
-    const QStringList toggleKeys{QStringLiteral("⌃"), QStringLiteral("⌥"), QStringLiteral("⌘"),
-                                 QStringLiteral("F")};
+    const QStringList toggleKeys{QStringLiteral("Ctrl"), QStringLiteral("Alt"),
+                                 QStringLiteral("Super"), QStringLiteral("F")};
     QStringList modeKeys = toggleKeys;
     modeKeys.last() = QStringLiteral("M");
     layout_->addLayout(instructionRow(QStringLiteral("Click to toggle focus"), toggleKeys, this));
-    layout_->addLayout(instructionRow(QStringLiteral("⇧ + click to switch mode"), modeKeys, this));
+    layout_->addLayout(
+        instructionRow(QStringLiteral("Shift + click to switch mode"), modeKeys, this));
     layout_->addLayout(instructionRow(QStringLiteral("Right-click\nto open menu"), {}, this));
     auto* button = new HintButton(this);
     button_ = button;

@@ -37,7 +37,7 @@ std::optional<std::uint32_t> fromQtKey(int key) {
     for (const auto& [qtKey, code] : kNamedKeys) {
         if (qtKey == key) return code;
     }
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F20) {
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) {
         return keycode::functionKeys[static_cast<std::size_t>(key - Qt::Key_F1)];
     }
     if (key >= 0x20 && key < 0x7f) {

@@ -13,7 +13,7 @@ class Connection;
 
 /// Names keys through the user's current X keyboard layout (xkbcommon over
 /// the XKB extension): the stored key code is taken to its key position, and
-/// the active layout group says what that key types with no modifiers.
+/// an ASCII-capable group says what that key types with no modifiers.
 class X11KeyboardLayout final : public platform::KeyboardLayout {
 public:
     explicit X11KeyboardLayout(Connection& connection);
@@ -25,6 +25,8 @@ public:
 
 private:
     bool ensureKeymap() const;
+    /// The group that names keys; the keymap must be loaded.
+    std::uint32_t asciiGroup() const;
 
     Connection& connection_;
     int handler_ = 0;
