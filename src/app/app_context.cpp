@@ -124,7 +124,8 @@ controls::HotKeyManager& AppContext::hotKeyManager() {
         auto& menuBar = menuBarItem();
         return std::make_unique<controls::HotKeyManager>(
             settingsManager(), overlayStyle(), menuBar, notificationCenter_, ports_.scheduler,
-            required(ports_.globalHotkeys, "global shortcuts"), ports_.keyboardLayout);
+            required(ports_.globalHotkeys, "global shortcuts"), ports_.keyboardLayout,
+            ports_.userNotifications);
     });
 }
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "app/app_context.h"
+#include "controls/hot_key_manager.h"
 #include "controls/menu_bar_item.h"
 #include "controls/tooltip_window.h"
 #include "rules/system_ui_manager.h"
@@ -52,6 +53,12 @@ settings_window::SettingsWindowServices AppContext::makeSettingsWindowServices()
     }
     if (ports_.hintWindow && ports_.statusItem) {
         hooks.showTooltip = [this] { tooltipWindow().showTooltip(); };
+    }
+    if (ports_.globalHotkeys) {
+        hooks.shortcutProblem = [this](int row) {
+            const auto id = controls::hotKeyID(static_cast<std::uint32_t>(row + 1));
+            return id ? hotKeyManager().problem(*id) : std::string();
+        };
     }
     auto& settings = settingsManager();
     auto& style = overlayStyle();

@@ -21,10 +21,6 @@ constexpr std::array<HotKeyID, 3> kOrder{HotKeyID::overlay, HotKeyID::focusMode,
 constexpr std::uint32_t kModifierMask = settings::modifier::shift | settings::modifier::control |
                                         settings::modifier::option | settings::modifier::command;
 
-std::size_t slot(HotKeyID id) {
-    return static_cast<std::size_t>(id) - 1;
-}
-
 }  // namespace
 
 std::optional<HotKeyID> hotKeyID(std::uint32_t raw) {
@@ -47,14 +43,16 @@ const char* hotKeyActionName(HotKeyID id) {
 HotKeyManager::HotKeyManager(settings::SettingsManager& settings, overlay::OverlayStyle& style,
                              MenuBarItem& menuBar, core::NotificationCenter& center,
                              core::Scheduler& scheduler, platform::GlobalHotkeys& hotkeys,
-                             const platform::KeyboardLayout& layout)
+                             const platform::KeyboardLayout& layout,
+                             platform::UserNotifications* notifications)
     : settings_(settings),
       style_(style),
       menuBar_(menuBar),
       center_(center),
       scheduler_(scheduler),
       hotkeys_(hotkeys),
-      layout_(layout) {
+      layout_(layout),
+      notifications_(notifications) {
     registerHotKeys();
     for (const char* name : {names::shortcutDidChange, names::focusModeShortcutDidChange,
                              names::excludeAppShortcutDidChange}) {
@@ -75,6 +73,7 @@ void HotKeyManager::registerHotKeys() {
     unregisterHotKeys();
     hotkeys_.setEventHandler(this);
     handlerInstalled_ = true;
+    std::array<std::optional<settings::KeyCombo>, 3> stored;
     for (HotKeyID id : kOrder) {
         std::optional<settings::KeyCombo> combo;
         switch (id) {
@@ -88,15 +87,45 @@ void HotKeyManager::registerHotKeys() {
                 combo = settings_.excludeAppShortcut();
                 break;
         }
+        problems_[slot(id)].clear();
         if (!combo) continue;
+        const settings::KeyCombo masked{combo->keyCode, combo->modifiers & kModifierMask};
         const auto raw = static_cast<std::uint32_t>(id);
-        if (hotkeys_.grab(raw, combo->keyCode, combo->modifiers & kModifierMask)) {
-            registered_[slot(id)] = true;
-        } else {
-            core::log("⚠️ Shortcut " + combo->displayString(layout_) + " (" +
-                      hotKeyActionName(id) + ") is already taken by another application");
+        stored[slot(id)] = masked;
+        for (HotKeyID earlier : kOrder) {
+            if (earlier == id) break;
+            if (stored[slot(earlier)] == masked) {
+                problems_[slot(id)] = std::string("same as ") + hotKeyActionName(earlier);
+            }
         }
+        if (problems_[slot(id)].empty()) {
+            if (hotkeys_.grab(raw, masked.keyCode, masked.modifiers)) {
+                registered_[slot(id)] = true;
+                continue;
+            }
+            problems_[slot(id)] = hotkeys_.hasKey(masked.keyCode) ? "used by another application"
+                                                                  : "no such key on this keyboard";
+        }
+        reportFailure(id, *combo);
     }
+}
+
+void HotKeyManager::reportFailure(HotKeyID id, const settings::KeyCombo& combo) {
+    const std::string label = combo.displayString(layout_);
+    const std::string line = label + " (" + hotKeyActionName(id) + "): " + problems_[slot(id)];
+    core::log("⚠️ Shortcut " + line);
+    // Registration runs again after every recording and change: the user
+    // hears about one failure once, the tab keeps showing it.
+    if (!notifications_ || !notified_.insert(line).second) return;
+    platform::UserNotification note{
+        "ShortcutUnavailable" + std::to_string(slot(id) + 1), "Shortcut unavailable", label,
+        "The shortcut to " + std::string(hotKeyActionName(id)) +
+            " does not work: " + problems_[slot(id)] + ". Choose another in Settings, Shortcuts.",
+        false};
+    platform::UserNotifications* service = notifications_;
+    service->requestAuthorization([service, note](std::optional<std::string> error) {
+        if (!error) service->post(note);
+    });
 }
 
 void HotKeyManager::unregisterHotKeys() {

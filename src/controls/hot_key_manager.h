@@ -5,16 +5,20 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "core/notification_center.h"
 #include "core/scheduler.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_layout.h"
+#include "platform/user_notifications.h"
 
 namespace quorvel::settings {
 class SettingsManager;
-}
+struct KeyCombo;
+}  // namespace quorvel::settings
 namespace quorvel::overlay {
 class OverlayStyle;
 }
@@ -46,7 +50,8 @@ public:
     HotKeyManager(settings::SettingsManager& settings, overlay::OverlayStyle& style,
                   MenuBarItem& menuBar, core::NotificationCenter& center,
                   core::Scheduler& scheduler, platform::GlobalHotkeys& hotkeys,
-                  const platform::KeyboardLayout& layout);
+                  const platform::KeyboardLayout& layout,
+                  platform::UserNotifications* notifications = nullptr);
     ~HotKeyManager() override;
     HotKeyManager(const HotKeyManager&) = delete;
     HotKeyManager& operator=(const HotKeyManager&) = delete;
@@ -63,10 +68,16 @@ public:
     bool isSuspended() const { return !handlerInstalled_; }
     /// The keys that are grabbed right now.
     std::vector<HotKeyID> registeredKeys() const;
+    /// Why the stored shortcut of `id` could not be grabbed at the last
+    /// registration ("used by another application", "same as ...", "no such
+    /// key on this keyboard"); empty when it was, or none is stored.
+    const std::string& problem(HotKeyID id) const { return problems_[slot(id)]; }
 
 private:
     void hotKeyPressed(std::uint32_t id) override;
+    static std::size_t slot(HotKeyID id) { return static_cast<std::size_t>(id) - 1; }
     bool shouldHandle(HotKeyID id);
+    void reportFailure(HotKeyID id, const settings::KeyCombo& combo);
     void shortcutRecordingDidChange(const core::Notification& note);
 
     settings::SettingsManager& settings_;
@@ -78,7 +89,10 @@ private:
     const platform::KeyboardLayout& layout_;
 
     bool handlerInstalled_ = false;
+    platform::UserNotifications* notifications_;
     std::array<bool, 3> registered_{};  // by id - 1
+    std::array<std::string, 3> problems_;
+    std::set<std::string> notified_;  // failures already shown, so each shows once
     std::map<HotKeyID, double> lastEventTimes_;
     std::vector<core::Observation> observations_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

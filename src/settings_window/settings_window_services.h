@@ -44,6 +44,8 @@ struct SettingsWindowHooks {
     std::function<void()> refreshLaunchAtLogin;
     // The tray hint.
     std::function<void()> showTooltip;
+    /// Why the global shortcut of row 0, 1 or 2 is not grabbed; empty when it is.
+    std::function<std::string(int)> shortcutProblem;
 };
 
 /// Everything the tabs read and drive.

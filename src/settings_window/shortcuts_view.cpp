@@ -70,6 +70,11 @@ std::string ShortcutsView::label(ShortcutRow row) const {
     return combo->displayString(services_.keyboardLayout);
 }
 
+std::string ShortcutsView::problem(ShortcutRow row) const {
+    if (isRecording(row) || !services_.hooks.shortcutProblem) return {};
+    return services_.hooks.shortcutProblem(static_cast<int>(index(row)));
+}
+
 bool ShortcutsView::showsTrash(ShortcutRow row) const {
     return isTrashHovered(row) && shortcut(row).has_value();
 }

@@ -39,6 +39,8 @@ public:
     bool isTrashHovered(ShortcutRow row) const { return hovered_[index(row)]; }
     /// "Recording...", "Record", or the shortcut as the keyboard shows it.
     std::string label(ShortcutRow row) const;
+    /// Why the row's shortcut does not work right now; empty when it does.
+    std::string problem(ShortcutRow row) const;
     /// The trash button shows while the row is hovered and holds a shortcut.
     bool showsTrash(ShortcutRow row) const;
     /// The key catcher of a row; the widget routes key presses to it.

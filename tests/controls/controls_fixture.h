@@ -16,6 +16,7 @@
 #include "desktop/sim/sim_global_hotkeys.h"
 #include "desktop/sim/sim_keyboard_layout.h"
 #include "desktop/sim/sim_status_item.h"
+#include "desktop/sim/sim_user_notifications.h"
 
 namespace quorvel::controls::testing {
 
@@ -48,7 +49,7 @@ protected:
                                                 scheduler, statusItem, desktop, catalog, hooks);
         if (withHotKeys) {
             hotKeys = std::make_unique<HotKeyManager>(settings, style, *menuBar, center(),
-                                                      scheduler, hotkeys, layout);
+                                                      scheduler, hotkeys, layout, &notifications);
         }
         scheduler.runPending();
     }
@@ -81,6 +82,7 @@ protected:
     sim::SimKeyboardLayout layout;
     sim::SimStatusItem statusItem;
     sim::SimGlobalHotkeys hotkeys;
+    sim::SimUserNotifications notifications;
     app::AppContext context{
         app::DesktopPorts{scheduler, desktop, desktop, desktop, desktop, desktop, catalog, layout}};
     std::unique_ptr<MenuBarItem> menuBar;

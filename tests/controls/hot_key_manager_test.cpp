@@ -55,5 +55,29 @@ TEST_F(HotKeyTest, KeysAreSuspendedWhileAShortcutIsRecorded) {
     EXPECT_EQ(hotkeys.grabs().size(), 3u);
 }
 
+TEST_F(HotKeyTest, AShortcutThatCannotBeGrabbedIsNotifiedOnceAndKeepsItsReason) {
+    hotkeys.takeByOtherApplication(kE.keyCode, kE.modifiers);
+    context.settingsStore().set(settings::keys::focusModeShortcut, kF.encode());
+    start();
+    EXPECT_EQ(hotKeys->problem(HotKeyID::overlay), "");
+    EXPECT_EQ(hotKeys->problem(HotKeyID::focusMode), "same as toggle focus");
+    EXPECT_EQ(hotKeys->problem(HotKeyID::excludeApp), "used by another application");
+    ASSERT_EQ(notifications.posted().size(), 2u);
+    EXPECT_EQ(notifications.posted()[1].subtitle, "Ctrl+Alt+Super+E");
+    EXPECT_EQ(notifications.posted()[1].title, "Shortcut unavailable");
+
+    recording({{names::isRecordingKey, true}});
+    recording({{names::isRecordingKey, false}});  // registered again: nothing new to tell
+    EXPECT_EQ(notifications.posted().size(), 2u);
+    EXPECT_EQ(hotKeys->problem(HotKeyID::excludeApp), "used by another application");
+
+    hotkeys.removeKey(96);
+    settings().setShortcut(KeyCombo{96, modifier::control});  // F5, absent here
+    EXPECT_EQ(hotKeys->problem(HotKeyID::overlay), "no such key on this keyboard");
+    EXPECT_EQ(hotKeys->problem(HotKeyID::focusMode), "");
+    ASSERT_EQ(notifications.posted().size(), 3u);
+    EXPECT_EQ(notifications.posted()[2].subtitle, "Ctrl+F5");
+}
+
 }  // namespace
 }  // namespace quorvel::controls::testing

@@ -74,6 +74,9 @@ protected:
             permissionMonitoring.emplace_back(option, enabled);
         };
         h.openAutomationSettings = [this] { ++automationSettingsOpened; };
+        h.shortcutProblem = [this](int row) {
+            return hotKeys->problem(*controls::hotKeyID(std::uint32_t(row + 1)));
+        };
         h.runPermissionProbe = [this] {
             ++probeRuns;
             return probeOutcome;

@@ -96,5 +96,15 @@ TEST_F(ShortcutsViewTest, ACombinationAnotherRowHoldsIsDroppedAndRecordingEnds) 
     EXPECT_EQ(recordingPosts, (std::vector<bool>{true, false}));
 }
 
+TEST_F(ShortcutsViewTest, AShortcutAnotherApplicationHoldsIsMarkedUntilAnotherIsRecorded) {
+    hotkeys.takeByOtherApplication(14, kCOC);
+    auto& tab = open();
+    EXPECT_EQ(tab.problem(ShortcutRow::excludeApp), "used by another application");
+    EXPECT_EQ(tab.problem(ShortcutRow::overlay), "");
+    tab.startRecording(ShortcutRow::excludeApp);
+    press(ShortcutRow::excludeApp, 96, 0);  // F5
+    EXPECT_EQ(tab.problem(ShortcutRow::excludeApp), "");
+}
+
 }  // namespace
 }  // namespace quorvel::settings_window::testing

@@ -62,6 +62,13 @@ QWidget* SettingsShortcutsTab::makeRow(sw::ShortcutRow row) {
     line->addWidget(area);
     column->addLayout(line);
     column->addWidget(makeSecondaryLabel(QString::fromUtf8(sw::rowCaption(row).data()), holder));
+    // Why the shortcut does nothing, so a failed grab stays visible after the
+    // one desktop notification is gone.
+    problems_[i] = new QLabel(holder);
+    problems_[i]->setObjectName(QStringLiteral("shortcutProblem"));
+    problems_[i]->setStyleSheet(QStringLiteral("color: #d93025;"));
+    problems_[i]->setWordWrap(true);
+    column->addWidget(problems_[i]);
     rows_[i] = holder;
     return holder;
 }
@@ -81,6 +88,9 @@ void SettingsShortcutsTab::refresh() {
         const auto i = static_cast<std::size_t>(row);
         recorders_[i]->refresh();
         trash_[i]->setVisible(view_->showsTrash(row));
+        const std::string problem = view_->problem(row);
+        problems_[i]->setText(QStringLiteral("⚠ ") + QString::fromStdString(problem));
+        problems_[i]->setVisible(!problem.empty());
     }
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+class QLabel;
 class QToolButton;
 
 namespace quorvel::qt {
@@ -33,6 +34,7 @@ private:
     std::array<QWidget*, 3> rows_{};
     std::array<ShortcutRecorderWidget*, 3> recorders_{};
     std::array<QToolButton*, 3> trash_{};
+    std::array<QLabel*, 3> problems_{};
 };
 
 }  // namespace quorvel::qt

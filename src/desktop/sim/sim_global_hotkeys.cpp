@@ -3,7 +3,7 @@
 namespace quorvel::sim {
 
 bool SimGlobalHotkeys::grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) {
-    if (taken_.count({keyCode, modifiers})) return false;
+    if (taken_.count({keyCode, modifiers}) || missing_.contains(keyCode)) return false;
     for (const auto& [otherId, g] : grabs_) {
         if (otherId != id && g.keyCode == keyCode && g.modifiers == modifiers) return false;
     }

@@ -24,12 +24,15 @@ public:
     bool grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) override;
     void ungrab(std::uint32_t id) override { grabs_.erase(id); }
     void setEventHandler(platform::GlobalHotkeysEvents* handler) override { handler_ = handler; }
+    bool hasKey(std::uint32_t keyCode) const override { return !missing_.contains(keyCode); }
 
     // Control surface.
     /// Another client holds this combination: grabbing it fails.
     void takeByOtherApplication(std::uint32_t keyCode, std::uint32_t modifiers) {
         taken_.insert({keyCode, modifiers});
     }
+    /// This keyboard has no such key: grabbing it fails.
+    void removeKey(std::uint32_t keyCode) { missing_.insert(keyCode); }
     /// The user presses a combination. True when a grab caught it and a handler
     /// was installed (the press then went to the handler, not to the focused window).
     bool press(std::uint32_t keyCode, std::uint32_t modifiers);
@@ -44,6 +47,7 @@ private:
     std::map<std::uint32_t, Grab> grabs_;
     std::vector<Grab> grabLog_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_;
+    std::set<std::uint32_t> missing_;
     platform::GlobalHotkeysEvents* handler_ = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "platform/global_hotkeys.h"
 
@@ -24,10 +25,13 @@ public:
     bool grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) override;
     void ungrab(std::uint32_t id) override;
     void setEventHandler(platform::GlobalHotkeysEvents* handler) override { handler_ = handler; }
+    bool hasKey(std::uint32_t keyCode) const override;
 
     /// The X modifier mask of a stored modifier mask (Shift, Control, Alt for
-    /// Option, Super for Command); other stored bits are dropped.
-    static std::uint16_t xModifiers(std::uint32_t modifiers);
+    /// Option, Super for Command, on the modifier `superMask` names); other
+    /// stored bits are dropped.
+    static std::uint16_t xModifiers(std::uint32_t modifiers,
+                                    std::uint16_t superMask = 1u << 6 /* Mod4 */);
 
 private:
     struct Grab {
@@ -41,11 +45,14 @@ private:
     void ungrabVariants(const Grab& g);
     void handleEvent(const std::uint8_t type, const void* event);
     void readLockMasks();
+    std::uint16_t modifierOf(const std::uint8_t* mapping, int perModifier,
+                             const std::vector<std::uint8_t>& keycodes) const;
 
     Connection& connection_;
     int eventHandler_ = 0;
     std::map<std::uint32_t, Grab> grabs_;
     std::uint16_t numLockMask_ = 0;
+    std::uint16_t superMask_ = 1u << 6;  // Mod4 until the keyboard map says otherwise
     std::pair<std::uint8_t, std::uint32_t> lastRelease_{0, 0};  // keycode, time
     platform::GlobalHotkeysEvents* handler_ = nullptr;
 };
