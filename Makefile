@@ -33,12 +33,15 @@ format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan out
+	rm -rf build build-asan build-deb out
 
 PREFIX ?= /usr/local
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
-package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+# A build of its own (build-deb): the package leaves updates to apt.
+package: bootstrap
+	cmake --preset package >/dev/null
+	cmake --build --preset package -j $(JOBS)
+	cd build-deb && cpack -G DEB

@@ -49,8 +49,9 @@ AppDelegate::AppDelegate(AppContext& context, platform::WindowServer& windowServ
     if (ports.globalHotkeys) context_.hotKeyManager();
     if (ports.scripts) context_.systemUIManager();
     if (ports.updateDriver) {
-        services::logUpdaterConfiguration(*ports.updateDriver);
+        // The manager applies the user's stored schedule choice, which the log then reports.
         context_.updateManager();
+        services::logUpdaterConfiguration(*ports.updateDriver);
     }
     registerWindowObservers();
 }

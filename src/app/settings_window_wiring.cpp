@@ -45,6 +45,12 @@ settings_window::SettingsWindowServices AppContext::makeSettingsWindowServices()
         hooks.checkForUpdates = [this] {
             if (!updateManager().isCheckingForUpdates()) updateManager().checkForUpdates();
         };
+        hooks.checksForUpdatesAutomatically = [this] {
+            return updateManager().automaticallyChecksForUpdates();
+        };
+        hooks.setChecksForUpdatesAutomatically = [this](bool on) {
+            updateManager().setAutomaticallyChecksForUpdates(on);
+        };
     }
     if (ports_.loginItems) {
         hooks.isLaunchAtLoginEnabled = [this] { return launchAtLoginManager().isEnabled(); };

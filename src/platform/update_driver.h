@@ -23,8 +23,9 @@ public:
     virtual void willScheduleUpdateCheck(double delaySeconds) = 0;
     /// A check (scheduled or user-started) began.
     virtual void updateCheckStarted() = 0;
-    /// A check ended, whatever its outcome (none found, found, failed).
-    virtual void updateCheckFinished() = 0;
+    /// A check ended, whatever its outcome; `succeeded` is false when the feed
+    /// could not be fetched or read.
+    virtual void updateCheckFinished(bool succeeded) = 0;
     /// A newer version was found. `driverWillShow` is true when the driver shows
     /// its own dialog (user-started checks); otherwise the application announces it.
     virtual void updateFound(const UpdateInfo& update, bool userInitiated, bool driverWillShow) = 0;
@@ -47,8 +48,10 @@ public:
     virtual std::optional<std::string> feedURL() const = 0;
     /// Called for the start-up log; seconds between automatic checks.
     virtual double updateCheckInterval() const = 0;
-    /// Called for the start-up log; whether the schedule runs at all.
+    /// Called for the start-up log and the More tab; whether the schedule runs at all.
     virtual bool automaticallyChecksForUpdates() const = 0;
+    /// Called by the update manager with the user's choice; starts or stops the schedule.
+    virtual void setAutomaticallyChecksForUpdates(bool on) = 0;
 };
 
 }  // namespace quorvel::platform

@@ -14,7 +14,7 @@ public:
 
     void willScheduleUpdateCheck(double) override { owner_.requestNotificationAuthorization(); }
     void updateCheckStarted() override { owner_.updateCheckStarted(); }
-    void updateCheckFinished() override { owner_.updateCheckFinished(); }
+    void updateCheckFinished(bool succeeded) override { owner_.updateCheckFinished(succeeded); }
     void updateFound(const platform::UpdateInfo& update, bool userInitiated,
                      bool driverWillShow) override {
         owner_.handleUpdateFound(update, userInitiated, driverWillShow);
@@ -50,6 +50,16 @@ UpdateManager::UpdateManager(UpdatePorts ports, core::PreferenceStore& standardS
       self_(std::make_shared<UpdateManager*>(this)) {
     ports_.updater.setEventHandler(delegateHandler_.get());
     ports_.notifications.setEventHandler(notificationHandler_.get());
+    if (const auto stored = store_.object(kAutomaticChecksKey)) {
+        if (const bool* on = std::get_if<bool>(&*stored)) {
+            ports_.updater.setAutomaticallyChecksForUpdates(*on);
+        }
+    }
+}
+
+void UpdateManager::setAutomaticallyChecksForUpdates(bool on) {
+    store_.set(kAutomaticChecksKey, on);
+    ports_.updater.setAutomaticallyChecksForUpdates(on);
 }
 
 UpdateManager::~UpdateManager() {
@@ -68,14 +78,15 @@ void UpdateManager::updateCheckStarted() {
     });
 }
 
-void UpdateManager::updateCheckFinished() {
+void UpdateManager::updateCheckFinished(bool succeeded) {
     std::weak_ptr<UpdateManager*> weak = self_;
-    scheduler_.async([weak] {
+    scheduler_.async([weak, succeeded] {
         auto self = weak.lock();
         if (!self) return;
         UpdateManager& manager = **self;
         manager.setCheckingForUpdates(false);
-        manager.setLastUpdateCheck(manager.ports_.clock.secondsSinceEpoch());
+        // A failed check says nothing about being up to date, so the last one stands.
+        if (succeeded) manager.setLastUpdateCheck(manager.ports_.clock.secondsSinceEpoch());
     });
 }
 

@@ -31,6 +31,7 @@ class UpdateManager {
 public:
     static constexpr const char* UPDATE_NOTIFICATION_IDENTIFIER = "UpdateCheck";
     static constexpr const char* kLastUpdateCheckKey = "LastUpdateCheck";
+    static constexpr const char* kAutomaticChecksKey = "AutomaticallyChecksForUpdates";
 
     /// `standardStore` is the process's own store, not the settings suite.
     UpdateManager(UpdatePorts ports, core::PreferenceStore& standardStore,
@@ -39,7 +40,7 @@ public:
     UpdateManager(const UpdateManager&) = delete;
     UpdateManager& operator=(const UpdateManager&) = delete;
 
-    /// Wall-clock seconds since the epoch at which the last check finished.
+    /// Wall-clock seconds since the epoch at which the last successful check finished.
     std::optional<double> lastUpdateCheck() const { return lastUpdateCheck_; }
     bool isCheckingForUpdates() const { return isCheckingForUpdates_; }
 
@@ -48,6 +49,12 @@ public:
     void checkForUpdates();
 
     platform::UpdateDriver& updater() { return ports_.updater; }
+
+    /// The user's choice, stored; without one, the build's default the driver came with.
+    bool automaticallyChecksForUpdates() const {
+        return ports_.updater.automaticallyChecksForUpdates();
+    }
+    void setAutomaticallyChecksForUpdates(bool on);
 
     /// Emitted on every change of `isCheckingForUpdates`, with the new value.
     core::Signal<bool> isCheckingForUpdatesChanged;
@@ -59,7 +66,7 @@ private:
     class NotificationHandler;
 
     void updateCheckStarted();
-    void updateCheckFinished();
+    void updateCheckFinished(bool succeeded);
     void handleUpdateFound(const platform::UpdateInfo& update, bool userInitiated,
                            bool driverWillShow);
     void handleUserAttention();

@@ -39,6 +39,21 @@ bool MoreView::isLaunchAtLoginEnabled() const {
     return services_.hooks.isLaunchAtLoginEnabled && services_.hooks.isLaunchAtLoginEnabled();
 }
 
+bool MoreView::offersAutomaticUpdateChecks() const {
+    return services_.hooks.checksForUpdatesAutomatically &&
+           services_.hooks.setChecksForUpdatesAutomatically;
+}
+
+bool MoreView::checksForUpdatesAutomatically() const {
+    return offersAutomaticUpdateChecks() && services_.hooks.checksForUpdatesAutomatically();
+}
+
+void MoreView::setChecksForUpdatesAutomatically(bool on) {
+    if (!offersAutomaticUpdateChecks()) return;
+    services_.hooks.setChecksForUpdatesAutomatically(on);
+    changed.emit();
+}
+
 void MoreView::checkForUpdates() {
     if (isCheckingForUpdates()) return;
     if (services_.hooks.checkForUpdates) services_.hooks.checkForUpdates();

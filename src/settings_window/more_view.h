@@ -16,7 +16,6 @@ std::string relativeTime(std::optional<double> moment, double now);
 /// reset of every setting, and the contact page.
 class MoreView {
 public:
-    static constexpr const char* contactPageUrl = "https://github.com/quorvel/quorvel/discussions";
     static constexpr const char* resetTitle = "Are you sure?";
     static constexpr const char* resetMessage =
         "This will reset all settings to their default values.";
@@ -31,6 +30,9 @@ public:
     std::string lastUpdateCheckText() const;
     bool isCheckingForUpdates() const;
     bool isLaunchAtLoginEnabled() const;
+    /// Whether there is an update mechanism whose schedule the user can switch.
+    bool offersAutomaticUpdateChecks() const;
+    bool checksForUpdatesAutomatically() const;
     bool showingResetConfirmation() const { return showingResetConfirmation_; }
     /// Degrees; one turn back per reset.
     double resetRotation() const { return resetRotation_; }
@@ -38,6 +40,7 @@ public:
     // The user's actions.
     void checkForUpdates();
     void setLaunchAtLogin(bool enabled);
+    void setChecksForUpdatesAutomatically(bool on);
     /// "Reset all settings": asks first.
     void requestReset();
     /// The confirmation's "Cancel".

@@ -37,6 +37,8 @@ struct SettingsWindowHooks {
     std::function<std::optional<double>()> lastUpdateCheck;  // wall-clock seconds
     std::function<bool()> isCheckingForUpdates;
     std::function<void()> checkForUpdates;
+    std::function<bool()> checksForUpdatesAutomatically;
+    std::function<void(bool)> setChecksForUpdatesAutomatically;
     // Start at login.
     std::function<bool()> isLaunchAtLoginEnabled;
     std::function<void(bool)> setLaunchAtLoginEnabled;

@@ -82,5 +82,32 @@ TEST_F(UpdateManagerTest, ScheduledAnnouncementNamesTheVersionAndAClickStartsAUs
     EXPECT_EQ(driver.requestedChecks(), std::vector<bool>{true});
 }
 
+TEST_F(UpdateManagerTest, OnlyASuccessfulCheckCountsAsTheLastCheck) {
+    auto manager = makeManager(store);
+    driver.beginCheck();
+    driver.finishCheck(/*succeeded=*/true);
+    scheduler.runPending();
+    const auto success = manager->lastUpdateCheck();
+    ASSERT_TRUE(success.has_value());
+    clock.jump(3600);
+    driver.beginCheck();
+    driver.finishCheck(/*succeeded=*/false);
+    scheduler.runPending();
+    EXPECT_FALSE(manager->isCheckingForUpdates());
+    EXPECT_EQ(manager->lastUpdateCheck(), success);
+    EXPECT_EQ(makeManager(store)->lastUpdateCheck(), success) << "the stored moment too";
+}
+
+TEST_F(UpdateManagerTest, AutomaticChecksFollowTheBuildUntilTheUserChooses) {
+    driver.setAutomaticallyChecksForUpdates(false);  // as a distribution package is built
+    makeManager(store);
+    EXPECT_FALSE(driver.automaticallyChecksForUpdates());
+    makeManager(store)->setAutomaticallyChecksForUpdates(true);
+    driver.setAutomaticallyChecksForUpdates(false);
+    auto restarted = makeManager(store);
+    EXPECT_TRUE(driver.automaticallyChecksForUpdates()) << "the user's choice outlives a restart";
+    EXPECT_TRUE(restarted->automaticallyChecksForUpdates());
+}
+
 }  // namespace
 }  // namespace quorvel::services

@@ -84,6 +84,8 @@ protected:
         h.lastUpdateCheck = [this] { return lastUpdateCheck; };
         h.isCheckingForUpdates = [this] { return checkingForUpdates; };
         h.checkForUpdates = [this] { ++updateChecks; };
+        h.checksForUpdatesAutomatically = [this] { return automaticChecks; };
+        h.setChecksForUpdatesAutomatically = [this](bool on) { automaticChecks = on; };
         h.isLaunchAtLoginEnabled = [this] { return launchAtLogin.isEnabled(); };
         h.setLaunchAtLoginEnabled = [this](bool on) {
             launchAtLogin.setEnabled(on);
@@ -137,6 +139,7 @@ protected:
     std::optional<double> lastUpdateCheck;
     bool checkingForUpdates = false;
     int updateChecks = 0;
+    bool automaticChecks = true;
     int tooltipShows = 0;
     std::vector<std::string> posts;
     std::vector<std::string> trail;  // hook calls and recorded posts, in order

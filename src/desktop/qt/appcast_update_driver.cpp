@@ -91,7 +91,43 @@ std::string megabytes(qint64 bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
+UpdateFailure tooLarge(qint64 maxBytes) {
+    return {UpdateFailure::Kind::malformedFeed, "the feed is larger than " + megabytes(maxBytes)};
+}
+
 }  // namespace
+
+std::string UpdateFailure::message() const {
+    switch (kind) {
+        case Kind::offline:
+            return "Quorvel could not reach the update feed. This computer seems to be offline (" +
+                   detail + ").";
+        case Kind::notFound:
+            return "The update feed was not found (" + detail + ").";
+        case Kind::malformedFeed:
+            return "The update feed is malformed and could not be read (" + detail + ").";
+        case Kind::other:
+            break;
+    }
+    return "Quorvel could not check for updates (" + detail + ").";
+}
+
+UpdateFailure::Kind UpdateFailure::kindOf(QNetworkReply::NetworkError error, int httpStatus) {
+    if (httpStatus == 404 || httpStatus == 410) return Kind::notFound;
+    switch (error) {
+        case QNetworkReply::HostNotFoundError:
+        case QNetworkReply::TimeoutError:
+        case QNetworkReply::TemporaryNetworkFailureError:
+        case QNetworkReply::NetworkSessionFailedError:
+        case QNetworkReply::UnknownNetworkError:
+            return Kind::offline;
+        case QNetworkReply::ContentNotFoundError:
+        case QNetworkReply::ContentGoneError:
+            return Kind::notFound;
+        default:
+            return Kind::other;
+    }
+}
 
 AppcastUpdateDriver::AppcastUpdateDriver(Options options,
                                          std::unique_ptr<UpdatePresenter> presenter)
@@ -108,7 +144,7 @@ AppcastUpdateDriver::AppcastUpdateDriver(Options options,
         const auto seconds = std::chrono::duration<double>(options_.timeout).count();
         char text[64];
         std::snprintf(text, sizeof text, "no answer from the feed within %g s", seconds);
-        abortCheck(text);
+        abortCheck({UpdateFailure::Kind::offline, text});
     });
 }
 
@@ -121,7 +157,18 @@ AppcastUpdateDriver::~AppcastUpdateDriver() {
 }
 
 void AppcastUpdateDriver::start() {
+    started_ = true;
     if (options_.automaticChecks) scheduleNext(options_.firstCheckDelay);
+}
+
+void AppcastUpdateDriver::setAutomaticallyChecksForUpdates(bool on) {
+    if (options_.automaticChecks == on) return;
+    options_.automaticChecks = on;
+    if (!on) {
+        scheduleTimer_.stop();
+    } else if (started_) {
+        scheduleNext(options_.firstCheckDelay);
+    }
 }
 
 void AppcastUpdateDriver::scheduleNext(std::chrono::milliseconds delay) {
@@ -159,13 +206,15 @@ void AppcastUpdateDriver::checkForUpdates(bool userInitiated) {
     userInitiated_ = userInitiated;
     if (handler_) handler_->updateCheckStarted();
     if (!isAllowedFeedURL(options_.feedURL)) {
-        finishCheck("the feed address \"" + options_.feedURL.toString().toStdString() +
-                        "\" is not an HTTPS address",
-                    std::nullopt);
+        finishCheck(
+            UpdateFailure{UpdateFailure::Kind::other,
+                          "the feed address \"" + options_.feedURL.toString().toStdString() +
+                              "\" is not an HTTPS address"},
+            std::nullopt);
         return;
     }
     body_.clear();
-    abortReason_.clear();
+    abortReason_.reset();
     QNetworkRequest request(options_.feedURL);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::UserVerifiedRedirectPolicy);
@@ -178,13 +227,14 @@ void AppcastUpdateDriver::checkForUpdates(bool userInitiated) {
         if (isAllowedFeedURL(target)) {
             reply_->redirectAllowed();  // a signal: lets the redirect proceed
         } else {
-            abortCheck("redirected to the insecure address " + target.toString().toStdString());
+            abortCheck({UpdateFailure::Kind::other,
+                        "redirected to the insecure address " + target.toString().toStdString()});
         }
     });
     connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
         const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > options_.maxFeedBytes) {
-            abortCheck("the feed is larger than " + megabytes(options_.maxFeedBytes));
+            abortCheck(tooLarge(options_.maxFeedBytes));
         }
     });
     connect(reply_, &QNetworkReply::readyRead, this, &AppcastUpdateDriver::onReadyRead);
@@ -193,15 +243,15 @@ void AppcastUpdateDriver::checkForUpdates(bool userInitiated) {
 }
 
 void AppcastUpdateDriver::onReadyRead() {
-    if (!reply_ || !abortReason_.empty()) return;
+    if (!reply_ || abortReason_) return;
     body_ += reply_->read(options_.maxFeedBytes + 1 - body_.size());
     if (body_.size() > options_.maxFeedBytes) {
-        abortCheck("the feed is larger than " + megabytes(options_.maxFeedBytes));
+        abortCheck(tooLarge(options_.maxFeedBytes));
     }
 }
 
-void AppcastUpdateDriver::abortCheck(std::string reason) {
-    if (!reply_ || !abortReason_.empty()) return;
+void AppcastUpdateDriver::abortCheck(UpdateFailure reason) {
+    if (!reply_ || abortReason_) return;
     abortReason_ = std::move(reason);
     reply_->abort();  // finishes the reply, which ends the check
 }
@@ -213,35 +263,38 @@ void AppcastUpdateDriver::onFinished() {
     reply_ = nullptr;
     reply->disconnect(this);
     reply->deleteLater();
-    if (!abortReason_.empty()) return finishCheck(abortReason_, std::nullopt);
-    if (reply->error() != QNetworkReply::NoError) {
-        return finishCheck(reply->errorString().toStdString(), std::nullopt);
-    }
+    if (abortReason_) return finishCheck(abortReason_, std::nullopt);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 0 && (status < 200 || status >= 300)) {
-        return finishCheck("the feed answered HTTP " + std::to_string(status), std::nullopt);
+        return finishCheck(UpdateFailure{UpdateFailure::kindOf(reply->error(), status),
+                                         "the feed answered HTTP " + std::to_string(status)},
+                           std::nullopt);
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        return finishCheck(UpdateFailure{UpdateFailure::kindOf(reply->error(), status),
+                                         reply->errorString().toStdString()},
+                           std::nullopt);
     }
     body_ += reply->read(options_.maxFeedBytes + 1 - body_.size());
     if (body_.size() > options_.maxFeedBytes) {
-        return finishCheck("the feed is larger than " + megabytes(options_.maxFeedBytes),
-                           std::nullopt);
+        return finishCheck(tooLarge(options_.maxFeedBytes), std::nullopt);
     }
     auto parsed = parseAppcast(body_);
     body_.clear();
     if (auto* error = std::get_if<std::string>(&parsed)) {
-        return finishCheck("malformed feed: " + *error, std::nullopt);
+        return finishCheck(UpdateFailure{UpdateFailure::Kind::malformedFeed, *error}, std::nullopt);
     }
     const auto& items = std::get<std::vector<platform::UpdateInfo>>(parsed);
     finishCheck(std::nullopt, newestUpdate(items, options_.currentVersion));
 }
 
-void AppcastUpdateDriver::finishCheck(const std::optional<std::string>& failure,
+void AppcastUpdateDriver::finishCheck(const std::optional<UpdateFailure>& failure,
                                       const std::optional<platform::UpdateInfo>& update) {
     const bool user = std::exchange(userInitiated_, false);
-    if (failure) core::log("⚠️ Update check failed: " + *failure);
+    if (failure) core::log("⚠️ Update check failed: " + failure->detail);
     // User checks are shown by this driver; scheduled ones are left to the application.
     if (update && handler_) handler_->updateFound(*update, user, user);
-    if (handler_) handler_->updateCheckFinished();
+    if (handler_) handler_->updateCheckFinished(!failure);
     if (!user) return;
     if (failure) {
         presenter().showFailure(*failure);

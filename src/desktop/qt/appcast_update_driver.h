@@ -14,9 +14,24 @@
 
 #include "platform/update_driver.h"
 
+#ifndef QUORVEL_CHECK_UPDATES_AUTOMATICALLY
+#define QUORVEL_CHECK_UPDATES_AUTOMATICALLY true
+#endif
+
 class QNetworkAccessManager;
 
 namespace quorvel::qt {
+
+/// Why a check failed, sorted by what the user can do about it.
+struct UpdateFailure {
+    enum class Kind { offline, notFound, malformedFeed, other };
+    Kind kind = Kind::other;
+    std::string detail;  // the technical cause, for the log and the dialog
+    /// The sentence the "Update Error!" dialog shows.
+    std::string message() const;
+    /// The kind a network error belongs to; timeouts and name lookups mean offline.
+    static Kind kindOf(QNetworkReply::NetworkError error, int httpStatus);
+};
 
 /// Shows what a check found to the user. The driver uses it for user-started
 /// checks only; scheduled findings are announced by the application.
@@ -26,7 +41,7 @@ public:
     /// Shows the update; `closed` runs once when the user is done with it.
     virtual void showUpdate(const platform::UpdateInfo& update, std::function<void()> closed) = 0;
     virtual void showUpToDate(const std::string& currentVersion) = 0;
-    virtual void showFailure(const std::string& reason) = 0;
+    virtual void showFailure(const UpdateFailure& failure) = 0;
 };
 
 /// The update mechanism on an appcast feed (RSS 2.0 with Sparkle's version
@@ -41,7 +56,7 @@ public:
         qint64 maxFeedBytes = 1 << 20;
         std::chrono::milliseconds firstCheckDelay{std::chrono::minutes(3)};
         std::chrono::milliseconds checkInterval{std::chrono::hours(24)};
-        bool automaticChecks = true;
+        bool automaticChecks = QUORVEL_CHECK_UPDATES_AUTOMATICALLY;
     };
 
     /// `presenter` shows user-started results; null shows the update dialog.
@@ -56,6 +71,7 @@ public:
     std::optional<std::string> feedURL() const override;
     double updateCheckInterval() const override;
     bool automaticallyChecksForUpdates() const override { return options_.automaticChecks; }
+    void setAutomaticallyChecksForUpdates(bool on) override;
 
     bool isChecking() const { return reply_ != nullptr; }
 
@@ -74,8 +90,8 @@ private:
     void scheduleNext(std::chrono::milliseconds delay);
     void onReadyRead();
     void onFinished();
-    void abortCheck(std::string reason);
-    void finishCheck(const std::optional<std::string>& failure,
+    void abortCheck(UpdateFailure reason);
+    void finishCheck(const std::optional<UpdateFailure>& failure,
                      const std::optional<platform::UpdateInfo>& update);
     void present(const platform::UpdateInfo& update);
     UpdatePresenter& presenter();
@@ -86,8 +102,9 @@ private:
     QNetworkAccessManager* network_;
     QPointer<QNetworkReply> reply_;
     QByteArray body_;
-    std::string abortReason_;
+    std::optional<UpdateFailure> abortReason_;
     bool userInitiated_ = false;
+    bool started_ = false;
     QTimer scheduleTimer_;
     QTimer timeoutTimer_;
 };

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -12,8 +13,13 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include "desktop/qt/settings_widgets.h"
+
+#ifndef QUORVEL_CONTACT_PAGE_URL
+#define QUORVEL_CONTACT_PAGE_URL "https://github.com/quorvel/quorvel/discussions"
+#endif
 
 namespace quorvel::qt {
 
@@ -27,11 +33,18 @@ SettingsMoreTab::SettingsMoreTab(sw::SettingsWindowServices& services, QWidget* 
     column->addWidget(makeAbout());
     column->addWidget(makeDivider(this));
 
-    auto* reset = new QPushButton(themedIcon("edit-undo", QStyle::SP_BrowserReload),
-                                  QStringLiteral("Reset all settings"), this);
-    reset->setIconSize(QSize(20, 20));
-    connect(reset, &QPushButton::clicked, this, &SettingsMoreTab::askToReset);
-    column->addWidget(reset, 0, Qt::AlignLeft);
+    reset_ = new QPushButton(QStringLiteral("Reset all settings"), this);
+    reset_->setIconSize(QSize(20, 20));
+    resetPixmap_ =
+        themedIcon("edit-undo", QStyle::SP_BrowserReload).pixmap(QSize(20, 20), devicePixelRatio());
+    reset_->setIcon(QIcon(resetPixmap_));
+    turn_ = new QVariantAnimation(this);
+    turn_->setDuration(400);
+    turn_->setEasingCurve(QEasingCurve::OutBack);  // a spring's slight overshoot
+    connect(turn_, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& degrees) { showResetIconAt(degrees.toDouble()); });
+    connect(reset_, &QPushButton::clicked, this, &SettingsMoreTab::askToReset);
+    column->addWidget(reset_, 0, Qt::AlignLeft);
     column->addWidget(makeDivider(this));
 
     launchAtLogin_ = new QCheckBox(QStringLiteral("Launch at login"), this);
@@ -44,9 +57,8 @@ SettingsMoreTab::SettingsMoreTab(sw::SettingsWindowServices& services, QWidget* 
     QFont small = chat->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     chat->setFont(small);
-    connect(chat, &QPushButton::clicked, this, [] {
-        QDesktopServices::openUrl(QUrl(QString::fromUtf8(sw::MoreView::contactPageUrl)));
-    });
+    connect(chat, &QPushButton::clicked, this,
+            [] { QDesktopServices::openUrl(QUrl(QStringLiteral(QUORVEL_CONTACT_PAGE_URL))); });
     column->addWidget(chat, 0, Qt::AlignLeft);
     column->addStretch();
 
@@ -93,6 +105,11 @@ QWidget* SettingsMoreTab::makeAbout() {
     stack->addWidget(checking_);
     holder->setFixedSize(checkButton_->sizeHint().expandedTo(QSize(100, 0)));
     column->addWidget(holder, 0, Qt::AlignLeft);
+    automaticChecks_ = new QCheckBox(QStringLiteral("Check for updates automatically"), about);
+    automaticChecks_->setVisible(view_->offersAutomaticUpdateChecks());
+    connect(automaticChecks_, &QCheckBox::toggled, this,
+            [this](bool on) { view_->setChecksForUpdatesAutomatically(on); });
+    column->addWidget(automaticChecks_);
     column->addStretch();
     row->addLayout(column, 1);
     return about;
@@ -100,8 +117,10 @@ QWidget* SettingsMoreTab::makeAbout() {
 
 void SettingsMoreTab::askToReset() {
     view_->requestReset();
+    // Window titles are often hidden or small on Linux, so the question is the heading too.
     QMessageBox box(QMessageBox::Warning, QString::fromUtf8(sw::MoreView::resetTitle),
-                    QString::fromUtf8(sw::MoreView::resetMessage), QMessageBox::NoButton, this);
+                    QString::fromUtf8(sw::MoreView::resetTitle), QMessageBox::NoButton, this);
+    box.setInformativeText(QString::fromUtf8(sw::MoreView::resetMessage));
     box.addButton(QMessageBox::Cancel);
     auto* reset = box.addButton(QStringLiteral("Reset"), QMessageBox::DestructiveRole);
     box.setDefaultButton(QMessageBox::Cancel);
@@ -121,6 +140,31 @@ void SettingsMoreTab::refresh() {
         ->setCurrentIndex(checking ? 1 : 0);
     const QSignalBlocker block(launchAtLogin_);
     launchAtLogin_->setChecked(view_->isLaunchAtLoginEnabled());
+    const QSignalBlocker blockChecks(automaticChecks_);
+    automaticChecks_->setChecked(view_->checksForUpdatesAutomatically());
+    if (view_->resetRotation() != turnTarget_) {
+        turnTarget_ = view_->resetRotation();
+        turn_->stop();
+        turn_->setStartValue(shownRotation_);
+        turn_->setEndValue(turnTarget_);
+        turn_->start();
+    }
+}
+
+void SettingsMoreTab::showResetIconAt(double degrees) {
+    shownRotation_ = degrees;
+    const QSizeF size = QSizeF(resetPixmap_.size()) / resetPixmap_.devicePixelRatio();
+    QPixmap turned(resetPixmap_.size());
+    turned.setDevicePixelRatio(resetPixmap_.devicePixelRatio());
+    turned.fill(Qt::transparent);
+    QPainter painter(&turned);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(size.width() / 2, size.height() / 2);
+    painter.rotate(degrees);
+    painter.translate(-size.width() / 2, -size.height() / 2);
+    painter.drawPixmap(QPointF(0, 0), resetPixmap_);
+    painter.end();
+    reset_->setIcon(QIcon(turned));
 }
 
 }  // namespace quorvel::qt

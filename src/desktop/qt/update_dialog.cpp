@@ -87,9 +87,9 @@ void DialogUpdatePresenter::showUpToDate(const std::string& currentVersion) {
                     .arg(QString::fromStdString(currentVersion)));
 }
 
-void DialogUpdatePresenter::showFailure(const std::string&) {
+void DialogUpdatePresenter::showFailure(const UpdateFailure& failure) {
     showMessage(QMessageBox::Warning, QObject::tr("Update Error!"),
-                QObject::tr("Quorvel could not check for updates. Please try again later."));
+                QString::fromStdString(failure.message()));
 }
 
 }  // namespace quorvel::qt

@@ -40,7 +40,7 @@ public:
 
     void showUpdate(const platform::UpdateInfo& update, std::function<void()> closed) override;
     void showUpToDate(const std::string& currentVersion) override;
-    void showFailure(const std::string& reason) override;
+    void showFailure(const UpdateFailure& failure) override;
 
 private:
     std::string currentVersion_;

@@ -10,8 +10,8 @@ void SimUpdateDriver::beginCheck() {
     if (handler_) handler_->updateCheckStarted();
 }
 
-void SimUpdateDriver::finishCheck() {
-    if (handler_) handler_->updateCheckFinished();
+void SimUpdateDriver::finishCheck(bool succeeded) {
+    if (handler_) handler_->updateCheckFinished(succeeded);
 }
 
 void SimUpdateDriver::findUpdate(const platform::UpdateInfo& update, bool userInitiated) {

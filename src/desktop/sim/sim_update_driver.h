@@ -24,11 +24,11 @@ public:
     bool hasEventHandler() const { return handler_ != nullptr; }
     void setFeedURL(std::optional<std::string> url) { feedURL_ = std::move(url); }
     void setUpdateCheckInterval(double seconds) { interval_ = seconds; }
-    void setAutomaticallyChecksForUpdates(bool on) { automatic_ = on; }
+    void setAutomaticallyChecksForUpdates(bool on) override { automatic_ = on; }
 
     void scheduleNextCheck(double delay);
     void beginCheck();
-    void finishCheck();
+    void finishCheck(bool succeeded = true);
     /// Reports a found update; the driver shows it itself only for user checks,
     /// as the real one does.
     void findUpdate(const platform::UpdateInfo& update, bool userInitiated);

@@ -38,8 +38,8 @@ QByteArray item(const char* version, const char* shortVersion) {
 struct Events final : platform::UpdateDriverEvents {
     void willScheduleUpdateCheck(double delay) override { scheduled.push_back(delay); }
     void updateCheckStarted() override { log.push_back("started"); }
-    void updateCheckFinished() override {
-        log.push_back("finished");
+    void updateCheckFinished(bool succeeded) override {
+        log.push_back(succeeded ? "finished" : "failed");
         ++finished;
     }
     void updateFound(const platform::UpdateInfo& u, bool user, bool driverShows) override {
@@ -62,7 +62,7 @@ struct Presenter final : UpdatePresenter {
         close = std::move(closed);
     }
     void showUpToDate(const std::string& v) override { shown.push_back("up to date " + v); }
-    void showFailure(const std::string&) override { shown.push_back("failure"); }
+    void showFailure(const UpdateFailure& f) override { shown.push_back(f.message()); }
     std::vector<std::string> shown;
     std::function<void()> close;
 };
@@ -115,6 +115,42 @@ TEST_F(AppcastDriverTest, ServerThatNeverAnswersTimesOut) {
     EXPECT_EQ(log.lines(), std::vector<std::string>{
                                "⚠️ Update check failed: no answer from the feed within 0.3 s"});
     EXPECT_FALSE(driver->isChecking());
+}
+
+TEST_F(AppcastDriverTest, FailedUserCheckIsNoSuccessAndNamesItsReason) {
+    struct Case {
+        const char* name;
+        QByteArray body;
+        int status;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"missing feed", "gone", 404,
+         "The update feed was not found (the feed answered HTTP 404)."},
+        {"not a feed", "<html><body>hello</body></html>", 200,
+         "The update feed is malformed and could not be read (the document is not an RSS feed)."},
+        {"truncated feed", appcast(item("1.3.0", "1.3")).left(120), 200,
+         "The update feed is malformed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        events = Events{};
+        FeedServer server(FeedServer::Mode::Answer, c.body, c.status);
+        auto driver = makeDriver(server.url());
+        ASSERT_TRUE(runCheck(*driver, true));
+        EXPECT_EQ(events.log, (std::vector<std::string>{"started", "failed"}));
+        ASSERT_EQ(presenter->shown.size(), 1u);
+        EXPECT_EQ(presenter->shown[0].rfind(c.says, 0), 0u) << presenter->shown[0];
+    }
+}
+
+TEST(AppcastFailure, UnreachableFeedReadsAsOffline) {
+    using Kind = UpdateFailure::Kind;
+    EXPECT_EQ(UpdateFailure::kindOf(QNetworkReply::HostNotFoundError, 0), Kind::offline);
+    EXPECT_EQ(UpdateFailure::kindOf(QNetworkReply::TemporaryNetworkFailureError, 0), Kind::offline);
+    EXPECT_EQ(UpdateFailure::kindOf(QNetworkReply::ContentNotFoundError, 404), Kind::notFound);
+    EXPECT_EQ(UpdateFailure::kindOf(QNetworkReply::SslHandshakeFailedError, 0), Kind::other);
+    EXPECT_NE((UpdateFailure{Kind::offline, "x"}.message().find("offline")), std::string::npos);
 }
 
 TEST(AppcastFeedAddress, OnlyHttpsOrThisMachine) {

@@ -3,12 +3,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPalette>
 #include <QScrollArea>
 #include <QTest>
+#include <QTimer>
 
 #include "desktop/qt/settings_appearance_tab.h"
 #include "desktop/qt/settings_more_tab.h"
@@ -68,6 +71,34 @@ TEST_F(SettingsWindowWidgetTest, TheRecorderStoresAPressedFunctionKey) {
     EXPECT_EQ(settings().shortcut(), (settings::KeyCombo{96, 0}));
     EXPECT_EQ(recorders[0]->text(), "F5");
     EXPECT_FALSE(hotKeys->isSuspended());
+}
+
+TEST_F(SettingsWindowWidgetTest, MoreTabSwitchesAutomaticChecksAsksUnderAHeadingAndTurnsItsIcon) {
+    controller->showSettings("more");
+    auto* more = tab<qt::SettingsMoreTab>();
+    ASSERT_NE(more, nullptr);
+    QCheckBox* automatic = nullptr;
+    for (auto* box : more->findChildren<QCheckBox*>()) {
+        if (box->text() == "Check for updates automatically") automatic = box;
+    }
+    ASSERT_NE(automatic, nullptr);
+    EXPECT_TRUE(automatic->isChecked());
+    automatic->click();
+    EXPECT_FALSE(automaticChecks);
+
+    QString heading;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        heading = box->text();
+        for (auto* button : box->buttons()) {
+            if (button->text() == "Reset") button->click();
+        }
+    });
+    more->askToReset();
+    EXPECT_EQ(heading, "Are you sure?");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return more->shownResetRotation() == -360; }, 3000))
+        << more->shownResetRotation();
 }
 
 TEST_F(SettingsWindowWidgetTest, ControlWClosesTheFocusedWindow) {
