@@ -1,7 +1,9 @@
 """The whole program driven as a user drives it: the focus shortcut pressed
-while another application's window has the keyboard, and the screen saver
-locking and unlocking the session."""
+while another application's window has the keyboard (with Super on Mod3, as
+the keyboard map says), a stored shortcut on a key this keyboard lacks, and
+the screen saver locking and unlocking the session."""
 
+import base64
 import json
 import subprocess
 import sys
@@ -12,7 +14,13 @@ from desktop import STARTUP_LINES, Quorvel, SampleWindows, check, overlays, poll
 binary = sys.argv[1]
 windows = SampleWindows()
 windows.open("Editor", "90x30+80+80", "#1d3557")
-app = Quorvel(binary, settings={"isOverlayEnabled": True, "transitionDuration": 0.0}).start()
+# Super moves off Mod4, and the key at F17's position types nothing.
+run("xmodmap", "-e", "remove mod4 = Super_L Super_R", "-e", "add mod3 = Super_L Super_R",
+    "-e", "keycode 195 =")
+ctrl_f17 = json.dumps({"keyCode": 64, "modifiers": 262144}).encode()
+app = Quorvel(binary, settings={"isOverlayEnabled": True, "transitionDuration": 0.0,
+                                "excludeAppShortcut": {"$data": base64.b64encode(ctrl_f17).decode()}}
+              ).start()
 
 
 def stored_focus():
@@ -32,6 +40,9 @@ def screensaver(active):
 try:
     check(app.wait_for_lines(STARTUP_LINES), "started")
     check(poll(overlays, limit=5), "the veil is up")
+    missing = ("⚠️ Shortcut Ctrl+F17 (exclude or include the frontmost application): "
+               "no such key on this keyboard")
+    check(app.wait_for_lines([missing], limit=3), "a shortcut on a missing key is named and told")
 
     # The shortcut reaches Quorvel while the editor has the keyboard focus.
     run("xdotool", "search", "--name", "^Editor$", "windowactivate", "--sync")
