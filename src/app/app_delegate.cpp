@@ -132,14 +132,14 @@ void AppDelegate::attemptConnection(int attempt) {
             if (attempt < kConnectionAttempts) {
                 attemptConnection(attempt + 1);
             } else {
-                core::log("⚠️ Failed to initialize CGS connection after retries");
+                core::log("⚠️ The X server did not answer after retries");
             }
         });
 }
 
 void AppDelegate::continueLaunch(std::uint32_t connection) {
     const bool separateSpaces = windowServer_.managedDisplaySpaceCount(connection) > 1;
-    core::log(std::string("🖥️ Displays have separate Spaces: ") +
+    core::log(std::string("🖥️ Monitors have separate workspaces: ") +
               (separateSpaces ? "ON" : "OFF"));
     applyStoredSettings();
     if (auto* session = context_.ports().sessionEvents) {
@@ -226,9 +226,11 @@ void AppDelegate::restartFocusLater(bool endsWake) {
 void AppDelegate::setupActivationPolicy(bool asUIElement) {
     presence_.setActivationPolicy(asUIElement ? platform::ActivationPolicy::Accessory
                                               : platform::ActivationPolicy::Regular);
-    core::log(std::string("🔧 Process set up with UIElement: ") + (asUIElement ? "true" : "false"));
-    core::log("🔧 Current activation policy: " +
-              std::to_string(static_cast<int>(presence_.activationPolicy())));
+    core::log(std::string("🔧 Process set up without a taskbar entry: ") +
+              (asUIElement ? "true" : "false"));
+    core::log(std::string("🔧 Taskbar entry: ") +
+              (presence_.activationPolicy() == platform::ActivationPolicy::Accessory ? "hidden"
+                                                                                     : "shown"));
 }
 
 void AppDelegate::handleWindowWillOpen() {
@@ -248,10 +250,10 @@ void AppDelegate::handleWindowDidClose() {
 
 void AppDelegate::updateDockIconVisibility() {
     if (hasVisibleWindows_) {
-        core::log("🪟 Showing dock icon");
+        core::log("🪟 Showing the taskbar entry");
         presence_.setActivationPolicy(platform::ActivationPolicy::Regular);
     } else {
-        core::log("🪟 Hiding dock icon");
+        core::log("🪟 Hiding the taskbar entry");
         presence_.setActivationPolicy(platform::ActivationPolicy::Accessory);
     }
 }

@@ -70,7 +70,9 @@ bool removeOneStandardMenu(platform::MainMenu& menu) {
     return false;
 }
 
-void logStructure(const platform::MainMenu& menu) {
+void logStructure(platform::MainMenu& menu) {
+    if (menu.items == menu.lastListed) return;
+    menu.lastListed = menu.items;
     core::log("📋 Final menu items:");
     for (std::size_t i = 0; i < menu.items.size(); ++i) {
         core::log("📋 [" + std::to_string(i) + "] " + menu.items[i].title);

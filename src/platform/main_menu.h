@@ -32,6 +32,9 @@ public:
     explicit MainMenu(std::vector<MainMenuItem> initial) : items(std::move(initial)) {}
 
     std::vector<MainMenuItem> items{};
+    /// The items as the log last listed them: the menu is checked again and
+    /// again, and an unchanged menu is not worth a listing each time.
+    std::vector<MainMenuItem> lastListed{};
 
     /// Called after an edit; the adapter redraws from `items`.
     void notifyChanged() { changed_.emit(); }

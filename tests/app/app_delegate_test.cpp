@@ -19,7 +19,7 @@
 namespace quorvel::app {
 namespace {
 
-constexpr const char* kFailure = "⚠️ Failed to initialize CGS connection after retries";
+constexpr const char* kFailure = "⚠️ The X server did not answer after retries";
 
 /// A window server that answers each connection attempt from a script and
 /// remembers when it was asked.

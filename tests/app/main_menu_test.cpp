@@ -73,6 +73,16 @@ TEST_F(MainMenuTest, FirstSetupOnAFullMenuBarLeavesTheApplicationAndCustomMenus)
     EXPECT_NE(std::find(lines.begin(), lines.end(), "📋 [1] •••"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "📋   [0] Send Feedback"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "📋   [4] Settings..."), lines.end());
+
+    // The menu is checked again and again; only a change is listed again.
+    const std::size_t listed = lines.size();
+    removeStandardMenus(&bar);
+    EXPECT_EQ(log.lines().size(), listed) << "an unchanged menu is not listed again";
+    bar.items.push_back(menu("Tools"));
+    removeStandardMenus(&bar);
+    ASSERT_GT(log.lines().size(), listed) << "a changed menu is listed";
+    EXPECT_EQ(log.lines()[listed], "📋 Final menu items:");
+    EXPECT_EQ(log.lines().back(), "📋   [0] Item");
 }
 
 }  // namespace

@@ -13,10 +13,10 @@ import time
 
 SETTINGS_FILE = "com.quorvel.settings.json"
 STARTUP_LINES = [
-    "🔧 Process set up with UIElement: true",
-    "🔧 Current activation policy: 1",
+    "🔧 Process set up without a taskbar entry: true",
+    "🔧 Taskbar entry: hidden",
     "🔄 Initializing update checks on the appcast feed...",
-    "🖥️ Displays have separate Spaces: OFF",
+    "🖥️ Monitors have separate workspaces: OFF",
 ]
 
 
