@@ -27,7 +27,7 @@ UpdateDialog::UpdateDialog(const platform::UpdateInfo& update, const std::string
                            UrlOpener openUrl, QWidget* parent)
     : QDialog(parent), openUrl_(std::move(openUrl)) {
     if (!openUrl_) openUrl_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    setWindowTitle(tr("Quorvel Update"));
+    setWindowTitle(tr("Software Update"));
     auto* layout = new QVBoxLayout(this);
 
     auto* headline = new QLabel(tr("A new version of Quorvel is available!"), this);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
+
+#include "tracking/window_poller.h"
 
 namespace quorvel::qt {
 namespace {
@@ -21,6 +24,13 @@ TEST(UpdateDialog, DownloadOpensTheReleasePageAndLaterOpensNothing) {
     later.laterButton()->click();
     EXPECT_EQ(later.result(), QDialog::Rejected);
     EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST(UpdateDialog, TakesPartAsOurOwnWindowByItsTitle) {
+    UpdateDialog dialog(kUpdate, "1.2.0", [](const QUrl&) {});
+    const auto& own = tracking::WindowPoller::kOwnWindowTitles;
+    EXPECT_NE(std::find(own.begin(), own.end(), dialog.windowTitle().toStdString()), own.end())
+        << dialog.windowTitle().toStdString();
 }
 
 TEST(UpdateDialog, ReleaseNotesLinkOpensTheNotes) {
