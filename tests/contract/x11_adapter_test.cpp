@@ -117,23 +117,38 @@ TEST_F(X11Adapter, VeilOpacityPropertyFollowsTheFade) {
 }
 
 TEST_F(X11Adapter, WindowTypesAndStatesMapToLayers) {
+    const std::string normal = "_NET_WM_WINDOW_TYPE_NORMAL", dialog = "_NET_WM_WINDOW_TYPE_DIALOG",
+                      utility = "_NET_WM_WINDOW_TYPE_UTILITY", above = "_NET_WM_STATE_ABOVE";
+    const std::int32_t floating = x11::layer::floating;
     struct Case {
-        std::string property;
-        std::vector<std::string> values;
+        std::vector<std::string> types, states;
         std::optional<std::int32_t> layer;
     } cases[] = {
-        {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_NORMAL"}, 0},
-        {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_DIALOG"}, 0},
-        {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_UTILITY"}, x11::layer::floating},
-        {"_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_DOCK"}, x11::layer::dock},
-        {"_NET_WM_STATE", {"_NET_WM_STATE_ABOVE"}, x11::layer::floating},
-        {"_NET_WM_STATE", {"_NET_WM_STATE_HIDDEN"}, std::nullopt},
+        {{normal}, {}, 0},
+        {{dialog}, {}, 0},
+        {{utility}, {}, floating},
+        {{"_NET_WM_WINDOW_TYPE_DOCK"}, {}, x11::layer::dock},
+        // "Always on top" is the user's choice for a window they work in.
+        {{}, {above}, 0},
+        {{normal}, {above}, 0},
+        {{dialog}, {above}, 0},
+        {{utility}, {above}, floating},
+        {{"_NET_WM_WINDOW_TYPE_TOOLBAR"}, {above}, floating},
+        {{normal}, {"_NET_WM_STATE_HIDDEN"}, std::nullopt},
     };
     for (const Case& c : cases) {
-        const auto w = x.openWindow({100, 100, 300, 200}, c.values.front());
-        x.setAtoms(xcb_window_t(w), c.property, c.values);
+        const std::string label = (c.types.empty() ? "untyped" : c.types.front()) +
+                                  (c.states.empty() ? "" : " " + c.states.front());
+        const auto w = x.openWindow({100, 100, 300, 200}, label);
+        // From a layer other than the expected one, so the wait sees the case's own answer.
+        x.setAtoms(xcb_window_t(w), "_NET_WM_WINDOW_TYPE",
+                   {c.layer == floating ? normal : utility});
+        x.waitFor([&] { return layerOf(w) != c.layer; });
+        ASSERT_NE(layerOf(w), c.layer) << label;
+        x.setAtoms(xcb_window_t(w), "_NET_WM_STATE", c.states);
+        x.setAtoms(xcb_window_t(w), "_NET_WM_WINDOW_TYPE", c.types);
         x.waitFor([&] { return layerOf(w) == c.layer; });
-        EXPECT_EQ(layerOf(w), c.layer) << c.values.front();
+        EXPECT_EQ(layerOf(w), c.layer) << label;
     }
 }
 

@@ -1,5 +1,5 @@
 """With focus on, on two monitors: each monitor's veil lies directly below its
-front window's frame, follows window switches within a tick or so, lets
+front window's frame (one kept on top too), follows window switches within a tick or so, lets
 clicks through, steps away while a fullscreen window is in front, goes with its monitor, covers the other monitor in single
 mode, and leaves nothing behind when the program quits."""
 
@@ -66,6 +66,14 @@ try:
 
     run("wmctrl", "-a", "Front")
     check(poll(lambda: directly_below(frame_of(front)), limit=1.0), "and back again")
+    # "Always on top" is a choice for a window one works in: it is the front window.
+    run("wmctrl", "-a", "Back")
+    check(poll(lambda: directly_below(frame_of(back)), limit=1.0), "the veil is below Back")
+    run("wmctrl", "-r", "Front", "-b", "add,above")
+    run("wmctrl", "-a", "Front")
+    check(poll(lambda: directly_below(frame_of(front)), limit=1.0) or print(stacking_report(front)),
+          "a focused keep-above window has the veil directly below it")
+    run("wmctrl", "-r", "Front", "-b", "remove,above")
     # A click on the veiled window's visible part goes through the veil to it.
     run("xdotool", "mousemove", "60", "100", "click", "1")
     check(poll(lambda: run("xdotool", "getactivewindow").strip() == str(back), limit=1.0),

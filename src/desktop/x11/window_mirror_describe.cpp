@@ -69,14 +69,20 @@ std::int32_t WindowMirror::layer(const Toplevel& top) const {
     }
     // Whatever else an unmanaged window is, it floats above the managed ones.
     if (top.isUnmanaged()) return layer::popUpMenu;
-    if (has(p->states, e._NET_WM_STATE_ABOVE)) return layer::floating;
+    bool ordinary = p->types.empty();  // an untyped window is a normal one
     for (xcb_atom_t type : p->types) {
         if (type == e._NET_WM_WINDOW_TYPE_UTILITY || type == e._NET_WM_WINDOW_TYPE_TOOLBAR ||
             type == e._NET_WM_WINDOW_TYPE_MENU) {
             return layer::floating;
         }
-        if (type == e._NET_WM_WINDOW_TYPE_NORMAL || type == e._NET_WM_WINDOW_TYPE_DIALOG) break;
+        if (type == e._NET_WM_WINDOW_TYPE_NORMAL || type == e._NET_WM_WINDOW_TYPE_DIALOG) {
+            ordinary = true;
+            break;
+        }
     }
+    // "Always on top" is a choice the user makes for a window they work in:
+    // such a window can be the front one, with the veil directly below it.
+    if (!ordinary && has(p->states, e._NET_WM_STATE_ABOVE)) return layer::floating;
     if (has(p->states, e._NET_WM_STATE_BELOW)) return layer::below;
     return layer::normal;
 }
