@@ -2,10 +2,16 @@
 // the layers of window types, and the frontmost application.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "core/virtual_scheduler.h"
 #include "desktop/sim/sim_app_catalog.h"
 #include "desktop/x11/focus_return.h"
 #include "desktop/x11/window_mirror.h"
 #include "desktop/x11/x11_workspace.h"
+#include "tracking/display_transition_detector.h"
+#include "tracking/window_poller.h"
 #include "x11_backend.h"
 
 namespace quorvel::contract {
@@ -150,6 +156,45 @@ TEST_F(X11Adapter, WindowTypesAndStatesMapToLayers) {
         x.waitFor([&] { return layerOf(w) == c.layer; });
         EXPECT_EQ(layerOf(w), c.layer) << label;
     }
+}
+
+TEST_F(X11Adapter, AWorkspaceSwitchReadsAsAWallpaperThatMovesAndThenStandsStill) {
+    struct Recorder final : tracking::WindowPollerDelegate {
+        void didUpdateWindows(const std::vector<tracking::WindowInfo>&) override {}
+        void beginScreenTransition(const platform::ScreenInfo&) override {
+            events.push_back("begin");
+        }
+        void endScreenTransition(const platform::ScreenInfo&) override { events.push_back("end"); }
+        std::vector<std::string> events;
+    } recorder;
+    int changes = 0;
+    x.windowList().setChangeHandler([&] { ++changes; });
+    core::VirtualScheduler clock{0.0};
+    core::PreferenceStore store(clock);
+    tracking::DisplayTransitionDetector detector(store, clock);
+    std::map<std::uint32_t, tracking::DisplayState> states;
+    const auto sampleForASecond = [&] {  // as the poller does, ten times a second
+        for (int i = 0; i < 10; ++i) {
+            x.adapter().sync();
+            detector.detect(
+                x.windowList().onScreenWindows(platform::WindowListOption::OnScreenOnly),
+                x.screens().screens(), states, &recorder);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    };
+    sampleForASecond();
+    EXPECT_TRUE(recorder.events.empty()) << "a still desktop is no switch";
+
+    // What the window manager writes when it switches (wmctrl -s 1).
+    xcb_connection_t* c = x.tester();
+    const std::uint32_t desktop = 1;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE,
+                        xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                        x.atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &desktop);
+    ASSERT_TRUE(x.waitFor([&] { return changes > 0; })) << "a switch asks for a sample";
+    sampleForASecond();
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"begin", "end"}));
+    x.windowList().setChangeHandler({});
 }
 
 TEST_F(X11Adapter, FrontmostApplicationIsNamedByItsDesktopEntry) {

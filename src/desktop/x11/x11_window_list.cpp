@@ -1,6 +1,7 @@
 #include "desktop/x11/x11_window_list.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "desktop/x11/connection.h"
 #include "desktop/x11/monitor_layout.h"
@@ -36,7 +37,39 @@ void bringActiveForward(std::vector<platform::RawWindow>& list, std::int64_t act
     std::stable_partition(first, std::next(first, std::distance(first, it) + 1), ours);
 }
 
+double secondsNow() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
+
+X11WindowList::X11WindowList(Connection& connection) : connection_(connection) {
+    if (!connection_.isOpen()) return;
+    switchHandler_ = connection_.addEventHandler([this](const xcb_generic_event_t& event) {
+        if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return;
+        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (e.window != connection_.root() || e.atom != connection_.ewmh()._NET_CURRENT_DESKTOP)
+            return;
+        switchedAt_ = secondsNow();
+        shiftSteps_ = 0;
+        if (onChange_) onChange_();
+    });
+}
+
+X11WindowList::~X11WindowList() {
+    if (switchHandler_) connection_.removeEventHandler(switchHandler_);
+}
+
+double X11WindowList::wallpaperShift() {
+    if (switchedAt_ < 0.0) return 0.0;
+    if (secondsNow() - switchedAt_ >= kSwitchSettle) {
+        switchedAt_ = -1.0;
+        return 0.0;
+    }
+    // Two pixels further at each sample: every sample of the switch sees a move.
+    return 2.0 * ++shiftSteps_;
+}
 
 std::vector<platform::RawWindow> X11WindowList::onScreenWindows(platform::WindowListOption option) {
     std::vector<platform::RawWindow> result;
@@ -73,11 +106,12 @@ std::vector<platform::RawWindow> X11WindowList::onScreenWindows(platform::Window
         bringActiveForward(result, std::int64_t(mirror.activeWindow()), own);
     if (withDesktop) {
         const auto& monitors = layout.monitors();
+        const double shift = wallpaperShift();
         for (std::size_t i = 0; i < monitors.size(); ++i) {
-            result.push_back(
-                platform::RawWindow{"Wallpaper", layer::desktop, wallpaperNumber(i),
-                                    MonitorLayout::windowRectFromX(monitors[i].frame, primary),
-                                    std::string("Desktop")});
+            core::Rect frame = MonitorLayout::windowRectFromX(monitors[i].frame, primary);
+            frame.x += shift;
+            result.push_back(platform::RawWindow{"Wallpaper", layer::desktop, wallpaperNumber(i),
+                                                 frame, std::string("Desktop")});
         }
     }
     return result;
@@ -85,6 +119,7 @@ std::vector<platform::RawWindow> X11WindowList::onScreenWindows(platform::Window
 
 void X11WindowList::setChangeHandler(std::function<void()> onChange) {
     changes_.reset();
+    onChange_ = onChange;
     if (onChange && connection_.isOpen())
         changes_ = connection_.windows().changed().connect(std::move(onChange));
 }

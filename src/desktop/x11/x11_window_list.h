@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "core/signal.h"
 #include "platform/window_list.h"
 
@@ -12,22 +14,37 @@ class Connection;
 /// rectangle and title. A sample makes no round trip unless windows changed.
 ///
 /// X has no wallpaper window of its own (openbox and most window managers
-/// draw none), so the list ends with one stable, monitor-sized "Wallpaper"
-/// entry per monitor at the desktop layer; workspace switches on X are
-/// instant, so these never move and never look like a transition.
+/// draw none), so the list ends with one monitor-sized "Wallpaper" entry per
+/// monitor at the desktop layer. The behaviour reads a moving wallpaper as a
+/// workspace switch in progress; X reports a switch only as a new
+/// _NET_CURRENT_DESKTOP, so the entries move a little at every sample for
+/// `kSwitchSettle` seconds after one and then rest where they were.
 class X11WindowList final : public platform::WindowList {
 public:
-    explicit X11WindowList(Connection& connection) : connection_(connection) {}
+    explicit X11WindowList(Connection& connection);
+    ~X11WindowList() override;
+    X11WindowList(const X11WindowList&) = delete;
+    X11WindowList& operator=(const X11WindowList&) = delete;
 
     std::vector<platform::RawWindow> onScreenWindows(platform::WindowListOption option) override;
     void setChangeHandler(std::function<void()> onChange) override;
 
     /// The window number of the wallpaper entry of the monitor at `index`.
     static std::int64_t wallpaperNumber(std::size_t index) { return -1 - std::int64_t(index); }
+    /// About as long as the desktops that animate a switch (mutter, muffin,
+    /// KWin) take to slide the new workspace in.
+    static constexpr double kSwitchSettle = 0.4;
 
 private:
+    /// How far the wallpaper entries lie from their monitors at this sample.
+    double wallpaperShift();
+
     Connection& connection_;
     core::Connection changes_;
+    std::function<void()> onChange_;
+    int switchHandler_ = 0;
+    double switchedAt_ = -1.0;
+    int shiftSteps_ = 0;
 };
 
 }  // namespace quorvel::x11
