@@ -40,6 +40,7 @@
 #include "desktop/qt/diagnosis.h"
 #include "desktop/qt/freedesktop_notifications.h"
 #include "desktop/qt/gnome_overview.h"
+#include "desktop/qt/kde_overview.h"
 #include "desktop/qt/power_monitor.h"
 #include "desktop/qt/process_script_service.h"
 #include "desktop/qt/qt_application_presence.h"
@@ -96,9 +97,17 @@ private:
     bool requested_ = false;
 };
 
+/// The desktop's own window overview: KWin's effects on KDE, GNOME Shell's
+/// property elsewhere (which answers "not showing" where there is no Shell).
+std::unique_ptr<platform::Overview> overviewFor(const std::string& desktopName) {
+    if (desktopName.find("KDE") != std::string::npos) return std::make_unique<qt::KdeOverview>();
+    return std::make_unique<qt::GnomeOverview>();
+}
+
 /// Everything that talks to the X server, made once the display is open.
 struct X11Desktop {
-    X11Desktop(x11::Connection& c, core::Scheduler& s) : connection(c), scheduler(s) {}
+    X11Desktop(x11::Connection& c, core::Scheduler& s, const std::string& desktopName)
+        : connection(c), scheduler(s), overview(overviewFor(desktopName)) {}
 
     x11::Connection& connection;
     core::Scheduler& scheduler;
@@ -109,7 +118,7 @@ struct X11Desktop {
     x11::X11OverlayWindowFactory overlays{connection, scheduler};
     x11::X11KeyboardLayout keyboard{connection};
     x11::X11WindowServer windowServer{connection.raw()};
-    qt::GnomeOverview overview;
+    std::unique_ptr<platform::Overview> overview;
     qt::QtApplicationPresence presence;
     qt::QtStatusItem statusItem{scheduler};
     qt::QtHintWindow hintWindow;
@@ -129,7 +138,7 @@ struct X11Desktop {
 
     app::DesktopPorts ports(const app::EnvironmentLookup& env) {
         app::DesktopPorts p{scheduler, windowList, screens, workspace,
-                            overview,  overlays,   catalog, keyboard};
+                            *overview, overlays,   catalog, keyboard};
         p.statusItem = &statusItem;
         p.globalHotkeys = &hotkeys;
         p.hintWindow = &hintWindow;
@@ -164,7 +173,7 @@ std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) 
 int run(QApplication& application, x11::Connection& connection, const app::EnvironmentLookup& env) {
     qt::QtScheduler scheduler;
     qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
-    X11Desktop desktop(connection, scheduler);
+    X11Desktop desktop(connection, scheduler, env("XDG_CURRENT_DESKTOP").value_or(""));
     const x11::DesktopFacts& facts = desktop.overlays.strategy().facts();
     core::log("🔧 Backend: X11 through XCB on display " + env("DISPLAY").value_or("") +
               " (desktop " + env("XDG_CURRENT_DESKTOP").value_or("unnamed") + ", window manager " +

@@ -8,6 +8,7 @@
 #include <QVariantMap>
 
 #include "desktop/qt/freedesktop_notifications.h"
+#include "desktop/qt/kde_overview.h"
 #include "desktop/qt/power_monitor.h"
 #include "spin_until.h"
 
@@ -155,6 +156,53 @@ TEST(PowerMonitor, FollowsUPowerFromMainsToBattery) {
     ASSERT_TRUE(spinUntil([&] { return heard.size() == 2; }));
     EXPECT_TRUE(heard.back());
     EXPECT_TRUE(monitor.onBattery());
+}
+
+/// KWin's effects object: answers which effects are active, and nothing else.
+class FakeKWinEffects final : public QDBusVirtualObject {
+public:
+    explicit FakeKWinEffects(QDBusConnection bus) : bus_(bus) {
+        bus_.registerVirtualObject("/Effects", this);
+        bus_.registerService("org.kde.KWin");
+    }
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.member() != "Get" || message.arguments().value(0) != "org.kde.kwin.Effects" ||
+            message.arguments().value(1) != "activeEffects")
+            return false;
+        ++reads;
+        return connection.send(message.createReply(QVariant::fromValue(QDBusVariant(active))));
+    }
+    QStringList active;
+    int reads = 0;
+
+private:
+    QDBusConnection bus_;
+};
+
+TEST(KdeOverview, KWinsWindowOverviewsCountAsTheOverview) {
+    PrivateBus bus;
+    if (!bus.ok()) GTEST_SKIP() << "no dbus-daemon";
+    FakeKWinEffects kwin(bus.connect("server"));
+    KdeOverview overview(bus.connect("client"));
+    const struct {
+        QStringList active;
+        bool showing;
+    } cases[] = {{{"slide", "blur"}, false},       {{"blur", "overview"}, true},
+                 {{"windowview"}, true},           {{"presentwindows"}, true},
+                 {{"desktopgrid", "slide"}, true}, {{}, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.active.join(",").toStdString());
+        kwin.active = c.active;
+        const int before = kwin.reads;
+        // One read at a time: once the third is sent, the second (begun after
+        // the change) has been answered.
+        ASSERT_TRUE(spinUntil([&] {
+            overview.isShowing();
+            return kwin.reads > before + 2;
+        }));
+        EXPECT_EQ(overview.isShowing(), c.showing);
+    }
 }
 
 }  // namespace
