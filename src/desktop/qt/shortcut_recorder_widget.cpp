@@ -19,15 +19,29 @@ ShortcutRecorderWidget::ShortcutRecorderWidget(settings_window::ShortcutsView& v
 
 void ShortcutRecorderWidget::refresh() {
     setText(QString::fromStdString(view_.label(row_)));
-    if (view_.isRecording(row_)) {
-        setFocus(Qt::OtherFocusReason);
+    if (view_.isRecording(row_)) setFocus(Qt::OtherFocusReason);
+    holdKeyboard(view_.isRecording(row_) && window()->isActiveWindow());
+}
+
+void ShortcutRecorderWidget::holdKeyboard(bool hold) {
+    // The grab keeps combinations other clients grab passively (the window
+    // manager's among them) coming here, but only while the user works in
+    // the settings window: the rest of the desktop keeps its keyboard.
+    if (hold && QWidget::keyboardGrabber() != this) {
         grabKeyboard();
-    } else if (QWidget::keyboardGrabber() == this) {
+        core::log("⌨️ Shortcut recorder holds the keyboard");
+    } else if (!hold && QWidget::keyboardGrabber() == this) {
         releaseKeyboard();
+        core::log("⌨️ Shortcut recorder lets go of the keyboard");
     }
 }
 
 bool ShortcutRecorderWidget::event(QEvent* event) {
+    // Qt hands window (de)activation down to every child widget.
+    const bool activated = event->type() == QEvent::WindowActivate;
+    if (activated || event->type() == QEvent::WindowDeactivate) {
+        holdKeyboard(view_.isRecording(row_) && activated);
+    }
     // While recording, Tab and Shift+Tab are keys to record, not focus moves;
     // and the window's own shortcuts must not fire.
     if (view_.isRecording(row_)) {
@@ -60,8 +74,9 @@ void ShortcutRecorderWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void ShortcutRecorderWidget::focusOutEvent(QFocusEvent* event) {
-    // A click elsewhere does not end a recording: keep the keys coming here.
-    if (view_.isRecording(row_)) setFocus(Qt::OtherFocusReason);
+    // A click elsewhere in the window does not end a recording: keep the keys
+    // coming here. Another window taking over lets go (see event).
+    if (view_.isRecording(row_) && window()->isActiveWindow()) setFocus(Qt::OtherFocusReason);
     QPushButton::focusOutEvent(event);
 }
 

@@ -20,6 +20,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    /// Holds or lets go of the whole keyboard.
+    void holdKeyboard(bool hold);
     settings_window::ShortcutsView& view_;
     settings_window::ShortcutRow row_;
 };

@@ -62,9 +62,18 @@ TEST_F(SettingsWindowWidgetTest, TheRecorderStoresAPressedFunctionKey) {
     auto recorders = shortcuts->findChildren<qt::ShortcutRecorderWidget*>();
     ASSERT_EQ(recorders.size(), 3);
     EXPECT_EQ(recorders[0]->text(), "Ctrl+Alt+Super+F");
+    QApplication::setActiveWindow(&window());
     QTest::mouseClick(recorders[0], Qt::LeftButton);
     EXPECT_EQ(recorders[0]->text(), "Recording...");
     EXPECT_TRUE(hotKeys->isSuspended());
+    // The keyboard is held only while the settings window is the active one.
+    EXPECT_EQ(QWidget::keyboardGrabber(), recorders[0]);
+    QWidget elsewhere;
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    QApplication::setActiveWindow(&window());
+    EXPECT_EQ(QWidget::keyboardGrabber(), recorders[0]);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
     QApplication::sendEvent(recorders[0], &press);
     scheduler.runPending();
