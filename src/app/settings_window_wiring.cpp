@@ -34,6 +34,9 @@ settings_window::SettingsWindowServices AppContext::makeSettingsWindowServices()
             systemUIManager().startPermissionMonitoring(option, enabled);
         };
         hooks.openAutomationSettings = [this] { systemUIManager().openAutomationSettings(); };
+        hooks.panelDesktop = [this] {
+            return ports_.panelScripts ? ports_.panelScripts->desktop : std::string();
+        };
         hooks.runPermissionProbe = [this]() -> std::optional<platform::ScriptOutcome> {
             if (!ports_.panelScripts) return std::nullopt;
             return ports_.scripts->execute(ports_.panelScripts->dock.read);

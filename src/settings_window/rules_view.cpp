@@ -119,8 +119,27 @@ void RulesView::selectAutoHideOption(settings::AutoHideOption option) {
     changed.emit();
 }
 
+std::string autoHideOptionLabel(settings::AutoHideOption option, std::string_view desktop) {
+    using settings::AutoHideOption;
+    if (option == AutoHideOption::hideBoth) return "All panels";
+    const bool top = option == AutoHideOption::hideMenuBar;
+    // GNOME has a dock (dash-to-dock) and a top bar; the panel tables of the
+    // others count every panel off the top edge as the dock's kind, wherever it sits.
+    if (desktop == "GNOME") return top ? "Top bar" : "Dock";
+    if (desktop == "XFCE" || desktop == "KDE" || desktop == "MATE" || desktop == "Cinnamon") {
+        return top ? "Top panel" : "Other panels";
+    }
+    return top ? "Top panel" : "Bottom panel";
+}
+
+std::string RulesView::optionLabel(settings::AutoHideOption option) const {
+    const auto& hook = services_.hooks.panelDesktop;
+    return autoHideOptionLabel(option, hook ? hook() : std::string());
+}
+
 void RulesView::pressPermissionButton() {
     auto& hooks = services_.hooks;
+    permissionTick();  // the retry itself; a silent service is watched on below
     if (hooks.startPermissionMonitoring) {
         hooks.startPermissionMonitoring(storedOption(), state_.isAutoHideEnabled);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/notification_center.h"
@@ -17,12 +18,20 @@ namespace quorvel::settings_window {
 /// compiled or is refused (-1743) means no; any other outcome means yes.
 bool permissionFromProbe(const platform::ScriptOutcome& outcome);
 
+/// What an auto-hide choice hides, in the words of `desktop` (a panel table's
+/// name; empty or unknown gives the generic "All panels", "Bottom panel", "Top panel").
+std::string autoHideOptionLabel(settings::AutoHideOption option, std::string_view desktop);
+
 /// The Rules tab: panel auto-hide with its permission line, one window per
 /// monitor or one overall, and the excluded applications.
 class RulesView {
 public:
     static constexpr double permissionCheckInterval = 2.0;
     static constexpr double autoHideDebounce = 0.3;
+    // The permission line: on Linux the "permission" is the panel settings answering.
+    static constexpr const char* panelsSilentText = "The panel settings did not answer";
+    static constexpr const char* retryTitle = "Retry";
+    static constexpr const char* panelsAnsweredText = "Panel settings answered";
 
     struct State {
         bool isSingleMode = false;
@@ -46,10 +55,13 @@ public:
     void disappear();
 
     bool checkPermission() const;
+    /// The picker's text for `option` on this desktop.
+    std::string optionLabel(settings::AutoHideOption option) const;
 
     // The user's actions.
     void setAutoHideEnabled(bool enabled);
     void selectAutoHideOption(settings::AutoHideOption option);
+    /// "Retry": asks the panel settings again and opens them where they exist.
     void pressPermissionButton();
     void setPermissionButtonHovered(bool hovered);
     void selectSingleMode(bool single);

@@ -30,6 +30,8 @@ struct SettingsWindowHooks {
     std::function<void(bool)> updateAutoHide;
     std::function<void(const std::string&, bool)> startPermissionMonitoring;
     std::function<void()> openAutomationSettings;
+    /// The desktop whose panel table applies ("XFCE", "KDE", ...); empty when none.
+    std::function<std::string()> panelDesktop;
     /// Runs the read of the dock's auto-hide once; nothing when this desktop
     /// has no panel table (auto-hide then counts as allowed).
     std::function<std::optional<platform::ScriptOutcome>()> runPermissionProbe;

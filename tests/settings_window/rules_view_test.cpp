@@ -59,5 +59,24 @@ TEST_F(RulesViewTest, SwitchingOnWithoutPermissionWaitsAndGrantingStoresTheOptio
     EXPECT_EQ(autoHide, std::vector<bool>{true});  // focus is on
 }
 
+TEST_F(RulesViewTest, RetryAsksThePanelSettingsAgainAndOpensThem) {
+    probeOutcome = refused();
+    start();
+    settings().setAutoHideEnabled(true);
+    auto& tab = open();
+    ASSERT_FALSE(tab.state().permissionGranted);
+    probeOutcome = Outcome::returned(true);
+    tab.pressPermissionButton();
+    EXPECT_TRUE(tab.state().permissionGranted) << "at once, not at the next tick";
+    EXPECT_EQ(automationSettingsOpened, 1);
+}
+
+TEST(AutoHideLabelTest, ChoicesNamePanelsInTheDesktopsWords) {
+    using O = AutoHideOption;
+    EXPECT_EQ(autoHideOptionLabel(O::hideDock, ""), "Bottom panel");
+    EXPECT_EQ(autoHideOptionLabel(O::hideDock, "KDE"), "Other panels");
+    EXPECT_EQ(autoHideOptionLabel(O::hideDock, "GNOME"), "Dock");
+}
+
 }  // namespace
 }  // namespace quorvel::settings_window::testing

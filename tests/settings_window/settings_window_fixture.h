@@ -74,6 +74,7 @@ protected:
             permissionMonitoring.emplace_back(option, enabled);
         };
         h.openAutomationSettings = [this] { ++automationSettingsOpened; };
+        h.panelDesktop = [this] { return panelDesktop; };
         h.shortcutProblem = [this](int row) {
             return hotKeys->problem(*controls::hotKeyID(std::uint32_t(row + 1)));
         };
@@ -134,6 +135,7 @@ protected:
     std::vector<bool> autoHide;
     std::vector<std::pair<std::string, bool>> permissionMonitoring;
     int automationSettingsOpened = 0;
+    std::string panelDesktop;                             // no panel table
     std::optional<platform::ScriptOutcome> probeOutcome;  // nothing: no panel table
     int probeRuns = 0;
     std::optional<double> lastUpdateCheck;

@@ -18,6 +18,20 @@ namespace quorvel::qt {
 
 namespace sw = settings_window;
 
+namespace {
+
+// Flat buttons draw their text in ButtonText whatever their foreground role says,
+// so the colour goes into that role.
+void paintText(QPushButton* button, QPalette::ColorRole role) {
+    QPalette palette = button->palette();
+    const QColor colour = button->parentWidget()->palette().color(role);
+    palette.setColor(QPalette::ButtonText, colour);
+    palette.setColor(QPalette::WindowText, colour);
+    button->setPalette(palette);
+}
+
+}  // namespace
+
 SettingsRulesTab::SettingsRulesTab(sw::SettingsWindowServices& services, QWidget* parent)
     : QWidget(parent), services_(services), view_(std::make_unique<sw::RulesView>(services)) {
     auto* column = new QVBoxLayout(this);
@@ -61,7 +75,7 @@ QWidget* SettingsRulesTab::makeAutoHideSection() {
     option_->setObjectName(QStringLiteral("autoHideOptionPicker"));
     option_->setFixedWidth(146);
     for (auto option : settings::allAutoHideOptions) {
-        option_->addItem(QString::fromUtf8(settings::rawValue(option).data()));
+        option_->addItem(QString::fromStdString(view_->optionLabel(option)));
     }
     connect(option_, &QComboBox::activated, this, [this](int i) {
         view_->selectAutoHideOption(settings::allAutoHideOptions[static_cast<std::size_t>(i)]);
@@ -77,16 +91,19 @@ QWidget* SettingsRulesTab::makeAutoHideSection() {
     auto* requiredRow = new QHBoxLayout(required);
     requiredRow->setContentsMargins(0, 0, 0, 0);
     requiredRow->setSpacing(4);
-    requiredRow->addWidget(makeSecondaryLabel(QStringLiteral("Permissions required"), required));
-    auto* grant = new QPushButton(QStringLiteral("Grant"), required);
+    requiredRow->addWidget(
+        makeSecondaryLabel(QString::fromUtf8(sw::RulesView::panelsSilentText), required));
+    auto* grant = new QPushButton(QString::fromUtf8(sw::RulesView::retryTitle), required);
+    grant->setObjectName(QStringLiteral("retryPanelSettings"));
     grant->setFlat(true);
     grant->setCursor(Qt::PointingHandCursor);
-    grant->setForegroundRole(QPalette::Link);
+    paintText(grant, QPalette::Link);
     connect(grant, &QPushButton::clicked, this, [this] { view_->pressPermissionButton(); });
     requiredRow->addWidget(grant);
     requiredRow->addStretch();
     permissionLine_->addWidget(required);
-    grantedButton_ = new QPushButton(QStringLiteral("Permissions granted"), permissionLine_);
+    grantedButton_ =
+        new QPushButton(QString::fromUtf8(sw::RulesView::panelsAnsweredText), permissionLine_);
     grantedButton_->setFlat(true);
     grantedButton_->setLayoutDirection(Qt::RightToLeft);  // the symbol after the text
     grantedButton_->installEventFilter(this);
@@ -203,7 +220,7 @@ void SettingsRulesTab::refresh() {
     const bool hovered = s.isPermissionButtonHovered;
     grantedButton_->setIcon(hovered ? themedIcon("user-trash", QStyle::SP_TrashIcon)
                                     : themedIcon("object-select", QStyle::SP_DialogApplyButton));
-    grantedButton_->setForegroundRole(hovered ? QPalette::PlaceholderText : QPalette::Link);
+    paintText(grantedButton_, hovered ? QPalette::PlaceholderText : QPalette::Link);
     perScreen_->setChecked(!s.isSingleMode);
     global_->setChecked(s.isSingleMode);
     rebuildExcludedList();

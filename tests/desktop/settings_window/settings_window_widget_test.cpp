@@ -4,11 +4,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
 #include <QTimer>
@@ -108,6 +110,23 @@ TEST_F(SettingsWindowWidgetTest, MoreTabSwitchesAutomaticChecksAsksUnderAHeading
     EXPECT_EQ(heading, "Are you sure?");
     EXPECT_TRUE(QTest::qWaitFor([&] { return more->shownResetRotation() == -360; }, 3000))
         << more->shownResetRotation();
+}
+
+TEST_F(SettingsWindowWidgetTest, RulesTabNamesPanelsAndDrawsRetryInLinkBlue) {
+    panelDesktop = "XFCE";
+    probeOutcome = platform::ScriptOutcome::failed({platform::scriptNotPermittedError, "silent"});
+    settings().setAutoHideEnabled(true);
+    controller->showSettings("exclude");
+    auto* rules = tab<qt::SettingsRulesTab>();
+    ASSERT_NE(rules, nullptr);
+    auto* picker = rules->findChild<QComboBox*>("autoHideOptionPicker");
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->itemText(0), "All panels");
+    EXPECT_EQ(picker->itemText(2), "Top panel");
+    auto* retry = rules->findChild<QPushButton*>("retryPanelSettings");
+    ASSERT_NE(retry, nullptr);
+    EXPECT_EQ(retry->text(), "Retry");
+    EXPECT_EQ(retry->palette().color(QPalette::ButtonText), rules->palette().color(QPalette::Link));
 }
 
 TEST_F(SettingsWindowWidgetTest, ControlWClosesTheFocusedWindow) {
