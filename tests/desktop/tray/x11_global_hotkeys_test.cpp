@@ -5,6 +5,7 @@
 
 #include "desktop/x11/connection.h"
 #include "desktop/x11/x11_global_hotkeys.h"
+#include "desktop/x11/x11_keyboard_layout.h"
 #include "settings/key_combo.h"
 #include "tray_support.h"
 
@@ -110,6 +111,14 @@ TEST_F(X11GlobalHotkeysTest, UngrabReleasesEveryLockVariant) {
     }
     press("ctrl+alt+super+f", 1);
     EXPECT_TRUE(presses.ids.empty());
+}
+
+TEST_F(X11GlobalHotkeysTest, KeysAreNamedByAnAsciiCapableLayoutWhateverLayoutIsActive) {
+    testing::run("setxkbmap", {"-layout", "ru,us"});  // Russian active, US second
+    x11::X11KeyboardLayout layout{connection};
+    const settings::KeyCombo j{38, mod::controlOptionCommand};
+    EXPECT_EQ(j.displayString(layout), "Ctrl+Alt+Super+J");
+    testing::run("setxkbmap", {"-layout", "us"});
 }
 
 }  // namespace
