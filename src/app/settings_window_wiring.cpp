@@ -42,6 +42,13 @@ settings_window::SettingsWindowServices AppContext::makeSettingsWindowServices()
             return ports_.scripts->execute(ports_.panelScripts->dock.read);
         };
     }
+    hooks.runningApplicationIds = [this] {
+        std::vector<std::string> ids;
+        for (const auto& app : ports_.workspace.runningApplications()) {
+            if (app.bundleId) ids.push_back(*app.bundleId);
+        }
+        return ids;
+    };
     if (ports_.updateDriver) {
         hooks.lastUpdateCheck = [this] { return updateManager().lastUpdateCheck(); };
         hooks.isCheckingForUpdates = [this] { return updateManager().isCheckingForUpdates(); };

@@ -27,6 +27,10 @@ public:
     virtual std::string iconForFile(const std::string& path) const = 0;
     /// Called by the application picker; an empty list when nothing is found.
     virtual std::vector<DesktopEntry> installedApplications() const = 0;
+    /// Called by the picker as the user types: entries kept out of menus (NoDisplay).
+    virtual std::vector<DesktopEntry> hiddenApplications() const = 0;
+    /// Called when the picker opens, so that it lists what is installed now.
+    virtual void rescan() const = 0;
 };
 
 }  // namespace quorvel::platform

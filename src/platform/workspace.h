@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvel::platform {
 
@@ -25,6 +26,8 @@ public:
     virtual ~Workspace() = default;
     /// Called every tick and on activation; nothing when no application is in front.
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+    /// Called by the application picker; the applications with a window, front first.
+    virtual std::vector<RunningApplication> runningApplications() const = 0;
     /// Called by owners at creation; events arrive on the main thread until removed.
     virtual void addObserver(WorkspaceEvents& observer) = 0;
     /// Called by owners at destruction; unknown observers are ignored.

@@ -32,6 +32,8 @@ struct SettingsWindowHooks {
     std::function<void()> openAutomationSettings;
     /// The desktop whose panel table applies ("XFCE", "KDE", ...); empty when none.
     std::function<std::string()> panelDesktop;
+    /// Desktop-file ids of the applications with a window, front first.
+    std::function<std::vector<std::string>()> runningApplicationIds;
     /// Runs the read of the dock's auto-hide once; nothing when this desktop
     /// has no panel table (auto-hide then counts as allowed).
     std::function<std::optional<platform::ScriptOutcome>()> runPermissionProbe;

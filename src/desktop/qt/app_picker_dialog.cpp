@@ -9,12 +9,33 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace quorvel::qt {
 
 namespace {
 constexpr int kLocationRole = Qt::UserRole + 1;
+constexpr int kMenuHiddenRole = Qt::UserRole + 2;  // NoDisplay: listed only when searched for
+
+QString nameOf(const platform::DesktopEntry& e) {
+    return QString::fromStdString(e.localizedName.value_or(e.name.value_or(e.location)));
 }
+
+// Running applications first, front first; then by name.
+void sortForPicking(std::vector<platform::DesktopEntry>& entries,
+                    const std::vector<std::string>& runningIds) {
+    const auto rank = [&](const platform::DesktopEntry& e) {
+        const auto it =
+            e.id ? std::find(runningIds.begin(), runningIds.end(), *e.id) : runningIds.end();
+        return it - runningIds.begin();
+    };
+    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
+        if (rank(a) != rank(b)) return rank(a) < rank(b);
+        return nameOf(a).compare(nameOf(b), Qt::CaseInsensitive) < 0;
+    });
+}
+}  // namespace
 
 QIcon applicationIcon(const QString& icon) {
     if (!icon.isEmpty() && QFileInfo(icon).isAbsolute()) return QIcon(icon);
@@ -24,7 +45,8 @@ QIcon applicationIcon(const QString& icon) {
     return themed;
 }
 
-AppPickerDialog::AppPickerDialog(const platform::AppCatalog& catalog, QWidget* parent)
+AppPickerDialog::AppPickerDialog(const platform::AppCatalog& catalog,
+                                 const std::vector<std::string>& runningIds, QWidget* parent)
     : QDialog(parent), search_(new QLineEdit(this)), list_(new QListWidget(this)) {
     setWindowTitle(QStringLiteral("Choose Application"));
     resize(380, 460);
@@ -32,17 +54,22 @@ AppPickerDialog::AppPickerDialog(const platform::AppCatalog& catalog, QWidget* p
     search_->setClearButtonEnabled(true);
     list_->setIconSize(QSize(24, 24));
 
+    catalog.rescan();  // an application installed since the last look is listed
     auto entries = catalog.installedApplications();
-    auto nameOf = [](const platform::DesktopEntry& e) {
-        return QString::fromStdString(e.localizedName.value_or(e.name.value_or(e.location)));
-    };
-    std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-        return nameOf(a).compare(nameOf(b), Qt::CaseInsensitive) < 0;
-    });
+    sortForPicking(entries, runningIds);
     for (const auto& entry : entries) {
         auto* item = new QListWidgetItem(applicationIcon(QString::fromStdString(entry.icon)),
                                          nameOf(entry), list_);
         item->setData(kLocationRole, QString::fromStdString(entry.location));
+    }
+    auto hidden = catalog.hiddenApplications();
+    sortForPicking(hidden, {});
+    for (const auto& entry : hidden) {
+        auto* item = new QListWidgetItem(applicationIcon(QString::fromStdString(entry.icon)),
+                                         nameOf(entry), list_);
+        item->setData(kLocationRole, QString::fromStdString(entry.location));
+        item->setData(kMenuHiddenRole, true);
+        item->setHidden(true);
     }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
@@ -65,7 +92,9 @@ AppPickerDialog::AppPickerDialog(const platform::AppCatalog& catalog, QWidget* p
 void AppPickerDialog::filter(const QString& text) {
     for (int i = 0; i < list_->count(); ++i) {
         QListWidgetItem* item = list_->item(i);
-        item->setHidden(!item->text().contains(text, Qt::CaseInsensitive));
+        const bool menuHidden = item->data(kMenuHiddenRole).toBool();
+        item->setHidden((menuHidden && text.trimmed().isEmpty()) ||
+                        !item->text().contains(text.trimmed(), Qt::CaseInsensitive));
     }
 }
 

@@ -13,11 +13,14 @@ namespace quorvel::qt {
 /// QIcon for an entry's Icon= value: a theme name or an image path.
 QIcon applicationIcon(const QString& icon);
 
-/// "Choose Application": the installed applications with their icons and a
-/// search field; "Choose" accepts the selected one.
+/// "Choose Application": the installed applications with their icons, read
+/// afresh, the running ones (`runningIds`, front first) at the top, and a
+/// search field that also finds entries hidden from menus by name; "Choose"
+/// accepts the selected one.
 class AppPickerDialog : public QDialog {
 public:
-    AppPickerDialog(const platform::AppCatalog& catalog, QWidget* parent);
+    AppPickerDialog(const platform::AppCatalog& catalog, const std::vector<std::string>& runningIds,
+                    QWidget* parent);
 
     /// The chosen entry's location; empty until one is chosen.
     QString chosenLocation() const;

@@ -165,7 +165,9 @@ QWidget* SettingsRulesTab::makeExcludedSection() {
 }
 
 void SettingsRulesTab::chooseApplication() {
-    auto* dialog = new AppPickerDialog(services_.catalog, window());
+    const auto& running = services_.hooks.runningApplicationIds;
+    auto* dialog = new AppPickerDialog(services_.catalog,
+                                       running ? running() : std::vector<std::string>{}, window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // Not blocking the window, as the file panel it replaces did not.
     connect(dialog, &QDialog::accepted, this, [this, dialog] {

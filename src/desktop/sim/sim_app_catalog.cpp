@@ -33,6 +33,14 @@ std::vector<platform::DesktopEntry> SimAppCatalog::installedApplications() const
     return visible;
 }
 
+std::vector<platform::DesktopEntry> SimAppCatalog::hiddenApplications() const {
+    std::vector<platform::DesktopEntry> hidden;
+    for (const auto& installed : entries_) {
+        if (installed.hidden) hidden.push_back(installed.entry);
+    }
+    return hidden;
+}
+
 void SimAppCatalog::addEntry(platform::DesktopEntry entry, bool hidden) {
     removeEntry(entry.location);
     entries_.push_back({std::move(entry), hidden});

@@ -16,6 +16,9 @@ public:
     std::optional<platform::DesktopEntry> read(const std::string& location) const override;
     std::string iconForFile(const std::string& path) const override;
     std::vector<platform::DesktopEntry> installedApplications() const override;
+    std::vector<platform::DesktopEntry> hiddenApplications() const override;
+    void rescan() const override { ++rescans_; }
+    int rescans() const { return rescans_; }
 
     /// Installs (or replaces) the entry at `entry.location`. An entry with an
     /// id is found by `locate`; `hidden` keeps it out of the picker's list.
@@ -33,6 +36,10 @@ public:
     /// How often `locate` was asked; tests use it to see caching.
     int locateCalls() const { return locateCalls_; }
 
+private:
+    mutable int rescans_ = 0;
+
+public:
 private:
     struct Installed {
         platform::DesktopEntry entry;

@@ -46,6 +46,9 @@ public:
     std::uint32_t mainDisplayID() const override;
     core::Point mouseLocation() const override { return pointer_; }
     std::optional<platform::RunningApplication> frontmostApplication() const override;
+    std::vector<platform::RunningApplication> runningApplications() const override {
+        return running_;
+    }
     void addObserver(platform::WorkspaceEvents& observer) override;
     void removeObserver(platform::WorkspaceEvents& observer) override;
     std::optional<bool> isShowing() const override { return overview_; }
@@ -77,6 +80,9 @@ public:
 
     void movePointer(core::Point location) { pointer_ = location; }
     void setFrontmostApplication(std::optional<platform::RunningApplication> app);
+    void setRunningApplications(std::vector<platform::RunningApplication> apps) {
+        running_ = std::move(apps);
+    }
     /// Nothing: no overview signal of the desktop's own.
     void setOverviewShowing(std::optional<bool> showing) { overview_ = showing; }
 
@@ -129,6 +135,7 @@ private:
     std::vector<std::shared_ptr<SimOverlayWindow>> overlays_;
     std::vector<platform::WorkspaceEvents*> observers_;
     std::optional<platform::RunningApplication> frontmost_;
+    std::vector<platform::RunningApplication> running_;
     std::optional<std::uint32_t> mainId_;
     std::optional<bool> overview_;
     core::Point pointer_;

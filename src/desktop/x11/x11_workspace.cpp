@@ -38,6 +38,23 @@ std::optional<platform::RunningApplication> X11Workspace::frontmostApplication()
     return active ? applicationOf(active) : std::nullopt;
 }
 
+std::vector<platform::RunningApplication> X11Workspace::runningApplications() const {
+    std::vector<platform::RunningApplication> apps;
+    if (!connection_.isOpen()) return apps;
+    WindowMirror& mirror = connection_.windows();
+    mirror.refresh();
+    const auto& stacking = mirror.stacking();  // bottom to top
+    for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
+        const Toplevel* top = mirror.toplevel(*it);
+        if (!top || !top->client || mirror.isOwnWindow(*it) || mirror.isDesktop(*top)) continue;
+        auto app = applicationOf(*it);
+        if (app && std::find(apps.begin(), apps.end(), *app) == apps.end()) {
+            apps.push_back(std::move(*app));
+        }
+    }
+    return apps;
+}
+
 std::optional<platform::RunningApplication> X11Workspace::applicationOf(
     std::uint32_t window) const {
     WindowMirror& mirror = connection_.windows();

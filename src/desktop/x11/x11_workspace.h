@@ -22,6 +22,7 @@ public:
     X11Workspace& operator=(const X11Workspace&) = delete;
 
     std::optional<platform::RunningApplication> frontmostApplication() const override;
+    std::vector<platform::RunningApplication> runningApplications() const override;
     void addObserver(platform::WorkspaceEvents& observer) override;
     void removeObserver(platform::WorkspaceEvents& observer) override;
 

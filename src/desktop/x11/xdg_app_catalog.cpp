@@ -222,7 +222,7 @@ const std::map<std::string, XdgAppCatalog::Scanned>& XdgAppCatalog::scan() const
     return *byId_;
 }
 
-void XdgAppCatalog::rescan() {
+void XdgAppCatalog::rescan() const {
     byId_.reset();
 }
 
@@ -246,6 +246,14 @@ std::string XdgAppCatalog::iconForFile(const std::string& path) const {
     const auto perms = fs::status(path, ec).permissions();
     if ((perms & fs::perms::owner_exec) != fs::perms::none) return "application-x-executable";
     return "text-x-generic";
+}
+
+std::vector<platform::DesktopEntry> XdgAppCatalog::hiddenApplications() const {
+    std::vector<platform::DesktopEntry> apps;
+    for (const auto& [id, scanned] : scan()) {
+        if (!scanned.hidden && scanned.noDisplay) apps.push_back(scanned.entry);
+    }
+    return apps;
 }
 
 std::vector<platform::DesktopEntry> XdgAppCatalog::installedApplications() const {

@@ -30,9 +30,9 @@ public:
     std::optional<platform::DesktopEntry> read(const std::string& location) const override;
     std::string iconForFile(const std::string& path) const override;
     std::vector<platform::DesktopEntry> installedApplications() const override;
-
+    std::vector<platform::DesktopEntry> hiddenApplications() const override;
     /// Forgets the scan so that the next question reads the directories again.
-    void rescan();
+    void rescan() const override;
 
     /// The `applications` directories the environment names, most important first.
     static std::vector<std::filesystem::path> applicationDirsFromEnvironment();

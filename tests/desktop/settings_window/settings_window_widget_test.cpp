@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
@@ -15,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "desktop/qt/app_picker_dialog.h"
 #include "desktop/qt/settings_appearance_tab.h"
 #include "desktop/qt/settings_more_tab.h"
 #include "desktop/qt/settings_rules_tab.h"
@@ -127,6 +130,27 @@ TEST_F(SettingsWindowWidgetTest, RulesTabNamesPanelsAndDrawsRetryInLinkBlue) {
     ASSERT_NE(retry, nullptr);
     EXPECT_EQ(retry->text(), "Retry");
     EXPECT_EQ(retry->palette().color(QPalette::ButtonText), rules->palette().color(QPalette::Link));
+}
+
+TEST_F(SettingsWindowWidgetTest, AppPickerRescansListsRunningFirstAndFindsHiddenByName) {
+    catalog.addApplication("org.a.Alpha", "Alpha");
+    catalog.addApplication("org.z.Zeta", "Zeta");
+    catalog.addEntry({"/usr/share/applications/h.desktop", "h", std::nullopt, "Helper Tool", ""},
+                     /*hidden=*/true);
+    qt::AppPickerDialog picker(catalog, {"org.z.Zeta"}, nullptr);
+    EXPECT_EQ(catalog.rescans(), 1);
+    auto* list = picker.findChild<QListWidget*>();
+    const auto shown = [&] {
+        QStringList names;
+        for (int i = 0; i < list->count(); ++i) {
+            if (!list->item(i)->isHidden()) names << list->item(i)->text();
+        }
+        return names;
+    };
+    EXPECT_EQ(shown().value(0), "Zeta");
+    EXPECT_FALSE(shown().contains("Helper Tool"));
+    picker.findChild<QLineEdit*>()->setText("helper");
+    EXPECT_EQ(shown(), QStringList{"Helper Tool"});
 }
 
 TEST_F(SettingsWindowWidgetTest, ControlWClosesTheFocusedWindow) {
