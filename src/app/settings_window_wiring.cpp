@@ -68,7 +68,14 @@ settings_window::SettingsWindowServices AppContext::makeSettingsWindowServices()
         hooks.refreshLaunchAtLogin = [this] { launchAtLoginManager().refresh(); };
     }
     if (ports_.hintWindow && ports_.statusItem) {
-        hooks.showTooltip = [this] { tooltipWindow().showTooltip(); };
+        hooks.showTooltip = [this] {
+            const auto caps = [this](std::optional<settings::KeyCombo> combo) {
+                return combo ? combo->keyCaps(ports_.keyboardLayout) : std::vector<std::string>{};
+            };
+            ports_.hintWindow->setShortcutKeys(caps(settingsManager().shortcut()),
+                                               caps(settingsManager().focusModeShortcut()));
+            tooltipWindow().showTooltip();
+        };
     }
     if (ports_.globalHotkeys) {
         hooks.shortcutProblem = [this](int row) {

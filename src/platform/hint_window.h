@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "core/geometry.h"
 
@@ -32,6 +34,9 @@ public:
     virtual void animateAlpha(double target, double duration, std::function<void()> completion) = 0;
     /// Called after the fade-out; hides the window (it stays available).
     virtual void orderOut() = 0;
+    /// Called before showing; the key caps of the focus and mode shortcuts (empty: none).
+    virtual void setShortcutKeys(const std::vector<std::string>& toggle,
+                                 const std::vector<std::string>& mode) = 0;
     /// Called by the owner at creation (non-null) and destruction (null).
     virtual void setEvents(HintWindowEvents* events) = 0;
 };

@@ -156,16 +156,25 @@ std::optional<std::string> specialKeyName(std::uint32_t keyCode) {
     return std::nullopt;
 }
 
+std::vector<std::string> KeyCombo::keyCaps(const platform::KeyboardLayout& layout) const {
+    std::vector<std::string> caps;
+    if (modifiers & modifier::control) caps.emplace_back("Ctrl");
+    if (modifiers & modifier::option) caps.emplace_back("Alt");
+    if (modifiers & modifier::shift) caps.emplace_back("Shift");
+    if (modifiers & modifier::command) caps.emplace_back("Super");
+    if (auto name = specialKeyName(keyCode)) {
+        caps.push_back(*name);
+    } else {
+        auto typed = layout.characters(keyCode);
+        caps.push_back(typed && !typed->empty() ? upperCased(*typed) : "?");
+    }
+    return caps;
+}
+
 std::string KeyCombo::displayString(const platform::KeyboardLayout& layout) const {
     std::string text;
-    if (modifiers & modifier::control) text += "Ctrl+";
-    if (modifiers & modifier::option) text += "Alt+";
-    if (modifiers & modifier::shift) text += "Shift+";
-    if (modifiers & modifier::command) text += "Super+";
-    if (auto name = specialKeyName(keyCode)) return text + *name;
-    auto typed = layout.characters(keyCode);
-    if (!typed || typed->empty()) return text + "?";
-    return text + upperCased(*typed);
+    for (const std::string& cap : keyCaps(layout)) text += (text.empty() ? "" : "+") + cap;
+    return text;
 }
 
 std::string upperCased(std::string_view text) {

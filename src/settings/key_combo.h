@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/preference_store.h"
 #include "platform/keyboard_layout.h"
@@ -41,6 +42,8 @@ struct KeyCombo {
     /// special keys ("Page Up", "F13", "Keypad 5"), else what the key types
     /// under `layout`, upper-cased; "?" when the layout gives nothing.
     std::string displayString(const platform::KeyboardLayout& layout) const;
+    /// The same names one by one, as key caps: {"Ctrl", "Alt", "Super", "J"}.
+    std::vector<std::string> keyCaps(const platform::KeyboardLayout& layout) const;
 };
 
 /// The fixed name of a special key (Enter, Tab, arrows, F-keys, keypad, ...),

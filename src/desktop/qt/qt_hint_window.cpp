@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QEnterEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
+#include <algorithm>
 #include <utility>
 
 #include "desktop/x11/monitor_layout.h"
@@ -88,26 +90,41 @@ QLabel* label(const QString& text, const char* role, QWidget* parent) {
     return l;
 }
 
-QHBoxLayout* instructionRow(const QString& text, const QStringList& keys, QWidget* parent) {
+// `caps` (when given) receives the layout that `fillCaps` fills.
+QHBoxLayout* instructionRow(const QString& text, QHBoxLayout** caps, QWidget* parent) {
     auto* row = new QHBoxLayout();
     row->setSpacing(6);
     auto* instruction = label(text, "instruction", parent);
     instruction->setWordWrap(true);
     row->addWidget(instruction, 1);
-    if (keys.isEmpty()) return row;
-    row->addWidget(label(QStringLiteral("/"), "slash", parent));
-    auto* caps = new QHBoxLayout();
-    caps->setSpacing(2);
-    for (const QString& key : keys) {
-        auto* cap = label(key, "keycap", parent);
-        cap->setAlignment(Qt::AlignCenter);
-        // Linux names its modifiers in words ("Super"): caps grow to fit them.
-        cap->ensurePolished();
-        cap->setFixedSize(std::max(24, cap->sizeHint().width() + 8), 20);
-        caps->addWidget(cap);
-    }
-    row->addLayout(caps);
+    if (!caps) return row;
+    *caps = new QHBoxLayout();
+    (*caps)->setSpacing(2);
+    row->addLayout(*caps);
     return row;
+}
+
+// A slash, then one cap per key; nothing at all for no keys.
+void fillCaps(QHBoxLayout* caps, const std::vector<std::string>& keys, QWidget* parent) {
+    while (QLayoutItem* item = caps->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    if (keys.empty()) return;
+    caps->addWidget(label(QStringLiteral("/"), "slash", parent));
+    // Linux names its modifiers in words ("Super"): caps grow to fit them, in
+    // the caps' own font (the style sheet may not be applied yet).
+    QFont font;
+    font.setPixelSize(13);
+    font.setWeight(QFont::Medium);
+    const QFontMetrics metrics(font);
+    for (const std::string& key : keys) {
+        auto* cap = label(QString::fromStdString(key), "keycap", parent);
+        cap->setAlignment(Qt::AlignCenter);
+        cap->setFixedSize(std::max(24, metrics.horizontalAdvance(cap->text()) + 10), 20);
+        caps->addWidget(cap);
+        cap->show();
+    }
 }
 
 QString schemeStyleSheet(bool dark) {
@@ -159,20 +176,25 @@ void QtHintWindow::buildContent() {
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(kInset, kInset + kArrowRoom, kInset, kInset);
     layout_->setSpacing(kInset / 2);
-    const QStringList toggleKeys{QStringLiteral("Ctrl"), QStringLiteral("Alt"),
-                                 QStringLiteral("Super"), QStringLiteral("F")};
-    QStringList modeKeys = toggleKeys;
-    modeKeys.last() = QStringLiteral("M");
-    layout_->addLayout(instructionRow(QStringLiteral("Click to toggle focus"), toggleKeys, this));
+    layout_->addLayout(instructionRow(QStringLiteral("Click to toggle focus"), &toggleCaps_, this));
     layout_->addLayout(
-        instructionRow(QStringLiteral("Shift + click to switch mode"), modeKeys, this));
-    layout_->addLayout(instructionRow(QStringLiteral("Right-click\nto open menu"), {}, this));
+        instructionRow(QStringLiteral("Shift + click to switch mode"), &modeCaps_, this));
+    layout_->addLayout(instructionRow(QStringLiteral("Right-click\nto open menu"), nullptr, this));
+    // The default shortcuts until the owner names the stored ones.
+    setShortcutKeys({"Ctrl", "Alt", "Super", "F"}, {"Ctrl", "Alt", "Super", "M"});
     auto* button = new HintButton(this);
     button_ = button;
     layout_->addWidget(button);
     connect(button, &QAbstractButton::clicked, this, [this] {
         if (events_) events_->closeRequested();
     });
+}
+
+void QtHintWindow::setShortcutKeys(const std::vector<std::string>& toggle,
+                                   const std::vector<std::string>& mode) {
+    fillCaps(toggleCaps_, toggle, this);
+    fillCaps(modeCaps_, mode, this);
+    resize(hintWidth, int(size().height));
 }
 
 void QtHintWindow::applyScheme() {

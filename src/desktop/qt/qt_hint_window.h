@@ -8,6 +8,7 @@
 #include "platform/hint_window.h"
 
 class QAbstractButton;
+class QHBoxLayout;
 class QLabel;
 class QVBoxLayout;
 class QVariantAnimation;
@@ -32,6 +33,8 @@ public:
     void animateAlpha(double target, double duration, std::function<void()> completion) override;
     void orderOut() override;
     void setEvents(platform::HintWindowEvents* events) override { events_ = events; }
+    void setShortcutKeys(const std::vector<std::string>& toggle,
+                         const std::vector<std::string>& mode) override;
 
     bool arrowUp() const { return arrowUp_; }
     bool isDark() const { return dark_; }
@@ -51,6 +54,8 @@ private:
     void finishAnimation();
 
     QVBoxLayout* layout_ = nullptr;
+    QHBoxLayout* toggleCaps_ = nullptr;
+    QHBoxLayout* modeCaps_ = nullptr;
     QAbstractButton* button_ = nullptr;
     bool arrowUp_ = true;
     bool dark_ = false;

@@ -2,6 +2,9 @@
 
 #include <functional>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/scheduler.h"
 #include "platform/hint_window.h"
@@ -22,11 +25,19 @@ public:
     void animateAlpha(double target, double duration, std::function<void()> completion) override;
     void orderOut() override { visible_ = false; }
     void setEvents(platform::HintWindowEvents* events) override { events_ = events; }
+    void setShortcutKeys(const std::vector<std::string>& toggle,
+                         const std::vector<std::string>& mode) override {
+        keys_ = {toggle, mode};
+    }
 
     // Control surface.
     void pressCloseButton();
 
     bool isVisible() const { return visible_; }
+    /// The key caps of the focus and the mode rows.
+    const std::pair<std::vector<std::string>, std::vector<std::string>>& keys() const {
+        return keys_;
+    }
     const core::Rect& frame() const { return frame_; }
     bool arrowUp() const { return arrowUp_; }
     int frameCount() const { return frameCount_; }
@@ -47,6 +58,7 @@ private:
     std::function<void()> completion_;
     core::Timer timer_;
     platform::HintWindowEvents* events_ = nullptr;
+    std::pair<std::vector<std::string>, std::vector<std::string>> keys_;
 };
 
 }  // namespace quorvel::sim

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPalette>
 #include <QScreen>
@@ -86,6 +87,10 @@ TEST_P(TrayLookTest, IconIsLegibleAndHintPointsAtIt) {
     x11::X11Screens screens(connection);
     qt::QtHintWindow hint;
     controls::TooltipWindow tooltip(hint, *item, screens);
+    hint.setShortcutKeys({"Ctrl", "Shift", "Page Up"}, {});  // no mode shortcut: no caps
+    QStringList caps;
+    for (const auto* cap : hint.findChildren<QLabel*>("keycap")) caps << cap->text();
+    EXPECT_EQ(caps, QStringList({"Ctrl", "Shift", "Page Up"}));
     tooltip.showTooltip();
     ASSERT_TRUE(spinUntil([&] { return hint.isVisible() && hint.alpha() == 1.0; }));
     testing::settle(300);
