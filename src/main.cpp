@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -44,6 +45,7 @@
 #include "desktop/qt/power_monitor.h"
 #include "desktop/qt/process_script_service.h"
 #include "desktop/qt/qt_application_presence.h"
+#include "desktop/qt/qt_command_line.h"
 #include "desktop/qt/qt_hint_window.h"
 #include "desktop/qt/qt_scheduler.h"
 #include "desktop/qt/qt_status_item.h"
@@ -281,6 +283,14 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (arg == "--diagnose") return diagnose(argc, argv);
+        if (const std::size_t length = qt::qtOptionLength(arg)) {
+            const std::string next = i + 1 < argc ? argv[i + 1] : "";
+            // Quorvel's own X connection and its session check read DISPLAY.
+            const std::string display(qt::qtDisplayOption(arg, next));
+            if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+            i += static_cast<int>(length) - 1;
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             std::printf(
                 "Usage: quorvel [--help | --version | --diagnose]\n"
