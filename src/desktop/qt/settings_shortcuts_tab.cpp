@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "desktop/qt/settings_widgets.h"
 #include "desktop/qt/shortcut_recorder_widget.h"
@@ -40,9 +41,9 @@ QWidget* SettingsShortcutsTab::makeRow(sw::ShortcutRow row) {
     auto* line = new QHBoxLayout;
     line->addWidget(new QLabel(QString::fromUtf8(sw::rowTitle(row).data()), holder));
     line->addStretch();
-    // The recorder and the trash slot share a fixed 110-point area.
+    // The recorder and the trash slot share an area of at least 110 points.
     auto* area = new QWidget(holder);
-    area->setFixedWidth(110);
+    area->setMinimumWidth(110);
     auto* areaRow = new QHBoxLayout(area);
     areaRow->setContentsMargins(0, 0, 0, 0);
     areaRow->setSpacing(4);
@@ -84,9 +85,14 @@ bool SettingsShortcutsTab::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SettingsShortcutsTab::refresh() {
+    int width = 0;
+    for (auto* recorder : recorders_) {
+        recorder->refresh();
+        width = std::max(width, recorder->width());
+    }
     for (auto row : sw::allShortcutRows) {
         const auto i = static_cast<std::size_t>(row);
-        recorders_[i]->refresh();
+        recorders_[i]->setFixedWidth(width);  // one column, however long each label
         trash_[i]->setVisible(view_->showsTrash(row));
         const std::string problem = view_->problem(row);
         problems_[i]->setText(QStringLiteral("⚠ ") + QString::fromStdString(problem));

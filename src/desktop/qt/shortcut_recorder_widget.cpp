@@ -1,6 +1,7 @@
 #include "desktop/qt/shortcut_recorder_widget.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "core/log.h"
 #include "desktop/qt/settings_key_translation.h"
@@ -11,7 +12,6 @@ ShortcutRecorderWidget::ShortcutRecorderWidget(settings_window::ShortcutsView& v
                                                settings_window::ShortcutRow row, QWidget* parent)
     : QPushButton(parent), view_(view), row_(row) {
     setMinimumSize(80, 24);
-    setFixedWidth(80);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QPushButton::clicked, this, [this] { view_.startRecording(row_); });
     refresh();
@@ -19,6 +19,8 @@ ShortcutRecorderWidget::ShortcutRecorderWidget(settings_window::ShortcutsView& v
 
 void ShortcutRecorderWidget::refresh() {
     setText(QString::fromStdString(view_.label(row_)));
+    // Linux labels ("Ctrl+Alt+Super+F") are wider than symbols: fit the text.
+    setFixedWidth(std::max(80, fontMetrics().horizontalAdvance(text()) + 20));
     if (view_.isRecording(row_)) setFocus(Qt::OtherFocusReason);
     holdKeyboard(view_.isRecording(row_) && window()->isActiveWindow());
 }
