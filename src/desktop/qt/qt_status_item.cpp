@@ -105,11 +105,28 @@ void QtStatusItem::setToolTip(const std::string& text) {
 
 QColor QtStatusItem::foreground() const {
     if (auto asked = trayHostForeground()) return *asked;
-    // WORKAROUND(XEmbed hosts without _NET_SYSTEM_TRAY_COLORS, StatusNotifier
-    // hosts): nothing says what the panel looks like, so the application
-    // palette stands in for it; a dark theme gets a light icon and the reverse.
-    const QColor window = QGuiApplication::palette().color(QPalette::Window);
-    return window.lightness() < 128 ? QColor(0xf2, 0xf2, 0xf2) : QColor(0x20, 0x20, 0x20);
+    // WORKAROUND(XEmbed hosts without _NET_SYSTEM_TRAY_COLORS): the panel shows
+    // through the icon's transparent corners, so its own colour decides; a dark
+    // panel under a light application theme is common. Where nothing can be
+    // seen (StatusNotifier hosts), the application palette stands in for it.
+    QColor behind = panelBehindIcon().value_or(QGuiApplication::palette().color(QPalette::Window));
+    return behind.lightness() < 128 ? QColor(0xf2, 0xf2, 0xf2) : QColor(0x20, 0x20, 0x20);
+}
+
+std::optional<QColor> QtStatusItem::panelBehindIcon() const {
+    const QRect r = tray_.geometry();
+    QScreen* screen = r.isEmpty() ? nullptr : QGuiApplication::screenAt(r.center());
+    if (!screen) return std::nullopt;
+    const QPoint at = r.topLeft() - screen->geometry().topLeft();
+    const QImage shot = screen->grabWindow(0, at.x(), at.y(), r.width(), r.height()).toImage();
+    if (shot.width() < 2 || shot.height() < 2) return std::nullopt;
+    int lightness = 0;
+    for (const QPoint corner :
+         {QPoint(0, 0), QPoint(shot.width() - 1, 0), QPoint(0, shot.height() - 1),
+          QPoint(shot.width() - 1, shot.height() - 1)}) {
+        lightness += shot.pixelColor(corner).lightness();
+    }
+    return QColor::fromHsl(0, 0, lightness / 4);
 }
 
 void QtStatusItem::refreshIcon() {

@@ -42,6 +42,8 @@ public:
     /// The colour the icon is drawn in: what the tray host asks for, else a
     /// tone that stands out against the panel colour the palette suggests.
     QColor foreground() const;
+    /// The panel's colour around the icon as the screen shows it; nothing when unseen.
+    std::optional<QColor> panelBehindIcon() const;
     /// The menu on screen, if any (for tests and the hint's placement).
     QMenu* openMenu() const { return menu_; }
     /// The image now handed to the tray, at `extent` pixels.
