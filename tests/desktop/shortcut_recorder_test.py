@@ -1,0 +1,52 @@
+"""The shortcut recorder of the real program holds the keyboard only while
+the settings window is active: a click on another window lets go, a click
+back in the settings window takes it again."""
+
+import subprocess
+import sys
+import time
+
+from desktop import STARTUP_LINES, Quorvel, SampleWindows, check, poll, run
+
+binary = sys.argv[1]
+windows = SampleWindows()
+editor = windows.open("Editor", "60x20+40+40", "#1d3557")
+app = Quorvel(binary, settings={"isOverlayEnabled": False}).start()
+MENU = 19  # the settings window's own menu bar, above the tabs
+
+
+def click(wid, x, y):
+    run("xdotool", "mousemove", "--window", str(wid), str(x), str(y), "click", "1")
+
+
+def grabs():
+    return [line.split("recorder ")[1] for line in app.lines() if "Shortcut recorder" in line]
+
+
+def settings_window():
+    found = subprocess.run(["xdotool", "search", "--name", "^Quorvel Settings$"],
+                           capture_output=True, text=True).stdout.split()
+    return found[0] if found else None
+
+
+try:
+    check(app.wait_for_lines(STARTUP_LINES), "started")
+    subprocess.run([binary, "settings"], env=app.env(), timeout=10, check=True)
+    settings = poll(settings_window, limit=5)
+    check(settings, "the settings window opened")
+    time.sleep(0.5)
+    click(settings, 276, MENU + 40)  # the Shortcuts tab
+    time.sleep(0.3)
+    click(settings, 370, MENU + 130)  # the first row's recorder
+    check(poll(lambda: grabs() == ["holds the keyboard"], limit=3), "recording holds the keyboard")
+    click(editor, 50, 50)
+    check(poll(lambda: grabs()[-1:] == ["lets go of the keyboard"], limit=3),
+          "a click on another window lets go")
+    click(settings, 100, 400)
+    check(poll(lambda: grabs()[-1:] == ["holds the keyboard"], limit=3),
+          "back in the settings window, still recording, it holds the keyboard again")
+finally:
+    status = app.stop()
+    windows.close()
+check(status == 0, f"quit cleanly (status {status})")
+print("shortcut_recorder: 1 passed, 0 failed")
