@@ -1,6 +1,4 @@
-"""The shortcut recorder of the real program holds the keyboard only while
-the settings window is active: a click on another window lets go, a click
-back in the settings window takes it again."""
+"""The recorder holds the keyboard only while the settings window is active."""
 
 import subprocess
 import sys
@@ -23,17 +21,12 @@ def grabs():
     return [line.split("recorder ")[1] for line in app.lines() if "Shortcut recorder" in line]
 
 
-def settings_window():
-    found = subprocess.run(["xdotool", "search", "--name", "^Quorvel Settings$"],
-                           capture_output=True, text=True).stdout.split()
-    return found[0] if found else None
-
-
 try:
     check(app.wait_for_lines(STARTUP_LINES), "started")
     subprocess.run([binary, "settings"], env=app.env(), timeout=10, check=True)
-    settings = poll(settings_window, limit=5)
+    settings = poll(lambda: run("xdotool", "search", "--name", "^Quorvel Settings$").split(), 5)
     check(settings, "the settings window opened")
+    settings = settings[0]
     time.sleep(0.5)
     click(settings, 276, MENU + 40)  # the Shortcuts tab
     time.sleep(0.3)
