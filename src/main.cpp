@@ -176,6 +176,9 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     qt::QtScheduler scheduler;
     qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
     X11Desktop desktop(connection, scheduler, env("XDG_CURRENT_DESKTOP").value_or(""));
+    desktop.windowList.setSwitchAnimates([&desktop] {
+        return x11::animatesWorkspaceSwitches(desktop.overlays.strategy().facts().windowManager);
+    });
     const x11::DesktopFacts& facts = desktop.overlays.strategy().facts();
     core::log("🔧 Backend: X11 through XCB on display " + env("DISPLAY").value_or("") +
               " (desktop " + env("XDG_CURRENT_DESKTOP").value_or("unnamed") + ", window manager " +

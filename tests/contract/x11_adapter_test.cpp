@@ -9,6 +9,7 @@
 #include "desktop/sim/sim_app_catalog.h"
 #include "desktop/x11/focus_return.h"
 #include "desktop/x11/window_mirror.h"
+#include "desktop/x11/x11_window_list.h"
 #include "desktop/x11/x11_workspace.h"
 #include "tracking/display_transition_detector.h"
 #include "tracking/window_poller.h"
@@ -185,14 +186,21 @@ TEST_F(X11Adapter, AWorkspaceSwitchReadsAsAWallpaperThatMovesAndThenStandsStill)
     sampleForASecond();
     EXPECT_TRUE(recorder.events.empty()) << "a still desktop is no switch";
 
-    // What the window manager writes when it switches (wmctrl -s 1).
+    // What the window manager writes when it switches (wmctrl -s N).
     xcb_connection_t* c = x.tester();
-    const std::uint32_t desktop = 1;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE,
-                        xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
-                        x.atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &desktop);
-    ASSERT_TRUE(x.waitFor([&] { return changes > 0; })) << "a switch asks for a sample";
-    sampleForASecond();
+    const auto switchTo = [&](std::uint32_t desktop) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE,
+                            xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                            x.atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &desktop);
+        x.adapter().sync();
+        sampleForASecond();
+    };
+    auto& list = static_cast<x11::X11WindowList&>(x.windowList());
+    switchTo(1);
+    EXPECT_TRUE(recorder.events.empty()) << "an instant switch leaves the veil alone";
+    list.setSwitchAnimates([] { return true; });
+    switchTo(2);
+    EXPECT_GT(changes, 0) << "a switch asks for a sample";
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"begin", "end"}));
     x.windowList().setChangeHandler({});
 }

@@ -80,6 +80,11 @@ VeilStrategyChoice chooseVeilStrategy(const DesktopFacts& facts) {
             wm + " composites and keeps unmanaged windows above managed ones"};
 }
 
+bool animatesWorkspaceSwitches(const std::string& windowManager) {
+    return windowManager == "GNOME Shell" || windowManager == "KWin" ||
+           windowManager.find("Muffin") != std::string::npos;
+}
+
 std::string describe(const VeilStrategyChoice& choice) {
     const char* how = choice.strategy == VeilStrategy::managed
                           ? "a managed window, restacked through the window manager"

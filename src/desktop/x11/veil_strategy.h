@@ -40,6 +40,9 @@ struct VeilStrategyChoice {
 };
 
 VeilStrategyChoice chooseVeilStrategy(const DesktopFacts& facts);
+/// Whether the window manager slides a new workspace in (GNOME Shell,
+/// Cinnamon's muffin, KWin) rather than showing it at once.
+bool animatesWorkspaceSwitches(const std::string& windowManager);
 /// The log line that names the choice and why.
 std::string describe(const VeilStrategyChoice& choice);
 

@@ -51,6 +51,7 @@ X11WindowList::X11WindowList(Connection& connection) : connection_(connection) {
         const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (e.window != connection_.root() || e.atom != connection_.ewmh()._NET_CURRENT_DESKTOP)
             return;
+        if (!animates_ || !animates_()) return;
         switchedAt_ = secondsNow();
         shiftSteps_ = 0;
         if (onChange_) onChange_();

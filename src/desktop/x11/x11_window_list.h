@@ -17,8 +17,9 @@ class Connection;
 /// draw none), so the list ends with one monitor-sized "Wallpaper" entry per
 /// monitor at the desktop layer. The behaviour reads a moving wallpaper as a
 /// workspace switch in progress; X reports a switch only as a new
-/// _NET_CURRENT_DESKTOP, so the entries move a little at every sample for
-/// `kSwitchSettle` seconds after one and then rest where they were.
+/// _NET_CURRENT_DESKTOP, so on desktops that animate the switch the entries
+/// move a little at every sample for `kSwitchSettle` seconds after one and
+/// then rest where they were. Where the switch is instant nothing moves.
 class X11WindowList final : public platform::WindowList {
 public:
     explicit X11WindowList(Connection& connection);
@@ -28,6 +29,8 @@ public:
 
     std::vector<platform::RawWindow> onScreenWindows(platform::WindowListOption option) override;
     void setChangeHandler(std::function<void()> onChange) override;
+    /// Asked at each switch: whether the desktop slides the new workspace in.
+    void setSwitchAnimates(std::function<bool()> animates) { animates_ = std::move(animates); }
 
     /// The window number of the wallpaper entry of the monitor at `index`.
     static std::int64_t wallpaperNumber(std::size_t index) { return -1 - std::int64_t(index); }
@@ -42,6 +45,7 @@ private:
     Connection& connection_;
     core::Connection changes_;
     std::function<void()> onChange_;
+    std::function<bool()> animates_;
     int switchHandler_ = 0;
     double switchedAt_ = -1.0;
     int shiftSteps_ = 0;
