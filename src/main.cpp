@@ -273,12 +273,28 @@ int diagnose(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (qt::RemoteCommand::isCommand(args)) {
-        QCoreApplication client(argc, argv);
-        return qt::RemoteCommand(args).run();
-    }
+static void printHelp() {
+    std::printf(
+        "Usage: quorvel [--help | --version | --diagnose]\n"
+        "       quorvel toggle | on | off | mode ambient | mode deep\n"
+        "       quorvel exclude | include | settings | status [--json]\n\n"
+        "Veils everything but the window you are working in. Quorvel lives in\n"
+        "the system tray of an X11 desktop with a compositor: click the icon to\n"
+        "toggle focus, Shift-click to switch the look, right-click for the menu.\n"
+        "Settings live in $XDG_CONFIG_HOME/quorvel/.\n\n"
+        "The commands drive the running instance over the session bus\n"
+        "(io.github.quorvel.Quorvel1): toggle, turn on or off focus, pick the\n"
+        "look, exclude or include the application in front, open the settings,\n"
+        "or print one status line (\"focus on, ambient\", \"focus off\"; JSON\n"
+        "with --json). They exit 1 with one line when no instance runs.\n\n"
+        "--diagnose prints what Quorvel sees on this desktop (window manager,\n"
+        "compositor, veil, monitors, panels, shortcuts, windows) without\n"
+        "starting it; attach its output to a bug report.\n");
+}
+
+/// Handles the options that end the program at once (their exit status); Qt's
+/// own are left for Qt to read, and -display also names our X server.
+static std::optional<int> handleOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--version") {
@@ -295,26 +311,21 @@ int main(int argc, char** argv) {
             continue;
         }
         if (arg == "--help" || arg == "-h") {
-            std::printf(
-                "Usage: quorvel [--help | --version | --diagnose]\n"
-                "       quorvel toggle | on | off | mode ambient | mode deep\n"
-                "       quorvel exclude | include | settings | status [--json]\n\n"
-                "Veils everything but the window you are working in. Quorvel lives in\n"
-                "the system tray of an X11 desktop with a compositor: click the icon to\n"
-                "toggle focus, Shift-click to switch the look, right-click for the menu.\n"
-                "Settings live in $XDG_CONFIG_HOME/quorvel/.\n\n"
-                "The commands drive the running instance over the session bus\n"
-                "(io.github.quorvel.Quorvel1): toggle, turn on or off focus, pick the\n"
-                "look, exclude or include the application in front, open the settings,\n"
-                "or print one status line (\"focus on, ambient\", \"focus off\"; JSON\n"
-                "with --json). They exit 1 with one line when no instance runs.\n\n"
-                "--diagnose prints what Quorvel sees on this desktop (window manager,\n"
-                "compositor, veil, monitors, panels, shortcuts, windows) without\n"
-                "starting it; attach its output to a bug report.\n");
+            printHelp();
             return 0;
         }
         return refuse("⚠️ Unknown option '" + arg + "'; see quorvel --help", 64);
     }
+    return std::nullopt;
+}
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (qt::RemoteCommand::isCommand(args)) {
+        QCoreApplication client(argc, argv);
+        return qt::RemoteCommand(args).run();
+    }
+    if (const auto status = handleOptions(argc, argv)) return *status;
     const auto env = app::processEnvironment();
     if (auto problem = app::x11SessionProblem(env)) return refuse(*problem, kNoX11Session);
     const std::string display = env("DISPLAY").value_or("");
