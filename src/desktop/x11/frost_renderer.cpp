@@ -181,7 +181,7 @@ void FrostRenderer::handleEvent(const xcb_generic_event_t& event) {
         case XCB_DESTROY_NOTIFY:
             formatsByWindow_.erase(
                 reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
-            schedule();
+            schedule(kAfterStacking);
             return;
         case XCB_CONFIGURE_NOTIFY:
         case XCB_MAP_NOTIFY:
@@ -189,16 +189,16 @@ void FrostRenderer::handleEvent(const xcb_generic_event_t& event) {
         case XCB_CIRCULATE_NOTIFY:
         case XCB_REPARENT_NOTIFY:
             // Which windows lie below a veil, and where, is settled on the refresh.
-            schedule();
+            schedule(kAfterStacking);
             return;
         default:
             return;
     }
 }
 
-void FrostRenderer::schedule() {
+void FrostRenderer::schedule(double atLeast) {
     if (timer_.isActive() || frosts_.empty()) return;
-    const double wait = std::max(0.0, last_ + 1.0 / rate_ - scheduler_.now());
+    const double wait = std::max(atLeast, last_ + 1.0 / rate_ - scheduler_.now());
     timer_ = scheduler_.after(wait, core::TimerMode::Common, [this, alive = alive_] {
         if (*alive) refreshAll();
     });

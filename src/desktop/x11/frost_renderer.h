@@ -62,6 +62,10 @@ public:
     /// is invisible, a busy processor is not. On battery, fewer.
     static constexpr double maxRate = 30.0;
     static constexpr double batteryRate = 5.0;
+    /// After a restack the frost waits this long: the veil's new place is
+    /// what the user waits for, and a long Render request queued before it
+    /// in the X server would hold it up; the frost a frame later is unseen.
+    static constexpr double kAfterStacking = 0.05;
     void setOnBattery(bool onBattery) { rate_ = onBattery ? batteryRate : maxRate; }
     double rate() const { return rate_; }
     /// The sources are drawn this many times smaller than the monitor, the
@@ -101,7 +105,7 @@ private:
     };
 
     void handleEvent(const xcb_generic_event_t& event);
-    void schedule();
+    void schedule(double atLeast = 0.0);
     void refreshAll();
     /// The sources below `veil` now, bottom to top; false when it is not shown.
     bool findSources(xcb_window_t veil, Frost& frost, std::vector<Source>& out);
