@@ -10,7 +10,7 @@
 
 #include "core/scheduler.h"
 #include "desktop/sim/sim_overlay_window.h"
-#include "desktop/sim/sim_window_spec.h"
+#include "desktop/sim/sim_window_records.h"
 #include "platform/overlay_windows.h"
 #include "platform/overview.h"
 #include "platform/screens.h"
