@@ -18,6 +18,9 @@ windows.open("Editor", "90x30+80+80", "#1d3557")
 run("xmodmap", "-e", "remove mod4 = Super_L Super_R", "-e", "add mod3 = Super_L Super_R",
     "-e", "keycode 195 =")
 ctrl_f17 = json.dumps({"keyCode": 64, "modifiers": 262144}).encode()
+# What reaches the desktop's notification service (the virtual desktop has none to show it).
+notes = subprocess.Popen(["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',"
+                          "member='Notify'"], stdout=subprocess.PIPE, text=True)
 app = Quorvel(binary, settings={"isOverlayEnabled": True, "transitionDuration": 0.0,
                                 "excludeAppShortcut": {"$data": base64.b64encode(ctrl_f17).decode()}}
               ).start()
@@ -43,6 +46,10 @@ try:
     missing = ("⚠️ Shortcut Ctrl+F17 (exclude or include the frontmost application): "
                "no such key on this keyboard")
     check(app.wait_for_lines([missing], limit=3), "a shortcut on a missing key is named and told")
+    time.sleep(1)  # any second notification would come within this
+    notes.terminate()
+    told = notes.communicate()[0].count("no such key on this keyboard")
+    check(told == 1, f"the desktop is asked once to show it ({told} times)")
 
     # The shortcut reaches Quorvel while the editor has the keyboard focus.
     run("xdotool", "search", "--name", "^Editor$", "windowactivate", "--sync")

@@ -43,14 +43,24 @@ private:
     QString address_;
 };
 
-/// A notification server that records calls and can click what it shows.
-class FakeNotificationServer final : public QDBusVirtualObject {
+/// A service of the test's own at one object path of the private bus.
+class FakeService : public QDBusVirtualObject {
 public:
-    explicit FakeNotificationServer(QDBusConnection bus) : bus_(bus) {
-        bus_.registerVirtualObject("/org/freedesktop/Notifications", this);
-        bus_.registerService("org.freedesktop.Notifications");
+    FakeService(QDBusConnection bus, const QString& name, const QString& path) : bus_(bus) {
+        bus_.registerVirtualObject(path, this);
+        bus_.registerService(name);
     }
     QString introspect(const QString&) const override { return {}; }
+
+protected:
+    QDBusConnection bus_;
+};
+
+/// A notification server that records calls and can click what it shows.
+class FakeNotificationServer final : public FakeService {
+public:
+    explicit FakeNotificationServer(QDBusConnection bus)
+        : FakeService(bus, "org.freedesktop.Notifications", "/org/freedesktop/Notifications") {}
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         const QString member = message.member();
         QDBusMessage reply;
@@ -76,9 +86,6 @@ public:
     }
     std::vector<QVariantList> shown;
     std::vector<uint> closed;
-
-private:
-    QDBusConnection bus_;
 };
 
 struct Clicks final : platform::UserNotificationEvents {
@@ -118,13 +125,10 @@ TEST(FreedesktopNotifications, ShowsWithdrawsAndReportsClicks) {
 }
 
 /// UPower's OnBattery, answered and announced as UPower does.
-class FakeUPower final : public QDBusVirtualObject {
+class FakeUPower final : public FakeService {
 public:
-    explicit FakeUPower(QDBusConnection bus) : bus_(bus) {
-        bus_.registerVirtualObject("/org/freedesktop/UPower", this);
-        bus_.registerService("org.freedesktop.UPower");
-    }
-    QString introspect(const QString&) const override { return {}; }
+    explicit FakeUPower(QDBusConnection bus)
+        : FakeService(bus, "org.freedesktop.UPower", "/org/freedesktop/UPower") {}
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         if (message.member() != "Get" || message.arguments().value(1) != "OnBattery") return false;
         return connection.send(message.createReply(QVariant::fromValue(QDBusVariant(onBattery))));
@@ -138,9 +142,6 @@ public:
         bus_.send(signal);
     }
     bool onBattery = false;
-
-private:
-    QDBusConnection bus_;
 };
 
 TEST(PowerMonitor, FollowsUPowerFromMainsToBattery) {
@@ -159,13 +160,9 @@ TEST(PowerMonitor, FollowsUPowerFromMainsToBattery) {
 }
 
 /// KWin's effects object: answers which effects are active, and nothing else.
-class FakeKWinEffects final : public QDBusVirtualObject {
+class FakeKWinEffects final : public FakeService {
 public:
-    explicit FakeKWinEffects(QDBusConnection bus) : bus_(bus) {
-        bus_.registerVirtualObject("/Effects", this);
-        bus_.registerService("org.kde.KWin");
-    }
-    QString introspect(const QString&) const override { return {}; }
+    explicit FakeKWinEffects(QDBusConnection bus) : FakeService(bus, "org.kde.KWin", "/Effects") {}
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         if (message.member() != "Get" || message.arguments().value(0) != "org.kde.kwin.Effects" ||
             message.arguments().value(1) != "activeEffects")
@@ -175,9 +172,6 @@ public:
     }
     QStringList active;
     int reads = 0;
-
-private:
-    QDBusConnection bus_;
 };
 
 TEST(KdeOverview, KWinsWindowOverviewsCountAsTheOverview) {
