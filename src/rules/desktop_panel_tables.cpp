@@ -193,11 +193,16 @@ PanelScripts gnomePanelScripts() {
 }
 
 PanelScripts kdePanelScripts() {
+    // Plasma's own panel editing, where the auto-hide of each panel is set;
+    // a Plasma without the editMode property gets the system settings.
     return {"KDE",
             kdeElement("p.location!=\"top\""),
             kdeElement("p.location==\"top\""),
+            "command -v dbus-send >/dev/null 2>&1 || exit 127\n"
+            "dbus-send --session --print-reply --dest=org.kde.plasmashell /PlasmaShell "
+            "org.freedesktop.DBus.Properties.Set string:org.kde.PlasmaShell string:editMode "
+            "variant:boolean:true >/dev/null\n",
             launching("systemsettings"),
-            "",
             std::string(kdePrelude)};
 }
 

@@ -289,7 +289,7 @@ void SystemUIManager::openAutomationSettings() {
     if (!desktop_) return;
     const auto outcome = scripts_.execute(desktop_->openSettings);
     if (outcome.succeeded()) return;
-    core::log("Error opening Privacy settings: " +
+    core::log("⚠️ Could not open the panel settings: " +
               (outcome.error ? outcome.error->description : std::string("cannot be run")));
     if (!desktop_->openSettingsFallback.empty()) scripts_.execute(desktop_->openSettingsFallback);
 }
