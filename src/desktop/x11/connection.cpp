@@ -92,6 +92,14 @@ bool Connection::isOpen() const {
     return connection_ && screen_ && xcb_connection_has_error(connection_) == 0;
 }
 
+xcb_atom_t Connection::intern(const std::string& name) const {
+    if (!isOpen()) return XCB_NONE;
+    auto r = reply(xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, std::uint16_t(name.size()), name.c_str()),
+        nullptr));
+    return r ? r->atom : XCB_NONE;
+}
+
 int Connection::fd() const {
     return connection_ ? xcb_get_file_descriptor(connection_) : -1;
 }

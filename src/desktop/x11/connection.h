@@ -52,6 +52,8 @@ public:
     xcb_window_t root() const { return screen_->root; }
     int fd() const;
     xcb_atom_t atom(Atom which) const { return atoms_[static_cast<int>(which)]; }
+    /// An atom outside the fixed set, asked for when needed; XCB_NONE on failure.
+    xcb_atom_t intern(const std::string& name) const;
 
     /// Reads every event already received and hands it to the handlers. Safe
     /// to call often: it never blocks and does nothing when re-entered.

@@ -35,13 +35,6 @@ bool extensionReady(xcb_connection_t* c, xcb_extension_t* id) {
     return data && data->present;
 }
 
-xcb_atom_t intern(xcb_connection_t* c, const char* name) {
-    auto r = reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, std::uint16_t(std::char_traits<char>::length(name)), name),
-        nullptr));
-    return r ? r->atom : XCB_NONE;
-}
-
 /// The level the frost is taken from: an eighth of the monitor.
 constexpr std::size_t kFrostLevel = 2;
 
@@ -70,7 +63,8 @@ FrostRenderer::FrostRenderer(Connection& connection, core::Scheduler& scheduler,
     argb32_ = argb->id;
     damageNotify_ =
         std::uint8_t(xcb_get_extension_data(c, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY);
-    rootPixmapAtoms_ = {intern(c, "_XROOTPMAP_ID"), intern(c, "ESETROOT_PMAP_ID")};
+    rootPixmapAtoms_ = {connection_.intern("_XROOTPMAP_ID"),
+                        connection_.intern("ESETROOT_PMAP_ID")};
     quarter_ = xcb_generate_id(c);
     xcb_render_create_solid_fill(c, quarter_, xcb_render_color_t{0, 0, 0, 0x4000});
     available_ = true;

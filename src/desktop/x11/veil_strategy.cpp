@@ -21,12 +21,6 @@ namespace {
 /// itself "Metacity (Marco)".
 constexpr std::array<std::string_view, 2> kPaintsByStacking{"Xfwm4", "Marco"};
 
-xcb_atom_t intern(xcb_connection_t* c, const std::string& name) {
-    auto r = reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
-    return r ? r->atom : XCB_NONE;
-}
-
 int screenNumber(xcb_connection_t* c, xcb_window_t root) {
     int n = 0;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem > 0;
@@ -96,7 +90,7 @@ VeilStrategyWatch::VeilStrategyWatch(Connection& connection) : connection_(conne
     if (!connection_.isOpen()) return;
     xcb_connection_t* c = connection_.raw();
     compositorSelection_ =
-        intern(c, "_NET_WM_CM_S" + std::to_string(screenNumber(c, connection_.root())));
+        connection_.intern("_NET_WM_CM_S" + std::to_string(screenNumber(c, connection_.root())));
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
     if (compositorSelection_ != XCB_NONE && xfixes && xfixes->present) {
         reply(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
