@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -24,6 +26,11 @@ using nlohmann::json;
 // dictionary (whose keys are decimal ids, never "$data").
 constexpr const char* kDataKey = "$data";
 constexpr double kWriteDelay = 0.2;
+// Our own files are a few kilobytes. Anything far larger or deeper was not
+// written by us, and parsing it whole can take gigabytes (50 MB of '[' does).
+constexpr std::uintmax_t kMaxFileSize = 1 << 20;
+constexpr int kMaxDepth = 32;
+constexpr const char* kTmpInfix = ".tmp-";
 
 json encode(const PreferenceValue& value) {
     return std::visit(
@@ -75,15 +82,22 @@ std::string timestamp() {
 }
 
 // Two unreadable files within one second must not share a name: the second
-// would replace the first, and that one holds what the user had.
-std::filesystem::path freeAsideName(const std::filesystem::path& file) {
+// would replace the first, and that one holds what the user had. Checking and
+// moving in one step (no replace) leaves no gap between the two.
+std::error_code moveAside(const std::filesystem::path& file, std::filesystem::path& aside) {
     const std::string base = file.string() + ".corrupt-" + timestamp();
-    std::filesystem::path aside = base;
-    std::error_code ec;
-    for (int n = 2; std::filesystem::exists(aside, ec) || ec; ++n) {
-        aside = base + "-" + std::to_string(n);
+    for (int n = 1; n < 1000; ++n) {
+        aside = n == 1 ? base : base + "-" + std::to_string(n);
+        int moved = ::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
+        // WORKAROUND(NFS and other file systems without RENAME_NOREPLACE): a hard link never
+        // replaces.
+        if (moved != 0 && errno == EINVAL && ::link(file.c_str(), aside.c_str()) == 0) {
+            moved = ::unlink(file.c_str());
+        }
+        if (moved == 0) return {};
+        if (errno != EEXIST) return {errno, std::generic_category()};
     }
-    return aside;
+    return std::make_error_code(std::errc::file_exists);
 }
 
 bool writeAll(int fd, const std::string& data) {
@@ -102,7 +116,7 @@ bool writeAll(int fd, const std::string& data) {
 bool writeAtomically(const std::filesystem::path& file, const std::string& data) {
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    const std::filesystem::path tmp = file.string() + ".tmp-" + std::to_string(::getpid());
+    const std::filesystem::path tmp = file.string() + kTmpInfix + std::to_string(::getpid());
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     const bool ok = writeAll(fd, data) && ::fchmod(fd, 0600) == 0 && ::fsync(fd) == 0;
@@ -117,6 +131,49 @@ bool writeAtomically(const std::filesystem::path& file, const std::string& data)
         ::close(dir);
     }
     return true;
+}
+
+struct TooDeep {};
+
+// Nothing: the file cannot be read as JSON, or is too large or too deep to try.
+std::optional<json> readBounded(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec || size > kMaxFileSize) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    if (!in && !in.eof()) return std::nullopt;
+    const json::parser_callback_t bound = [](int depth, json::parse_event_t, json&) {
+        if (depth > kMaxDepth) throw TooDeep{};
+        return true;
+    };
+    try {
+        json doc = json::parse(buffer.str(), bound, false);
+        if (doc.is_discarded()) return std::nullopt;
+        return doc;
+    } catch (const TooDeep&) {
+        return std::nullopt;
+    }
+}
+
+// A write killed between creating its temporary file and renaming it leaves
+// the file behind; no later write reuses the name, so they would pile up.
+void removeStaleTemporaries(const std::filesystem::path& file) {
+    const std::string prefix = file.filename().string() + kTmpInfix;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) != 0) continue;
+        const std::string digits = name.substr(prefix.size());
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        const long pid = std::strtol(digits.c_str(), nullptr, 10);
+        // A live writer, other than us, may still rename its file into place.
+        const bool writerAlive =
+            pid != ::getpid() && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        if (writerAlive || !std::filesystem::remove(entry.path(), ec)) continue;
+        log("🧹 Removed " + entry.path().string() + ", left by an interrupted settings write");
+    }
 }
 
 }  // namespace
@@ -141,16 +198,13 @@ PreferenceStore::~PreferenceStore() {
 }
 
 void PreferenceStore::load() {
+    removeStaleTemporaries(file_);
     std::error_code ec;
     if (!std::filesystem::exists(file_, ec)) return;
-    std::ifstream in(file_, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    const bool readable = static_cast<bool>(in) || in.eof();
-    const json doc = readable ? json::parse(buffer.str(), nullptr, false) : json();
-    if (doc.is_object()) {
+    const std::optional<json> doc = readBounded(file_);
+    if (doc && doc->is_object()) {
         // One value that cannot be read costs only itself, never the others.
-        for (const auto& [key, j] : doc.items()) {
+        for (const auto& [key, j] : doc->items()) {
             auto decoded = decode(j);
             if (decoded.value) {
                 values_.emplace(key, std::move(*decoded.value));
@@ -162,10 +216,17 @@ void PreferenceStore::load() {
         return;
     }
     // Never overwrite what the user had: keep the unreadable file beside us.
-    const std::filesystem::path aside = freeAsideName(file_);
-    std::filesystem::rename(file_, aside, ec);
-    log("⚠️ Settings file " + file_.string() + " could not be read; moved it to " +
-        aside.string() + " and started from defaults");
+    std::filesystem::path aside;
+    ec = moveAside(file_, aside);
+    if (!ec) {
+        log("⚠️ Settings file " + file_.string() + " could not be read; moved it to " +
+            aside.string() + " and started from defaults");
+        return;
+    }
+    // Saving now would write over the only copy of what the user had.
+    keepOffFile_ = true;
+    log("⚠️ Settings file " + file_.string() + " could not be read, nor moved aside (" +
+        ec.message() + "); started from defaults and will not save changes over it");
 }
 
 void PreferenceStore::registerDefaults(const std::map<std::string, PreferenceValue>& defaults) {
@@ -261,7 +322,7 @@ void PreferenceStore::remove(const std::string& key) {
 }
 
 void PreferenceStore::markDirty() {
-    if (file_.empty()) return;
+    if (file_.empty() || keepOffFile_) return;
     dirty_ = true;
     if (!writeTimer_.isActive()) {
         writeTimer_ = scheduler_.after(kWriteDelay, TimerMode::Common, [this] { flush(); });
@@ -270,7 +331,7 @@ void PreferenceStore::markDirty() {
 
 void PreferenceStore::flush() {
     writeTimer_.cancel();
-    if (!dirty_ || file_.empty()) return;
+    if (!dirty_ || file_.empty() || keepOffFile_) return;
     json doc = json::object();
     for (const auto& [k, v] : values_) doc[k] = encode(v);
     if (writeAtomically(file_, doc.dump(2) + "\n")) {

@@ -25,8 +25,10 @@ std::string toString(const Bytes& bytes);
 class PreferenceStore {
 public:
     /// Loads `file` if it exists. A value that cannot be read is skipped and
-    /// logged; a file that is not a JSON object is moved aside as
-    /// `<name>.corrupt-<time>[-n]` (never over an earlier one) and the store starts empty.
+    /// logged; a file that is not a JSON object (or is over 1 MiB, or nested
+    /// deeper than 32) is moved aside as `<name>.corrupt-<time>[-n]` (never
+    /// over an earlier one) and the store starts empty; if it cannot be moved,
+    /// the store never writes over it. Temporary files of dead writers are removed.
     PreferenceStore(std::filesystem::path file, Scheduler& scheduler);
     /// A memory-only store (never touches a file).
     explicit PreferenceStore(Scheduler& scheduler);
@@ -67,6 +69,7 @@ private:
     std::map<std::string, PreferenceValue> values_;
     std::map<std::string, PreferenceValue> defaults_;
     bool dirty_ = false;
+    bool keepOffFile_ = false;
     Timer writeTimer_;
 };
 

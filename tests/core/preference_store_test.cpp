@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 #include <set>
@@ -72,8 +73,13 @@ TEST_F(PreferenceStoreTest, AFileThatIsNotAJsonObjectIsKeptAsideAndDefaultsAreUs
     const std::string prefix = file().filename().string() + ".corrupt-";
     std::set<std::string> asides;
     // Within one second, so each file kept aside must find a name of its own.
-    for (const std::string broken : {"{\"isOverlayEnabled\": fal", "[1,2]", "\"text\""}) {
-        SCOPED_TRACE(broken);
+    // The last two are valid objects, but too deep or too large to be ours.
+    const std::string deep = std::string(40, '[') + std::string(40, ']');
+    const std::string large = std::string(1 << 20, ' ');
+    for (const std::string& broken :
+         {std::string("{\"isOverlayEnabled\": fal"), std::string("[1,2]"), std::string("\"text\""),
+          "{\"a\": " + deep + "}", "{\"isOverlayEnabled\": false}" + large}) {
+        SCOPED_TRACE(broken.substr(0, 40));
         writeFile(file(), broken);
         LogCapture capture;
         auto store = open();
@@ -128,6 +134,34 @@ TEST_F(PreferenceStoreTest, OneUnreadableValueIsSkippedAndEveryOtherValueKept) {
                                               {"ids", {{"3", 4}}},
                                               {"isOverlayEnabled", true}}));
     }
+}
+
+TEST_F(PreferenceStoreTest, StartRemovesOnlyTheTemporaryFilesOfDeadWriters) {
+    writeFile(file(), "{}");
+    const std::string tmp = file().filename().string() + ".tmp-";
+    const std::string dead = tmp + "999999999", ours = tmp + std::to_string(::getpid());
+    for (const auto& name : {dead, ours, tmp + "1", tmp + "x", std::string("other.tmp-5")}) {
+        writeFile(file().parent_path() / name, "{");
+    }
+    auto store = open();
+    std::set<std::string> left;
+    for (const auto& name : dirEntries()) left.insert(name);
+    EXPECT_EQ(left, (std::set<std::string>{file().filename().string(), tmp + "1", tmp + "x",
+                                           "other.tmp-5"}));
+}
+
+TEST_F(PreferenceStoreTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverWrittenOver) {
+    // Room for the name of a temporary file, but not for the longer aside name.
+    const auto path = file().parent_path() / std::string(254 - 20, 'q');
+    writeFile(path, "{\"isOverlayEnabled\": tru");
+    LogCapture capture;
+    PreferenceStore store(path, scheduler_);
+    store.set("isOverlayEnabled", false);
+    store.flush();
+    EXPECT_EQ(readFile(path), "{\"isOverlayEnabled\": tru");
+    ASSERT_EQ(capture.lines().size(), 1u);
+    EXPECT_NE(capture.lines()[0].find("nor moved aside (File name too long)"), std::string::npos)
+        << capture.lines()[0];
 }
 
 }  // namespace
