@@ -95,7 +95,6 @@ bool QtStatusItem::isAvailable() const {
 
 void QtStatusItem::setIcon(const std::string& name) {
     iconName_ = name;
-    drawnIn_ = QColor();
     refreshIcon();
 }
 
@@ -132,15 +131,21 @@ std::optional<QColor> QtStatusItem::panelBehindIcon() const {
 void QtStatusItem::refreshIcon() {
     if (iconName_.empty()) return;
     const QColor colour = foreground();
-    if (colour == drawnIn_) return;
-    const QString path = iconDirectory_ + QLatin1Char('/') + QString::fromStdString(iconName_) +
-                         QStringLiteral(".svg");
-    QIcon icon = renderTinted(path, colour);
+    if (colour == drawnIn_ && iconName_ == shownName_) return;
+    if (colour != drawnIn_) rendered_.clear();
+    QIcon& icon = rendered_[iconName_];
     if (icon.isNull()) {
+        const QString path = iconDirectory_ + QLatin1Char('/') + QString::fromStdString(iconName_) +
+                             QStringLiteral(".svg");
+        icon = renderTinted(path, colour);
+    }
+    if (icon.isNull()) {
+        rendered_.erase(iconName_);
         core::log("⚠️ Status icon " + iconName_ + " could not be drawn");
         return;
     }
     drawnIn_ = colour;
+    shownName_ = iconName_;
     tray_.setIcon(icon);
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,7 +72,13 @@ private:
     QSystemTrayIcon tray_;
     QTimer pollTimer_;
     std::string iconName_;
+    std::string shownName_;  // what the tray shows now, in `drawnIn_`
     QColor drawnIn_;
+    /// Each icon drawn once per colour and handed over again when it comes
+    /// back: Qt keeps a tray-sized copy of every icon it paints in its pixmap
+    /// cache, under that icon's own key, so a fresh icon per change would
+    /// leave one copy behind each time.
+    std::map<std::string, QIcon> rendered_;
     bool available_ = false;
     std::optional<core::Rect> lastGeometry_;
     QPointer<QMenu> menu_;
