@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "core/log.h"
 
@@ -85,7 +86,6 @@ void SystemUIManager::updateAutoHide(bool focusActive) {
         return;
     }
     if (!hasAllOriginals()) captureSystemSettings();
-    persistCapture();
 
     const std::string choice = lowered(option);
     bool hideDock = true;
@@ -101,6 +101,13 @@ void SystemUIManager::updateAutoHide(bool focusActive) {
     } else {
         core::log("🪟 Unknown option: " + option + ", using 'Both' as default");
     }
+    for (Panel panel : {Panel::dock, Panel::menuBar}) {
+        const bool hide = panel == Panel::dock ? hideDock : hideMenuBar;
+        if (const auto* scripts = scriptsFor(panel)) {
+            ourValueFor(panel) = hide ? scripts->hiddenValue : scripts->shownValue;
+        }
+    }
+    persistCapture();
     // The panel the option leaves out is shown, not set back to the user's value.
     setAutoHide(Panel::dock, hideDock);
     setAutoHide(Panel::menuBar, hideMenuBar);
@@ -155,7 +162,9 @@ void SystemUIManager::restoreSystemSettings() {
         const auto& original = originalFor(panel);
         const PanelElementScripts* scripts = scriptsFor(panel);
         if (!original || !scripts || original->raw.empty()) continue;
-        restored = writeVerified(panel, original->raw, original->autoHide) && restored;
+        const std::string value = valueToRestore(panel);
+        if (value.empty()) continue;
+        restored = writeVerified(panel, value, original->autoHide) && restored;
     }
     core::log("🪟 Restored original system settings - Dock: " + text(autoHideOf(originalDock_)) +
               ", Menu Bar: " + text(autoHideOf(originalMenuBar_)));
@@ -165,6 +174,34 @@ void SystemUIManager::restoreSystemSettings() {
         standardStore_.remove(capturedPanelSettingsKey);
         standardStore_.flush();
     }
+}
+
+std::string SystemUIManager::valueToRestore(Panel panel) {
+    auto& original = *originalFor(panel);
+    const std::optional<std::string> ours = ourValueFor(panel);
+    if (!ours) return original.raw;
+    const auto outcome = scripts_.execute(scriptsFor(panel)->read);
+    const auto* text = std::get_if<std::string>(&outcome.value);
+    const auto actual = outcome.succeeded() && text ? parsePanelValues(*text) : std::nullopt;
+    auto mine = parsePanelValues(original.raw);
+    // Unread, the panels are still taken to be as we set them, for the next try.
+    if (!actual || !mine) return original.raw;
+    ourValueFor(panel).reset();
+    // A panel set by hand while we had it hidden keeps the user's choice,
+    // which is from now on the setting to give back.
+    std::string toWrite, kept, adopted;
+    for (auto& [id, value] : *mine) {
+        const auto it = actual->find(id);
+        const bool byHand = it != actual->end() && it->second != *ours;
+        if (byHand) value = it->second;
+        std::string& list = byHand ? kept : toWrite;
+        list += (list.empty() ? "" : " ") + id + "=" + value;
+        adopted += (adopted.empty() ? "" : " ") + id + "=" + value;
+    }
+    if (kept.empty()) return original.raw;
+    core::log("🪟 Keeping what the user set by hand while the panels were hidden: " + kept);
+    original = readSetting(*scriptsFor(panel), adopted).value_or(original);
+    return toWrite;
 }
 
 bool SystemUIManager::setAutoHide(Panel panel, bool hidden) {
@@ -299,6 +336,9 @@ void SystemUIManager::persistCapture() {
     nlohmann::json record{{"desktop", desktop_->desktop}};
     record["dock"] = originalDock_ ? nlohmann::json(originalDock_->raw) : nlohmann::json();
     record["menuBar"] = originalMenuBar_ ? nlohmann::json(originalMenuBar_->raw) : nlohmann::json();
+    // What we set, so that a start after a crash can tell a change by hand.
+    record["dockSet"] = ourDock_ ? nlohmann::json(*ourDock_) : nlohmann::json();
+    record["menuBarSet"] = ourMenuBar_ ? nlohmann::json(*ourMenuBar_) : nlohmann::json();
     const std::string dumped = record.dump();
     if (standardStore_.stringForKey(capturedPanelSettingsKey) == dumped) return;
     standardStore_.set(capturedPanelSettingsKey, dumped);
@@ -329,6 +369,13 @@ void SystemUIManager::restoreUncleanExit() {
     }
     originalDock_ = field("dock", scriptsFor(Panel::dock));
     originalMenuBar_ = field("menuBar", scriptsFor(Panel::menuBar));
+    const auto ours = [&](const char* key) {
+        const bool usable = record.contains(key) && record[key].is_string() &&
+                            parsePanelValues("x=" + record[key].get<std::string>()).has_value();
+        return usable ? std::optional(record[key].get<std::string>()) : std::nullopt;
+    };
+    ourDock_ = ours("dockSet");
+    ourMenuBar_ = ours("menuBarSet");
     core::log("🪟 Restoring panel settings left by an unclean exit");
     uncleanExitPending_ = true;
     restoreSystemSettings();

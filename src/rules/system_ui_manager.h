@@ -81,6 +81,12 @@ private:
     std::optional<PanelSetting>& originalFor(Panel panel) {
         return panel == Panel::dock ? originalDock_ : originalMenuBar_;
     }
+    std::optional<std::string>& ourValueFor(Panel panel) {
+        return panel == Panel::dock ? ourDock_ : ourMenuBar_;
+    }
+    /// The captured pairs to write back, less the panels the user set by hand
+    /// since we set them (those become the captured values); empty: none left.
+    std::string valueToRestore(Panel panel);
     bool hasAllOriginals() const;
     bool hasAnyOriginal() const;
     std::string storedOption() const;
@@ -100,6 +106,8 @@ private:
     bool isCurrentAppExcluded_ = false;
     std::optional<PanelSetting> originalDock_;
     std::optional<PanelSetting> originalMenuBar_;
+    std::optional<std::string> ourDock_;  // the value we last set, until it is given back
+    std::optional<std::string> ourMenuBar_;
     core::Timer permissionMonitorTimer_;
     bool isWaitingForPermission_ = false;
     std::optional<std::string> pendingOption_;

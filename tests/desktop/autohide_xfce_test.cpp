@@ -106,6 +106,29 @@ TEST_F(AutoHideXfceTest, AStartAfterAKillPutsThePanelsBack) {
     EXPECT_EQ(autohide(2), "1");
 }
 
+TEST_F(AutoHideXfceTest, APanelSetByHandWhileHiddenKeepsTheUsersNewChoice) {
+    settings.setAutoHideOption("both");
+    settings.setAutoHideEnabled(true);
+    for (const bool killed : {false, true}) {
+        SCOPED_TRACE(killed ? "given back at the next start" : "given back when focus ends");
+        SetUp();
+        start().updateAutoHide(true);
+        ASSERT_EQ(autohide(2), "2");
+        setAutohide(2, 0);  // the user, in the panel's own settings
+        if (killed) {
+            manager.reset();
+            start();
+        } else {
+            manager->updateAutoHide(false);
+        }
+        EXPECT_EQ(autohide(1), "0");
+        EXPECT_EQ(autohide(2), "0") << "not 'intelligently' from before";
+        manager->updateAutoHide(true);
+        manager->updateAutoHide(false);
+        EXPECT_EQ(autohide(2), "0") << "the new choice is the one given back from now on";
+    }
+}
+
 }  // namespace
 }  // namespace quorvel
 
