@@ -135,25 +135,26 @@ bool writeAtomically(const std::filesystem::path& file, const std::string& data)
 
 struct TooDeep {};
 
-// Nothing: the file cannot be read as JSON, or is too large or too deep to try.
-std::optional<json> readBounded(const std::filesystem::path& file) {
+// The document, or why the file cannot be one of ours.
+std::variant<json, const char*> readBounded(const std::filesystem::path& file) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kMaxFileSize) return std::nullopt;
+    if (ec) return "it cannot be read";
+    if (size > kMaxFileSize) return "it is larger than 1 MiB";
     std::ifstream in(file, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
-    if (!in && !in.eof()) return std::nullopt;
+    if (!in && !in.eof()) return "it cannot be read";
     const json::parser_callback_t bound = [](int depth, json::parse_event_t, json&) {
         if (depth > kMaxDepth) throw TooDeep{};
         return true;
     };
     try {
         json doc = json::parse(buffer.str(), bound, false);
-        if (doc.is_discarded()) return std::nullopt;
+        if (!doc.is_object()) return "it is not a JSON object";
         return doc;
     } catch (const TooDeep&) {
-        return std::nullopt;
+        return "it is nested deeper than 32";
     }
 }
 
@@ -201,8 +202,8 @@ void PreferenceStore::load() {
     removeStaleTemporaries(file_);
     std::error_code ec;
     if (!std::filesystem::exists(file_, ec)) return;
-    const std::optional<json> doc = readBounded(file_);
-    if (doc && doc->is_object()) {
+    const auto read = readBounded(file_);
+    if (const auto* doc = std::get_if<json>(&read)) {
         // One value that cannot be read costs only itself, never the others.
         for (const auto& [key, j] : doc->items()) {
             auto decoded = decode(j);
@@ -215,18 +216,20 @@ void PreferenceStore::load() {
         }
         return;
     }
+    const std::string why = std::get<const char*>(read);
     // Never overwrite what the user had: keep the unreadable file beside us.
     std::filesystem::path aside;
     ec = moveAside(file_, aside);
     if (!ec) {
-        log("⚠️ Settings file " + file_.string() + " could not be read; moved it to " +
-            aside.string() + " and started from defaults");
+        log("⚠️ Settings file " + file_.string() + " could not be used (" + why +
+            "); moved it to " + aside.string() + " and started from defaults");
         return;
     }
     // Saving now would write over the only copy of what the user had.
     keepOffFile_ = true;
-    log("⚠️ Settings file " + file_.string() + " could not be read, nor moved aside (" +
-        ec.message() + "); started from defaults and will not save changes over it");
+    log("⚠️ Settings file " + file_.string() + " could not be used (" + why +
+        ") nor moved aside (" + ec.message() +
+        "); started from defaults and will not save changes over it");
 }
 
 void PreferenceStore::registerDefaults(const std::map<std::string, PreferenceValue>& defaults) {
