@@ -173,6 +173,12 @@ std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) 
 }
 
 int run(QApplication& application, x11::Connection& connection, const app::EnvironmentLookup& env) {
+    // Before anything that may hide the panels. A signal waits in its pipe
+    // until the event loop reads it, and by then `quitting` is set.
+    QuitSequence* quitting = nullptr;
+    qt::TerminationSignals terminationSignals([&quitting](int) {
+        if (quitting) quitting->request();
+    });
     qt::QtScheduler scheduler;
     qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
     X11Desktop desktop(connection, scheduler, env("XDG_CURRENT_DESKTOP").value_or(""));
@@ -221,7 +227,6 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     QObject::connect(&xEvents, &QSocketNotifier::activated, [&] { connection.processEvents(); });
 
     // The tray's Quit takes the same path as a termination signal.
-    QuitSequence* quitting = nullptr;
     context.applicationHooks().quit = [&quitting] {
         if (quitting) quitting->request();
     };
@@ -236,7 +241,6 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
             delegate.applicationDidBecomeActive();
             context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
         });
-    qt::TerminationSignals terminationSignals([&](int) { quit.request(); });
     // Started only now that the update manager listens, so that the first
     // scheduled check is heard.
     desktop.updater.start();
@@ -326,6 +330,9 @@ int main(int argc, char** argv) {
         return qt::RemoteCommand(args).run();
     }
     if (const auto status = handleOptions(argc, argv)) return *status;
+    // A log-out may come while the start is still under way; caught now, it
+    // is answered once the event loop runs, by a quit that gives back what we changed.
+    qt::TerminationSignals::catchEarly();
     const auto env = app::processEnvironment();
     if (auto problem = app::x11SessionProblem(env)) return refuse(*problem, kNoX11Session);
     const std::string display = env("DISPLAY").value_or("");

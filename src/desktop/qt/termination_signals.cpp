@@ -30,13 +30,13 @@ extern "C" void forwardSignal(int number) {
 
 }  // namespace
 
-TerminationSignals::TerminationSignals(std::function<void(int)> onSignal)
-    : onSignal_(std::move(onSignal)) {
+bool TerminationSignals::catchEarly() {
+    if (readEnd >= 0) return true;
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds) != 0) {
         core::log(std::string("⚠️ Cannot watch for termination signals: ") +
                   std::strerror(errno));
-        return;
+        return false;
     }
     writeEnd = fds[0];
     readEnd = fds[1];
@@ -45,8 +45,15 @@ TerminationSignals::TerminationSignals(std::function<void(int)> onSignal)
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int number : kSignals) ::sigaction(number, &action, nullptr);
+    return true;
+}
+
+TerminationSignals::TerminationSignals(std::function<void(int)> onSignal)
+    : onSignal_(std::move(onSignal)) {
+    if (!catchEarly()) return;
     notifier_ = std::make_unique<QSocketNotifier>(readEnd, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });
+    // A signal caught before there was an event loop to read it is already waiting.
 }
 
 TerminationSignals::~TerminationSignals() {

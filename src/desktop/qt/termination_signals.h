@@ -12,6 +12,9 @@ namespace quorvel::qt {
 /// reads it, so nothing unsafe ever runs inside the signal handler.
 class TerminationSignals final {
 public:
+    /// Catches the signals from now on, before there is an event loop; they
+    /// wait in the pipe for the instance made later. False when that failed (logged).
+    static bool catchEarly();
     /// `onSignal` runs on the event loop with the signal number, once per signal.
     explicit TerminationSignals(std::function<void(int)> onSignal);
     ~TerminationSignals();
