@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "desktop/x11/connection.h"
+#include "desktop/x11/property_decoding.h"
 #include "desktop/x11/window_mirror.h"
 
 namespace quorvel::x11 {
@@ -24,24 +25,12 @@ Reply<xcb_get_property_reply_t> propertyReply(xcb_connection_t* c,
     return r;
 }
 
-std::optional<std::string> text(const xcb_get_property_reply_t* r) {
-    if (!r || r->format != 8) return std::nullopt;
-    const char* data = static_cast<const char*>(xcb_get_property_value(r));
-    std::string value(data, std::size_t(xcb_get_property_value_length(r)));
-    while (!value.empty() && value.back() == '\0') value.pop_back();
-    return value;
-}
-
-std::vector<std::uint32_t> cardinals(const xcb_get_property_reply_t* r) {
-    if (!r || r->format != 32) return {};
-    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(r));
-    return {data, data + xcb_get_property_value_length(r) / 4};
-}
-
-void fourValues(const xcb_get_property_reply_t* r, std::optional<std::uint32_t> (&out)[4]) {
-    const std::vector<std::uint32_t> v = cardinals(r);
-    for (int i = 0; i < 4; ++i)
-        out[i] = v.size() == 4 ? std::optional<std::uint32_t>(v[std::size_t(i)]) : std::nullopt;
+// What a reply holds; no reply reads as a missing property. The value is
+// valid while the reply lives.
+PropertyValue valueOf(const xcb_get_property_reply_t* r) {
+    if (!r) return {};
+    const auto* data = static_cast<const std::uint8_t*>(xcb_get_property_value(r));
+    return {r->format, {data, std::size_t(xcb_get_property_value_length(r))}};
 }
 
 struct PropCookies {
@@ -190,23 +179,24 @@ void WindowMirror::fetchProps(const std::vector<xcb_window_t>& subjects) {
     for (std::size_t i = 0; i < subjects.size(); ++i) {
         PropCookies& k = cookies[i];
         WindowProps p;
-        if (auto pid = cardinals(propertyReply(c, k.pid).get()); !pid.empty())
+        if (auto pid = decodeCardinals(valueOf(propertyReply(c, k.pid).get())); !pid.empty())
             p.netPid = pid.front();
-        p.title = text(propertyReply(c, k.netName).get());
+        p.title = decodeText(valueOf(propertyReply(c, k.netName).get()));
         if (!p.title)
-            p.title = text(propertyReply(c, k.name).get());
+            p.title = decodeText(valueOf(propertyReply(c, k.name).get()));
         else
             xcb_discard_reply(c, k.name.sequence);
-        if (auto cls = text(propertyReply(c, k.wmClass).get())) {
-            const auto split = cls->find('\0');
-            p.instance = cls->substr(0, split);
-            if (split != std::string::npos) p.wmClass = cls->substr(split + 1);
+        if (auto names = decodeWmClass(valueOf(propertyReply(c, k.wmClass).get()))) {
+            p.instance = std::move(names->instance);
+            p.wmClass = std::move(names->wmClass);
         }
-        p.types = cardinals(propertyReply(c, k.type).get());
-        p.states = cardinals(propertyReply(c, k.state).get());
-        fourValues(propertyReply(c, k.extents).get(), p.extents);
-        p.gtkApplicationId = text(propertyReply(c, k.gtkId).get());
-        fourValues(propertyReply(c, k.gtkExtents).get(), p.gtkExtents);
+        p.types = decodeCardinals(valueOf(propertyReply(c, k.type).get()));
+        p.states = decodeCardinals(valueOf(propertyReply(c, k.state).get()));
+        const auto extents = decodeFourValues(valueOf(propertyReply(c, k.extents).get()));
+        std::copy(extents.begin(), extents.end(), p.extents);
+        p.gtkApplicationId = decodeText(valueOf(propertyReply(c, k.gtkId).get()));
+        const auto gtkExtents = decodeFourValues(valueOf(propertyReply(c, k.gtkExtents).get()));
+        std::copy(gtkExtents.begin(), gtkExtents.end(), p.gtkExtents);
         if (k.res) {
             auto ids = reply(xcb_res_query_client_ids_reply(c, *k.res, nullptr));
             if (ids) {
