@@ -46,7 +46,7 @@ UpdateDialog::UpdateDialog(const platform::UpdateInfo& update, const std::string
         notes->setObjectName("releaseNotes");
         notes->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
         const std::string link = update.releaseNotesLink;
-        connect(notes, &QLabel::linkActivated, this, [this, link] { open(link); });
+        connect(notes, &QLabel::linkActivated, this, [this, link] { openLink(link); });
         layout->addWidget(notes);
     }
 
@@ -57,14 +57,14 @@ UpdateDialog::UpdateDialog(const platform::UpdateInfo& update, const std::string
     download_->setEnabled(!update.downloadLink.empty());
     const std::string page = update.downloadLink;
     connect(download_, &QPushButton::clicked, this, [this, page] {
-        open(page);
+        openLink(page);
         accept();
     });
     connect(later_, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(buttons);
 }
 
-void UpdateDialog::open(const std::string& link) {
+void UpdateDialog::openLink(const std::string& link) {
     core::log("🌐 Opening " + link);
     openUrl_(QUrl(QString::fromStdString(link)));
 }

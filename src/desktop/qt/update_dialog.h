@@ -25,7 +25,7 @@ public:
     QPushButton* laterButton() const { return later_; }
 
 private:
-    void open(const std::string& link);
+    void openLink(const std::string& link);
 
     UrlOpener openUrl_;
     QPushButton* download_ = nullptr;
