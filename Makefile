@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan build bootstrap bench format clean install package screenshots
+.PHONY: run test test-asan build bootstrap bench fuzz format clean install package screenshots
 
 bootstrap:
 	@scripts/bootstrap
@@ -24,6 +24,11 @@ run: build
 # A Release build of its own (build-bench), so the test build keeps its tests.
 bench: bootstrap
 	scripts/bench
+
+# libFuzzer on every parser of outside input, in a build of its own
+# (build-fuzz); FUZZ_SECONDS per target (default 300).
+fuzz: bootstrap
+	scripts/fuzz $(FUZZ_SECONDS)
 
 # The README's pictures, into docs/screenshots/.
 screenshots: build
