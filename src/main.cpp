@@ -23,7 +23,6 @@
 #include "settings/notification_names.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -57,6 +56,7 @@
 #include "desktop/qt/termination_signals.h"
 #include "desktop/qt/unity_launcher_badge.h"
 #include "desktop/qt/update_dialog.h"
+#include "desktop/qt/x_connection_watch.h"
 #include "settings_window/settings_controller.h"
 #include "settings_window/settings_state.h"
 #include "settings_window/settings_window_services.h"
@@ -172,6 +172,12 @@ std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) 
     return dir;
 }
 
+void flushStores(app::AppContext& context, x11::Connection& connection) {
+    context.settingsStore().flush();
+    context.standardStore().flush();
+    connection.flush();
+}
+
 int run(QApplication& application, x11::Connection& connection, const app::EnvironmentLookup& env) {
     // Before anything that may hide the panels. A signal waits in its pipe
     // until the event loop reads it, and by then `quitting` is set.
@@ -221,11 +227,6 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
         return menuTarget && menuTarget->performMenuAction(action);
     });
 
-    // The X connection's events (window list, monitors, keyboard) arrive
-    // through the event loop like Qt's own.
-    QSocketNotifier xEvents(connection.fd(), QSocketNotifier::Read);
-    QObject::connect(&xEvents, &QSocketNotifier::activated, [&] { connection.processEvents(); });
-
     // The tray's Quit takes the same path as a termination signal.
     context.applicationHooks().quit = [&quitting] {
         if (quitting) quitting->request();
@@ -234,6 +235,10 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     menuTarget = &delegate;
     QuitSequence quit(delegate, context);
     quitting = &quit;
+    qt::XConnectionWatch xEvents(connection, env("DISPLAY").value_or(""), [&] {
+        delegate.applicationWillTerminate();
+        flushStores(context, connection);
+    });
     // The settings window getting the focus is this program's activation.
     QObject::connect(
         &application, &QGuiApplication::applicationStateChanged, [&](Qt::ApplicationState state) {
@@ -253,10 +258,7 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     qt::DBusService dbus(remote, QStringLiteral("x11"));
     dbus.publish();
     const int status = application.exec();
-
-    context.settingsStore().flush();
-    context.standardStore().flush();
-    connection.flush();
+    flushStores(context, connection);
     return status;
 }
 
