@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan build bootstrap bench fuzz format clean install package screenshots
+.PHONY: run test test-asan build bootstrap bench fuzz stress format clean install package screenshots
 
 bootstrap:
 	@scripts/bootstrap
@@ -29,6 +29,11 @@ bench: bootstrap
 # (build-fuzz); FUZZ_SECONDS per target (default 300).
 fuzz: bootstrap
 	scripts/fuzz $(FUZZ_SECONDS)
+
+# Kills, restarts, storms and a long day's memory, each with its figure and
+# goal (builds build/ and build-asan/); STRESS=--quick for the short run CI makes.
+stress: bootstrap
+	scripts/stress $(STRESS)
 
 # The README's pictures, into docs/screenshots/.
 screenshots: build
