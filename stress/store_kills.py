@@ -95,6 +95,7 @@ def main():
         while line and line.strip() != "ready":
             line = p.stdout.readline()
         if not line:
+            p.kill()
             sys.exit(f"store-kills: the writer did not start (round {round_})")
         if temporaries(os.path.dirname(path), name, but_pid=p.pid):
             faults["stale"] += 1
