@@ -1,14 +1,16 @@
-// One window-list sample on a live X server with 40 managed windows: the
-// event-maintained mirror against a naive sample that asks the server about
-// every window one request at a time.
+// One window-list sample on a live X server with 40 managed windows (or as
+// many as --windows=N says): the event-maintained mirror against a naive
+// sample that asks the server about every window one request at a time.
 #include <benchmark/benchmark.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_aux.h>
 #include <xcb/xcb_icccm.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -19,7 +21,7 @@ namespace {
 
 using namespace quorvel;
 
-constexpr int windowCount = 40;
+int windowCount = 40;
 
 /// The windows another program shows while the samples run.
 class Desktop {
@@ -28,24 +30,42 @@ public:
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
         for (int i = 0; i < windowCount; ++i) {
             const xcb_window_t w = xcb_generate_id(c_);
-            xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, screen->root, std::int16_t(20 + 15 * i),
-                              std::int16_t(20 + 10 * i), 400, 300, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                              screen->root_visual, 0, nullptr);
+            xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, screen->root,
+                              std::int16_t(20 + 15 * (i % 40) + i / 40),
+                              std::int16_t(20 + 10 * (i % 40) + i / 40), 400, 300, 0,
+                              XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
             const std::string title = "Window " + std::to_string(i);
             xcb_icccm_set_wm_name(c_, w, XCB_ATOM_STRING, 8, std::uint32_t(title.size()),
                                   title.c_str());
             static constexpr char wmClass[] = "bench\0Bench";
             xcb_icccm_set_wm_class(c_, w, sizeof(wmClass), wmClass);
             xcb_map_window(c_, w);
+            windows_.push_back(w);
         }
         xcb_aux_sync(c_);
-        // Let the window manager frame them all.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        // Let the window manager frame them all: a window it framed has a
+        // parent other than the root. Hundreds take it a while.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (framed(screen->root) < windowCount && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
     ~Desktop() { xcb_disconnect(c_); }
 
 private:
+    int framed(xcb_window_t root) {
+        int count = 0;
+        for (xcb_window_t w : windows_) {
+            auto* tree = xcb_query_tree_reply(c_, xcb_query_tree(c_, w), nullptr);
+            count += tree && tree->parent != root;
+            std::free(tree);
+        }
+        return count;
+    }
+
     xcb_connection_t* c_;
+    std::vector<xcb_window_t> windows_;
 };
 
 Desktop& desktop() {
@@ -125,4 +145,22 @@ BENCHMARK(BM_NaiveSample)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // --windows=N is ours; the rest is Google Benchmark's.
+    constexpr std::string_view flag = "--windows=";
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.substr(0, flag.size()) == flag) {
+            windowCount = std::max(1, std::atoi(argv[i] + flag.size()));
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
