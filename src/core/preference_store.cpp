@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -53,6 +55,9 @@ struct Decoded {
 
 Decoded decode(const json& j) {
     if (j.is_boolean()) return {j.get<bool>()};
+    if (j.is_number_unsigned() && j.get<std::uint64_t>() > INT64_MAX) {
+        return {std::nullopt, "an integer too large"};
+    }
     if (j.is_number_integer()) return {j.get<std::int64_t>()};
     if (j.is_number_float()) return {j.get<double>()};
     if (j.is_string()) return {j.get<std::string>()};
@@ -259,7 +264,11 @@ std::int64_t PreferenceStore::integerForKey(const std::string& key) const {
     if (!v) return 0;
     if (auto b = std::get_if<bool>(&*v)) return *b ? 1 : 0;
     if (auto i = std::get_if<std::int64_t>(&*v)) return *i;
-    if (auto d = std::get_if<double>(&*v)) return static_cast<std::int64_t>(*d);
+    if (auto d = std::get_if<double>(&*v)) {
+        // Converting a double outside the integers' range is undefined.
+        constexpr double kLimit = 9.2e18;
+        return std::isfinite(*d) && std::abs(*d) < kLimit ? static_cast<std::int64_t>(*d) : 0;
+    }
     if (auto s = std::get_if<std::string>(&*v)) {
         try {
             return std::stoll(*s);

@@ -115,7 +115,8 @@ TEST_F(PreferenceStoreTest, OneUnreadableValueIsSkippedAndEveryOtherValueKept) {
     } cases[] = {{"null", "null"},
                  {"[1]", "a list"},
                  {"{\"$data\": \"@@\"}", "base64"},
-                 {"{\"7\": 1, \"8\": \"x\"}", "non-integer"}};
+                 {"{\"7\": 1, \"8\": \"x\"}", "non-integer"},
+                 {"18446744073709551615", "too large"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.json);
         writeFile(file(), std::string("{\"grainIntensity\": 0.5, \"bad\": ") + c.json +
