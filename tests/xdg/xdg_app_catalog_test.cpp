@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/temp_dir.h"
+#include "desktop/x11/desktop_entry_matcher.h"
 #include "settings/excluded_app.h"
 
 namespace quorvel::x11 {
@@ -98,6 +99,24 @@ private:
     const char* name_;
     std::optional<std::string> old_;
 };
+
+// The window matcher reads a file's keys as the catalog does.
+TEST_F(XdgAppCatalogTest, MatcherReadsTheKeysTheCatalogReads) {
+    const struct {
+        const char* body;
+        const char* wmClass;
+        const char* program;
+    } cases[] = {{"StartupWMClass=Term\r\nExec=xterm -e\r\n", "Term", "xterm"},
+                 {"StartupWMClass = Term\nExec = /usr/bin/xterm\n", "Term", "xterm"},
+                 {"Exec=\"/opt/My App/my-app\" %U\n", "", "my-app"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        const auto keys =
+            DesktopEntryMatcher::readFileKeys(put(system(), "t.desktop", entry(c.body)));
+        EXPECT_EQ(keys.startupWMClass, c.wmClass);
+        EXPECT_EQ(keys.execProgram, c.program);
+    }
+}
 
 TEST(XdgEnvironment, LocalePrefersLcAllThenMessagesThenLang) {
     ScopedEnv all("LC_ALL", nullptr);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
+#include "desktop/x11/xdg_app_catalog.h"
 
 namespace quorvel::x11 {
 
@@ -29,24 +29,24 @@ std::optional<std::string> find(const std::map<std::string, std::string>& map,
 
 }  // namespace
 
+// Read with the catalog's own reader, so both see the same keys in the same
+// file (line ends, spaces around '=', escapes).
 DesktopEntryMatcher::FileKeys DesktopEntryMatcher::readFileKeys(const std::string& location) {
     FileKeys keys;
-    std::ifstream in(location);
-    std::string line;
-    bool inMainGroup = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.front() == '[') {
-            inMainGroup = line.rfind("[Desktop Entry]", 0) == 0;
-            continue;
-        }
-        if (!inMainGroup) continue;
-        if (line.rfind("StartupWMClass=", 0) == 0) keys.startupWMClass = line.substr(15);
-        if (line.rfind("Exec=", 0) == 0) {
-            const std::string command = line.substr(5);
-            std::string program = command.substr(0, command.find(' '));
-            program.erase(std::remove(program.begin(), program.end(), '"'), program.end());
-            keys.execProgram = std::filesystem::path(program).filename().string();
-        }
+    const auto parsed = parseDesktopFile(location);
+    if (!parsed) return keys;
+    const auto& values = parsed->values;
+    if (auto it = values.find("StartupWMClass"); it != values.end())
+        keys.startupWMClass = it->second;
+    if (auto it = values.find("Exec"); it != values.end()) {
+        const std::string& command = it->second;
+        // A quoted program may hold spaces: "/opt/My App/app" %U.
+        const bool quoted = !command.empty() && command.front() == '"';
+        const auto end = quoted ? command.find('"', 1) : command.find(' ');
+        const std::string program =
+            quoted ? command.substr(1, end == std::string::npos ? end : end - 1)
+                   : command.substr(0, end);
+        keys.execProgram = std::filesystem::path(program).filename().string();
     }
     return keys;
 }

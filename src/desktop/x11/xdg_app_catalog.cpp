@@ -41,8 +41,10 @@ std::string unescape(std::string_view value) {
     return out;
 }
 
+}  // namespace
+
 // Only the [Desktop Entry] group counts; it must be the first group.
-std::optional<ParsedEntry> parseFile(const fs::path& file) {
+std::optional<ParsedEntry> parseDesktopFile(const fs::path& file) {
     std::ifstream in(file);
     if (!in) return std::nullopt;
     ParsedEntry parsed;
@@ -67,6 +69,8 @@ std::optional<ParsedEntry> parseFile(const fs::path& file) {
     if (!sawGroup) return std::nullopt;
     return parsed;
 }
+
+namespace {
 
 std::optional<std::string> valueOf(const ParsedEntry& parsed, const std::string& key) {
     auto it = parsed.values.find(key);
@@ -181,7 +185,7 @@ std::string XdgAppCatalog::idForLocation(const fs::path& location) const {
 }
 
 std::optional<platform::DesktopEntry> XdgAppCatalog::read(const std::string& location) const {
-    auto parsed = parseFile(location);
+    auto parsed = parseDesktopFile(location);
     if (!parsed || !isApplication(*parsed)) return std::nullopt;
     return entryFrom(*parsed, location);
 }
@@ -210,7 +214,7 @@ const std::map<std::string, XdgAppCatalog::Scanned>& XdgAppCatalog::scan() const
             if (!hasSuffix(path, kSuffix) || !it->is_regular_file(ec)) continue;
             const std::string id = idForLocation(it->path());
             if (byId_->count(id)) continue;  // a more important directory has it
-            auto parsed = parseFile(path);
+            auto parsed = parseDesktopFile(path);
             if (!parsed) continue;
             // A hidden entry deletes the id at this level, whatever else it says.
             const bool hidden = isTrue(*parsed, "Hidden");
@@ -238,7 +242,7 @@ std::string XdgAppCatalog::iconForFile(const std::string& path) const {
     if (path.empty() || !fs::exists(path, ec)) return {};
     if (fs::is_directory(path, ec)) return "folder";
     if (hasSuffix(path, kSuffix)) {
-        if (auto parsed = parseFile(path)) {
+        if (auto parsed = parseDesktopFile(path)) {
             if (auto icon = valueOf(*parsed, "Icon"); icon && !icon->empty()) return *icon;
         }
         return "application-x-executable";

@@ -15,6 +15,10 @@ struct ParsedEntry {
     std::map<std::string, std::string> values;
 };
 
+/// The [Desktop Entry] group of a desktop file; nothing when the file cannot
+/// be read or does not open with that group.
+std::optional<ParsedEntry> parseDesktopFile(const std::filesystem::path& file);
+
 /// The applications installed as desktop entries in the XDG data directories.
 /// Toolkit-free: it reads the files itself.
 class XdgAppCatalog final : public platform::AppCatalog {
