@@ -91,12 +91,12 @@ def main():
         if "storms" in wanted:
             guarded(report, "C switch storm", switches.switch_storm, binary, "normal", shots,
                     switch_count)
-            guarded(report, "C storms", storms.storms, binary, "normal", shots, args.quick, True)
+            guarded(report, "C storms", storms.storms, binary, "normal", shots)
         if "asan" in wanted:
             if os.access(asan, os.X_OK):
                 guarded(report, "C switch storm (asan)", switches.switch_storm, asan, "asan",
                         shots, switch_count, False)
-                guarded(report, "C storms (asan)", storms.storms, asan, "asan", shots, args.quick)
+                guarded(report, "C storms (asan)", storms.storms, asan, "asan", shots)
             else:
                 report.figure("C storms (asan)", "sanitizer build present", f"no {asan}",
                               "present (cmake --preset asan && cmake --build build-asan "
@@ -106,6 +106,7 @@ def main():
             guarded(report, "B xfwm4, X server", recovery.xfwm4_and_server, binary, shots)
         if "bench" in wanted:
             guarded(report, "C window list", bench.window_list, args.build, args.quick)
+            guarded(report, "C window list", storms.tick_cost, binary, args.quick)
     report.summary(time.monotonic() - start)
     return 1 if report.failed() else 0
 

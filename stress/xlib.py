@@ -122,6 +122,7 @@ _x.XSetErrorHandler(_ERROR_HANDLER)
 PROPERTY_ANY = 0
 XA_WINDOW, XA_STRING, XA_WM_CLASS = 33, 31, 67
 XA_WM_NORMAL_HINTS, XA_WM_SIZE_HINTS = 40, 41
+XA_CARDINAL = 6
 SUBSTRUCTURE_MASKS = (1 << 19) | (1 << 20)  # SubstructureNotify | SubstructureRedirect
 IS_VIEWABLE = 2
 PID_MASK = 2  # XRES_CLIENT_ID_PID_MASK
@@ -155,8 +156,13 @@ class X:
 
     # Windows of our own: solid colours, named, each with a class of its own
     # so that switching between them switches the application in front.
-    def create(self, x, y, w, h, rgb, title, cls):
+    def create(self, x, y, w, h, rgb, title, cls, focus=True):
         win = _x.XCreateSimpleWindow(self.d, self.root, x, y, w, h, 0, 0, rgb)
+        if not focus:
+            # A user time of 0 asks the window manager not to focus it on map.
+            zero = (ctypes.c_long * 1)(0)
+            _x.XChangeProperty(self.d, win, self.atom("_NET_WM_USER_TIME"), XA_CARDINAL, 32, 0,
+                               ctypes.cast(zero, ctypes.c_char_p), 1)
         _x.XStoreName(self.d, win, title.encode())
         value = f"{cls.lower()}\0{cls}\0".encode()
         _x.XChangeProperty(self.d, win, XA_WM_CLASS, XA_STRING, 8, 0, value, len(value))
