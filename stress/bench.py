@@ -8,7 +8,7 @@ import subprocess
 
 from session import Session
 
-SECTION = "C window list"
+SECTION = "window list"
 
 
 def sample_us(program, session, windows, repetitions):

@@ -104,7 +104,7 @@ def gap_figure(report, section, label, samples, bad):
 
 
 def openbox_picom(report, binary, shots):
-    section = "B window manager and compositor (openbox, picom)"
+    section = "window manager and compositor (openbox, picom)"
     s = Session(size="1280x720", tray=False).desktop()
     q = None
     try:
@@ -142,7 +142,7 @@ def openbox_picom(report, binary, shots):
 
 
 def xfwm4_and_server(report, binary, shots):
-    section = "B xfwm4's compositor, then the X server"
+    section = "xfwm4's compositor, then the X server"
     s = Session(size="1280x720", tray=False)
     s.env["XDG_CURRENT_DESKTOP"] = "XFCE"
     q = None

@@ -106,7 +106,7 @@ def monitor_storm(x, cycles, seconds, width, height, restore):
 
 def storms(report, binary, tag, shots):
     """The window and monitor storms on two monitors (1280x720 split in two)."""
-    section = f"C storms ({tag})"
+    section = f"storms ({tag})"
     s = Session(size="1280x720", monitors=2).desktop()
     q = None
     try:
@@ -184,7 +184,7 @@ def tick_cost(report, binary, quick):
     the windows ask not to be focused when mapped, so no focus hops from one
     to the next while the window manager catches up. The median of one-second
     slices, so that a slice another process upsets does not decide."""
-    section = "C window list"
+    section = "window list"
     slices = 4 if quick else 8
     s = Session(size="1280x720", tray=False).desktop()
     try:

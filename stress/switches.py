@@ -74,7 +74,7 @@ def switch_storm(report, binary, tag, shots, count, measure_memory=True):
     """The switch storm on one 800x600 monitor (the frost of a larger screen
     would make the X server, not Quorvel, the limit); with focus on, and for
     the memory figure once more with focus off."""
-    section = f"C switch storm ({tag})"
+    section = f"switch storm ({tag})"
     s = Session(size="800x600").desktop()
     q = None
     try:
@@ -106,7 +106,7 @@ def switch_storm(report, binary, tag, shots, count, measure_memory=True):
         time.sleep(1)
         rss1 = q.rss_kib()
         if measure_memory:
-            memory_figure(report, "D memory", f"focus on, {count} switches", rss0, rss1, count)
+            memory_figure(report, "memory", f"focus on, {count} switches", rss0, rss1, count)
         after_storm(report, section, "switch storm", q, view, (760, 40), 0x4A6FA5, before_x)
         finish(report, section, q, tag)
         q = None
@@ -130,11 +130,11 @@ def focus_off(report, s, view, binary, windows, count):
         rss0 = q.rss_kib()
         switch(view, windows, count, follow=False, start=WARM_UP)
         time.sleep(1)
-        memory_figure(report, "D memory", f"focus off, {count} switches", rss0, q.rss_kib(), count)
+        memory_figure(report, "memory", f"focus off, {count} switches", rss0, q.rss_kib(), count)
         icon_churn(report, s, view, binary, q, windows[0], count // 3)
     finally:
         status = q.stop()
-        report.figure("D memory", "focus off: quits with status 0", str(status), "0", status == 0)
+        report.figure("memory", "focus off: quits with status 0", str(status), "0", status == 0)
 
 
 def icon_churn(report, s, view, binary, q, included, count):
@@ -149,7 +149,7 @@ def icon_churn(report, s, view, binary, q, included, count):
         done = subprocess.run([binary, "exclude"], env=q.env, capture_output=True, text=True,
                               timeout=10)
         if not poll(lambda: watch.excluded is True, 3):
-            report.figure("D memory", "an application excluded for the icon switches",
+            report.figure("memory", "an application excluded for the icon switches",
                           done.stdout + done.stderr, "excluded", False)
             return
         targets = [included, excluded]
@@ -163,10 +163,10 @@ def icon_churn(report, s, view, binary, q, included, count):
             view.x.activate(target)
             heard += bool(poll(lambda: watch.excluded is (target == excluded), 2, step=0.0005))
         time.sleep(1)
-        report.figure("D memory", f"{WARM_UP + count} switches to and from an excluded "
+        report.figure("memory", f"{WARM_UP + count} switches to and from an excluded "
                                   "application, each heard on the bus",
                       f"{heard} heard", f"{WARM_UP + count}", heard == WARM_UP + count)
-        memory_figure(report, "D memory", f"tray icon changed {count} times", rss0, q.rss_kib(),
+        memory_figure(report, "memory", f"tray icon changed {count} times", rss0, q.rss_kib(),
                       count, goal_kib=512)
     finally:
         watch.close()
@@ -182,7 +182,7 @@ def memory_figure(report, section, label, before, after, count, goal_kib=1024):
 
 def startup_memory(report, binary, shots):
     """Resident memory once Quorvel has started with focus on two 3840x2160 monitors."""
-    section = "D memory"
+    section = "memory"
     s = Session(size="7680x2160", monitors=2).desktop()
     q = None
     try:

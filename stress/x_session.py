@@ -87,26 +87,26 @@ def main():
     else:
         print(f"Quorvel: {binary}\nscreenshots: {shots}\n", flush=True)
         if "memory" in wanted:
-            guarded(report, "D memory", switches.startup_memory, binary, shots)
+            guarded(report, "memory", switches.startup_memory, binary, shots)
         if "storms" in wanted:
-            guarded(report, "C switch storm", switches.switch_storm, binary, "normal", shots,
+            guarded(report, "switch storm", switches.switch_storm, binary, "normal", shots,
                     switch_count)
-            guarded(report, "C storms", storms.storms, binary, "normal", shots)
+            guarded(report, "storms", storms.storms, binary, "normal", shots)
         if "asan" in wanted:
             if os.access(asan, os.X_OK):
-                guarded(report, "C switch storm (asan)", switches.switch_storm, asan, "asan",
+                guarded(report, "switch storm (asan)", switches.switch_storm, asan, "asan",
                         shots, switch_count, False)
-                guarded(report, "C storms (asan)", storms.storms, asan, "asan", shots)
+                guarded(report, "storms (asan)", storms.storms, asan, "asan", shots)
             else:
-                report.figure("C storms (asan)", "sanitizer build present", f"no {asan}",
+                report.figure("storms (asan)", "sanitizer build present", f"no {asan}",
                               "present (cmake --preset asan && cmake --build build-asan "
                               "--target quorvel)", False)
         if "recovery" in wanted:
-            guarded(report, "B openbox, picom", recovery.openbox_picom, binary, shots)
-            guarded(report, "B xfwm4, X server", recovery.xfwm4_and_server, binary, shots)
+            guarded(report, "openbox, picom", recovery.openbox_picom, binary, shots)
+            guarded(report, "xfwm4, X server", recovery.xfwm4_and_server, binary, shots)
         if "bench" in wanted:
-            guarded(report, "C window list", bench.window_list, args.build, args.quick)
-            guarded(report, "C window list", storms.tick_cost, binary, args.quick)
+            guarded(report, "window list", bench.window_list, args.build, args.quick)
+            guarded(report, "window list", storms.tick_cost, binary, args.quick)
     report.summary(time.monotonic() - start)
     return 1 if report.failed() else 0
 
