@@ -11,16 +11,17 @@ import subprocess
 import tempfile
 import time
 
+import functools
+import sys
+
 import xlib
 
-def poll(predicate, limit, step=0.02):
-    """Asks `predicate` until it holds; its last answer (falsy after `limit` s)."""
-    end = time.monotonic() + limit
-    while True:
-        answer = predicate()
-        if answer or time.monotonic() >= end:
-            return answer
-        time.sleep(step)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
+                                "desktop"))
+import desktop  # noqa: E402
+
+# Finer steps than the desktop tests take: the figures are reaction times.
+poll = functools.partial(desktop.poll, step=0.02)
 
 
 class Session:
