@@ -10,6 +10,20 @@
 
 namespace quorvel::platform {
 
+/// The layer numbers the window types and states map to, as the behaviour
+/// reads them.
+namespace layer {
+inline constexpr std::int32_t desktop = -2147483623;
+inline constexpr std::int32_t below = -1;
+inline constexpr std::int32_t normal = 0;
+inline constexpr std::int32_t floating = 3;  // keep-above, utility and toolbar windows
+inline constexpr std::int32_t dock = 20;
+inline constexpr std::int32_t notification = 25;
+inline constexpr std::int32_t popUpMenu = 101;  // menus and unmanaged pop-ups
+inline constexpr std::int32_t tooltip = 102;
+inline constexpr std::int32_t dragging = 500;
+}  // namespace layer
+
 /// One on-screen window as the window list reports it. Every field may be
 /// missing; the behaviour skips what it cannot read.
 struct RawWindow {

@@ -11,23 +11,14 @@
 
 #include "core/geometry.h"
 #include "core/signal.h"
+#include "platform/window_list.h"
 
 namespace quorvel::x11 {
 
 class Connection;
 
 /// The window server's layer numbers the window types and states map to.
-namespace layer {
-inline constexpr std::int32_t desktop = -2147483623;
-inline constexpr std::int32_t below = -1;
-inline constexpr std::int32_t normal = 0;
-inline constexpr std::int32_t floating = 3;  // keep-above, utility and toolbar windows
-inline constexpr std::int32_t dock = 20;
-inline constexpr std::int32_t notification = 25;
-inline constexpr std::int32_t popUpMenu = 101;  // menus and unmanaged pop-ups
-inline constexpr std::int32_t tooltip = 102;
-inline constexpr std::int32_t dragging = 500;
-}  // namespace layer
+namespace layer = platform::layer;
 
 /// What a client window says about itself; refreshed on PropertyNotify.
 struct WindowProps {
