@@ -2,27 +2,17 @@
 // and the settings directory, wired into one application context.
 #include "app/app_context.h"
 #include "app/app_delegate.h"
-#include "app/main_menu.h"
 #include "app/remote_control.h"
 #include "app/session_environment.h"
 #include "core/log.h"
+#include "desktop/gnome/extension_setup.h"
+#include "desktop/gnome/shell_client.h"
 #include "desktop/x11/connection.h"
-#include "desktop/x11/focus_return.h"
-#include "desktop/x11/system_wall_clock.h"
-#include "desktop/x11/x11_global_hotkeys.h"
-#include "desktop/x11/x11_keyboard_layout.h"
-#include "desktop/x11/x11_overlay_window.h"
-#include "desktop/x11/x11_screens.h"
-#include "desktop/x11/x11_window_list.h"
-#include "desktop/x11/x11_window_server.h"
-#include "desktop/x11/x11_workspace.h"
-#include "desktop/x11/xdg_app_catalog.h"
-#include "desktop/x11/xdg_autostart.h"
-#include "rules/desktop_panel_tables.h"
-#include "services/update_manager.h"
+#include "desktop_backend.h"
 #include "settings/notification_names.h"
 
 #include <QApplication>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -33,29 +23,17 @@
 #include <string>
 #include <vector>
 
-#include "desktop/qt/appcast_update_driver.h"
 #include "desktop/qt/color_scheme_monitor.h"
 #include "desktop/qt/dbus_service.h"
-#include "desktop/qt/desktop_url_opener.h"
 #include "desktop/qt/diagnosis.h"
-#include "desktop/qt/freedesktop_notifications.h"
-#include "desktop/qt/gnome_overview.h"
-#include "desktop/qt/kde_overview.h"
 #include "desktop/qt/power_monitor.h"
-#include "desktop/qt/process_script_service.h"
-#include "desktop/qt/qt_application_presence.h"
 #include "desktop/qt/qt_command_line.h"
-#include "desktop/qt/qt_hint_window.h"
 #include "desktop/qt/qt_scheduler.h"
-#include "desktop/qt/qt_status_item.h"
 #include "desktop/qt/remote_command.h"
-#include "desktop/qt/session_monitor.h"
 #include "desktop/qt/settings_window_host.h"
 #include "desktop/qt/settings_window_widget.h"
 #include "desktop/qt/single_instance.h"
 #include "desktop/qt/termination_signals.h"
-#include "desktop/qt/unity_launcher_badge.h"
-#include "desktop/qt/update_dialog.h"
 #include "desktop/qt/x_connection_watch.h"
 #include "settings_window/settings_controller.h"
 #include "settings_window/settings_state.h"
@@ -99,67 +77,6 @@ private:
     bool requested_ = false;
 };
 
-/// The desktop's own window overview: KWin's effects on KDE, GNOME Shell's
-/// property elsewhere (which answers "not showing" where there is no Shell).
-std::unique_ptr<platform::Overview> overviewFor(const std::string& desktopName) {
-    if (desktopName.find("KDE") != std::string::npos) return std::make_unique<qt::KdeOverview>();
-    return std::make_unique<qt::GnomeOverview>();
-}
-
-/// Everything that talks to the X server, made once the display is open.
-struct X11Desktop {
-    X11Desktop(x11::Connection& c, core::Scheduler& s, const std::string& desktopName)
-        : connection(c), scheduler(s), overview(overviewFor(desktopName)) {}
-
-    x11::Connection& connection;
-    core::Scheduler& scheduler;
-    x11::XdgAppCatalog catalog;
-    x11::X11WindowList windowList{connection};
-    x11::X11Screens screens{connection};
-    x11::X11Workspace workspace{connection, catalog};
-    x11::X11OverlayWindowFactory overlays{connection, scheduler};
-    x11::X11KeyboardLayout keyboard{connection};
-    x11::X11WindowServer windowServer{connection.raw()};
-    std::unique_ptr<platform::Overview> overview;
-    qt::QtApplicationPresence presence;
-    qt::QtStatusItem statusItem{scheduler};
-    qt::QtHintWindow hintWindow;
-    x11::X11GlobalHotkeys hotkeys{connection};
-    qt::SessionMonitor session;
-    qt::ProcessScriptService scripts;
-    qt::AppcastUpdateDriver updater{qt::AppcastUpdateDriver::Options{},
-                                    std::make_unique<qt::DialogUpdatePresenter>()};
-    qt::FreedesktopNotifications notifications;
-    qt::UnityLauncherBadge badge;
-    x11::SystemWallClock clock;
-    x11::XdgAutostart autostart;
-    x11::FocusReturn focusReturn{connection};
-    qt::DesktopUrlOpener urlOpener;
-    // Shown in the settings window's own menu bar.
-    platform::MainMenu mainMenu{std::vector{app::makeApplicationMenu()}};
-
-    app::DesktopPorts ports(const app::EnvironmentLookup& env) {
-        app::DesktopPorts p{scheduler, windowList, screens, workspace,
-                            *overview, overlays,   catalog, keyboard};
-        p.statusItem = &statusItem;
-        p.globalHotkeys = &hotkeys;
-        p.hintWindow = &hintWindow;
-        p.scripts = &scripts;
-        p.panelScripts =
-            rules::detectPanelDesktop(env("XDG_CURRENT_DESKTOP").value_or(""), scripts);
-        p.updateDriver = &updater;
-        p.userNotifications = &notifications;
-        p.launcherBadge = &badge;
-        p.presence = &presence;
-        p.wallClock = &clock;
-        p.loginItems = &autostart;
-        p.sessionEvents = &session;
-        p.mainMenu = &mainMenu;
-        p.urlOpener = &urlOpener;
-        return p;
-    }
-};
-
 std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) {
     const auto dir = app::configDirectory(env);
     std::error_code ec;
@@ -172,13 +89,32 @@ std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) 
     return dir;
 }
 
+/// GNOME shows tray icons only through an extension of its own; without a
+/// tray the settings window is how the user reaches Quorvel, so it opens at
+/// start, with a note saying why.
+void openSettingsWithoutTray(core::Scheduler& scheduler, app::AppContext& context,
+                             platform::UserNotifications& notifications) {
+    // A tray host may still be starting with the session.
+    scheduler.dispatchAfter(3.0, [&context, &notifications] {
+        if (QSystemTrayIcon::isSystemTrayAvailable()) return;
+        const std::string note =
+            "This desktop shows no tray icons, so the settings window opens at start. The "
+            "shortcuts and the quorvel command (quorvel toggle) work as ever; GNOME shows "
+            "Quorvel's icon with the AppIndicator extension.";
+        core::log("⚠️ No tray host: opening the settings window instead");
+        notifications.post({"no-tray", "Quorvel", "", note, false});
+        context.applicationHooks().openSettings();
+    });
+}
+
 void flushStores(app::AppContext& context, x11::Connection& connection) {
     context.settingsStore().flush();
     context.standardStore().flush();
     connection.flush();
 }
 
-int run(QApplication& application, x11::Connection& connection, const app::EnvironmentLookup& env) {
+int run(QApplication& application, x11::Connection& connection, gnome::ShellClient* shell,
+        const app::EnvironmentLookup& env) {
     // Before anything that may hide the panels. A signal waits in its pipe
     // until the event loop reads it, and by then `quitting` is set.
     QuitSequence* quitting = nullptr;
@@ -187,18 +123,14 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     });
     qt::QtScheduler scheduler;
     qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
-    X11Desktop desktop(connection, scheduler, env("XDG_CURRENT_DESKTOP").value_or(""));
-    desktop.windowList.setSwitchAnimates([&desktop] {
-        return x11::animatesWorkspaceSwitches(desktop.overlays.strategy().facts().windowManager);
-    });
-    const x11::DesktopFacts& facts = desktop.overlays.strategy().facts();
-    core::log("🔧 Backend: X11 through XCB on display " + env("DISPLAY").value_or("") +
-              " (desktop " + env("XDG_CURRENT_DESKTOP").value_or("unnamed") + ", window manager " +
-              (facts.windowManager.empty() ? "none" : facts.windowManager) + ")");
+    const std::unique_ptr<DesktopBackend> backend =
+        shell ? makeGnomeBackend(*shell, connection, scheduler)
+              : makeX11Backend(connection, scheduler, env);
+    DesktopBackend& desktop = *backend;
+    core::log(desktop.describe(env));
     app::AppContext context(desktop.ports(env), prepareConfigDirectory(env));
-    desktop.overlays.follow(context.overlayStyle(), colorScheme);
-    qt::PowerMonitor power(
-        [&](bool onBattery) { desktop.overlays.renderer().setOnBattery(onBattery); });
+    desktop.follow(context.overlayStyle(), colorScheme);
+    qt::PowerMonitor power([&](bool onBattery) { desktop.setOnBattery(onBattery); });
     // For bug reports and the desktop tests: every notification, as it is posted.
     if (env("QUORVEL_TRACE_NOTIFICATIONS").value_or("") == "1") {
         context.notificationCenter().setTrace(
@@ -220,8 +152,7 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     context.applicationHooks().showSettingsTab = [&](const std::string& tab) {
         settingsController.showSettings(tab);
     };
-    settingsHost.setFocusReturn([&] { desktop.focusReturn.remember(); },
-                                [&] { desktop.focusReturn.restore(); });
+    settingsHost.setFocusReturn([&] { desktop.rememberFocus(); }, [&] { desktop.restoreFocus(); });
     app::AppDelegate* menuTarget = nullptr;  // made below, before any window can open
     settingsHost.setMainMenu(&desktop.mainMenu, [&menuTarget](const std::string& action) {
         return menuTarget && menuTarget->performMenuAction(action);
@@ -231,7 +162,7 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
     context.applicationHooks().quit = [&quitting] {
         if (quitting) quitting->request();
     };
-    app::AppDelegate delegate(context, desktop.windowServer, desktop.presence);
+    app::AppDelegate delegate(context, desktop.windowServer(), desktop.presence);
     menuTarget = &delegate;
     QuitSequence quit(delegate, context);
     quitting = &quit;
@@ -253,9 +184,10 @@ int run(QApplication& application, x11::Connection& connection, const app::Envir
                      [&] { delegate.applicationWillTerminate(); });
 
     delegate.applicationDidFinishLaunching();
+    if (shell) openSettingsWithoutTray(scheduler, context, desktop.notifications);
     // Scripts and `quorvel <command>` drive the same actions as the tray.
     app::RemoteControl remote(context);
-    qt::DBusService dbus(remote, QStringLiteral("x11"));
+    qt::DBusService dbus(remote, QString::fromLatin1(desktop.name()));
     dbus.publish();
     const int status = application.exec();
     flushStores(context, connection);
@@ -267,7 +199,7 @@ int diagnose(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const auto env = app::processEnvironment();
     std::unique_ptr<x11::Connection> connection;
-    if (!app::x11SessionProblem(env)) {
+    if (!app::sessionProblem(env, app::isGnomeDesktop(env))) {
         core::LogCapture quiet;  // a failed open is said in the report
         connection = std::make_unique<x11::Connection>(env("DISPLAY").value_or("").c_str());
     }
@@ -285,7 +217,8 @@ static void printHelp() {
         "       quorvel toggle | on | off | mode ambient | mode deep\n"
         "       quorvel exclude | include | settings | status [--json]\n\n"
         "Veils everything but the window you are working in. Quorvel lives in\n"
-        "the system tray of an X11 desktop with a compositor: click the icon to\n"
+        "the system tray of an X11 desktop with a compositor, or of GNOME (Wayland\n"
+        "or Xorg) with its GNOME Shell extension enabled: click the icon to\n"
         "toggle focus, Shift-click to switch the look, right-click for the menu.\n"
         "Settings live in $XDG_CONFIG_HOME/quorvel/.\n\n"
         "The commands drive the running instance over the session bus\n"
@@ -336,7 +269,10 @@ int main(int argc, char** argv) {
     // is answered once the event loop runs, by a quit that gives back what we changed.
     qt::TerminationSignals::catchEarly();
     const auto env = app::processEnvironment();
-    if (auto problem = app::x11SessionProblem(env)) return refuse(*problem, kNoX11Session);
+    const bool gnomeDesktop = app::isGnomeDesktop(env);
+    // Whether GNOME Shell's extension answers can only be asked once Qt runs.
+    if (auto problem = app::sessionProblem(env, gnomeDesktop))
+        return refuse(*problem, kNoX11Session);
     const std::string display = env("DISPLAY").value_or("");
 
     // The adapter's own line about a failed open is replaced by one that says
@@ -367,5 +303,19 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvel");
     QApplication::setQuitOnLastWindowClosed(false);
-    return run(application, connection, env);
+    std::unique_ptr<gnome::ShellClient> shell;
+    if (gnomeDesktop) {
+        const auto missing = gnome::ExtensionSetup(true).run();
+        if (!missing) {
+            shell = std::make_unique<gnome::ShellClient>();
+        } else if (app::sessionProblem(env, false)) {
+            return refuse(*missing, kNoX11Session);  // Wayland: nothing else can place a veil
+        } else {
+            core::log(*missing);
+            core::log(
+                "⚠️ Without its extension GNOME Shell keeps Quorvel's veil above the "
+                "windows or hides it; going on with the X11 backend");
+        }
+    }
+    return run(application, connection, shell.get(), env);
 }

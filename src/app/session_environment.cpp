@@ -22,10 +22,24 @@ EnvironmentLookup processEnvironment() {
     };
 }
 
-std::optional<std::string> x11SessionProblem(const EnvironmentLookup& env) {
-    const bool wayland =
-        nonEmpty(env, "WAYLAND_DISPLAY") || nonEmpty(env, "XDG_SESSION_TYPE") == "wayland";
-    if (wayland) {
+bool isGnomeDesktop(const EnvironmentLookup& env) {
+    // A colon-separated list ("ubuntu:GNOME", "GNOME-Classic:GNOME").
+    return nonEmpty(env, "XDG_CURRENT_DESKTOP").value_or("").find("GNOME") != std::string::npos;
+}
+
+bool isWaylandSession(const EnvironmentLookup& env) {
+    return nonEmpty(env, "WAYLAND_DISPLAY") || nonEmpty(env, "XDG_SESSION_TYPE") == "wayland";
+}
+
+std::optional<std::string> sessionProblem(const EnvironmentLookup& env, bool gnomeExtension) {
+    const bool gnome = isGnomeDesktop(env);
+    if (isWaylandSession(env) && !(gnome && gnomeExtension)) {
+        if (gnome) {
+            return std::string(
+                       "⚠️ Quorvel needs its GNOME Shell extension on GNOME on Wayland: "
+                       "run 'gnome-extensions enable ") +
+                   kGnomeExtensionUuid + "' (log out and in first if it was just installed)";
+        }
         // Through Xwayland only X11 clients are visible: the "front window"
         // would be the topmost of those, and the veil could cover the native
         // window the user works in.
@@ -34,6 +48,9 @@ std::optional<std::string> x11SessionProblem(const EnvironmentLookup& env) {
                " on Wayland is not supported yet (log in with an Xorg session)";
     }
     if (nonEmpty(env, "DISPLAY")) return std::nullopt;
+    if (isWaylandSession(env))
+        return "⚠️ Quorvel needs Xwayland for its own windows: no display found (DISPLAY is not "
+               "set)";
     return "⚠️ Quorvel needs an X11 session: no display found (DISPLAY is not set)";
 }
 

@@ -18,33 +18,36 @@ EnvironmentLookup fakeEnvironment(std::map<std::string, std::string> vars) {
 struct SessionCase {
     const char* label;
     std::map<std::string, std::string> vars;
-    bool runs;
-    const char* mentions;  // part of the refusal line
+    bool extension;        // the GNOME Shell extension answers
+    const char* mentions;  // part of the refusal line; null when the program runs
 };
 
-TEST(SessionEnvironment, RunsOnlyWithAnX11Display) {
+TEST(SessionEnvironment, RunsWhereAVeilCanBePlacedBelowTheFrontWindow) {
+    const std::map<std::string, std::string> gnomeWayland{{"DISPLAY", ":0"},
+                                                          {"WAYLAND_DISPLAY", "wayland-0"},
+                                                          {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}};
     const SessionCase cases[] = {
-        {"plain X11", {{"DISPLAY", ":0"}}, true, ""},
-        {"X11 session type", {{"DISPLAY", ":1"}, {"XDG_SESSION_TYPE", "x11"}}, true, ""},
-        {"GNOME on Wayland with Xwayland",
-         {{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}},
-         false,
-         "GNOME on Wayland"},
-        {"Wayland socket only", {{"WAYLAND_DISPLAY", "wayland-0"}}, false, "Wayland"},
+        {"plain X11", {{"DISPLAY", ":0"}}, false, nullptr},
+        {"X11 session type", {{"DISPLAY", ":1"}, {"XDG_SESSION_TYPE", "x11"}}, false, nullptr},
+        {"GNOME on Wayland with the extension", gnomeWayland, true, nullptr},
+        {"GNOME on Wayland without it", gnomeWayland, false, "gnome-extensions enable quorvel@"},
+        {"GNOME on Wayland without Xwayland",
+         {{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}},
+         true,
+         "needs Xwayland"},
+        {"KDE on Wayland, whatever answers",
+         {{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "KDE"}},
+         true,
+         "needs an X11 session: KDE on Wayland"},
         {"Wayland session type only", {{"XDG_SESSION_TYPE", "wayland"}}, false, "Wayland"},
-        {"empty DISPLAY in Wayland",
-         {{"DISPLAY", ""}, {"XDG_SESSION_TYPE", "wayland"}},
-         false,
-         "Wayland"},
-        {"nothing at all", {}, false, "no display"},
+        {"nothing at all", {}, false, "needs an X11 session: no display"},
         {"tty session", {{"XDG_SESSION_TYPE", "tty"}}, false, "no display"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        auto problem = x11SessionProblem(fakeEnvironment(c.vars));
-        EXPECT_EQ(!problem.has_value(), c.runs);
-        if (problem) {
-            EXPECT_NE(problem->find("needs an X11 session"), std::string::npos) << *problem;
+        auto problem = sessionProblem(fakeEnvironment(c.vars), c.extension);
+        EXPECT_EQ(!problem.has_value(), c.mentions == nullptr);
+        if (problem && c.mentions) {
             EXPECT_NE(problem->find(c.mentions), std::string::npos) << *problem;
             EXPECT_EQ(problem->find('\n'), std::string::npos);  // one line
         }

@@ -1,0 +1,153 @@
+#include "desktop/gnome/gnome_overlay_window.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorvel::gnome {
+
+namespace {
+
+// The extension eases fades with Clutter's ease-out-quad.
+double easeOutQuad(double t) {
+    return 1.0 - (1.0 - t) * (1.0 - t);
+}
+
+}  // namespace
+
+GnomeOverlayWindow::GnomeOverlayWindow(ShellClient& shell, core::Scheduler& scheduler,
+                                       GnomeVeilLook& look, const core::Rect& frame)
+    : shell_(shell), scheduler_(scheduler), look_(look), frame_(frame) {
+    make();
+    lookChanged_ = look_.changed().connect([this] { sendLook(false); });
+    returned_ = shell_.returned().connect([this] {
+        veil_ = 0;
+        make();
+    });
+    // The frame is kept in the program's coordinates; when the primary monitor
+    // moves, the same frame lies elsewhere in the shell's.
+    stateChanged_ = shell_.changed().connect([this] {
+        if (veil_ && shellFrame() != sentFrame_)
+            shell_.setVeilFrame(veil_, sentFrame_ = shellFrame());
+    });
+}
+
+GnomeOverlayWindow::~GnomeOverlayWindow() {
+    close();
+}
+
+core::Rect GnomeOverlayWindow::shellFrame() const {
+    return shellRect(frame_, primaryFrame(shell_.state()));
+}
+
+void GnomeOverlayWindow::make() {
+    if (closed_ || veil_) return;
+    sentFrame_ = shellFrame();
+    veil_ = shell_.createVeil(sentFrame_);
+    if (!veil_) return;
+    sendLook(true);
+    shell_.fadeVeil(veil_, alpha(), 0.0);
+    if (to_ != alpha()) {
+        const double left = std::max(0.0, start_ + duration_ - scheduler_.now());
+        shell_.fadeVeil(veil_, to_, left);
+    }
+    if (how_ != "none") shell_.placeVeil(veil_, how_, below_);
+}
+
+void GnomeOverlayWindow::sendLook(bool force) {
+    if (!veil_) return;
+    const overlay::VeilAppearance look = look_.appearance();
+    const int height = int(std::lround(frame_.height));
+    if (!force && look == sentLook_ && height == sentHeight_) return;
+    sentLook_ = look;
+    sentHeight_ = height;
+    const ShellVeilImage image = makeShellVeilImage(look_.grain(), look, height);
+    shell_.setVeilLook(veil_, image.width, image.height, image.pixels, image.mask,
+                       GnomeVeilLook::kBlurSigma);
+}
+
+void GnomeOverlayWindow::setFrame(const core::Rect& frame) {
+    if (closed_ || frame == frame_) return;
+    frame_ = frame;
+    if (!veil_) return make();
+    shell_.setVeilFrame(veil_, sentFrame_ = shellFrame());
+    sendLook(false);
+}
+
+void GnomeOverlayWindow::place(const std::string& how, std::uint64_t window) {
+    if (closed_) return;
+    if (!veil_) make();
+    if (how == how_ && window == below_) return;
+    how_ = how;
+    below_ = window;
+    if (veil_) shell_.placeVeil(veil_, how, window);
+}
+
+void GnomeOverlayWindow::orderBelow(std::int64_t windowNumber) {
+    if (windowNumber <= 0) return orderFront();
+    place("below", std::uint64_t(windowNumber));
+}
+
+void GnomeOverlayWindow::orderFront() {
+    // In the window group both levels mean above every ordinary window; the
+    // top bar and notifications stay above the group either way.
+    place("covering", 0);
+}
+
+void GnomeOverlayWindow::orderOut() {
+    place("none", 0);
+}
+
+double GnomeOverlayWindow::alpha() const {
+    if (duration_ <= 0.0) return to_;
+    const double t = std::clamp((scheduler_.now() - start_) / duration_, 0.0, 1.0);
+    return from_ + (to_ - from_) * easeOutQuad(t);
+}
+
+void GnomeOverlayWindow::setAlpha(double alpha) {
+    fadeEnd_.cancel();
+    if (auto done = std::exchange(completion_, nullptr)) done();
+    from_ = to_ = std::clamp(std::isnan(alpha) ? 0.0 : alpha, 0.0, 1.0);
+    duration_ = 0;
+    if (veil_) shell_.fadeVeil(veil_, to_, 0.0);
+}
+
+void GnomeOverlayWindow::animateAlpha(double target, double duration,
+                                      std::function<void()> completion) {
+    const double current = alpha();
+    fadeEnd_.cancel();
+    if (auto done = std::exchange(completion_, nullptr)) done();
+    target = std::clamp(std::isnan(target) ? 0.0 : target, 0.0, 1.0);
+    if (!(duration > 0.0)) {
+        setAlpha(target);
+        if (completion) completion();
+        return;
+    }
+    from_ = current;
+    to_ = target;
+    start_ = scheduler_.now();
+    duration_ = duration;
+    completion_ = std::move(completion);
+    if (veil_) shell_.fadeVeil(veil_, target, duration);
+    fadeEnd_ = scheduler_.after(duration, core::TimerMode::Common, [this] {
+        duration_ = 0;
+        if (auto done = std::exchange(completion_, nullptr)) done();
+    });
+}
+
+void GnomeOverlayWindow::close() {
+    if (closed_) return;
+    closed_ = true;
+    fadeEnd_.cancel();
+    lookChanged_.reset();
+    returned_.reset();
+    stateChanged_.reset();
+    if (veil_) shell_.destroyVeil(veil_);
+    veil_ = 0;
+}
+
+std::shared_ptr<platform::OverlayWindow> GnomeOverlayWindowFactory::create(
+    const platform::ScreenInfo& screen) {
+    return std::make_shared<GnomeOverlayWindow>(shell_, scheduler_, look_, screen.frame);
+}
+
+}  // namespace quorvel::gnome

@@ -1,0 +1,27 @@
+#include "desktop/gnome/gnome_screens.h"
+
+namespace quorvel::gnome {
+
+std::vector<platform::ScreenInfo> GnomeScreens::screens() const {
+    return screenInfos(shell_.state());
+}
+
+std::optional<platform::ScreenInfo> GnomeScreens::mainScreen() const {
+    const auto all = screens();
+    const auto index = focusedMonitor(shell_.state());
+    if (!index || *index >= all.size()) return std::nullopt;
+    return all[*index];
+}
+
+std::uint32_t GnomeScreens::mainDisplayID() const {
+    const auto main = mainScreen();
+    return main && main->displayID ? *main->displayID : 0;
+}
+
+core::Point GnomeScreens::mouseLocation() const {
+    const auto pointer = shell_.pointer();
+    if (!pointer) return {};
+    return flippedPoint(pointer->x, pointer->y, primaryFrame(shell_.state()));
+}
+
+}  // namespace quorvel::gnome

@@ -1,0 +1,76 @@
+#include "desktop/gnome/gnome_workspace.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace quorvel::gnome {
+
+namespace {
+
+// The catalog names an application by its desktop-file id without the suffix.
+std::string withoutDesktopSuffix(std::string id) {
+    constexpr std::string_view suffix = ".desktop";
+    if (id.size() > suffix.size() && id.ends_with(suffix)) id.resize(id.size() - suffix.size());
+    return id;
+}
+
+bool isApplicationWindow(const ShellWindow& w) {
+    return w.pid != std::int64_t(::getpid()) && w.type != "desktop" && w.type != "dock";
+}
+
+}  // namespace
+
+GnomeWorkspace::GnomeWorkspace(ShellClient& shell) : shell_(shell) {
+    lastFront_ = frontmostApplication();
+    changes_ = shell_.changed().connect([this] { stateChanged(); });
+}
+
+platform::RunningApplication GnomeWorkspace::applicationOf(const ShellWindow& window) {
+    platform::RunningApplication app;
+    if (window.app) app.bundleId = withoutDesktopSuffix(*window.app);
+    app.name = window.appName.value_or(window.wmClass.value_or(""));
+    return app;
+}
+
+std::optional<platform::RunningApplication> GnomeWorkspace::frontmostApplication() const {
+    const ShellState& state = shell_.state();
+    if (!state.focused) return std::nullopt;
+    for (const ShellWindow& w : state.windows) {
+        if (w.id == *state.focused) return applicationOf(w);
+    }
+    return std::nullopt;
+}
+
+std::vector<platform::RunningApplication> GnomeWorkspace::runningApplications() const {
+    std::vector<platform::RunningApplication> apps;
+    for (const ShellWindow& w : shell_.state().windows) {
+        if (!isApplicationWindow(w)) continue;
+        auto app = applicationOf(w);
+        if (std::find(apps.begin(), apps.end(), app) == apps.end()) apps.push_back(std::move(app));
+    }
+    return apps;
+}
+
+void GnomeWorkspace::stateChanged() {
+    const auto front = frontmostApplication();
+    if (front == lastFront_) return;
+    lastFront_ = front;
+    if (!front) return;
+    auto snapshot = observers_;
+    for (platform::WorkspaceEvents* observer : snapshot) {
+        if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())
+            observer->didActivateApplication(*front);
+    }
+}
+
+void GnomeWorkspace::addObserver(platform::WorkspaceEvents& observer) {
+    if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end())
+        observers_.push_back(&observer);
+}
+
+void GnomeWorkspace::removeObserver(platform::WorkspaceEvents& observer) {
+    std::erase(observers_, &observer);
+}
+
+}  // namespace quorvel::gnome

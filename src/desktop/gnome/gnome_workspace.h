@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "core/signal.h"
+#include "desktop/gnome/shell_client.h"
+#include "platform/overview.h"
+#include "platform/window_server.h"
+#include "platform/workspace.h"
+
+namespace quorvel::gnome {
+
+/// The application in front is the one owning GNOME Shell's focused window,
+/// named by the desktop entry the shell matched it to.
+class GnomeWorkspace final : public platform::Workspace {
+public:
+    explicit GnomeWorkspace(ShellClient& shell);
+
+    std::optional<platform::RunningApplication> frontmostApplication() const override;
+    std::vector<platform::RunningApplication> runningApplications() const override;
+    void addObserver(platform::WorkspaceEvents& observer) override;
+    void removeObserver(platform::WorkspaceEvents& observer) override;
+
+    /// The application of one window as the shell reports it.
+    static platform::RunningApplication applicationOf(const ShellWindow& window);
+
+private:
+    void stateChanged();
+
+    ShellClient& shell_;
+    core::Connection changes_;
+    std::vector<platform::WorkspaceEvents*> observers_;
+    std::optional<platform::RunningApplication> lastFront_;
+};
+
+/// The shell's own overview ("Activities"), as the extension reports it.
+class GnomeOverview final : public platform::Overview {
+public:
+    explicit GnomeOverview(const ShellClient& shell) : shell_(shell) {}
+    std::optional<bool> isShowing() const override { return shell_.state().overview; }
+
+private:
+    const ShellClient& shell_;
+};
+
+/// GNOME Shell as the window server: reachable while the extension answers.
+/// Workspaces span every monitor unless the user keeps them on the primary
+/// only, where the others stay put; either way there is one group to follow.
+class GnomeWindowServer final : public platform::WindowServer {
+public:
+    explicit GnomeWindowServer(const ShellClient& shell) : shell_(shell) {}
+    std::uint32_t mainConnectionID() override { return shell_.available() ? 1 : 0; }
+    std::size_t managedDisplaySpaceCount(std::uint32_t) override { return 1; }
+
+private:
+    const ShellClient& shell_;
+};
+
+}  // namespace quorvel::gnome

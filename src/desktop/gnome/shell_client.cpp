@@ -1,0 +1,176 @@
+#include "desktop/gnome/shell_client.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
+
+#include "core/log.h"
+
+namespace quorvel::gnome {
+
+namespace {
+
+QDBusMessage methodCall(const char* method) {
+    return QDBusMessage::createMethodCall(ShellClient::kService, ShellClient::kPath,
+                                          ShellClient::kInterface, QString::fromLatin1(method));
+}
+
+QDBusMessage callNow(const char* method, const QList<QVariant>& args) {
+    QDBusMessage call = methodCall(method);
+    call.setArguments(args);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, ShellClient::kCallTimeoutMs);
+}
+
+bool answered(const QDBusMessage& reply, const char* method) {
+    if (reply.type() == QDBusMessage::ReplyMessage) return true;
+    core::log("⚠️ GNOME Shell's Quorvel extension did not answer " + std::string(method) +
+              ": " + reply.errorMessage().toStdString());
+    return false;
+}
+
+QList<QVariant> rectArgs(const core::Rect& r) {
+    return {int(r.x), int(r.y), int(r.width), int(r.height)};
+}
+
+}  // namespace
+
+ShellClient::ShellClient()
+    : watcher_(QString::fromLatin1(kService), QDBusConnection::sessionBus(),
+               QDBusServiceWatcher::WatchForOwnerChange) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return;
+    connect(&watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                available_ = !newOwner.isEmpty();
+                if (!available_) {
+                    core::log("⚠️ GNOME Shell's Quorvel extension left the session bus");
+                    return;
+                }
+                core::log("🔧 GNOME Shell's Quorvel extension is back: veils made anew");
+                refresh();
+                returned_.emit();
+            });
+    connectSignals();
+    available_ = bus.interface() && bus.interface()->isServiceRegistered(kService);
+    if (available_) refresh();
+}
+
+ShellClient::~ShellClient() = default;
+
+void ShellClient::connectSignals() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.connect(kService, kPath, kInterface, QStringLiteral("Changed"), this, SLOT(onChanged()));
+    bus.connect(kService, kPath, kInterface, QStringLiteral("AcceleratorActivated"), this,
+                SLOT(onAccelerator(uint)));
+}
+
+std::uint32_t ShellClient::interfaceVersion() const {
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(kService, kPath, "org.freedesktop.DBus.Properties", "Get");
+    get << QString::fromLatin1(kInterface) << QStringLiteral("Version");
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(get, QDBus::Block, kCallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return 0;
+    return reply.arguments().front().value<QDBusVariant>().variant().toUInt();
+}
+
+void ShellClient::onChanged() {
+    refresh();
+}
+
+void ShellClient::onAccelerator(uint action) {
+    acceleratorActivated_.emit(action);
+}
+
+void ShellClient::refresh() {
+    const QDBusMessage reply = callNow("GetState", {});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
+    std::string reason;
+    auto parsed = parseShellState(reply.arguments().front().toString().toStdString(), &reason);
+    if (!parsed) {
+        // Said once: a mismatched extension would say it at every change.
+        if (!warnedState_) core::log("⚠️ GNOME Shell's Quorvel extension sent " + reason);
+        warnedState_ = true;
+        return;
+    }
+    state_ = std::move(*parsed);
+    changed_.emit();
+}
+
+std::optional<core::Point> ShellClient::pointer() const {
+    if (!available_) return std::nullopt;
+    const QDBusMessage reply = callNow("GetPointer", {});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+        return std::nullopt;
+    return core::Point{double(reply.arguments()[0].toInt()), double(reply.arguments()[1].toInt())};
+}
+
+std::uint32_t ShellClient::createVeil(const core::Rect& shellFrame) {
+    if (!available_) return 0;
+    const QDBusMessage reply = callNow("CreateVeil", rectArgs(shellFrame));
+    if (!answered(reply, "CreateVeil") || reply.arguments().isEmpty()) return 0;
+    return reply.arguments().front().toUInt();
+}
+
+void ShellClient::send(const char* method, const QList<QVariant>& args) {
+    if (!available_) return;
+    QDBusMessage call = methodCall(method);
+    call.setArguments(args);
+    // Fire and forget, but a refusal is worth a line: the veil would be wrong.
+    auto* watch = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call, kCallTimeoutMs), this);
+    const std::string name = method;
+    connect(watch, &QDBusPendingCallWatcher::finished, this, [name](QDBusPendingCallWatcher* w) {
+        if (w->isError())
+            core::log("⚠️ GNOME Shell's Quorvel extension refused " + name + ": " +
+                      w->error().message().toStdString());
+        w->deleteLater();
+    });
+}
+
+void ShellClient::setVeilFrame(std::uint32_t veil, const core::Rect& shellFrame) {
+    send("SetVeilFrame", QList<QVariant>{veil} + rectArgs(shellFrame));
+}
+
+void ShellClient::placeVeil(std::uint32_t veil, const std::string& how, std::uint64_t window) {
+    send("PlaceVeil", {veil, QString::fromStdString(how), QVariant::fromValue<qulonglong>(window)});
+}
+
+void ShellClient::fadeVeil(std::uint32_t veil, double opacity, double seconds) {
+    send("FadeVeil", {veil, opacity, seconds});
+}
+
+void ShellClient::setVeilLook(std::uint32_t veil, int width, int height,
+                              const std::vector<std::uint32_t>& pixels,
+                              const std::vector<std::uint8_t>& mask, double sigma) {
+    // B, G, R, A in memory: the packed ARGB words, little-endian.
+    QByteArray bytes;
+    bytes.reserve(int(pixels.size() * 4));
+    for (std::uint32_t p : pixels) {
+        const char quad[4] = {char(p & 0xff), char((p >> 8) & 0xff), char((p >> 16) & 0xff),
+                              char(p >> 24)};
+        bytes.append(quad, 4);
+    }
+    const QByteArray rows(reinterpret_cast<const char*>(mask.data()), qsizetype(mask.size()));
+    send("SetVeilLook", {veil, width, height, bytes, rows, sigma});
+}
+
+void ShellClient::destroyVeil(std::uint32_t veil) {
+    send("DestroyVeil", {veil});
+}
+
+std::uint32_t ShellClient::grabAccelerator(const std::string& accelerator) {
+    if (!available_) return 0;
+    const QDBusMessage reply = callNow("GrabAccelerator", {QString::fromStdString(accelerator)});
+    if (!answered(reply, "GrabAccelerator") || reply.arguments().isEmpty()) return 0;
+    return reply.arguments().front().toUInt();
+}
+
+void ShellClient::ungrabAccelerator(std::uint32_t action) {
+    send("UngrabAccelerator", {action});
+}
+
+}  // namespace quorvel::gnome

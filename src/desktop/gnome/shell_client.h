@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QDBusServiceWatcher>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/geometry.h"
+#include "core/signal.h"
+#include "desktop/gnome/shell_state.h"
+
+namespace quorvel::gnome {
+
+/// The Quorvel extension inside GNOME Shell, on the session bus. It keeps the
+/// last state the extension reported and reads it anew on every Changed
+/// signal, so the window list, screens and workspace ports sample a copy and
+/// never wait on the shell during a tick.
+class ShellClient final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* kService = "io.github.quorvel.Shell1";
+    static constexpr const char* kPath = "/io/github/quorvel/Shell1";
+    static constexpr const char* kInterface = "io.github.quorvel.Shell1";
+    /// A call the shell does not answer in this many ms is given up: a busy
+    /// shell must not freeze the tray and the settings window.
+    static constexpr int kCallTimeoutMs = 800;
+
+    ShellClient();
+    ~ShellClient() override;
+
+    /// True while the extension is on the bus.
+    bool available() const { return available_; }
+    /// The interface version the extension reports, 0 when it cannot be read.
+    std::uint32_t interfaceVersion() const;
+    const ShellState& state() const { return state_; }
+    /// The pointer in the shell's coordinates; nothing when the shell does not answer.
+    std::optional<core::Point> pointer() const;
+
+    /// A new veil's id, 0 when the extension could not make one.
+    std::uint32_t createVeil(const core::Rect& shellFrame);
+    void setVeilFrame(std::uint32_t veil, const core::Rect& shellFrame);
+    void placeVeil(std::uint32_t veil, const std::string& how, std::uint64_t window);
+    void fadeVeil(std::uint32_t veil, double opacity, double seconds);
+    void setVeilLook(std::uint32_t veil, int width, int height,
+                     const std::vector<std::uint32_t>& pixels,
+                     const std::vector<std::uint8_t>& mask, double sigma);
+    void destroyVeil(std::uint32_t veil);
+
+    /// The action of a grabbed accelerator, 0 when the shell refuses it.
+    std::uint32_t grabAccelerator(const std::string& accelerator);
+    void ungrabAccelerator(std::uint32_t action);
+
+    /// After every new state.
+    core::Signal<>& changed() { return changed_; }
+    /// When the extension came back after going away: veils and grabs made
+    /// before are gone and must be made again.
+    core::Signal<>& returned() { return returned_; }
+    core::Signal<std::uint32_t>& acceleratorActivated() { return acceleratorActivated_; }
+
+private:
+    Q_SLOT void onChanged();
+    Q_SLOT void onAccelerator(uint action);
+    void refresh();
+    void connectSignals();
+    void send(const char* method, const QList<QVariant>& args);
+
+    QDBusServiceWatcher watcher_;
+    bool available_ = false;
+    bool warnedState_ = false;
+    ShellState state_;
+    core::Signal<> changed_;
+    core::Signal<> returned_;
+    core::Signal<std::uint32_t> acceleratorActivated_;
+};
+
+}  // namespace quorvel::gnome

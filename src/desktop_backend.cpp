@@ -1,0 +1,143 @@
+#include "desktop_backend.h"
+
+#include "desktop/gnome/gnome_global_hotkeys.h"
+#include "desktop/gnome/gnome_overlay_window.h"
+#include "desktop/gnome/gnome_screens.h"
+#include "desktop/gnome/gnome_window_list.h"
+#include "desktop/gnome/gnome_workspace.h"
+#include "desktop/gnome/shell_client.h"
+#include "desktop/qt/gnome_overview.h"
+#include "desktop/qt/kde_overview.h"
+#include "desktop/x11/connection.h"
+#include "desktop/x11/focus_return.h"
+#include "desktop/x11/x11_global_hotkeys.h"
+#include "desktop/x11/x11_keyboard_layout.h"
+#include "desktop/x11/x11_overlay_window.h"
+#include "desktop/x11/x11_screens.h"
+#include "desktop/x11/x11_window_list.h"
+#include "desktop/x11/x11_window_server.h"
+#include "desktop/x11/x11_workspace.h"
+#include "rules/desktop_panel_tables.h"
+
+namespace quorvel {
+
+void DesktopBackend::fillShared(app::DesktopPorts& p, const app::EnvironmentLookup& env) {
+    p.statusItem = &statusItem;
+    p.hintWindow = &hintWindow;
+    p.scripts = &scripts;
+    p.panelScripts = rules::detectPanelDesktop(env("XDG_CURRENT_DESKTOP").value_or(""), scripts);
+    p.updateDriver = &updater;
+    p.userNotifications = &notifications;
+    p.launcherBadge = &badge;
+    p.presence = &presence;
+    p.wallClock = &clock;
+    p.loginItems = &autostart;
+    p.sessionEvents = &session;
+    p.mainMenu = &mainMenu;
+    p.urlOpener = &urlOpener;
+}
+
+namespace {
+
+/// The desktop's own window overview: KWin's effects on KDE, GNOME Shell's
+/// property elsewhere (which answers "not showing" where there is no Shell).
+std::unique_ptr<platform::Overview> overviewFor(const std::string& desktopName) {
+    if (desktopName.find("KDE") != std::string::npos) return std::make_unique<qt::KdeOverview>();
+    return std::make_unique<qt::GnomeOverview>();
+}
+
+class X11Backend final : public DesktopBackend {
+public:
+    X11Backend(x11::Connection& c, core::Scheduler& s, const std::string& desktopName)
+        : DesktopBackend(s), connection(c), overview(overviewFor(desktopName)) {
+        windowList.setSwitchAnimates([this] {
+            return x11::animatesWorkspaceSwitches(overlays.strategy().facts().windowManager);
+        });
+    }
+
+    std::string describe(const app::EnvironmentLookup& env) const override {
+        const x11::DesktopFacts& facts = overlays.strategy().facts();
+        return "🔧 Backend: X11 through XCB on display " + env("DISPLAY").value_or("") +
+               " (desktop " + env("XDG_CURRENT_DESKTOP").value_or("unnamed") + ", window manager " +
+               (facts.windowManager.empty() ? "none" : facts.windowManager) + ")";
+    }
+    app::DesktopPorts ports(const app::EnvironmentLookup& env) override {
+        app::DesktopPorts p{scheduler, windowList, screens, workspace,
+                            *overview, overlays,   catalog, keyboard};
+        fillShared(p, env);
+        p.globalHotkeys = &hotkeys;
+        return p;
+    }
+    platform::WindowServer& windowServer() override { return server; }
+    void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) override {
+        overlays.follow(style, schemes);
+    }
+    void setOnBattery(bool onBattery) override { overlays.renderer().setOnBattery(onBattery); }
+    void rememberFocus() override { focusReturn.remember(); }
+    void restoreFocus() override { focusReturn.restore(); }
+    const char* name() const override { return "x11"; }
+
+    x11::Connection& connection;
+    x11::X11WindowList windowList{connection};
+    x11::X11Screens screens{connection};
+    x11::X11Workspace workspace{connection, catalog};
+    x11::X11OverlayWindowFactory overlays{connection, scheduler};
+    x11::X11KeyboardLayout keyboard{connection};
+    x11::X11WindowServer server{connection.raw()};
+    std::unique_ptr<platform::Overview> overview;
+    x11::X11GlobalHotkeys hotkeys{connection};
+    x11::FocusReturn focusReturn{connection};
+};
+
+class GnomeBackend final : public DesktopBackend {
+public:
+    GnomeBackend(gnome::ShellClient& client, x11::Connection& c, core::Scheduler& s)
+        : DesktopBackend(s), shell(client), connection(c) {}
+
+    std::string describe(const app::EnvironmentLookup& env) const override {
+        const auto& state = shell.state();
+        return "🔧 Backend: GNOME Shell " + state.shellVersion + " through Quorvel's extension (" +
+               (state.session.empty() ? "unknown" : state.session) +
+               " session; Quorvel's own windows on X display " + env("DISPLAY").value_or("") + ")";
+    }
+    app::DesktopPorts ports(const app::EnvironmentLookup& env) override {
+        app::DesktopPorts p{scheduler, windowList, screens, workspace,
+                            overview,  overlays,   catalog, keyboard};
+        fillShared(p, env);
+        p.globalHotkeys = &hotkeys;
+        return p;
+    }
+    platform::WindowServer& windowServer() override { return server; }
+    void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) override {
+        overlays.follow(style, schemes);
+    }
+    const char* name() const override { return "gnome-shell"; }
+
+    gnome::ShellClient& shell;
+    x11::Connection& connection;
+    gnome::GnomeWindowList windowList{shell, scheduler};
+    gnome::GnomeScreens screens{shell};
+    gnome::GnomeWorkspace workspace{shell};
+    gnome::GnomeOverview overview{shell};
+    gnome::GnomeOverlayWindowFactory overlays{shell, scheduler};
+    gnome::GnomeWindowServer server{shell};
+    gnome::GnomeGlobalHotkeys hotkeys{shell};
+    x11::X11KeyboardLayout keyboard{connection};
+};
+
+}  // namespace
+
+std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
+                                               core::Scheduler& scheduler,
+                                               const app::EnvironmentLookup& env) {
+    return std::make_unique<X11Backend>(connection, scheduler,
+                                        env("XDG_CURRENT_DESKTOP").value_or(""));
+}
+
+std::unique_ptr<DesktopBackend> makeGnomeBackend(gnome::ShellClient& shell,
+                                                 x11::Connection& connection,
+                                                 core::Scheduler& scheduler) {
+    return std::make_unique<GnomeBackend>(shell, connection, scheduler);
+}
+
+}  // namespace quorvel

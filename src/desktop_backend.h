@@ -1,0 +1,97 @@
+#pragma once
+
+// The ways of reaching a desktop that `main` picks from: each wires its
+// adapters with the Qt services every desktop shares.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/desktop_ports.h"
+#include "app/main_menu.h"
+#include "app/session_environment.h"
+#include "desktop/qt/appcast_update_driver.h"
+#include "desktop/qt/desktop_url_opener.h"
+#include "desktop/qt/freedesktop_notifications.h"
+#include "desktop/qt/process_script_service.h"
+#include "desktop/qt/qt_application_presence.h"
+#include "desktop/qt/qt_hint_window.h"
+#include "desktop/qt/qt_status_item.h"
+#include "desktop/qt/session_monitor.h"
+#include "desktop/qt/unity_launcher_badge.h"
+#include "desktop/qt/update_dialog.h"
+#include "desktop/x11/system_wall_clock.h"
+#include "desktop/x11/xdg_app_catalog.h"
+#include "desktop/x11/xdg_autostart.h"
+
+namespace quorvel::overlay {
+class OverlayStyle;
+}
+namespace quorvel::platform {
+class ColorSchemeSource;
+class WindowServer;
+}  // namespace quorvel::platform
+namespace quorvel::x11 {
+class Connection;
+}
+namespace quorvel::gnome {
+class ShellClient;
+}
+
+namespace quorvel {
+
+/// One way of reaching the desktop, with the Qt services all of them share.
+class DesktopBackend {
+public:
+    explicit DesktopBackend(core::Scheduler& s) : scheduler(s) {}
+    virtual ~DesktopBackend() = default;
+    DesktopBackend(const DesktopBackend&) = delete;
+    DesktopBackend& operator=(const DesktopBackend&) = delete;
+
+    /// The one line that says which backend runs.
+    virtual std::string describe(const app::EnvironmentLookup& env) const = 0;
+    virtual app::DesktopPorts ports(const app::EnvironmentLookup& env) = 0;
+    virtual platform::WindowServer& windowServer() = 0;
+    /// Draws the veils with the user's look and the desktop's scheme.
+    virtual void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) = 0;
+    virtual void setOnBattery(bool onBattery) { (void)onBattery; }
+    /// Around the settings window: the window that had the focus gets it back.
+    virtual void rememberFocus() {}
+    virtual void restoreFocus() {}
+    /// The name the D-Bus service reports as its backend.
+    virtual const char* name() const = 0;
+
+    core::Scheduler& scheduler;
+    x11::XdgAppCatalog catalog;
+    qt::QtApplicationPresence presence;
+    qt::QtStatusItem statusItem{scheduler};
+    qt::QtHintWindow hintWindow;
+    qt::SessionMonitor session;
+    qt::ProcessScriptService scripts;
+    qt::AppcastUpdateDriver updater{qt::AppcastUpdateDriver::Options{},
+                                    std::make_unique<qt::DialogUpdatePresenter>()};
+    qt::FreedesktopNotifications notifications;
+    qt::UnityLauncherBadge badge;
+    x11::SystemWallClock clock;
+    x11::XdgAutostart autostart;
+    qt::DesktopUrlOpener urlOpener;
+    // Shown in the settings window's own menu bar.
+    platform::MainMenu mainMenu{std::vector{app::makeApplicationMenu()}};
+
+protected:
+    /// The shared services filled into `p`.
+    void fillShared(app::DesktopPorts& p, const app::EnvironmentLookup& env);
+};
+
+/// Every adapter on the X server: any X11 window manager.
+std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
+                                               core::Scheduler& scheduler,
+                                               const app::EnvironmentLookup& env);
+
+/// GNOME Shell through Quorvel's extension, on Wayland and Xorg alike; the
+/// X connection (Xwayland on Wayland) serves the keyboard layout only.
+std::unique_ptr<DesktopBackend> makeGnomeBackend(gnome::ShellClient& shell,
+                                                 x11::Connection& connection,
+                                                 core::Scheduler& scheduler);
+
+}  // namespace quorvel
