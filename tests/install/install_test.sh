@@ -16,7 +16,10 @@ for f in bin/quorvel share/applications/quorvel.desktop \
          share/metainfo/com.quorvel.Quorvel.metainfo.xml share/man/man1/quorvel.1 \
          share/icons/hicolor/scalable/apps/quorvel.svg \
          share/icons/hicolor/48x48/apps/quorvel.png share/icons/hicolor/256x256/apps/quorvel.png \
-         share/icons/hicolor/scalable/status/quorvel-active-symbolic.svg; do
+         share/icons/hicolor/scalable/status/quorvel-active-symbolic.svg \
+         share/gnome-shell/extensions/quorvel@quorvel.github.io/metadata.json \
+         share/gnome-shell/extensions/quorvel@quorvel.github.io/extension.js \
+         share/gnome-shell/extensions/quorvel@quorvel.github.io/io.github.quorvel.Shell1.xml; do
   [ -e "$root/$f" ] || fail "missing $f"
 done
 [ -x "$root/bin/quorvel" ] || fail "bin/quorvel is not executable"
@@ -27,6 +30,11 @@ appstreamcli validate --no-net "$root/share/metainfo/com.quorvel.Quorvel.metainf
 grep -q '^Exec=quorvel$' "$root/share/applications/quorvel.desktop" || fail "Exec line"
 grep -q '^Icon=quorvel$' "$root/share/applications/quorvel.desktop" || fail "Icon line"
 file "$root/share/icons/hicolor/48x48/apps/quorvel.png" | grep -q '48 x 48' || fail "48 px icon size"
+
+# GNOME Shell loads an extension only from the folder named by its uuid.
+ext=$root/share/gnome-shell/extensions/quorvel@quorvel.github.io
+python3 -c 'import json,sys; m=json.load(open(sys.argv[1])); sys.exit(m["uuid"] != "quorvel@quorvel.github.io" or not m["shell-version"])' \
+  "$ext/metadata.json" || fail "extension metadata"
 
 # The installed program answers the two options without a display.
 "$root/bin/quorvel" --version | grep -q '^quorvel [0-9]' || fail "--version"
