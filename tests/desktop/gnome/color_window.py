@@ -1,0 +1,85 @@
+#!/usr/bin/python3
+"""A window of one solid colour with a band of 4 px black and white stripes
+across its middle, which a blur turns grey: a test client for the shell
+extension's tests.
+
+    color_window.py --title T --color #rrggbb [--x X --y Y] --width W --height H
+
+Undecorated, so the window's frame is the coloured area. --x/--y only count on
+X11 (GDK_BACKEND=x11): a Wayland client cannot place itself, mutter does.
+Prints "ready" once the window is mapped; ends on "quit" or the end of stdin.
+"""
+import argparse
+import sys
+
+import gi
+
+gi.require_version("Gtk", "3.0")
+gi.require_version("Gdk", "3.0")
+gi.require_version("GdkPixbuf", "2.0")
+from gi.repository import GLib  # noqa: E402
+
+# Before GTK starts: the name becomes the Wayland app id and the X11 class.
+GLib.set_prgname("quorvel-color-window")
+from gi.repository import Gdk, GdkPixbuf, Gtk  # noqa: E402
+
+STRIPE = 4
+BAND = 48
+
+
+# A pixbuf rather than cairo drawing: PyGObject's cairo glue is a package of its
+# own, and a picture is all this window shows.
+def picture(color, width, height):
+    rgb = bytes(round(c * 255) for c in (color.red, color.green, color.blue))
+    plain = rgb * width
+    striped = b"".join((b"\xff\xff\xff" if (x // STRIPE) % 2 else b"\0\0\0") for x in range(width))
+    top = (height - BAND) // 2
+    rows = [striped if top <= y < top + BAND else plain for y in range(height)]
+    return GdkPixbuf.Pixbuf.new_from_bytes(GLib.Bytes.new(b"".join(rows)), GdkPixbuf.Colorspace.RGB,
+                                           False, 8, width, height, width * 3)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--title", required=True)
+    parser.add_argument("--color", required=True)
+    parser.add_argument("--x", type=int)
+    parser.add_argument("--y", type=int)
+    parser.add_argument("--width", type=int, required=True)
+    parser.add_argument("--height", type=int, required=True)
+    args = parser.parse_args()
+
+    color = Gdk.RGBA()
+    if not color.parse(args.color):
+        parser.error(f"not a colour: {args.color}")
+
+    Gdk.set_program_class("quorvel-color-window")
+    window = Gtk.Window(title=args.title)
+    window.set_decorated(False)
+    window.set_default_size(args.width, args.height)
+    window.set_resizable(False)
+    if args.x is not None and args.y is not None:
+        window.move(args.x, args.y)
+
+    window.add(Gtk.Image.new_from_pixbuf(picture(color, args.width, args.height)))
+    window.connect("map-event", lambda *_: print("ready", flush=True))
+    window.connect("destroy", Gtk.main_quit)
+
+    def command(channel, condition):
+        line = sys.stdin.readline()
+        if not line:
+            Gtk.main_quit()
+            return False
+        if line.strip() == "quit":
+            Gtk.main_quit()
+            return False
+        return True
+
+    GLib.io_add_watch(GLib.IOChannel.unix_new(sys.stdin.fileno()), GLib.PRIORITY_DEFAULT,
+                      GLib.IOCondition.IN | GLib.IOCondition.HUP, command)
+    window.show_all()
+    Gtk.main()
+
+
+if __name__ == "__main__":
+    main()
