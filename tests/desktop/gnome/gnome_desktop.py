@@ -1,0 +1,141 @@
+"""What the GNOME desktop tests share: the extension's D-Bus object, clicks
+through mutter's remote-desktop interface, screenshots read as pixels, and
+the test windows (color_window.py)."""
+import json
+import os
+import subprocess
+import time
+
+import gi
+
+gi.require_version("GdkPixbuf", "2.0")
+from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
+
+BUS = "io.github.quorvel.Shell1"
+PATH = "/io/github/quorvel/Shell1"
+IFACE = "io.github.quorvel.Shell1"
+HERE = os.path.dirname(os.path.abspath(__file__))
+SESSION = os.environ.get("XDG_SESSION_TYPE", "unknown")
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print(f"FAIL: {message}", flush=True)
+    return condition
+
+
+def pump():
+    context = GLib.MainContext.default()
+    while context.iteration(False):
+        pass
+
+
+def wait_until(predicate, timeout, what):
+    deadline = time.monotonic() + timeout
+    while True:
+        pump()
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"timed out after {timeout}s waiting for {what}")
+        time.sleep(0.05)
+
+
+def call(connection, method, signature=None, args=(), dest=BUS, path=PATH, iface=IFACE):
+    parameters = GLib.Variant(f"({signature})", args) if signature else None
+    reply = connection.call_sync(dest, path, iface, method, parameters, None,
+                                 Gio.DBusCallFlags.NONE, 20000, None)
+    return reply.unpack() if reply is not None else ()
+
+
+def new_connection():
+    return Gio.DBusConnection.new_for_address_sync(
+        os.environ["DBUS_SESSION_BUS_ADDRESS"],
+        Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION,
+        None, None)
+
+
+class Desktop:
+    def __init__(self, shots, prefix):
+        self.prefix = prefix
+        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        self.shots = shots
+        self.changes = 0
+        self.bus.signal_subscribe(BUS, IFACE, "Changed", PATH, None, Gio.DBusSignalFlags.NONE,
+                                  self._changed)
+        session = call(self.bus, "CreateSession", dest="org.gnome.Mutter.RemoteDesktop",
+                       path="/org/gnome/Mutter/RemoteDesktop", iface="org.gnome.Mutter.RemoteDesktop")[0]
+        self.input = lambda method, signature=None, args=(): call(
+            self.bus, method, signature, args, dest="org.gnome.Mutter.RemoteDesktop", path=session,
+            iface="org.gnome.Mutter.RemoteDesktop.Session")
+        self.input("Start")
+
+    def _changed(self, *_):
+        self.changes += 1
+
+    def state(self):
+        return json.loads(call(self.bus, "GetState")[0])
+
+    def window(self, title, state=None):
+        state = state or self.state()
+        return next((w for w in state["windows"] if w["title"] == title), None)
+
+    def click(self, x, y):
+        def arrived():
+            px, py = call(self.bus, "GetPointer")
+            if abs(px - x) <= 1 and abs(py - y) <= 1:
+                return True
+            self.input("NotifyPointerMotionRelative", "dd", (float(x - px), float(y - py)))
+            return False
+        wait_until(arrived, 10, f"the pointer at {x},{y}")
+        btn_left = 0x110
+        self.input("NotifyPointerButton", "ib", (btn_left, True))
+        self.input("NotifyPointerButton", "ib", (btn_left, False))
+
+    def screenshot(self, name):
+        path = os.path.join(self.shots, f"gnome_{self.prefix}_{SESSION}_{name}.png")
+        check(call(self.bus, "Screenshot", "s", (path,))[0], f"Screenshot refused for {name}")
+        return Image(path)
+
+
+class Image:
+    def __init__(self, path):
+        self.path = path
+        pixbuf = GdkPixbuf.Pixbuf.new_from_file(path)
+        self.width, self.height = pixbuf.get_width(), pixbuf.get_height()
+        self.stride, self.channels = pixbuf.get_rowstride(), pixbuf.get_n_channels()
+        self.data = pixbuf.get_pixels()
+
+    def at(self, x, y):
+        i = y * self.stride + x * self.channels
+        return tuple(self.data[i:i + 3])
+
+    def contrast(self, x, y, span=16):
+        """The largest difference between neighbours on a row: about 255
+        across sharp black and white stripes, small once they are blurred."""
+        row = [sum(self.at(x + i, y)) / 3 for i in range(span)]
+        return max(abs(a - b) for a, b in zip(row, row[1:]))
+
+
+def near(actual, expected, tolerance=3):
+    return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
+
+
+def start_window(spec, x, y):
+    process = subprocess.Popen(
+        ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
+         "--color", "#%02x%02x%02x" % spec["color"], "--x", str(x), "--y", str(y),
+         "--width", str(spec["width"]), "--height", str(spec["height"])],
+        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    return process
+
+
+def inside(window, x, y, margin=0):
+    return (window["x"] - margin <= x < window["x"] + window["width"] + margin and
+            window["y"] - margin <= y < window["y"] + window["height"] + margin)
+
+
