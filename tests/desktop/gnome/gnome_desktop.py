@@ -96,6 +96,13 @@ class Desktop:
         self.input("NotifyPointerButton", "ib", (btn_left, True))
         self.input("NotifyPointerButton", "ib", (btn_left, False))
 
+    def press(self, *keysyms):
+        """Holds the keys down in order, then lets them go: a shortcut."""
+        for keysym in keysyms:
+            self.input("NotifyKeyboardKeysym", "ub", (keysym, True))
+        for keysym in reversed(keysyms):
+            self.input("NotifyKeyboardKeysym", "ub", (keysym, False))
+
     def screenshot(self, name):
         path = os.path.join(self.shots, f"gnome_{self.prefix}_{SESSION}_{name}.png")
         check(call(self.bus, "Screenshot", "s", (path,))[0], f"Screenshot refused for {name}")

@@ -15,7 +15,8 @@ import subprocess
 import sys
 import time
 
-from gnome_desktop import SESSION, Desktop, check, failures, inside, start_window, wait_until
+from gnome_desktop import (SESSION, Desktop, call, check, failures, inside, start_window,
+                           wait_until)
 
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 560, "height": 360}
 FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 420, "height": 300}
@@ -37,6 +38,10 @@ class Quorvel:
     def command(self, *args):
         done = subprocess.run([self.binary, *args], capture_output=True, text=True, timeout=20)
         check(done.returncode == 0, f"quorvel {' '.join(args)}: {done.stdout}{done.stderr}")
+
+    def status(self):
+        return subprocess.run([self.binary, "status"], capture_output=True, text=True,
+                              timeout=20).stdout.strip()
 
     def stop(self):
         self.process.terminate()
@@ -108,7 +113,20 @@ def main():
     front_process.stdout.readline()
     wait_until(lambda: desktop.window(FRONT["title"]), 30, "the front window")
 
+    # A user who installed Quorvel but never enabled its extension is offered
+    # to enable it, and takes the offer.
+    call(desktop.bus, "DisableExtension", "s", ("quorvel@quorvel.github.io",),
+         dest="org.gnome.Shell", path="/org/gnome/Shell", iface="org.gnome.Shell.Extensions")
     app = Quorvel(binary, os.path.join(shots, f"gnome_quorvel_{SESSION}.log"))
+    wait_until(lambda: app.said("installed but not enabled: run 'gnome-extensions enable "
+                                "quorvel@quorvel.github.io'"), 30, "the line on how to enable it")
+    # The extension is off, so the dialog is found on Quorvel's own X display.
+    wait_until(lambda: any(line.endswith(" Quorvel") for line in subprocess.run(
+        ["wmctrl", "-l"], capture_output=True, text=True).stdout.splitlines()),
+        30, "the offer to enable it")
+    # Return, the offer's default button (Enable), through Xwayland's own test
+    # input: mutter's virtual keyboard breaks an X client's connection there.
+    subprocess.run(["xdotool", "key", "Return"], check=False)
     wait_until(lambda: app.said("🔧 Backend: GNOME Shell"), 30, "Quorvel on the GNOME backend")
     check(app.said(f"({SESSION} session;"), "the backend line names the session")
     # GNOME shows no tray icons by itself: the settings window stands in.
@@ -160,6 +178,13 @@ def main():
                                  **expect(back_spots, clear(BACK["color"]), "back"),
                                  "desktop": lambda image: image.at(*bottom) == bare.at(*bottom)
                                  or f"{image.at(*bottom)} at the bottom"})
+    # The default shortcut reaches Quorvel through the shell's own key grab,
+    # whichever window has the focus (on Wayland an X client's grab would not).
+    control, alt, super_, f = 0xFFE3, 0xFFE9, 0xFFEB, 0x66
+    desktop.press(control, alt, super_, f)
+    wait_until(lambda: app.status().startswith("focus on"), 10, "Ctrl+Alt+Super+F turning focus on")
+    desktop.press(control, alt, super_, f)
+    wait_until(lambda: app.status() == "focus off", 10, "Ctrl+Alt+Super+F turning focus off")
     check(app.stop() == 0, "Quorvel quits with status 0")
     for process in (front_process, back_process):
         process.stdin.close()
