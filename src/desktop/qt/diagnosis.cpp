@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/preference_store.h"
 #include "core/virtual_scheduler.h"
+#include "desktop/gnome/extension_setup.h"
 #include "desktop/qt/process_script_service.h"
 #include "desktop/qt/remote_command.h"
 #include "desktop/x11/connection.h"
@@ -80,10 +81,10 @@ std::vector<std::string> Diagnosis::report() {
         add("X11: no display to read (" + env_("DISPLAY").value_or("DISPLAY unset") + ")");
         return lines_;
     }
-    veil();
+    if (!shellPlacesVeil_) veil();
     monitors();
     panels();
-    shortcuts();
+    if (!shellPlacesVeil_) shortcuts();
     windows();
     return lines_;
 }
@@ -93,6 +94,14 @@ void Diagnosis::session() {
         env_("DISPLAY").value_or("?") +
         ", desktop: " + env_("XDG_CURRENT_DESKTOP").value_or("(XDG_CURRENT_DESKTOP unset)"));
     add(std::string("running instance: ") + (RemoteCommand::instanceRuns() ? "yes" : "no"));
+    if (!app::isGnomeDesktop(env_)) return;
+    // On GNOME the shell places the veil; what X shows below is Xwayland's or
+    // mutter's view, not where the veil goes.
+    const auto missing = gnome::ExtensionSetup(false).run();
+    shellPlacesVeil_ = !missing;
+    add(missing ? "GNOME Shell extension: " + *missing
+                : "GNOME Shell extension: answers; the shell places the veil and grabs the "
+                  "shortcuts");
 }
 
 void Diagnosis::veil() {

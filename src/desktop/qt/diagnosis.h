@@ -35,6 +35,7 @@ private:
     x11::Connection* connection_;
     app::EnvironmentLookup env_;
     std::vector<std::string> lines_;
+    bool shellPlacesVeil_ = false;  // GNOME Shell's extension answers
 };
 
 }  // namespace quorvel::qt
