@@ -89,6 +89,45 @@ std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) 
     return dir;
 }
 
+/// The settings window getting the focus is this program's activation.
+void followActivation(QApplication& application, app::AppDelegate& delegate,
+                      app::AppContext& context) {
+    QObject::connect(
+        &application, &QGuiApplication::applicationStateChanged,
+        [&delegate, &context](Qt::ApplicationState state) {
+            if (state != Qt::ApplicationActive) return;
+            delegate.applicationDidBecomeActive();
+            context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
+        });
+}
+
+/// The settings window, reached from the tray menu, the D-Bus service and the
+/// application menu through the context's hooks.
+struct SettingsWindow {
+    SettingsWindow(app::AppContext& context, core::Scheduler& scheduler, DesktopBackend& desktop)
+        : services(context.makeSettingsWindowServices()),
+          host(state, services),
+          controller(state, host, context.notificationCenter(), scheduler) {
+        context.applicationHooks().openSettings = [this] {
+            state.setSelectedTab(settings_window::SettingsTab::appearance);
+            controller.showSettings();
+        };
+        context.applicationHooks().isSettingsWindowVisible = [this] {
+            return controller.isWindowVisible();
+        };
+        context.applicationHooks().showSettingsTab = [this](const std::string& tab) {
+            controller.showSettings(tab);
+        };
+        host.setFocusReturn([&desktop] { desktop.rememberFocus(); },
+                            [&desktop] { desktop.restoreFocus(); });
+    }
+
+    settings_window::SettingsState state;
+    settings_window::SettingsWindowServices services;
+    qt::QtSettingsWindowHost host;
+    settings_window::SettingsController controller;
+};
+
 /// GNOME shows tray icons only through an extension of its own; without a
 /// tray the settings window is how the user reaches Quorvel, so it opens at
 /// start, with a note saying why.
@@ -137,24 +176,9 @@ int run(QApplication& application, x11::Connection& connection, gnome::ShellClie
             [](const core::Notification& n) { core::log("📣 " + n.name); });
     }
 
-    settings_window::SettingsState settingsState;
-    auto settingsServices = context.makeSettingsWindowServices();
-    qt::QtSettingsWindowHost settingsHost(settingsState, settingsServices);
-    settings_window::SettingsController settingsController(settingsState, settingsHost,
-                                                           context.notificationCenter(), scheduler);
-    context.applicationHooks().openSettings = [&] {
-        settingsState.setSelectedTab(settings_window::SettingsTab::appearance);
-        settingsController.showSettings();
-    };
-    context.applicationHooks().isSettingsWindowVisible = [&] {
-        return settingsController.isWindowVisible();
-    };
-    context.applicationHooks().showSettingsTab = [&](const std::string& tab) {
-        settingsController.showSettings(tab);
-    };
-    settingsHost.setFocusReturn([&] { desktop.rememberFocus(); }, [&] { desktop.restoreFocus(); });
+    SettingsWindow settings(context, scheduler, desktop);
     app::AppDelegate* menuTarget = nullptr;  // made below, before any window can open
-    settingsHost.setMainMenu(&desktop.mainMenu, [&menuTarget](const std::string& action) {
+    settings.host.setMainMenu(&desktop.mainMenu, [&menuTarget](const std::string& action) {
         return menuTarget && menuTarget->performMenuAction(action);
     });
 
@@ -170,13 +194,7 @@ int run(QApplication& application, x11::Connection& connection, gnome::ShellClie
         delegate.applicationWillTerminate();
         flushStores(context, connection);
     });
-    // The settings window getting the focus is this program's activation.
-    QObject::connect(
-        &application, &QGuiApplication::applicationStateChanged, [&](Qt::ApplicationState state) {
-            if (state != Qt::ApplicationActive) return;
-            delegate.applicationDidBecomeActive();
-            context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
-        });
+    followActivation(application, delegate, context);
     // Started only now that the update manager listens, so that the first
     // scheduled check is heard.
     desktop.updater.start();

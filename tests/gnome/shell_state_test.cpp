@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "desktop/gnome/gnome_global_hotkeys.h"
-#include "desktop/gnome/gnome_veil_look.h"
-#include "overlay/veil_grain.h"
-#include "overlay/veil_mask.h"
-#include "settings/key_combo.h"
 
 namespace quorvel::gnome {
 namespace {
@@ -87,40 +82,6 @@ TEST(ShellState, RefusesWhatItCannotRead) {
         EXPECT_FALSE(parseShellState(c.text, &reason));
         EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     }
-    // Lists of the wrong kind are empty, not fatal.
-    const auto odd = parseShellState(R"({"version": 1, "windows": {}, "monitors": 3})");
-    ASSERT_TRUE(odd);
-    EXPECT_TRUE(odd->windows.empty());
-    EXPECT_FALSE(focusedMonitor(*odd));
-}
-
-TEST(ShellVeilImage, CarriesTheMaskIntoTintAndBlur) {
-    const auto grain = overlay::makeGrainTile();
-    for (const auto mode : {settings::FocusMode::ambient, settings::FocusMode::deep}) {
-        const auto look = overlay::makeVeilAppearance(
-            mode, 0.5, false, 1.0, settings::ThemeMode::dark, overlay::ColorScheme::dark, true);
-        const ShellVeilImage image = makeShellVeilImage(grain, look, 400);
-        ASSERT_EQ(image.pixels.size(), std::size_t(image.width) * 400u);
-        ASSERT_EQ(image.mask.size(), 400u);
-        const std::uint32_t top = image.pixels.front();
-        const std::uint32_t bottom = image.pixels.back();
-        const bool ambient = mode == settings::FocusMode::ambient;
-        // Ambient leaves the top edge clear of tint and blur; deep veils it like the rest.
-        EXPECT_EQ(image.mask.front() < 10, ambient);
-        EXPECT_EQ(overlay::alphaByte(top) < 10, ambient);
-        EXPECT_EQ(image.mask.back(), 255);
-        EXPECT_EQ(overlay::alphaByte(bottom), overlay::toChannel8(0.55));
-        // Premultiplied: no channel above its alpha.
-        EXPECT_LE(overlay::redByte(bottom), overlay::alphaByte(bottom));
-    }
-}
-
-TEST(GnomeGlobalHotkeys, NamesTheStoredCombinationAsTheShellParsesIt) {
-    namespace mod = settings::modifier;
-    EXPECT_EQ(GnomeGlobalHotkeys::accelerator(38, mod::controlOptionCommand),
-              "<Control><Alt><Super>j");
-    EXPECT_EQ(GnomeGlobalHotkeys::accelerator(38, mod::shift | mod::command), "<Shift><Super>j");
-    EXPECT_FALSE(GnomeGlobalHotkeys::accelerator(0xFFFF, mod::control));
 }
 
 }  // namespace

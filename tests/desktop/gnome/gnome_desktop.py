@@ -64,18 +64,12 @@ class Desktop:
         self.prefix = prefix
         self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
         self.shots = shots
-        self.changes = 0
-        self.bus.signal_subscribe(BUS, IFACE, "Changed", PATH, None, Gio.DBusSignalFlags.NONE,
-                                  self._changed)
         session = call(self.bus, "CreateSession", dest="org.gnome.Mutter.RemoteDesktop",
                        path="/org/gnome/Mutter/RemoteDesktop", iface="org.gnome.Mutter.RemoteDesktop")[0]
         self.input = lambda method, signature=None, args=(): call(
             self.bus, method, signature, args, dest="org.gnome.Mutter.RemoteDesktop", path=session,
             iface="org.gnome.Mutter.RemoteDesktop.Session")
         self.input("Start")
-
-    def _changed(self, *_):
-        self.changes += 1
 
     def state(self):
         return json.loads(call(self.bus, "GetState")[0])
@@ -133,12 +127,36 @@ def near(actual, expected, tolerance=3):
 
 
 def start_window(spec, x, y):
+    """A color_window.py window, once it is mapped; x and y count on X11 only."""
     process = subprocess.Popen(
         ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
          "--color", "#%02x%02x%02x" % spec["color"], "--x", str(x), "--y", str(y),
          "--width", str(spec["width"]), "--height", str(spec["height"])],
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    process.stdout.readline()
     return process
+
+
+def open_windows(desktop, back, front):
+    """Opens `back` then `front` (each a spec with "at"), and waits until both
+    are listed, the front one focused; their processes and listed windows."""
+    processes = [start_window(back, *back["at"])]
+    wait_until(lambda: desktop.window(back["title"]), 30, "the back window in GetState")
+    processes.append(start_window(front, *front["at"]))
+
+    def listed():
+        state = desktop.state()
+        ours = [w for w in state["windows"] if w["title"] in (back["title"], front["title"])]
+        if len(ours) == 2 and state["focused"] == ours[0]["id"] and ours[0]["title"] == front["title"]:
+            return state, ours[0], ours[1]
+        return None
+    return processes, wait_until(listed, 30, "both windows listed, the front one focused")
+
+
+def close_windows(processes):
+    for process in processes:
+        process.stdin.close()
+        process.wait(10)
 
 
 def inside(window, x, y, margin=0):
@@ -146,3 +164,55 @@ def inside(window, x, y, margin=0):
             window["y"] - margin <= y < window["y"] + window["height"] + margin)
 
 
+def find_spot(window, rows, avoid, pad, clear):
+    """The first point on `rows` at least `pad` inside `window` whose next 16
+    pixels lie `clear` away from every window in `avoid`."""
+    for y in rows:
+        for x in range(window["x"] + pad, window["x"] + window["width"] - pad - 16, 4):
+            if not any(inside(a, x, y, clear) or inside(a, x + 16, y, clear) for a in avoid):
+                return x, y
+    raise AssertionError(f"no clear spot in {window['title']}")
+
+
+def window_spots(window, avoid, pad, clear):
+    """A plain spot and a spot on the stripe band of `window`."""
+    return {"plain": find_spot(window, [window["y"] + pad, window["y"] + window["height"] - pad - 1],
+                               avoid, pad, clear),
+            "band": find_spot(window, [window["y"] + window["height"] // 2], avoid, pad, clear)}
+
+
+# Verdicts on one spot of a screenshot: None when it holds, else what was seen.
+def color(expected, exact=False):
+    def test(image, spot):
+        actual = image.at(*spot)
+        return None if (actual == expected if exact else near(actual, expected)) else \
+            f"{actual} instead of {expected}"
+    return test
+
+
+def contrast(holds, what):
+    def test(image, spot):
+        c = image.contrast(*spot)
+        return None if holds(c) else f"{what} (stripe contrast {c:.0f})"
+    return test
+
+
+sharp = contrast(lambda c: c > 100, "stripes blurred")
+smeared = contrast(lambda c: c < 40, "stripes not smeared")
+
+
+def looks(desktop, name, expectations, timeout=10):
+    """Polls screenshots until every (spot, verdict) of `expectations` holds;
+    the last screenshot is kept and its misses reported."""
+    misses = []
+
+    def holds():
+        image = desktop.screenshot(name)
+        misses[:] = [f"{name}: {label}: {problem}" for label, (spot, test) in expectations.items()
+                     for problem in [test(image, spot)] if problem]
+        return not misses
+    try:
+        wait_until(holds, timeout, name)
+    except TimeoutError:
+        for miss in misses:
+            check(False, miss)
