@@ -27,16 +27,9 @@ def check(condition, message):
     return condition
 
 
-def pump():
-    context = GLib.MainContext.default()
-    while context.iteration(False):
-        pass
-
-
 def wait_until(predicate, timeout, what):
     deadline = time.monotonic() + timeout
     while True:
-        pump()
         value = predicate()
         if value:
             return value
@@ -105,9 +98,7 @@ class Desktop:
 
 class Image:
     def __init__(self, path):
-        self.path = path
         pixbuf = GdkPixbuf.Pixbuf.new_from_file(path)
-        self.width, self.height = pixbuf.get_width(), pixbuf.get_height()
         self.stride, self.channels = pixbuf.get_rowstride(), pixbuf.get_n_channels()
         self.data = pixbuf.get_pixels()
 

@@ -11,14 +11,14 @@ be tinted and its stripes smeared, and the roles swap when the user clicks
 the other window.
 """
 import os
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from desktop import Quorvel  # noqa: E402
+from desktop import Quorvel, run  # noqa: E402
 from gnome_desktop import (SESSION, Desktop, call, check, close_windows, color, contrast, failures,
-                           inside, looks, open_windows, sharp, smeared, wait_until, window_spots)
+                           inside, looks, open_windows, sharp, smeared, start_window, wait_until,
+                           window_spots)
 
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 560, "height": 360,
         "at": (60, 120)}
@@ -26,13 +26,8 @@ FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 420, "h
          "at": (640, 380)}
 # The light scheme's tint, which GNOME's default scheme resolves to.
 TINT = (236, 236, 240)
+SIDE = {"title": "Quorvel Side", "color": (0x80, 0x30, 0xA0), "width": 300, "height": 200}
 MARGIN = 40  # from window edges and the shadows mutter draws on X11
-
-
-def run(app, *args):
-    done = subprocess.run([app.binary, *args], capture_output=True, text=True, timeout=20)
-    check(done.returncode == 0, f"quorvel {' '.join(args)}: {done.stdout}{done.stderr}")
-    return done.stdout.strip()
 
 
 def distance(a, b):
@@ -62,6 +57,12 @@ def main():
     started = time.monotonic()
     desktop = Desktop(shots, "quorvel")
     processes, (_, front, back) = open_windows(desktop, BACK, FRONT)
+    # On a second monitor (Wayland), a window of its own, opened where the pointer is.
+    others = desktop.state()["monitors"][1:]
+    for other in others:
+        desktop.click(other["x"] + other["width"] // 2, other["y"] + other["height"] // 2)
+        processes.append(start_window(SIDE, 0, 0))
+        wait_until(lambda: desktop.window(SIDE["title"]), 30, "the window on monitor 2")
 
     # A user who installed Quorvel but never enabled its extension is offered
     # to enable it, and takes the offer.
@@ -71,44 +72,52 @@ def main():
     wait_until(lambda: "not enabled: run 'gnome-extensions enable quorvel@quorvel.github.io'"
                in app.output(), 30, "the line on how to enable it")
     # The extension is off, so the dialog is found on Quorvel's own X display.
-    wait_until(lambda: any(line.endswith(" Quorvel") for line in subprocess.run(
-        ["wmctrl", "-l"], capture_output=True, text=True).stdout.splitlines()),
-        30, "the offer to enable it")
+    wait_until(lambda: any(line.endswith(" Quorvel") for line in run("wmctrl", "-l").splitlines()),
+               30, "the offer to enable it")
     # Return, the offer's default button (Enable), through Xwayland's own test
     # input: mutter's virtual keyboard breaks an X client's connection there.
-    subprocess.run(["xdotool", "key", "Return"], check=False)
+    run("xdotool", "key", "Return")
     wait_until(lambda: "🔧 Backend: GNOME Shell" in app.output(), 30, "Quorvel on the GNOME backend")
-    check(f"({SESSION} session;" in app.output(), "the backend line names the session")
     # GNOME shows no tray icons by itself: the settings window stands in.
     settings = wait_until(lambda: desktop.window("Quorvel Settings"), 30, "the settings window")
     check(settings["pid"] == app.process.pid, "the settings window is Quorvel's")
     check("No tray host" in app.output(), "the log says why the settings window opened")
-    subprocess.run(["wmctrl", "-c", "Quorvel Settings"], check=False)
+    run("wmctrl", "-c", "Quorvel Settings")
     wait_until(lambda: not desktop.window("Quorvel Settings"), 10, "the settings window closed")
 
     back_spots = window_spots(back, [front], MARGIN, MARGIN)
     front_spots = window_spots(front, [back], MARGIN, MARGIN)
     desktop.click(*front_spots["plain"])
     wait_until(lambda: desktop.state()["focused"] == front["id"], 10, "the front window focused")
-    run(app, "off")  # whatever the first start chose, the bare desktop first
+    run(binary, "off")  # whatever the first start chose, the bare desktop first
     looks(desktop, "off", {"front": (front_spots["band"], sharp), "back": (back_spots["band"], sharp)})
     bare = desktop.screenshot("bare")
     area = desktop.state()["monitors"][0]["workArea"]
+    # The other monitor's desktop at its top and bottom edges, veiled there
+    # only when its veil's frame is right; and its window, clear.
+    second = {}
+    for m in others:
+        side = desktop.window(SIDE["title"])  # where mutter has placed it by now
+        second = {"side window": ((side["x"] + side["width"] // 2, side["y"] + MARGIN // 2),
+                                  color(SIDE["color"], True)),
+                  **{f"monitor 2 at {y}": ((m["x"] + 4, y), veiled(bare.at(m["x"] + 4, y)))
+                     for y in (m["y"] + 2, m["y"] + m["height"] - 3)}}
     # Just below the top bar, and near the bottom edge, clear of both windows.
     column = next(x for x in range(area["x"] + MARGIN, area["x"] + area["width"] - MARGIN, 8)
                   if not any(inside(w, x, y, MARGIN) for w in (back, front)
                              for y in (area["y"] + 8, area["y"] + area["height"] - MARGIN)))
     top, bottom = (column, area["y"] + 8), (column, area["y"] + area["height"] - MARGIN)
 
-    run(app, "on")
-    run(app, "mode", "deep")
-    looks(desktop, "deep", clear_and_veiled(FRONT, front_spots, BACK, back_spots))
+    run(binary, "on")
+    run(binary, "mode", "deep")
+    looks(desktop, "deep", {**clear_and_veiled(FRONT, front_spots, BACK, back_spots),
+                            **second})
     # The user clicks the window behind: it comes clear, the other is veiled.
     desktop.click(*back_spots["plain"])
     looks(desktop, "swapped", clear_and_veiled(BACK, back_spots, FRONT, front_spots))
 
     # Ambient mode fades the veil out towards the top edge of the monitor.
-    run(app, "mode", "ambient")
+    run(binary, "mode", "ambient")
 
     def top_clear(image, _):
         near_top = distance(image.at(*top), bare.at(*top))
@@ -118,18 +127,19 @@ def main():
     looks(desktop, "ambient", {"desktop": (top, top_clear),
                                "back": (back_spots["plain"], color(BACK["color"], True))})
 
-    run(app, "off")
+    run(binary, "off")
     looks(desktop, "off_again", {"front": (front_spots["plain"], color(FRONT["color"], True)),
                                  "front stripes": (front_spots["band"], sharp),
-                                 "desktop": (bottom, color(bare.at(*bottom), True))})
+                                 "desktop": (bottom, color(bare.at(*bottom), True)),
+                                 **{k: (p, color(bare.at(*p), True)) for k, (p, _) in second.items()}})
 
     # The default shortcut reaches Quorvel through the shell's own key grab,
     # whichever window has the focus (on Wayland an X client's grab would not).
     control, alt, super_, f = 0xFFE3, 0xFFE9, 0xFFEB, 0x66
     desktop.press(control, alt, super_, f)
-    wait_until(lambda: run(app, "status").startswith("focus on"), 10, "Ctrl+Alt+Super+F: focus on")
+    wait_until(lambda: run(binary, "status").startswith("focus on"), 10, "Ctrl+Alt+Super+F: focus on")
     desktop.press(control, alt, super_, f)
-    wait_until(lambda: run(app, "status") == "focus off", 10, "Ctrl+Alt+Super+F: focus off")
+    wait_until(lambda: run(binary, "status").strip() == "focus off", 10, "Ctrl+Alt+Super+F: focus off")
     check(app.stop() == 0, "Quorvel quits with status 0")
     close_windows(processes)
     print(f"{SESSION}: {len(failures)} failure(s) in {time.monotonic() - started:.1f}s", flush=True)

@@ -88,7 +88,6 @@ def main():
     call(owner, "PlaceVeil", "ust", (veil, "below", front["id"]))
     band_y = spot["back_band"][1]
     for name, mask, sigma, opacity, holds in (
-            ("mask_full", lambda y: 255, 2, 1.0, lambda c: c < 60),
             ("mask_half", lambda y: 128, 2, 1.0, lambda c: 70 < c < 200),
             ("mask_faded_out", lambda y: 255, 6, 0.0, lambda c: c > 250),
             ("mask_from_band", lambda y: 0 if y < band_y - 30 else 255, 6, 1.0, lambda c: c < 40),
