@@ -49,7 +49,8 @@ std::optional<std::string> sessionProblem(const EnvironmentLookup& env, bool gno
     }
     if (nonEmpty(env, "DISPLAY")) return std::nullopt;
     if (isWaylandSession(env))
-        return "⚠️ Quorvel needs Xwayland for its own windows: no display found (DISPLAY is not "
+        return "⚠️ Quorvel needs Xwayland for its own windows: no display found (DISPLAY is "
+               "not "
                "set)";
     return "⚠️ Quorvel needs an X11 session: no display found (DISPLAY is not set)";
 }
