@@ -21,7 +21,14 @@
 
 namespace quorvel {
 
-void DesktopBackend::fillShared(app::DesktopPorts& p, const app::EnvironmentLookup& env) {
+app::DesktopPorts DesktopBackend::portsWith(
+    const app::EnvironmentLookup& env, platform::WindowList& windowList, platform::Screens& screens,
+    platform::Workspace& workspace, platform::Overview& overview,
+    platform::OverlayWindowFactory& overlays, platform::KeyboardLayout& keyboard,
+    platform::GlobalHotkeys& hotkeys) {
+    app::DesktopPorts p{scheduler, windowList, screens, workspace,
+                        overview,  overlays,   catalog, keyboard};
+    p.globalHotkeys = &hotkeys;
     p.statusItem = &statusItem;
     p.hintWindow = &hintWindow;
     p.scripts = &scripts;
@@ -35,6 +42,7 @@ void DesktopBackend::fillShared(app::DesktopPorts& p, const app::EnvironmentLook
     p.sessionEvents = &session;
     p.mainMenu = &mainMenu;
     p.urlOpener = &urlOpener;
+    return p;
 }
 
 namespace {
@@ -62,11 +70,8 @@ public:
                (facts.windowManager.empty() ? "none" : facts.windowManager) + ")";
     }
     app::DesktopPorts ports(const app::EnvironmentLookup& env) override {
-        app::DesktopPorts p{scheduler, windowList, screens, workspace,
-                            *overview, overlays,   catalog, keyboard};
-        fillShared(p, env);
-        p.globalHotkeys = &hotkeys;
-        return p;
+        return portsWith(env, windowList, screens, workspace, *overview, overlays, keyboard,
+                         hotkeys);
     }
     platform::WindowServer& windowServer() override { return server; }
     void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) override {
@@ -101,11 +106,8 @@ public:
                " session; Quorvel's own windows on X display " + env("DISPLAY").value_or("") + ")";
     }
     app::DesktopPorts ports(const app::EnvironmentLookup& env) override {
-        app::DesktopPorts p{scheduler, windowList, screens, workspace,
-                            overview,  overlays,   catalog, keyboard};
-        fillShared(p, env);
-        p.globalHotkeys = &hotkeys;
-        return p;
+        return portsWith(env, windowList, screens, workspace, overview, overlays, keyboard,
+                         hotkeys);
     }
     platform::WindowServer& windowServer() override { return server; }
     void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) override {

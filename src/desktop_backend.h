@@ -79,8 +79,13 @@ public:
     platform::MainMenu mainMenu{std::vector{app::makeApplicationMenu()}};
 
 protected:
-    /// The shared services filled into `p`.
-    void fillShared(app::DesktopPorts& p, const app::EnvironmentLookup& env);
+    /// The backend's own adapters with the shared services.
+    app::DesktopPorts portsWith(const app::EnvironmentLookup& env, platform::WindowList& windowList,
+                                platform::Screens& screens, platform::Workspace& workspace,
+                                platform::Overview& overview,
+                                platform::OverlayWindowFactory& overlays,
+                                platform::KeyboardLayout& keyboard,
+                                platform::GlobalHotkeys& hotkeys);
 };
 
 /// Every adapter on the X server: any X11 window manager.

@@ -57,20 +57,16 @@ void GnomeWorkspace::stateChanged() {
     if (front == lastFront_) return;
     lastFront_ = front;
     if (!front) return;
-    auto snapshot = observers_;
-    for (platform::WorkspaceEvents* observer : snapshot) {
-        if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())
-            observer->didActivateApplication(*front);
-    }
+    observers_.notify(
+        [&front](platform::WorkspaceEvents& observer) { observer.didActivateApplication(*front); });
 }
 
 void GnomeWorkspace::addObserver(platform::WorkspaceEvents& observer) {
-    if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end())
-        observers_.push_back(&observer);
+    observers_.add(observer);
 }
 
 void GnomeWorkspace::removeObserver(platform::WorkspaceEvents& observer) {
-    std::erase(observers_, &observer);
+    observers_.remove(observer);
 }
 
 }  // namespace quorvel::gnome

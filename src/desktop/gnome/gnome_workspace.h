@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/observer_list.h"
 #include "core/signal.h"
 #include "desktop/gnome/shell_client.h"
 #include "platform/overview.h"
@@ -30,7 +31,7 @@ private:
 
     ShellClient& shell_;
     core::Connection changes_;
-    std::vector<platform::WorkspaceEvents*> observers_;
+    core::ObserverList<platform::WorkspaceEvents> observers_;
     std::optional<platform::RunningApplication> lastFront_;
 };
 

@@ -79,21 +79,16 @@ void X11Workspace::activeWindowChanged() {
     if (front == lastFront_) return;
     lastFront_ = front;
     if (!front) return;
-    auto snapshot = observers_;
-    for (platform::WorkspaceEvents* observer : snapshot) {
-        if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end()) {
-            observer->didActivateApplication(*front);
-        }
-    }
+    observers_.notify(
+        [&front](platform::WorkspaceEvents& observer) { observer.didActivateApplication(*front); });
 }
 
 void X11Workspace::addObserver(platform::WorkspaceEvents& observer) {
-    if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end())
-        observers_.push_back(&observer);
+    observers_.add(observer);
 }
 
 void X11Workspace::removeObserver(platform::WorkspaceEvents& observer) {
-    std::erase(observers_, &observer);
+    observers_.remove(observer);
 }
 
 }  // namespace quorvel::x11

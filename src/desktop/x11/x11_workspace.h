@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/observer_list.h"
 #include "core/signal.h"
 #include "desktop/x11/desktop_entry_matcher.h"
 #include "platform/workspace.h"
@@ -34,7 +35,7 @@ private:
     mutable DesktopEntryMatcher matcher_;
     int handler_ = 0;
     core::Connection activeConnection_;
-    std::vector<platform::WorkspaceEvents*> observers_;
+    core::ObserverList<platform::WorkspaceEvents> observers_;
     std::optional<platform::RunningApplication> lastFront_;
 };
 
