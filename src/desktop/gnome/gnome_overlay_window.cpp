@@ -116,19 +116,21 @@ void GnomeOverlayWindow::animateAlpha(double target, double duration,
     const double current = alpha();
     fadeEnd_.cancel();
     if (auto done = std::exchange(completion_, nullptr)) done();
-    target = std::clamp(std::isnan(target) ? 0.0 : target, 0.0, 1.0);
-    if (!(duration > 0.0)) {
-        setAlpha(target);
+    if (closed_) {
         if (completion) completion();
         return;
     }
-    from_ = current;
+    target = std::clamp(std::isnan(target) ? 0.0 : target, 0.0, 1.0);
+    const bool instant = !(duration > 0.0);
+    from_ = instant ? target : current;
     to_ = target;
     start_ = scheduler_.now();
-    duration_ = duration;
+    duration_ = instant ? 0.0 : duration;
     completion_ = std::move(completion);
-    if (veil_) shell_.fadeVeil(veil_, target, duration);
-    fadeEnd_ = scheduler_.after(duration, core::TimerMode::Common, [this] {
+    if (veil_) shell_.fadeVeil(veil_, target, duration_);
+    // An instant change still ends on the next turn of the main queue, as a
+    // fade would.
+    fadeEnd_ = scheduler_.after(duration_, core::TimerMode::Common, [this] {
         duration_ = 0;
         if (auto done = std::exchange(completion_, nullptr)) done();
     });
@@ -143,11 +145,24 @@ void GnomeOverlayWindow::close() {
     stateChanged_.reset();
     if (veil_) shell_.destroyVeil(veil_);
     veil_ = 0;
+    // A fade that was still running ends here, as if it had finished.
+    if (auto done = std::exchange(completion_, nullptr)) done();
 }
 
 std::shared_ptr<platform::OverlayWindow> GnomeOverlayWindowFactory::create(
     const platform::ScreenInfo& screen) {
-    return std::make_shared<GnomeOverlayWindow>(shell_, scheduler_, look_, screen.frame);
+    auto window = std::make_shared<GnomeOverlayWindow>(shell_, scheduler_, look_, screen.frame);
+    std::erase_if(made_, [](const auto& w) { return w.expired(); });
+    made_.push_back(window);
+    return window;
+}
+
+GnomeOverlayWindowFactory::~GnomeOverlayWindowFactory() {
+    // A fade's completion holds its veil; one cut short by quitting would
+    // keep the veil, and the look it follows, past this factory.
+    for (const auto& made : made_) {
+        if (auto window = made.lock()) window->close();
+    }
 }
 
 }  // namespace quorvel::gnome

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/scheduler.h"
 #include "core/signal.h"
@@ -68,6 +69,9 @@ class GnomeOverlayWindowFactory final : public platform::OverlayWindowFactory {
 public:
     GnomeOverlayWindowFactory(ShellClient& shell, core::Scheduler& scheduler)
         : shell_(shell), scheduler_(scheduler), look_(scheduler) {}
+    ~GnomeOverlayWindowFactory() override;
+    GnomeOverlayWindowFactory(const GnomeOverlayWindowFactory&) = delete;
+    GnomeOverlayWindowFactory& operator=(const GnomeOverlayWindowFactory&) = delete;
 
     void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) {
         look_.follow(style, schemes);
@@ -78,6 +82,7 @@ private:
     ShellClient& shell_;
     core::Scheduler& scheduler_;
     GnomeVeilLook look_;
+    std::vector<std::weak_ptr<GnomeOverlayWindow>> made_;
 };
 
 }  // namespace quorvel::gnome

@@ -78,7 +78,7 @@ std::uint32_t ShellClient::interfaceVersion() const {
 }
 
 void ShellClient::onChanged() {
-    refresh();
+    requestState();
 }
 
 void ShellClient::onAccelerator(uint action) {
@@ -87,9 +87,33 @@ void ShellClient::onAccelerator(uint action) {
 
 void ShellClient::refresh() {
     const QDBusMessage reply = callNow("GetState", {});
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+        applyState(reply.arguments().front().toString().toStdString());
+}
+
+void ShellClient::requestState() {
+    // One reading at a time, and one more if the shell changed meanwhile: a
+    // busy shell answers late, and the last change must never be missed.
+    if (stateInFlight_) {
+        stateWanted_ = true;
+        return;
+    }
+    stateInFlight_ = true;
+    auto* watch = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(methodCall("GetState"), kSendTimeoutMs), this);
+    connect(watch, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        stateInFlight_ = false;
+        const QDBusMessage reply = w->reply();
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+            applyState(reply.arguments().front().toString().toStdString());
+        w->deleteLater();
+        if (std::exchange(stateWanted_, false)) requestState();
+    });
+}
+
+void ShellClient::applyState(const std::string& json) {
     std::string reason;
-    auto parsed = parseShellState(reply.arguments().front().toString().toStdString(), &reason);
+    auto parsed = parseShellState(json, &reason);
     if (!parsed) {
         // Said once: a mismatched extension would say it at every change.
         if (!warnedState_) core::log("⚠️ GNOME Shell's Quorvel extension sent " + reason);
@@ -119,14 +143,19 @@ void ShellClient::send(const char* method, const QList<QVariant>& args) {
     if (!available_) return;
     QDBusMessage call = methodCall(method);
     call.setArguments(args);
-    // Fire and forget, but a refusal is worth a line: the veil would be wrong.
+    // Fire and forget, so a busy shell may take its time; but a refusal is
+    // worth a line: the veil would be wrong.
     auto* watch = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(call, kCallTimeoutMs), this);
+        QDBusConnection::sessionBus().asyncCall(call, kSendTimeoutMs), this);
     const std::string name = method;
     connect(watch, &QDBusPendingCallWatcher::finished, this, [name](QDBusPendingCallWatcher* w) {
-        if (w->isError())
+        if (w->isError() && w->error().type() == QDBusError::NoReply) {
+            core::log("⚠️ GNOME Shell did not answer " + name + " within " +
+                      std::to_string(kSendTimeoutMs / 1000) + " s");
+        } else if (w->isError()) {
             core::log("⚠️ GNOME Shell's Quorvel extension refused " + name + ": " +
                       w->error().message().toStdString());
+        }
         w->deleteLater();
     });
 }

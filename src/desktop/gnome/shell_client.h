@@ -16,9 +16,9 @@
 namespace quorvel::gnome {
 
 /// The Quorvel extension inside GNOME Shell, on the session bus. It keeps the
-/// last state the extension reported and reads it anew on every Changed
-/// signal, so the window list, screens and workspace ports sample a copy and
-/// never wait on the shell during a tick.
+/// last state the extension reported and reads it anew, without waiting, on
+/// every Changed signal, so the window list, screens and workspace ports
+/// sample a copy and never wait on the shell during a tick.
 class ShellClient final : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +28,8 @@ public:
     /// A call the shell does not answer in this many ms is given up: a busy
     /// shell must not freeze the tray and the settings window.
     static constexpr int kCallTimeoutMs = 800;
+    /// Calls nothing waits for may take longer, as a new look does on a slow GPU.
+    static constexpr int kSendTimeoutMs = 10000;
 
     ShellClient();
     ~ShellClient() override;
@@ -64,13 +66,18 @@ public:
 private:
     Q_SLOT void onChanged();
     Q_SLOT void onAccelerator(uint action);
+    /// Reads the state at once (at start and when the extension comes back).
     void refresh();
+    void requestState();
+    void applyState(const std::string& json);
     void connectSignals();
     void send(const char* method, const QList<QVariant>& args);
 
     QDBusServiceWatcher watcher_;
     bool available_ = false;
     bool warnedState_ = false;
+    bool stateInFlight_ = false;
+    bool stateWanted_ = false;
     ShellState state_;
     core::Signal<> changed_;
     core::Signal<> returned_;
