@@ -5,22 +5,22 @@
 #include <cstdint>
 #include <string_view>
 
-#include "desktop/gnome/shell_state.h"
+#include "desktop/shell/shell_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quorvel;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto state = gnome::parseShellState(text);
+    const auto state = shell::parseShellState(text);
     if (!state) return 0;
     // One wallpaper per monitor, whatever the windows claim to be.
     std::size_t wallpapers = 0;
     for (const auto& w :
-         gnome::rawWindows(*state, platform::WindowListOption::OnScreenOnly, 2.0, 1))
+         shell::rawWindows(*state, platform::WindowListOption::OnScreenOnly, 2.0, 1))
         wallpapers += w.windowNumber < 0 && w.ownerName == "Wallpaper";
     if (wallpapers != state->monitors.size()) __builtin_trap();
-    (void)gnome::rawWindows(*state, platform::WindowListOption::OnScreenOnlyExcludingDesktop, 0, 1);
-    for (const auto& screen : gnome::screenInfos(*state))
-        (void)gnome::shellRect(screen.frame, gnome::primaryFrame(*state));
-    (void)gnome::focusedMonitor(*state);
+    (void)shell::rawWindows(*state, platform::WindowListOption::OnScreenOnlyExcludingDesktop, 0, 1);
+    for (const auto& screen : shell::screenInfos(*state))
+        (void)shell::shellRect(screen.frame, shell::primaryFrame(*state));
+    (void)shell::focusedMonitor(*state);
     return 0;
 }

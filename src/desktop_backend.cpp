@@ -1,13 +1,13 @@
 #include "desktop_backend.h"
 
-#include "desktop/gnome/gnome_global_hotkeys.h"
-#include "desktop/gnome/gnome_overlay_window.h"
-#include "desktop/gnome/gnome_screens.h"
-#include "desktop/gnome/gnome_window_list.h"
-#include "desktop/gnome/gnome_workspace.h"
-#include "desktop/gnome/shell_client.h"
 #include "desktop/qt/gnome_overview.h"
 #include "desktop/qt/kde_overview.h"
+#include "desktop/shell/shell_client.h"
+#include "desktop/shell/shell_global_hotkeys.h"
+#include "desktop/shell/shell_overlay_window.h"
+#include "desktop/shell/shell_screens.h"
+#include "desktop/shell/shell_window_list.h"
+#include "desktop/shell/shell_workspace.h"
 #include "desktop/x11/connection.h"
 #include "desktop/x11/focus_return.h"
 #include "desktop/x11/x11_global_hotkeys.h"
@@ -96,7 +96,7 @@ public:
 
 class GnomeBackend final : public DesktopBackend {
 public:
-    GnomeBackend(gnome::ShellClient& client, x11::Connection& c, core::Scheduler& s)
+    GnomeBackend(shell::ShellClient& client, x11::Connection& c, core::Scheduler& s)
         : DesktopBackend(s), shell(client), connection(c) {}
 
     std::string describe(const app::EnvironmentLookup& env) const override {
@@ -115,15 +115,15 @@ public:
     }
     const char* name() const override { return "gnome-shell"; }
 
-    gnome::ShellClient& shell;
+    shell::ShellClient& shell;
     x11::Connection& connection;
-    gnome::GnomeWindowList windowList{shell, scheduler};
-    gnome::GnomeScreens screens{shell};
-    gnome::GnomeWorkspace workspace{shell};
-    gnome::GnomeOverview overview{shell};
-    gnome::GnomeOverlayWindowFactory overlays{shell, scheduler};
-    gnome::GnomeWindowServer server{shell};
-    gnome::GnomeGlobalHotkeys hotkeys{shell};
+    shell::ShellWindowList windowList{shell, scheduler};
+    shell::ShellScreens screens{shell};
+    shell::ShellWorkspace workspace{shell};
+    shell::ShellOverview overview{shell};
+    shell::ShellOverlayWindowFactory overlays{shell, scheduler};
+    shell::ShellWindowServer server{shell};
+    shell::ShellGlobalHotkeys hotkeys{shell};
     x11::X11KeyboardLayout keyboard{connection};
 };
 
@@ -136,7 +136,7 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
                                         env("XDG_CURRENT_DESKTOP").value_or(""));
 }
 
-std::unique_ptr<DesktopBackend> makeGnomeBackend(gnome::ShellClient& shell,
+std::unique_ptr<DesktopBackend> makeGnomeBackend(shell::ShellClient& shell,
                                                  x11::Connection& connection,
                                                  core::Scheduler& scheduler) {
     return std::make_unique<GnomeBackend>(shell, connection, scheduler);

@@ -34,7 +34,7 @@ class WindowServer;
 namespace quorvel::x11 {
 class Connection;
 }
-namespace quorvel::gnome {
+namespace quorvel::shell {
 class ShellClient;
 }
 
@@ -95,7 +95,7 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
 
 /// GNOME Shell through Quorvel's extension, on Wayland and Xorg alike; the
 /// X connection (Xwayland on Wayland) serves the keyboard layout only.
-std::unique_ptr<DesktopBackend> makeGnomeBackend(gnome::ShellClient& shell,
+std::unique_ptr<DesktopBackend> makeGnomeBackend(shell::ShellClient& shell,
                                                  x11::Connection& connection,
                                                  core::Scheduler& scheduler);
 

@@ -6,7 +6,7 @@
 #include "app/session_environment.h"
 #include "core/log.h"
 #include "desktop/gnome/extension_setup.h"
-#include "desktop/gnome/shell_client.h"
+#include "desktop/shell/shell_client.h"
 #include "desktop/x11/connection.h"
 #include "desktop_backend.h"
 #include "settings/notification_names.h"
@@ -152,7 +152,7 @@ void flushStores(app::AppContext& context, x11::Connection& connection) {
     connection.flush();
 }
 
-int run(QApplication& application, x11::Connection& connection, gnome::ShellClient* shell,
+int run(QApplication& application, x11::Connection& connection, shell::ShellClient* shell,
         const app::EnvironmentLookup& env) {
     // Before anything that may hide the panels. A signal waits in its pipe
     // until the event loop reads it, and by then `quitting` is set.
@@ -321,11 +321,11 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvel");
     QApplication::setQuitOnLastWindowClosed(false);
-    std::unique_ptr<gnome::ShellClient> shell;
+    std::unique_ptr<shell::ShellClient> shell;
     if (gnomeDesktop) {
         const auto missing = gnome::ExtensionSetup(true).run();
         if (!missing) {
-            shell = std::make_unique<gnome::ShellClient>();
+            shell = std::make_unique<shell::ShellClient>("GNOME Shell's Quorvel extension");
         } else if (app::sessionProblem(env, false)) {
             return refuse(*missing, kNoX11Session);  // Wayland: nothing else can place a veil
         } else {

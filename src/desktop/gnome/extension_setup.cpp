@@ -17,7 +17,7 @@
 
 #include "app/session_environment.h"
 #include "core/log.h"
-#include "desktop/gnome/shell_client.h"
+#include "desktop/shell/shell_client.h"
 
 namespace quorvel::gnome {
 
@@ -95,7 +95,7 @@ bool ExtensionSetup::waitForAnswer() const {
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < kAnswerTimeoutMs) {
-        if (bus && bus->isServiceRegistered(ShellClient::kService)) return true;
+        if (bus && bus->isServiceRegistered(shell::ShellClient::kService)) return true;
         QThread::msleep(50);
     }
     return false;
@@ -126,7 +126,7 @@ bool ExtensionSetup::offerToEnable() {
 
 std::optional<std::string> ExtensionSetup::run() {
     QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    if (bus && bus->isServiceRegistered(ShellClient::kService)) return std::nullopt;
+    if (bus && bus->isServiceRegistered(shell::ShellClient::kService)) return std::nullopt;
     const auto extension = info();
     if (!extension)
         return "⚠️ GNOME Shell does not answer on the session bus, so Quorvel's extension "

@@ -8,25 +8,24 @@
 
 #include "core/scheduler.h"
 #include "core/signal.h"
-#include "desktop/gnome/gnome_veil_look.h"
-#include "desktop/gnome/shell_client.h"
+#include "desktop/shell/shell_client.h"
+#include "desktop/shell/shell_veil_look.h"
 #include "platform/overlay_windows.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-/// A veil inside GNOME Shell: an actor the extension keeps in the window
-/// group, directly below the window it was asked for, across restacks. Only
-/// what changed is sent; the shell runs the fades itself, and this side keeps
-/// the same curve's time so `alpha` and the completion agree with the screen.
-/// When the extension comes back after a shell restart the veil is made anew
-/// with everything it had.
-class GnomeOverlayWindow final : public platform::OverlayWindow {
+/// A veil drawn by the compositor's component, directly below the window it
+/// was asked for, across restacks. Only what changed is sent; the compositor
+/// runs the fades itself, and this side keeps the same curve's time so
+/// `alpha` and the completion agree with the screen. When the component comes
+/// back after a restart the veil is made anew with everything it had.
+class ShellOverlayWindow final : public platform::OverlayWindow {
 public:
-    GnomeOverlayWindow(ShellClient& shell, core::Scheduler& scheduler, GnomeVeilLook& look,
+    ShellOverlayWindow(ShellClient& shell, core::Scheduler& scheduler, ShellVeilLook& look,
                        const core::Rect& frame);
-    ~GnomeOverlayWindow() override;
-    GnomeOverlayWindow(const GnomeOverlayWindow&) = delete;
-    GnomeOverlayWindow& operator=(const GnomeOverlayWindow&) = delete;
+    ~ShellOverlayWindow() override;
+    ShellOverlayWindow(const ShellOverlayWindow&) = delete;
+    ShellOverlayWindow& operator=(const ShellOverlayWindow&) = delete;
 
     void setFrame(const core::Rect& frame) override;
     void setLevel(platform::WindowLevel level) override { level_ = level; }
@@ -46,7 +45,7 @@ private:
 
     ShellClient& shell_;
     core::Scheduler& scheduler_;
-    GnomeVeilLook& look_;
+    ShellVeilLook& look_;
     core::Rect frame_;      // bottom-left origin
     core::Rect sentFrame_;  // in the shell's coordinates
     std::uint32_t veil_ = 0;
@@ -64,14 +63,14 @@ private:
     core::Connection stateChanged_;
 };
 
-/// Makes veils in GNOME Shell, drawn with the look `follow` was given.
-class GnomeOverlayWindowFactory final : public platform::OverlayWindowFactory {
+/// Makes veils in the compositor, drawn with the look `follow` was given.
+class ShellOverlayWindowFactory final : public platform::OverlayWindowFactory {
 public:
-    GnomeOverlayWindowFactory(ShellClient& shell, core::Scheduler& scheduler)
+    ShellOverlayWindowFactory(ShellClient& shell, core::Scheduler& scheduler)
         : shell_(shell), scheduler_(scheduler), look_(scheduler) {}
-    ~GnomeOverlayWindowFactory() override;
-    GnomeOverlayWindowFactory(const GnomeOverlayWindowFactory&) = delete;
-    GnomeOverlayWindowFactory& operator=(const GnomeOverlayWindowFactory&) = delete;
+    ~ShellOverlayWindowFactory() override;
+    ShellOverlayWindowFactory(const ShellOverlayWindowFactory&) = delete;
+    ShellOverlayWindowFactory& operator=(const ShellOverlayWindowFactory&) = delete;
 
     void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) {
         look_.follow(style, schemes);
@@ -81,8 +80,8 @@ public:
 private:
     ShellClient& shell_;
     core::Scheduler& scheduler_;
-    GnomeVeilLook look_;
-    std::vector<std::weak_ptr<GnomeOverlayWindow>> made_;
+    ShellVeilLook look_;
+    std::vector<std::weak_ptr<ShellOverlayWindow>> made_;
 };
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -1,10 +1,10 @@
-#include "desktop/gnome/gnome_veil_look.h"
+#include "desktop/shell/shell_veil_look.h"
 
 #include "overlay/overlay_style.h"
 #include "overlay/veil_mask.h"
 #include "platform/color_scheme.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
 namespace {
 
@@ -43,14 +43,14 @@ ShellVeilImage makeShellVeilImage(const overlay::GrainTile& grain,
     return image;
 }
 
-GnomeVeilLook::GnomeVeilLook(core::Scheduler& scheduler)
+ShellVeilLook::ShellVeilLook(core::Scheduler& scheduler)
     : scheduler_(scheduler),
       grain_(overlay::makeGrainTile()),
       animation_(overlay::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
                                              settings::ThemeMode::automatic,
                                              overlay::ColorScheme::light, true)) {}
 
-void GnomeVeilLook::follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) {
+void ShellVeilLook::follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) {
     style_ = &style;
     schemes_ = &schemes;
     // The style tells before it stores, and a settings change assigns all six
@@ -68,7 +68,7 @@ void GnomeVeilLook::follow(overlay::OverlayStyle& style, platform::ColorSchemeSo
     changed_.emit();
 }
 
-overlay::VeilAppearance GnomeVeilLook::currentTarget() const {
+overlay::VeilAppearance ShellVeilLook::currentTarget() const {
     const overlay::ColorScheme system =
         schemes_ ? toOverlay(schemes_->colorScheme()) : overlay::ColorScheme::light;
     if (!style_) {
@@ -81,11 +81,11 @@ overlay::VeilAppearance GnomeVeilLook::currentTarget() const {
                                        style_->themeMode(), system, true);
 }
 
-overlay::VeilAppearance GnomeVeilLook::appearance() const {
+overlay::VeilAppearance ShellVeilLook::appearance() const {
     return animation_.appearanceAt(scheduler_.now());
 }
 
-void GnomeVeilLook::refresh() {
+void ShellVeilLook::refresh() {
     refreshQueued_ = false;
     animation_.update(currentTarget(), scheduler_.now(),
                       style_ ? style_->transitionDuration() : 0.0);
@@ -97,4 +97,4 @@ void GnomeVeilLook::refresh() {
     });
 }
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -17,7 +17,7 @@ namespace quorvel::platform {
 class ColorSchemeSource;
 }
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
 /// The veil's look as the extension draws it, for a veil `height` rows tall:
 /// one column of tiles (`width` wide, repeated across the monitor) already
@@ -36,11 +36,11 @@ ShellVeilImage makeShellVeilImage(const overlay::GrainTile& grain,
 /// The user's look, followed as the X11 renderer follows it: loaded at once,
 /// then a change of focus mode glides the mask over the transition duration
 /// and every other change applies at once. Listeners hear of every frame.
-class GnomeVeilLook {
+class ShellVeilLook {
 public:
-    explicit GnomeVeilLook(core::Scheduler& scheduler);
-    GnomeVeilLook(const GnomeVeilLook&) = delete;
-    GnomeVeilLook& operator=(const GnomeVeilLook&) = delete;
+    explicit ShellVeilLook(core::Scheduler& scheduler);
+    ShellVeilLook(const ShellVeilLook&) = delete;
+    ShellVeilLook& operator=(const ShellVeilLook&) = delete;
 
     /// Both must outlive this object.
     void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes);
@@ -70,4 +70,4 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -11,11 +11,12 @@
 
 #include "core/geometry.h"
 #include "core/signal.h"
-#include "desktop/gnome/shell_state.h"
+#include "desktop/shell/shell_state.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-/// The Quorvel extension inside GNOME Shell, on the session bus. It keeps the
+/// Quorvel's component inside the compositor (GNOME Shell's extension, the
+/// KWin effect), on the session bus. It keeps the
 /// last state the extension reported and reads it anew, without waiting, on
 /// every Changed signal, so the window list, screens and workspace ports
 /// sample a copy and never wait on the shell during a tick.
@@ -31,7 +32,8 @@ public:
     /// Calls nothing waits for may take longer, as a new look does on a slow GPU.
     static constexpr int kSendTimeoutMs = 10000;
 
-    ShellClient();
+    /// `component` names it in log lines ("GNOME Shell's Quorvel extension").
+    explicit ShellClient(std::string component);
     ~ShellClient() override;
 
     /// True while the extension is on the bus.
@@ -73,6 +75,7 @@ private:
     void connectSignals();
     void send(const char* method, const QList<QVariant>& args);
 
+    std::string component_;
     QDBusServiceWatcher watcher_;
     bool available_ = false;
     bool warnedState_ = false;
@@ -84,4 +87,4 @@ private:
     core::Signal<std::uint32_t> acceleratorActivated_;
 };
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -1,4 +1,4 @@
-#include "desktop/gnome/gnome_global_hotkeys.h"
+#include "desktop/shell/shell_global_hotkeys.h"
 
 #include <xkbcommon/xkbcommon.h>
 
@@ -8,9 +8,9 @@
 #include "desktop/x11/key_table.h"
 #include "settings/key_combo.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-GnomeGlobalHotkeys::GnomeGlobalHotkeys(ShellClient& shell) : shell_(shell) {
+ShellGlobalHotkeys::ShellGlobalHotkeys(ShellClient& shell) : shell_(shell) {
     activated_ = shell_.acceleratorActivated().connect([this](std::uint32_t action) {
         for (const auto& [id, g] : grabs_) {
             if (g.action == action && handler_) return handler_->hotKeyPressed(id);
@@ -19,11 +19,11 @@ GnomeGlobalHotkeys::GnomeGlobalHotkeys(ShellClient& shell) : shell_(shell) {
     returned_ = shell_.returned().connect([this] { regrabAll(); });
 }
 
-GnomeGlobalHotkeys::~GnomeGlobalHotkeys() {
+ShellGlobalHotkeys::~ShellGlobalHotkeys() {
     for (const auto& [id, g] : grabs_) shell_.ungrabAccelerator(g.action);
 }
 
-std::optional<std::string> GnomeGlobalHotkeys::accelerator(std::uint32_t keyCode,
+std::optional<std::string> ShellGlobalHotkeys::accelerator(std::uint32_t keyCode,
                                                            std::uint32_t modifiers) {
     const auto keys = x11::keyPositions();
     const auto key = std::find_if(keys.begin(), keys.end(),
@@ -40,11 +40,11 @@ std::optional<std::string> GnomeGlobalHotkeys::accelerator(std::uint32_t keyCode
     return text + name.data();
 }
 
-bool GnomeGlobalHotkeys::hasKey(std::uint32_t keyCode) const {
+bool ShellGlobalHotkeys::hasKey(std::uint32_t keyCode) const {
     return accelerator(keyCode, 0).has_value();
 }
 
-bool GnomeGlobalHotkeys::grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) {
+bool ShellGlobalHotkeys::grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) {
     ungrab(id);
     const auto accel = accelerator(keyCode, modifiers);
     if (!accel) return false;
@@ -57,14 +57,14 @@ bool GnomeGlobalHotkeys::grab(std::uint32_t id, std::uint32_t keyCode, std::uint
     return true;
 }
 
-void GnomeGlobalHotkeys::ungrab(std::uint32_t id) {
+void ShellGlobalHotkeys::ungrab(std::uint32_t id) {
     const auto it = grabs_.find(id);
     if (it == grabs_.end()) return;
     shell_.ungrabAccelerator(it->second.action);
     grabs_.erase(it);
 }
 
-void GnomeGlobalHotkeys::regrabAll() {
+void ShellGlobalHotkeys::regrabAll() {
     // The shell that came back knows none of the old actions.
     for (auto& [id, g] : grabs_) {
         if (const auto accel = accelerator(g.keyCode, g.modifiers))
@@ -72,4 +72,4 @@ void GnomeGlobalHotkeys::regrabAll() {
     }
 }
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

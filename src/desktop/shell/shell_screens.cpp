@@ -1,27 +1,27 @@
-#include "desktop/gnome/gnome_screens.h"
+#include "desktop/shell/shell_screens.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-std::vector<platform::ScreenInfo> GnomeScreens::screens() const {
+std::vector<platform::ScreenInfo> ShellScreens::screens() const {
     return screenInfos(shell_.state());
 }
 
-std::optional<platform::ScreenInfo> GnomeScreens::mainScreen() const {
+std::optional<platform::ScreenInfo> ShellScreens::mainScreen() const {
     const auto all = screens();
     const auto index = focusedMonitor(shell_.state());
     if (!index || *index >= all.size()) return std::nullopt;
     return all[*index];
 }
 
-std::uint32_t GnomeScreens::mainDisplayID() const {
+std::uint32_t ShellScreens::mainDisplayID() const {
     const auto main = mainScreen();
     return main && main->displayID ? *main->displayID : 0;
 }
 
-core::Point GnomeScreens::mouseLocation() const {
+core::Point ShellScreens::mouseLocation() const {
     const auto pointer = shell_.pointer();
     if (!pointer) return {};
     return flippedPoint(pointer->x, pointer->y, primaryFrame(shell_.state()));
 }
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -1,8 +1,8 @@
-#include "desktop/gnome/shell_state.h"
+#include "desktop/shell/shell_state.h"
 
 #include <gtest/gtest.h>
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 namespace {
 
 namespace layer = platform::layer;
@@ -83,4 +83,4 @@ TEST(ShellState, RefusesWhatItCannotRead) {
 }
 
 }  // namespace
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -5,18 +5,18 @@
 
 #include "core/observer_list.h"
 #include "core/signal.h"
-#include "desktop/gnome/shell_client.h"
+#include "desktop/shell/shell_client.h"
 #include "platform/overview.h"
 #include "platform/window_server.h"
 #include "platform/workspace.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-/// The application in front is the one owning GNOME Shell's focused window,
+/// The application in front is the one owning the compositor's focused window,
 /// named by the desktop entry the shell matched it to.
-class GnomeWorkspace final : public platform::Workspace {
+class ShellWorkspace final : public platform::Workspace {
 public:
-    explicit GnomeWorkspace(ShellClient& shell);
+    explicit ShellWorkspace(ShellClient& shell);
 
     std::optional<platform::RunningApplication> frontmostApplication() const override;
     std::vector<platform::RunningApplication> runningApplications() const override;
@@ -36,21 +36,21 @@ private:
 };
 
 /// The shell's own overview ("Activities"), as the extension reports it.
-class GnomeOverview final : public platform::Overview {
+class ShellOverview final : public platform::Overview {
 public:
-    explicit GnomeOverview(const ShellClient& shell) : shell_(shell) {}
+    explicit ShellOverview(const ShellClient& shell) : shell_(shell) {}
     std::optional<bool> isShowing() const override { return shell_.state().overview; }
 
 private:
     const ShellClient& shell_;
 };
 
-/// GNOME Shell as the window server: reachable while the extension answers.
+/// The compositor as the window server: reachable while its component answers.
 /// Workspaces span every monitor unless the user keeps them on the primary
 /// only, where the others stay put; either way there is one group to follow.
-class GnomeWindowServer final : public platform::WindowServer {
+class ShellWindowServer final : public platform::WindowServer {
 public:
-    explicit GnomeWindowServer(const ShellClient& shell) : shell_(shell) {}
+    explicit ShellWindowServer(const ShellClient& shell) : shell_(shell) {}
     std::uint32_t mainConnectionID() override { return shell_.available() ? 1 : 0; }
     std::size_t managedDisplaySpaceCount(std::uint32_t) override { return 1; }
 
@@ -58,4 +58,4 @@ private:
     const ShellClient& shell_;
 };
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -1,10 +1,10 @@
-#include "desktop/gnome/gnome_workspace.h"
+#include "desktop/shell/shell_workspace.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
 namespace {
 
@@ -21,19 +21,19 @@ bool isApplicationWindow(const ShellWindow& w) {
 
 }  // namespace
 
-GnomeWorkspace::GnomeWorkspace(ShellClient& shell) : shell_(shell) {
+ShellWorkspace::ShellWorkspace(ShellClient& shell) : shell_(shell) {
     lastFront_ = frontmostApplication();
     changes_ = shell_.changed().connect([this] { stateChanged(); });
 }
 
-platform::RunningApplication GnomeWorkspace::applicationOf(const ShellWindow& window) {
+platform::RunningApplication ShellWorkspace::applicationOf(const ShellWindow& window) {
     platform::RunningApplication app;
     if (window.app) app.bundleId = withoutDesktopSuffix(*window.app);
     app.name = window.appName.value_or(window.wmClass.value_or(""));
     return app;
 }
 
-std::optional<platform::RunningApplication> GnomeWorkspace::frontmostApplication() const {
+std::optional<platform::RunningApplication> ShellWorkspace::frontmostApplication() const {
     const ShellState& state = shell_.state();
     if (!state.focused) return std::nullopt;
     for (const ShellWindow& w : state.windows) {
@@ -42,7 +42,7 @@ std::optional<platform::RunningApplication> GnomeWorkspace::frontmostApplication
     return std::nullopt;
 }
 
-std::vector<platform::RunningApplication> GnomeWorkspace::runningApplications() const {
+std::vector<platform::RunningApplication> ShellWorkspace::runningApplications() const {
     std::vector<platform::RunningApplication> apps;
     for (const ShellWindow& w : shell_.state().windows) {
         if (!isApplicationWindow(w)) continue;
@@ -52,7 +52,7 @@ std::vector<platform::RunningApplication> GnomeWorkspace::runningApplications() 
     return apps;
 }
 
-void GnomeWorkspace::stateChanged() {
+void ShellWorkspace::stateChanged() {
     const auto front = frontmostApplication();
     if (front == lastFront_) return;
     lastFront_ = front;
@@ -61,12 +61,12 @@ void GnomeWorkspace::stateChanged() {
         [&front](platform::WorkspaceEvents& observer) { observer.didActivateApplication(*front); });
 }
 
-void GnomeWorkspace::addObserver(platform::WorkspaceEvents& observer) {
+void ShellWorkspace::addObserver(platform::WorkspaceEvents& observer) {
     observers_.add(observer);
 }
 
-void GnomeWorkspace::removeObserver(platform::WorkspaceEvents& observer) {
+void ShellWorkspace::removeObserver(platform::WorkspaceEvents& observer) {
     observers_.remove(observer);
 }
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

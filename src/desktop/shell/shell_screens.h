@@ -1,15 +1,15 @@
 #pragma once
 
-#include "desktop/gnome/shell_client.h"
+#include "desktop/shell/shell_client.h"
 #include "platform/screens.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-/// GNOME Shell's monitors (their work areas leave out the top bar) and the
+/// The compositor's monitors (their work areas leave out the panels) and the
 /// pointer, both from the extension.
-class GnomeScreens final : public platform::Screens {
+class ShellScreens final : public platform::Screens {
 public:
-    explicit GnomeScreens(ShellClient& shell) : shell_(shell) {}
+    explicit ShellScreens(ShellClient& shell) : shell_(shell) {}
 
     std::vector<platform::ScreenInfo> screens() const override;
     std::optional<platform::ScreenInfo> mainScreen() const override;
@@ -20,4 +20,4 @@ private:
     ShellClient& shell_;
 };
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -1,15 +1,15 @@
-#include "desktop/gnome/gnome_window_list.h"
+#include "desktop/shell/shell_window_list.h"
 
 #include <unistd.h>
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-GnomeWindowList::GnomeWindowList(ShellClient& shell, core::Scheduler& scheduler)
+ShellWindowList::ShellWindowList(ShellClient& shell, core::Scheduler& scheduler)
     : shell_(shell), scheduler_(scheduler), workspace_(shell.state().workspace) {
     changes_ = shell_.changed().connect([this] { stateChanged(); });
 }
 
-void GnomeWindowList::stateChanged() {
+void ShellWindowList::stateChanged() {
     if (shell_.state().workspace != workspace_) {
         workspace_ = shell_.state().workspace;
         switchedAt_ = scheduler_.now();
@@ -18,7 +18,7 @@ void GnomeWindowList::stateChanged() {
     if (onChange_) onChange_();
 }
 
-std::vector<platform::RawWindow> GnomeWindowList::onScreenWindows(
+std::vector<platform::RawWindow> ShellWindowList::onScreenWindows(
     platform::WindowListOption option) {
     if (!shell_.available()) return {};
     double shift = 0.0;
@@ -31,8 +31,8 @@ std::vector<platform::RawWindow> GnomeWindowList::onScreenWindows(
     return rawWindows(shell_.state(), option, shift, ::getpid());
 }
 
-void GnomeWindowList::setChangeHandler(std::function<void()> onChange) {
+void ShellWindowList::setChangeHandler(std::function<void()> onChange) {
     onChange_ = std::move(onChange);
 }
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -1,21 +1,21 @@
-#include "desktop/gnome/gnome_overlay_window.h"
+#include "desktop/shell/shell_overlay_window.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
 namespace {
 
-// The extension eases fades with Clutter's ease-out-quad.
+// The compositors' components ease fades out quadratically.
 double easeOutQuad(double t) {
     return 1.0 - (1.0 - t) * (1.0 - t);
 }
 
 }  // namespace
 
-GnomeOverlayWindow::GnomeOverlayWindow(ShellClient& shell, core::Scheduler& scheduler,
-                                       GnomeVeilLook& look, const core::Rect& frame)
+ShellOverlayWindow::ShellOverlayWindow(ShellClient& shell, core::Scheduler& scheduler,
+                                       ShellVeilLook& look, const core::Rect& frame)
     : shell_(shell), scheduler_(scheduler), look_(look), frame_(frame) {
     make();
     lookChanged_ = look_.changed().connect([this] { sendLook(false); });
@@ -31,15 +31,15 @@ GnomeOverlayWindow::GnomeOverlayWindow(ShellClient& shell, core::Scheduler& sche
     });
 }
 
-GnomeOverlayWindow::~GnomeOverlayWindow() {
+ShellOverlayWindow::~ShellOverlayWindow() {
     close();
 }
 
-core::Rect GnomeOverlayWindow::shellFrame() const {
+core::Rect ShellOverlayWindow::shellFrame() const {
     return shellRect(frame_, primaryFrame(shell_.state()));
 }
 
-void GnomeOverlayWindow::make() {
+void ShellOverlayWindow::make() {
     if (closed_ || veil_) return;
     sentFrame_ = shellFrame();
     veil_ = shell_.createVeil(sentFrame_);
@@ -53,7 +53,7 @@ void GnomeOverlayWindow::make() {
     if (how_ != "none") shell_.placeVeil(veil_, how_, below_);
 }
 
-void GnomeOverlayWindow::sendLook(bool force) {
+void ShellOverlayWindow::sendLook(bool force) {
     if (!veil_) return;
     const overlay::VeilAppearance look = look_.appearance();
     const int height = int(std::lround(frame_.height));
@@ -62,10 +62,10 @@ void GnomeOverlayWindow::sendLook(bool force) {
     sentHeight_ = height;
     const ShellVeilImage image = makeShellVeilImage(look_.grain(), look, height);
     shell_.setVeilLook(veil_, image.width, image.height, image.pixels, image.mask,
-                       GnomeVeilLook::kBlurSigma);
+                       ShellVeilLook::kBlurSigma);
 }
 
-void GnomeOverlayWindow::setFrame(const core::Rect& frame) {
+void ShellOverlayWindow::setFrame(const core::Rect& frame) {
     if (closed_ || frame == frame_) return;
     frame_ = frame;
     if (!veil_) return make();
@@ -73,7 +73,7 @@ void GnomeOverlayWindow::setFrame(const core::Rect& frame) {
     sendLook(false);
 }
 
-void GnomeOverlayWindow::place(const std::string& how, std::uint64_t window) {
+void ShellOverlayWindow::place(const std::string& how, std::uint64_t window) {
     if (closed_) return;
     if (!veil_) make();
     if (how == how_ && window == below_) return;
@@ -82,28 +82,28 @@ void GnomeOverlayWindow::place(const std::string& how, std::uint64_t window) {
     if (veil_) shell_.placeVeil(veil_, how, window);
 }
 
-void GnomeOverlayWindow::orderBelow(std::int64_t windowNumber) {
+void ShellOverlayWindow::orderBelow(std::int64_t windowNumber) {
     if (windowNumber <= 0) return orderFront();
     place("below", std::uint64_t(windowNumber));
 }
 
-void GnomeOverlayWindow::orderFront() {
+void ShellOverlayWindow::orderFront() {
     // In the window group both levels mean above every ordinary window; the
     // top bar and notifications stay above the group either way.
     place("covering", 0);
 }
 
-void GnomeOverlayWindow::orderOut() {
+void ShellOverlayWindow::orderOut() {
     place("none", 0);
 }
 
-double GnomeOverlayWindow::alpha() const {
+double ShellOverlayWindow::alpha() const {
     if (duration_ <= 0.0) return to_;
     const double t = std::clamp((scheduler_.now() - start_) / duration_, 0.0, 1.0);
     return from_ + (to_ - from_) * easeOutQuad(t);
 }
 
-void GnomeOverlayWindow::setAlpha(double alpha) {
+void ShellOverlayWindow::setAlpha(double alpha) {
     fadeEnd_.cancel();
     if (auto done = std::exchange(completion_, nullptr)) done();
     from_ = to_ = std::clamp(std::isnan(alpha) ? 0.0 : alpha, 0.0, 1.0);
@@ -111,7 +111,7 @@ void GnomeOverlayWindow::setAlpha(double alpha) {
     if (veil_) shell_.fadeVeil(veil_, to_, 0.0);
 }
 
-void GnomeOverlayWindow::animateAlpha(double target, double duration,
+void ShellOverlayWindow::animateAlpha(double target, double duration,
                                       std::function<void()> completion) {
     const double current = alpha();
     fadeEnd_.cancel();
@@ -136,7 +136,7 @@ void GnomeOverlayWindow::animateAlpha(double target, double duration,
     });
 }
 
-void GnomeOverlayWindow::close() {
+void ShellOverlayWindow::close() {
     if (closed_) return;
     closed_ = true;
     fadeEnd_.cancel();
@@ -149,15 +149,15 @@ void GnomeOverlayWindow::close() {
     if (auto done = std::exchange(completion_, nullptr)) done();
 }
 
-std::shared_ptr<platform::OverlayWindow> GnomeOverlayWindowFactory::create(
+std::shared_ptr<platform::OverlayWindow> ShellOverlayWindowFactory::create(
     const platform::ScreenInfo& screen) {
-    auto window = std::make_shared<GnomeOverlayWindow>(shell_, scheduler_, look_, screen.frame);
+    auto window = std::make_shared<ShellOverlayWindow>(shell_, scheduler_, look_, screen.frame);
     std::erase_if(made_, [](const auto& w) { return w.expired(); });
     made_.push_back(window);
     return window;
 }
 
-GnomeOverlayWindowFactory::~GnomeOverlayWindowFactory() {
+ShellOverlayWindowFactory::~ShellOverlayWindowFactory() {
     // A fade's completion holds its veil; one cut short by quitting would
     // keep the veil, and the look it follows, past this factory.
     for (const auto& made : made_) {
@@ -165,4 +165,4 @@ GnomeOverlayWindowFactory::~GnomeOverlayWindowFactory() {
     }
 }
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -1,4 +1,4 @@
-#include "desktop/gnome/shell_client.h"
+#include "desktop/shell/shell_client.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -9,7 +9,7 @@
 
 #include "core/log.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
 namespace {
 
@@ -24,10 +24,10 @@ QDBusMessage callNow(const char* method, const QList<QVariant>& args) {
     return QDBusConnection::sessionBus().call(call, QDBus::Block, ShellClient::kCallTimeoutMs);
 }
 
-bool answered(const QDBusMessage& reply, const char* method) {
+bool answered(const QDBusMessage& reply, const char* method, const std::string& component) {
     if (reply.type() == QDBusMessage::ReplyMessage) return true;
-    core::log("⚠️ GNOME Shell's Quorvel extension did not answer " + std::string(method) +
-              ": " + reply.errorMessage().toStdString());
+    core::log("⚠️ " + component + " did not answer " + std::string(method) + ": " +
+              reply.errorMessage().toStdString());
     return false;
 }
 
@@ -37,8 +37,9 @@ QList<QVariant> rectArgs(const core::Rect& r) {
 
 }  // namespace
 
-ShellClient::ShellClient()
-    : watcher_(QString::fromLatin1(kService), QDBusConnection::sessionBus(),
+ShellClient::ShellClient(std::string component)
+    : component_(std::move(component)),
+      watcher_(QString::fromLatin1(kService), QDBusConnection::sessionBus(),
                QDBusServiceWatcher::WatchForOwnerChange) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
@@ -46,10 +47,10 @@ ShellClient::ShellClient()
             [this](const QString&, const QString&, const QString& newOwner) {
                 available_ = !newOwner.isEmpty();
                 if (!available_) {
-                    core::log("⚠️ GNOME Shell's Quorvel extension left the session bus");
+                    core::log("⚠️ " + component_ + " left the session bus");
                     return;
                 }
-                core::log("🔧 GNOME Shell's Quorvel extension is back: veils made anew");
+                core::log("🔧 " + component_ + " is back: veils made anew");
                 refresh();
                 returned_.emit();
             });
@@ -115,8 +116,8 @@ void ShellClient::applyState(const std::string& json) {
     std::string reason;
     auto parsed = parseShellState(json, &reason);
     if (!parsed) {
-        // Said once: a mismatched extension would say it at every change.
-        if (!warnedState_) core::log("⚠️ GNOME Shell's Quorvel extension sent " + reason);
+        // Said once: a mismatched component would say it at every change.
+        if (!warnedState_) core::log("⚠️ " + component_ + " sent " + reason);
         warnedState_ = true;
         return;
     }
@@ -135,7 +136,7 @@ std::optional<core::Point> ShellClient::pointer() const {
 std::uint32_t ShellClient::createVeil(const core::Rect& shellFrame) {
     if (!available_) return 0;
     const QDBusMessage reply = callNow("CreateVeil", rectArgs(shellFrame));
-    if (!answered(reply, "CreateVeil") || reply.arguments().isEmpty()) return 0;
+    if (!answered(reply, "CreateVeil", component_) || reply.arguments().isEmpty()) return 0;
     return reply.arguments().front().toUInt();
 }
 
@@ -148,16 +149,17 @@ void ShellClient::send(const char* method, const QList<QVariant>& args) {
     auto* watch = new QDBusPendingCallWatcher(
         QDBusConnection::sessionBus().asyncCall(call, kSendTimeoutMs), this);
     const std::string name = method;
-    connect(watch, &QDBusPendingCallWatcher::finished, this, [name](QDBusPendingCallWatcher* w) {
-        if (w->isError() && w->error().type() == QDBusError::NoReply) {
-            core::log("⚠️ GNOME Shell did not answer " + name + " within " +
-                      std::to_string(kSendTimeoutMs / 1000) + " s");
-        } else if (w->isError()) {
-            core::log("⚠️ GNOME Shell's Quorvel extension refused " + name + ": " +
-                      w->error().message().toStdString());
-        }
-        w->deleteLater();
-    });
+    connect(watch, &QDBusPendingCallWatcher::finished, this,
+            [name, component = component_](QDBusPendingCallWatcher* w) {
+                if (w->isError() && w->error().type() == QDBusError::NoReply) {
+                    core::log("⚠️ " + component + " did not answer " + name + " within " +
+                              std::to_string(kSendTimeoutMs / 1000) + " s");
+                } else if (w->isError()) {
+                    core::log("⚠️ " + component + " refused " + name + ": " +
+                              w->error().message().toStdString());
+                }
+                w->deleteLater();
+            });
 }
 
 void ShellClient::setVeilFrame(std::uint32_t veil, const core::Rect& shellFrame) {
@@ -194,7 +196,7 @@ void ShellClient::destroyVeil(std::uint32_t veil) {
 std::uint32_t ShellClient::grabAccelerator(const std::string& accelerator) {
     if (!available_) return 0;
     const QDBusMessage reply = callNow("GrabAccelerator", {QString::fromStdString(accelerator)});
-    if (!answered(reply, "GrabAccelerator") || reply.arguments().isEmpty()) return 0;
+    if (!answered(reply, "GrabAccelerator", component_) || reply.arguments().isEmpty()) return 0;
     return reply.arguments().front().toUInt();
 }
 
@@ -202,4 +204,4 @@ void ShellClient::ungrabAccelerator(std::uint32_t action) {
     send("UngrabAccelerator", {action});
 }
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

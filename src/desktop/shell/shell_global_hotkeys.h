@@ -6,21 +6,21 @@
 #include <string>
 
 #include "core/signal.h"
-#include "desktop/gnome/shell_client.h"
+#include "desktop/shell/shell_client.h"
 #include "platform/global_hotkeys.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-/// Global shortcuts through GNOME Shell's own key grabs, which work on Wayland
+/// Global shortcuts through the compositor's own key grabs, which work on Wayland
 /// as on Xorg: an X client's grab there only sees keys while an X window has
 /// the focus. The extension grabs GTK accelerators; the stored key code
 /// becomes the key's name on a US layout, which is how mutter matches it.
-class GnomeGlobalHotkeys final : public platform::GlobalHotkeys {
+class ShellGlobalHotkeys final : public platform::GlobalHotkeys {
 public:
-    explicit GnomeGlobalHotkeys(ShellClient& shell);
-    ~GnomeGlobalHotkeys() override;
-    GnomeGlobalHotkeys(const GnomeGlobalHotkeys&) = delete;
-    GnomeGlobalHotkeys& operator=(const GnomeGlobalHotkeys&) = delete;
+    explicit ShellGlobalHotkeys(ShellClient& shell);
+    ~ShellGlobalHotkeys() override;
+    ShellGlobalHotkeys(const ShellGlobalHotkeys&) = delete;
+    ShellGlobalHotkeys& operator=(const ShellGlobalHotkeys&) = delete;
 
     bool grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) override;
     bool hasKey(std::uint32_t keyCode) const override;
@@ -46,4 +46,4 @@ private:
     core::Connection returned_;
 };
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

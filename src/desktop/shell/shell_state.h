@@ -10,9 +10,9 @@
 #include "platform/screens.h"
 #include "platform/window_list.h"
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
-/// One monitor as GNOME Shell reports it, in the shell's coordinates
+/// One monitor as the compositor reports it, in its coordinates
 /// (logical pixels, top-left origin).
 struct ShellMonitor {
     int index = 0;
@@ -82,4 +82,4 @@ std::int32_t windowLayer(const ShellWindow& window);
 /// The monitor that shows most of the focused window, else the primary.
 std::optional<std::size_t> focusedMonitor(const ShellState& state);
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell

@@ -1,4 +1,4 @@
-#include "desktop/gnome/shell_state.h"
+#include "desktop/shell/shell_state.h"
 
 #include <nlohmann/json.hpp>
 
@@ -6,14 +6,14 @@
 #include <cmath>
 #include <limits>
 
-namespace quorvel::gnome {
+namespace quorvel::shell {
 
 namespace {
 
 using nlohmann::json;
 namespace layer = platform::layer;
 
-// The extension is trusted no more than any other peer on the bus: a field of
+// The compositor's component is trusted no more than any other peer on the bus: a field of
 // the wrong kind makes its record unreadable, not the program.
 std::optional<std::string> optionalString(const json& object, const char* key) {
     const auto it = object.find(key);
@@ -190,7 +190,7 @@ std::vector<platform::RawWindow> rawWindows(const ShellState& state,
         result.push_back(std::move(entry));
     }
     if (!withDesktop) return result;
-    // GNOME has no wallpaper window; the behaviour reads a moving wallpaper as
+    // The compositors list no wallpaper window; the behaviour reads a moving wallpaper as
     // a workspace switch in progress, so each monitor gets one.
     for (std::size_t i = 0; i < state.monitors.size(); ++i) {
         const core::Rect& f = state.monitors[i].frame;
@@ -221,4 +221,4 @@ std::optional<std::size_t> focusedMonitor(const ShellState& state) {
     return 0;
 }
 
-}  // namespace quorvel::gnome
+}  // namespace quorvel::shell
