@@ -1,0 +1,61 @@
+#include "shortcuts.h"
+
+#include <QAction>
+
+#include "accelerator.h"
+#include "kwin_compat.h"
+
+namespace quorvel::kwin {
+
+Shortcuts::Shortcuts(QObject* parent) : QObject(parent) {}
+
+Shortcuts::~Shortcuts() {
+    for (quint32 action : grabs_.keys()) release(action);
+}
+
+quint32 Shortcuts::grab(const QString& owner, const QString& accelerator) {
+    const QKeySequence sequence = parseGtkAccelerator(accelerator);
+    if (sequence.isEmpty()) return 0;
+    const quint32 id = nextAction_++;
+    auto grab = std::make_shared<Grab>();
+    grab->owner = owner;
+    grab->action = std::make_unique<QAction>();
+    // KGlobalAccel keys its registry on the object name; a fixed prefix keeps
+    // Quorvel's entries together in KDE's shortcut settings.
+    grab->action->setObjectName(QStringLiteral("quorvel-%1").arg(id));
+    grab->action->setText(QStringLiteral("Quorvel %1").arg(accelerator));
+    if (!compat::registerShortcut(grab->action.get(), sequence)) {
+        compat::unregisterShortcut(grab->action.get());
+        return 0;
+    }
+    connect(grab->action.get(), &QAction::triggered, this, [this, id] { Q_EMIT activated(id); });
+    grabs_.insert(id, std::move(grab));
+    return id;
+}
+
+bool Shortcuts::ungrab(const QString& owner, quint32 action) {
+    const auto it = grabs_.constFind(action);
+    if (it == grabs_.cend() || (*it)->owner != owner) return false;
+    release(action);
+    return true;
+}
+
+void Shortcuts::dropOwner(const QString& owner) {
+    for (quint32 action : grabs_.keys()) {
+        if (grabs_.value(action)->owner == owner) release(action);
+    }
+}
+
+bool Shortcuts::owns(const QString& owner) const {
+    for (const auto& grab : grabs_) {
+        if (grab->owner == owner) return true;
+    }
+    return false;
+}
+
+void Shortcuts::release(quint32 action) {
+    const std::shared_ptr<Grab> grab = grabs_.take(action);
+    if (grab) compat::unregisterShortcut(grab->action.get());
+}
+
+}  // namespace quorvel::kwin

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QAction;
+
+namespace quorvel::kwin {
+
+/// Global shortcuts taken on behalf of bus clients, each with its own action.
+class Shortcuts : public QObject {
+    Q_OBJECT
+public:
+    explicit Shortcuts(QObject* parent = nullptr);
+    ~Shortcuts() override;
+
+    /// 0 when the accelerator cannot be read or is taken.
+    quint32 grab(const QString& owner, const QString& accelerator);
+    /// False when `action` is not one of `owner`'s.
+    bool ungrab(const QString& owner, quint32 action);
+    void dropOwner(const QString& owner);
+    bool owns(const QString& owner) const;
+
+Q_SIGNALS:
+    void activated(quint32 action);
+
+private:
+    struct Grab {
+        QString owner;
+        std::unique_ptr<QAction> action;
+    };
+    void release(quint32 action);
+
+    QHash<quint32, std::shared_ptr<Grab>> grabs_;
+    quint32 nextAction_ = 1;
+};
+
+}  // namespace quorvel::kwin
