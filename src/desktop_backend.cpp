@@ -94,14 +94,15 @@ public:
     x11::FocusReturn focusReturn{connection};
 };
 
-class GnomeBackend final : public DesktopBackend {
+class ShellBackend final : public DesktopBackend {
 public:
-    GnomeBackend(shell::ShellClient& client, x11::Connection& c, core::Scheduler& s)
-        : DesktopBackend(s), shell(client), connection(c) {}
+    ShellBackend(shell::ShellClient& client, x11::Connection& c, core::Scheduler& s, bool isGnome)
+        : DesktopBackend(s), shell(client), connection(c), gnome(isGnome) {}
 
     std::string describe(const app::EnvironmentLookup& env) const override {
         const auto& state = shell.state();
-        return "🔧 Backend: GNOME Shell " + state.shellVersion + " through Quorvel's extension (" +
+        return std::string("🔧 Backend: ") + (gnome ? "GNOME Shell " : "KWin ") +
+               state.shellVersion + " through Quorvel's " + (gnome ? "extension (" : "effect (") +
                (state.session.empty() ? "unknown" : state.session) +
                " session; Quorvel's own windows on X display " + env("DISPLAY").value_or("") + ")";
     }
@@ -113,10 +114,11 @@ public:
     void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) override {
         overlays.follow(style, schemes);
     }
-    const char* name() const override { return "gnome-shell"; }
+    const char* name() const override { return gnome ? "gnome-shell" : "kwin"; }
 
     shell::ShellClient& shell;
     x11::Connection& connection;
+    bool gnome;
     shell::ShellWindowList windowList{shell, scheduler};
     shell::ShellScreens screens{shell};
     shell::ShellWorkspace workspace{shell};
@@ -136,10 +138,10 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
                                         env("XDG_CURRENT_DESKTOP").value_or(""));
 }
 
-std::unique_ptr<DesktopBackend> makeGnomeBackend(shell::ShellClient& shell,
+std::unique_ptr<DesktopBackend> makeShellBackend(shell::ShellClient& shell,
                                                  x11::Connection& connection,
-                                                 core::Scheduler& scheduler) {
-    return std::make_unique<GnomeBackend>(shell, connection, scheduler);
+                                                 core::Scheduler& scheduler, bool gnome) {
+    return std::make_unique<ShellBackend>(shell, connection, scheduler, gnome);
 }
 
 }  // namespace quorvel

@@ -93,10 +93,12 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
                                                core::Scheduler& scheduler,
                                                const app::EnvironmentLookup& env);
 
-/// GNOME Shell through Quorvel's extension, on Wayland and Xorg alike; the
-/// X connection (Xwayland on Wayland) serves the keyboard layout only.
-std::unique_ptr<DesktopBackend> makeGnomeBackend(shell::ShellClient& shell,
+/// A compositor that places the veil itself, through Quorvel's component in
+/// it (GNOME Shell's extension when `gnome`, else the KWin effect), on
+/// Wayland and X11 alike; the X connection (Xwayland on Wayland) serves the
+/// keyboard layout only.
+std::unique_ptr<DesktopBackend> makeShellBackend(shell::ShellClient& shell,
                                                  x11::Connection& connection,
-                                                 core::Scheduler& scheduler);
+                                                 core::Scheduler& scheduler, bool gnome);
 
 }  // namespace quorvel

@@ -6,6 +6,7 @@
 #include "app/session_environment.h"
 #include "core/log.h"
 #include "desktop/gnome/extension_setup.h"
+#include "desktop/kwin/effect_setup.h"
 #include "desktop/shell/shell_client.h"
 #include "desktop/x11/connection.h"
 #include "desktop_backend.h"
@@ -163,7 +164,7 @@ int run(QApplication& application, x11::Connection& connection, shell::ShellClie
     qt::QtScheduler scheduler;
     qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
     const std::unique_ptr<DesktopBackend> backend =
-        shell ? makeGnomeBackend(*shell, connection, scheduler)
+        shell ? makeShellBackend(*shell, connection, scheduler, app::isGnomeDesktop(env))
               : makeX11Backend(connection, scheduler, env);
     DesktopBackend& desktop = *backend;
     core::log(desktop.describe(env));
@@ -217,7 +218,7 @@ int diagnose(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const auto env = app::processEnvironment();
     std::unique_ptr<x11::Connection> connection;
-    if (!app::sessionProblem(env, app::isGnomeDesktop(env))) {
+    if (!app::sessionProblem(env, app::isGnomeDesktop(env) || app::isKdeDesktop(env))) {
         core::LogCapture quiet;  // a failed open is said in the report
         connection = std::make_unique<x11::Connection>(env("DISPLAY").value_or("").c_str());
     }
@@ -288,8 +289,9 @@ int main(int argc, char** argv) {
     qt::TerminationSignals::catchEarly();
     const auto env = app::processEnvironment();
     const bool gnomeDesktop = app::isGnomeDesktop(env);
-    // Whether GNOME Shell's extension answers can only be asked once Qt runs.
-    if (auto problem = app::sessionProblem(env, gnomeDesktop))
+    const bool compositorPlaces = gnomeDesktop || app::isKdeDesktop(env);
+    // Whether the compositor's component answers can only be asked once Qt runs.
+    if (auto problem = app::sessionProblem(env, compositorPlaces))
         return refuse(*problem, kNoX11Session);
     const std::string display = env("DISPLAY").value_or("");
 
@@ -322,17 +324,21 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Quorvel");
     QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<shell::ShellClient> shell;
-    if (gnomeDesktop) {
-        const auto missing = gnome::ExtensionSetup(true).run();
+    if (compositorPlaces) {
+        const auto missing =
+            gnomeDesktop ? gnome::ExtensionSetup(true).run() : kwin::EffectSetup().run();
         if (!missing) {
-            shell = std::make_unique<shell::ShellClient>("GNOME Shell's Quorvel extension");
+            shell = std::make_unique<shell::ShellClient>(
+                gnomeDesktop ? "GNOME Shell's Quorvel extension" : "KWin's Quorvel effect");
         } else if (app::sessionProblem(env, false)) {
             return refuse(*missing, kNoX11Session);  // Wayland: nothing else can place a veil
         } else {
             core::log(*missing);
-            core::log(
-                "⚠️ Without its extension GNOME Shell keeps Quorvel's veil above the "
-                "windows or hides it; going on with the X11 backend");
+            core::log(gnomeDesktop
+                          ? "⚠️ Without its extension GNOME Shell keeps Quorvel's veil "
+                            "above the windows or hides it; going on with the X11 backend"
+                          : "⚠️ Going on with the X11 backend, whose veil KWin restacks "
+                            "on request");
         }
     }
     return run(application, connection, shell.get(), env);

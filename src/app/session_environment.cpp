@@ -27,18 +27,28 @@ bool isGnomeDesktop(const EnvironmentLookup& env) {
     return nonEmpty(env, "XDG_CURRENT_DESKTOP").value_or("").find("GNOME") != std::string::npos;
 }
 
+bool isKdeDesktop(const EnvironmentLookup& env) {
+    return nonEmpty(env, "XDG_CURRENT_DESKTOP").value_or("").find("KDE") != std::string::npos;
+}
+
 bool isWaylandSession(const EnvironmentLookup& env) {
     return nonEmpty(env, "WAYLAND_DISPLAY") || nonEmpty(env, "XDG_SESSION_TYPE") == "wayland";
 }
 
-std::optional<std::string> sessionProblem(const EnvironmentLookup& env, bool gnomeExtension) {
+std::optional<std::string> sessionProblem(const EnvironmentLookup& env, bool compositorPlaces) {
     const bool gnome = isGnomeDesktop(env);
-    if (isWaylandSession(env) && !(gnome && gnomeExtension)) {
+    const bool kde = isKdeDesktop(env);
+    if (isWaylandSession(env) && !((gnome || kde) && compositorPlaces)) {
         if (gnome) {
             return std::string(
                        "⚠️ Quorvel needs its GNOME Shell extension on GNOME on Wayland: "
                        "run 'gnome-extensions enable ") +
                    kGnomeExtensionUuid + "' (log out and in first if it was just installed)";
+        }
+        if (kde) {
+            return std::string(
+                "⚠️ Quorvel needs its KWin effect on KDE Plasma on Wayland: install "
+                "Quorvel's package with the effect built for this KWin");
         }
         // Through Xwayland only X11 clients are visible: the "front window"
         // would be the topmost of those, and the veil could cover the native

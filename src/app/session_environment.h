@@ -19,15 +19,18 @@ inline constexpr const char* kGnomeExtensionUuid = "quorvel@quorvel.github.io";
 /// True when the session's desktop is GNOME (XDG_CURRENT_DESKTOP names it).
 bool isGnomeDesktop(const EnvironmentLookup& env);
 
+/// True when the session's desktop is KDE Plasma (XDG_CURRENT_DESKTOP names KDE).
+bool isKdeDesktop(const EnvironmentLookup& env);
+
 /// True on a Wayland session (its socket or its session type says so).
 bool isWaylandSession(const EnvironmentLookup& env);
 
 /// Why the program cannot run in this session, as one line for the user;
 /// nothing when it can. It needs an X display for its own windows (Xwayland
 /// on Wayland), and on Wayland a compositor that places the veil: GNOME Shell
-/// with the extension (`gnomeExtension`: it answers on the bus). An empty
-/// variable counts as unset.
-std::optional<std::string> sessionProblem(const EnvironmentLookup& env, bool gnomeExtension);
+/// with Quorvel's extension or KWin with Quorvel's effect (`compositorPlaces`:
+/// the component answers on the bus). An empty variable counts as unset.
+std::optional<std::string> sessionProblem(const EnvironmentLookup& env, bool compositorPlaces);
 
 /// Where the settings live: $XDG_CONFIG_HOME/quorvel, else ~/.config/quorvel.
 /// A relative $XDG_CONFIG_HOME is ignored, as the base-directory rules say.

@@ -18,11 +18,13 @@ EnvironmentLookup fakeEnvironment(std::map<std::string, std::string> vars) {
 struct SessionCase {
     const char* label;
     std::map<std::string, std::string> vars;
-    bool extension;        // the GNOME Shell extension answers
+    bool component;        // the compositor's Quorvel component answers
     const char* mentions;  // part of the refusal line; null when the program runs
 };
 
 TEST(SessionEnvironment, RunsWhereAVeilCanBePlacedBelowTheFrontWindow) {
+    const std::map<std::string, std::string> kdeWayland{
+        {"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "KDE"}};
     const std::map<std::string, std::string> gnomeWayland{{"DISPLAY", ":0"},
                                                           {"WAYLAND_DISPLAY", "wayland-0"},
                                                           {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}};
@@ -35,17 +37,19 @@ TEST(SessionEnvironment, RunsWhereAVeilCanBePlacedBelowTheFrontWindow) {
          {{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}},
          true,
          "needs Xwayland"},
-        {"KDE on Wayland, whatever answers",
-         {{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "KDE"}},
+        {"KDE on Wayland with the effect", kdeWayland, true, nullptr},
+        {"KDE on Wayland without it", kdeWayland, false, "needs its KWin effect"},
+        {"Sway, whatever answers",
+         {{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-1"}, {"XDG_CURRENT_DESKTOP", "sway"}},
          true,
-         "needs an X11 session: KDE on Wayland"},
+         "needs an X11 session: sway on Wayland"},
         {"Wayland session type only", {{"XDG_SESSION_TYPE", "wayland"}}, false, "Wayland"},
         {"nothing at all", {}, false, "needs an X11 session: no display"},
         {"tty session", {{"XDG_SESSION_TYPE", "tty"}}, false, "no display"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        auto problem = sessionProblem(fakeEnvironment(c.vars), c.extension);
+        auto problem = sessionProblem(fakeEnvironment(c.vars), c.component);
         EXPECT_EQ(!problem.has_value(), c.mentions == nullptr);
         if (problem && c.mentions) {
             EXPECT_NE(problem->find(c.mentions), std::string::npos) << *problem;

@@ -18,7 +18,7 @@ check(status == 3 and "already running" in output,
 
 for label, env in [
     # Xwayland's display is there, but only X11 windows would be seen.
-    ("KDE on Wayland with Xwayland", {"WAYLAND_DISPLAY": "wayland-0", "XDG_CURRENT_DESKTOP": "KDE"}),
+    ("sway on Wayland with Xwayland", {"WAYLAND_DISPLAY": "wayland-0", "XDG_CURRENT_DESKTOP": "sway"}),
     ("a Wayland session type", {"DISPLAY": None, "XDG_SESSION_TYPE": "wayland"}),
     ("no display at all", {"DISPLAY": None, "WAYLAND_DISPLAY": None}),
     ("a display that is not there", {"DISPLAY": ":999"}),
