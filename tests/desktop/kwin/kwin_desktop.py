@@ -12,10 +12,15 @@ import threading
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "gnome"))
 
-from gnome_desktop import (BUS, IFACE, PATH, Image, call, check, close_windows, color,  # noqa: E402,F401
-                           contrast, failures, find_spot, looks, near, new_connection,
-                           open_windows, sharp, smeared, start_window, wait_until, window_spots)
+from gnome_desktop import (Image, call, check, close_windows, color, contrast,  # noqa: E402
+                           failures, find_spot, looks, new_connection, open_windows, sharp,
+                           smeared, wait_until, window_spots)
 from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
+
+# The GNOME tests' helpers the KWin tests use as they are.
+__all__ = ["SESSION", "KWinDesktop", "Image", "call", "check", "close_windows", "color",
+           "contrast", "failures", "find_spot", "looks", "new_connection", "open_windows",
+           "sharp", "smeared", "wait_until", "window_spots"]
 
 SESSION = os.environ.get("XDG_SESSION_TYPE", "unknown")
 
