@@ -1,0 +1,27 @@
+# Quorvel's KWin effect is a Qt 5 / KDE Frameworks 5 plugin and must be built
+# against the KWin it runs in, so it is a project of its own (kwin-effect/),
+# built here as an external project where kwin-dev is installed.
+find_path(QUORVEL_KWINEFFECTS_HEADER kwineffects.h)
+find_package(ECM QUIET NO_MODULE)
+if(NOT QUORVEL_KWINEFFECTS_HEADER OR NOT ECM_FOUND)
+  message(STATUS "kwin-dev not found: the KWin effect is not built")
+  set(QUORVEL_KWIN_PLUGIN_DIR "")
+  return()
+endif()
+
+include(ExternalProject)
+set(kwin_effect_build ${CMAKE_BINARY_DIR}/kwin-effect)
+ExternalProject_Add(quorvel_kwin_effect
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}/kwin-effect
+  BINARY_DIR ${kwin_effect_build}
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND "")
+# The build lays the plugin out as KWin looks for it: QT_PLUGIN_PATH=<this>.
+set(QUORVEL_KWIN_PLUGIN_DIR ${kwin_effect_build})
+install(FILES ${kwin_effect_build}/kwin/effects/plugins/quorvel.so
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/qt5/plugins/kwin/effects/plugins)
+if(QUORVEL_BUILD_TESTS)
+  add_test(NAME kwin_effect.core COMMAND ${kwin_effect_build}/quorvel_effect_test)
+  set_tests_properties(kwin_effect.core PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endif()
