@@ -88,6 +88,7 @@ DesktopState::DesktopState(QObject* parent) : QObject(parent) {
     connect(e, &KWin::EffectsHandler::screenRemoved, this, queue);
     connect(e, &KWin::EffectsHandler::virtualScreenGeometryChanged, this, queue);
     connect(e, &KWin::EffectsHandler::activeFullScreenEffectChanged, this, queue);
+    compat::watchCaptions(this, [this](EffectWindow*) { queueChanged(); });
 }
 
 QString DesktopState::json() const {
@@ -124,7 +125,6 @@ void DesktopState::track(EffectWindow* w) {
     const quint64 id = nextId_++;
     ids_.insert(w, id);
     windows_.insert(id, w);
-    compat::onCaptionChanged(w, this, SLOT(queueChanged()));
 }
 
 void DesktopState::watchScreen(KWin::EffectScreen* screen) {

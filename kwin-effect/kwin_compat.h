@@ -8,7 +8,11 @@
 
 #include <KGlobalAccel>
 #include <QAction>
+#include <QDBusConnection>
+#include <QHash>
 #include <QKeySequence>
+#include <QVariantMap>
+#include <memory>
 
 namespace quorvel::kwin::compat {
 
@@ -33,18 +37,36 @@ inline QRect workArea(const KWin::EffectScreen* screen) {
         .toRect();
 }
 
-// WORKAROUND(KWin): 5.27's EffectWindow offers neither the desktop file name
-// nor a signal for a new caption; its QObject parent is the compositor's own
-// window object, which has both as meta-object property and signal.
+// WORKAROUND(KWin): 5.27's EffectWindow does not know its desktop file name;
+// KWin's own D-Bus object (org.kde.KWin at /KWin) tells it in its window info,
+// and being in the same process it is asked directly, without the bus.
 inline QString desktopFileName(const KWin::EffectWindow* w) {
-    const QObject* window = w->parent();
-    return window ? window->property("desktopFileName").toString() : QString();
+    QObject* kwin = QDBusConnection::sessionBus().objectRegisteredAt(QStringLiteral("/KWin"));
+    QVariantMap info;
+    if (!kwin || !QMetaObject::invokeMethod(kwin, "getWindowInfo", Qt::DirectConnection,
+                                            Q_RETURN_ARG(QVariantMap, info),
+                                            Q_ARG(QString, w->internalId().toString())))
+        return {};
+    return info.value(QStringLiteral("desktopFile")).toString();
 }
 
-inline void onCaptionChanged(KWin::EffectWindow* w, QObject* receiver, const char* slot) {
-    QObject* window = w->parent();
-    if (!window || window->metaObject()->indexOfSignal("captionChanged()") < 0) return;
-    QObject::connect(window, SIGNAL(captionChanged()), receiver, slot);
+// WORKAROUND(KWin): 5.27 signals no new caption to effects. A client that
+// retitles its window nearly always repaints it too, so each damage is a
+// chance to notice; `changed` runs for a window whose caption differs from
+// the one it had at the last call.
+template <typename Changed>
+inline void watchCaptions(QObject* context, Changed changed) {
+    auto captions = std::make_shared<QHash<KWin::EffectWindow*, QString>>();
+    QObject::connect(KWin::effects, &KWin::EffectsHandler::windowDamaged, context,
+                     [captions, changed](KWin::EffectWindow* w) {
+                         QString& known = (*captions)[w];
+                         if (known == w->caption()) return;
+                         const bool first = known.isNull();
+                         known = w->caption();
+                         if (!first) changed(w);
+                     });
+    QObject::connect(KWin::effects, &KWin::EffectsHandler::windowDeleted, context,
+                     [captions](KWin::EffectWindow* w) { captions->remove(w); });
 }
 
 /// KWin 5.27 takes effects' global shortcuts through KGlobalAccel under its
