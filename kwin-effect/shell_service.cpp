@@ -1,7 +1,9 @@
 #include "shell_service.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QTimer>
 
 #include "desktop_state.h"
 #include "kwin_compat.h"
@@ -164,7 +166,13 @@ void ShellService::invalidArgs(const QString& text) {
 
 void ShellService::watchCaller() {
     const QString caller = message().service();
-    if (!owners_.watchedServices().contains(caller)) owners_.addWatchedService(caller);
+    if (owners_.watchedServices().contains(caller)) return;
+    owners_.addWatchedService(caller);
+    // A caller gone before the watch began is never reported by it; what it
+    // is creating now is dropped once the call that creates it is done.
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    if (bus && !bus->isServiceRegistered(caller).value())
+        QTimer::singleShot(0, this, [this, caller] { dropOwner(caller); });
 }
 
 void ShellService::dropOwner(const QString& owner) {
