@@ -53,7 +53,20 @@ void QuorvelEffect::prePaintScreen(KWin::ScreenPrePaintData& data,
             }
         }
     }
+    findWindowsAboveVeils();
     effects->prePaintScreen(data, presentTime);
+}
+
+void QuorvelEffect::findWindowsAboveVeils() {
+    aboveVeils_.clear();
+    bool above = false;
+    for (EffectWindow* w : effects->stackingOrder()) {  // bottom to top
+        if (above) aboveVeils_.insert(w);
+        if (w == coverAnchor_ || !framesOf(Placement::Below, w).isEmpty()) {
+            above = true;
+            aboveVeils_.insert(w);
+        }
+    }
 }
 
 void QuorvelEffect::paintScreen(int mask, const QRegion& region, KWin::ScreenPaintData& data) {
@@ -70,6 +83,10 @@ void QuorvelEffect::postPaintScreen() {
 
 void QuorvelEffect::prePaintWindow(EffectWindow* w, KWin::WindowPrePaintData& data,
                                    std::chrono::milliseconds presentTime) {
+    // WORKAROUND(KWin): what an opaque window hides is not painted again, so
+    // the frost, read back from what has been painted so far, would pick up
+    // the previous frame's picture of a window above the veil.
+    if (aboveVeils_.contains(w)) data.opaque = QRegion();
     QRegion frames = framesOf(Placement::Below, w);
     if (w == coverAnchor_) frames += framesOf(Placement::Covering, nullptr);
     if (!frames.isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSet>
+
 #include <kwineffects.h>
 
 #include <memory>
@@ -35,6 +37,7 @@ public:
     int requestedEffectChainPosition() const override { return 10; }
 
 private:
+    void findWindowsAboveVeils();
     bool shown(const Veil& veil) const;
     void paintVeils(Placement placement, KWin::EffectWindow* below, const QMatrix4x4& projection);
     QRegion framesOf(Placement placement, KWin::EffectWindow* below) const;
@@ -47,6 +50,8 @@ private:
     Clock::time_point frameTime_;
     KWin::EffectWindow* coverAnchor_ = nullptr;
     bool covered_ = false;
+    /// The windows a veil's target or cover anchor has at or above it this frame.
+    QSet<KWin::EffectWindow*> aboveVeils_;
     bool animating_ = false;
 };
 

