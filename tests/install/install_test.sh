@@ -36,6 +36,12 @@ ext=$root/share/gnome-shell/extensions/quorvel@quorvel.github.io
 python3 -c 'import json,sys; m=json.load(open(sys.argv[1])); sys.exit(m["uuid"] != "quorvel@quorvel.github.io" or not m["shell-version"])' \
   "$ext/metadata.json" || fail "extension metadata"
 
+# Where kwin-dev was there to build it, KWin finds the effect in Qt 5's plugins.
+if [ -f "$build/kwin-effect/kwin/effects/plugins/quorvel.so" ]; then
+  [ -f "$root/lib/$(gcc -print-multiarch)/qt5/plugins/kwin/effects/plugins/quorvel.so" ] ||
+    fail "the KWin effect is not in Qt 5's plugin folder"
+fi
+
 # The installed program answers the two options without a display.
 "$root/bin/quorvel" --version | grep -q '^quorvel [0-9]' || fail "--version"
 "$root/bin/quorvel" --help | grep -q 'Usage: quorvel' || fail "--help"
