@@ -118,12 +118,14 @@ def near(actual, expected, tolerance=3):
 
 
 def start_window(spec, x, y):
-    """A color_window.py window, once it is mapped; x and y count on X11 only."""
+    """A color_window.py window, once it is mapped; x and y count on X11 only.
+    `spec` may add to the environment ("env": {"GDK_BACKEND": "x11"})."""
     process = subprocess.Popen(
         ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
          "--color", "#%02x%02x%02x" % spec["color"], "--x", str(x), "--y", str(y),
          "--width", str(spec["width"]), "--height", str(spec["height"])],
-        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+        env={**os.environ, **spec.get("env", {})})
     process.stdout.readline()
     return process
 

@@ -18,8 +18,10 @@ from kwin_desktop import (SESSION, KWinDesktop, call, check, close_windows, colo
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from desktop import Quorvel, run  # noqa: E402
 
+# On Wayland the window behind is an Xwayland client, the one in front a
+# native one: the roles swap, so each is seen both veiled and clear.
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 560, "height": 360,
-        "at": (60, 120)}
+        "at": (60, 120), "env": {"GDK_BACKEND": "x11"}}
 FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 420, "height": 300,
          "at": (640, 380)}
 TINT = (236, 236, 240)  # the light scheme's, KWin's default
@@ -69,11 +71,22 @@ def main():
     desktop.activate(FRONT["title"], front_spots["plain"])
     run(binary, "off")
     looks(desktop, "off", {"front": (front_spots["band"], sharp), "back": (back_spots["band"], sharp)})
+    bare = desktop.screenshot("bare")
     run(binary, "on")
     run(binary, "mode", "deep")
     looks(desktop, "deep", clear_and_veiled(FRONT, front_spots, BACK, back_spots))
     desktop.activate(BACK["title"], back_spots["plain"])
     looks(desktop, "swapped", clear_and_veiled(BACK, back_spots, FRONT, front_spots))
+    # Ambient mode fades the veil out towards the top edge of the monitor.
+    run(binary, "mode", "ambient")
+    top, bottom = (1200, 8), (1200, 760)
+
+    def top_clear(image, _):
+        near_top = distance(image.at(*top), bare.at(*top))
+        near_bottom = distance(image.at(*bottom), bare.at(*bottom))
+        return None if near_bottom > 80 and near_top < 0.3 * near_bottom else \
+            f"veiled by {near_top} near the top, {near_bottom} near the bottom"
+    looks(desktop, "ambient", {"desktop": (top, top_clear)})
     run(binary, "off")
     looks(desktop, "off_again", {"front": (front_spots["plain"], color(FRONT["color"], True)),
                                  "back": (back_spots["plain"], color(BACK["color"], True))})
