@@ -228,6 +228,27 @@ int diagnose(int argc, char** argv) {
     return 0;
 }
 
+/// Quorvel's component in GNOME Shell or KWin, brought up if need be; null
+/// with `missing` set to the line that says why when it does not answer (on
+/// X11 also said, with what going on without it means).
+std::unique_ptr<shell::ShellClient> connectCompositor(bool gnomeDesktop, std::string& missing) {
+    const auto problem =
+        gnomeDesktop ? gnome::ExtensionSetup(true).run() : kwin::EffectSetup().run();
+    if (!problem) {
+        return std::make_unique<shell::ShellClient>(gnomeDesktop ? "GNOME Shell's Quorvel extension"
+                                                                 : "KWin's Quorvel effect");
+    }
+    missing = *problem;
+    if (!app::isWaylandSession(app::processEnvironment())) {
+        core::log(missing);
+        core::log(gnomeDesktop ? "⚠️ Without its extension GNOME Shell keeps Quorvel's veil "
+                                 "above the windows or hides it; going on with the X11 backend"
+                               : "⚠️ Going on with the X11 backend, whose veil KWin restacks "
+                                 "on request");
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 static void printHelp() {
@@ -326,21 +347,10 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<shell::ShellClient> shell;
     if (compositorPlaces) {
-        const auto missing =
-            gnomeDesktop ? gnome::ExtensionSetup(true).run() : kwin::EffectSetup().run();
-        if (!missing) {
-            shell = std::make_unique<shell::ShellClient>(
-                gnomeDesktop ? "GNOME Shell's Quorvel extension" : "KWin's Quorvel effect");
-        } else if (app::sessionProblem(env, false)) {
-            return refuse(*missing, kNoX11Session);  // Wayland: nothing else can place a veil
-        } else {
-            core::log(*missing);
-            core::log(gnomeDesktop
-                          ? "⚠️ Without its extension GNOME Shell keeps Quorvel's veil "
-                            "above the windows or hides it; going on with the X11 backend"
-                          : "⚠️ Going on with the X11 backend, whose veil KWin restacks "
-                            "on request");
-        }
+        std::string missing;
+        shell = connectCompositor(gnomeDesktop, missing);
+        // On Wayland nothing else can place a veil.
+        if (!shell && app::sessionProblem(env, false)) return refuse(missing, kNoX11Session);
     }
     return run(application, connection, shell.get(), env);
 }

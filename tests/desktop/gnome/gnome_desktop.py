@@ -117,21 +117,21 @@ def near(actual, expected, tolerance=3):
     return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
 
 
-def start_window(spec, x, y):
+def start_window(window, x, y):
     """A color_window.py window, once it is mapped; x and y count on X11 only.
-    `spec` may add to the environment ("env": {"GDK_BACKEND": "x11"})."""
+    `window` may add to the environment ("env": {"GDK_BACKEND": "x11"})."""
     process = subprocess.Popen(
-        ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
-         "--color", "#%02x%02x%02x" % spec["color"], "--x", str(x), "--y", str(y),
-         "--width", str(spec["width"]), "--height", str(spec["height"])],
+        ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", window["title"],
+         "--color", "#%02x%02x%02x" % window["color"], "--x", str(x), "--y", str(y),
+         "--width", str(window["width"]), "--height", str(window["height"])],
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
-        env={**os.environ, **spec.get("env", {})})
+        env={**os.environ, **window.get("env", {})})
     process.stdout.readline()
     return process
 
 
 def open_windows(desktop, back, front):
-    """Opens `back` then `front` (each a spec with "at"), and waits until both
+    """Opens `back` then `front` (each a window with "at"), and waits until both
     are listed, the front one focused; their processes and listed windows."""
     processes = [start_window(back, *back["at"])]
     wait_until(lambda: desktop.window(back["title"]), 30, "the back window in GetState")

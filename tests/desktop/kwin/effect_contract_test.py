@@ -56,8 +56,8 @@ def main():
     monitor = desktop.state()["monitors"][0]
     processes, (state, front, back) = open_windows(desktop, BACK, FRONT)
     if SESSION == "wayland":
-        for spec in (BACK, FRONT):
-            desktop.place(spec["title"], *spec["at"])
+        for window in (BACK, FRONT):
+            desktop.place(window["title"], *window["at"])
 
         def placed():
             state = desktop.state()

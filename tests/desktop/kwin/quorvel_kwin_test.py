@@ -51,8 +51,8 @@ def main():
     binary, shots = sys.argv[1], sys.argv[2]
     desktop = KWinDesktop(shots, "quorvel")
     processes, _ = open_windows(desktop, BACK, FRONT)
-    for spec in (BACK, FRONT):
-        desktop.place(spec["title"], *spec["at"])
+    for window in (BACK, FRONT):
+        desktop.place(window["title"], *window["at"])
     wait_until(lambda: desktop.window(BACK["title"])["x"] == BACK["at"][0], 10, "the windows placed")
     back, front = desktop.window(BACK["title"]), desktop.window(FRONT["title"])
     call(desktop.bus, "unloadEffect", "s", ("quorvel",), dest="org.kde.KWin", path="/Effects",
