@@ -51,6 +51,9 @@ std::optional<ShellMonitor> readMonitor(const json& m) {
     ShellMonitor monitor;
     double index = 0;
     if (!readRect(m, monitor.frame) || !readNumber(m, "index", index)) return std::nullopt;
+    // No desktop numbers its monitors past a few; a number that is not one
+    // would not even fit an int.
+    if (index < 0 || index >= 1024) return std::nullopt;
     monitor.index = static_cast<int>(index);
     const auto area = m.find("workArea");
     if (area == m.end() || !readRect(*area, monitor.workArea)) monitor.workArea = monitor.frame;
