@@ -4,6 +4,7 @@ the test windows (color_window.py)."""
 import json
 import os
 import subprocess
+import sys
 import time
 
 import gi
@@ -209,3 +210,51 @@ def looks(desktop, name, expectations, timeout=10):
     except TimeoutError:
         for miss in misses:
             check(False, miss)
+
+
+def distance(a, b):
+    return sum(abs(x - y) for x, y in zip(a, b))
+
+
+# The light scheme's tint, which both GNOME and a bare KWin resolve to.
+LIGHT_TINT = (236, 236, 240)
+
+
+def veiled(original):
+    """Quorvel's own look over `original`: moved well towards the tint."""
+    def test(image, spot):
+        c = image.at(*spot)
+        ok = distance(c, original) > 80 and distance(c, LIGHT_TINT) < 0.7 * distance(original, LIGHT_TINT)
+        return None if ok else f"{c} is not {original} tinted"
+    return test
+
+
+def clear_and_veiled(clear, clear_spots, behind, behind_spots):
+    """The window in front exact and sharp; the one behind tinted and smeared."""
+    return {clear["title"]: (clear_spots["plain"], color(clear["color"], True)),
+            f"{clear['title']} stripes": (clear_spots["band"], contrast(lambda c: c > 150, "blurred")),
+            behind["title"]: (behind_spots["plain"], veiled(behind["color"])),
+            f"{behind['title']} stripes": (behind_spots["band"], smeared)}
+
+
+def veils_go_with_owner(desktop, owner, veil, expectations):
+    """A caller that goes away takes its veils with it."""
+    owner.close_sync(None)
+    looks(desktop, "owner_gone", expectations)
+    try:
+        call(desktop.bus, "FadeVeil", "udd", (veil, 1.0, 0.0))
+        check(False, "the closed connection's veil still answers")
+    except GLib.Error as e:
+        check("NoSuchVeil" in e.message, f"unexpected error for a gone veil: {e.message}")
+
+
+def run_test(main, log_variable):
+    """Runs `main`; a test that breaks off shows the compositor's log tail."""
+    try:
+        sys.exit(main())
+    except Exception:
+        log = os.environ.get(log_variable)
+        if log and os.path.exists(log):
+            with open(log, errors="replace") as f:
+                sys.stderr.write(f"--- {log_variable} (tail) ---\n" + "".join(f.readlines()[-40:]))
+        raise

@@ -16,39 +16,16 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from desktop import Quorvel, run  # noqa: E402
-from gnome_desktop import (SESSION, Desktop, call, check, close_windows, color, contrast, failures,
-                           inside, looks, open_windows, sharp, smeared, start_window, wait_until,
-                           window_spots)
+from gnome_desktop import (SESSION, Desktop, call, check, clear_and_veiled, close_windows, color,
+                           distance, failures, inside, looks, open_windows, sharp, start_window,
+                           veiled, wait_until, window_spots)
 
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 560, "height": 360,
         "at": (60, 120)}
 FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 420, "height": 300,
          "at": (640, 380)}
-# The light scheme's tint, which GNOME's default scheme resolves to.
-TINT = (236, 236, 240)
 SIDE = {"title": "Quorvel Side", "color": (0x80, 0x30, 0xA0), "width": 300, "height": 200}
 MARGIN = 40  # from window edges and the shadows mutter draws on X11
-
-
-def distance(a, b):
-    return sum(abs(x - y) for x, y in zip(a, b))
-
-
-def veiled(original):
-    """Moved well towards the tint."""
-    def test(image, spot):
-        c = image.at(*spot)
-        ok = distance(c, original) > 80 and distance(c, TINT) < 0.7 * distance(original, TINT)
-        return None if ok else f"{c} is not {original} tinted"
-    return test
-
-
-def clear_and_veiled(clear, clear_spots, behind, behind_spots):
-    """The window in front exact and sharp; the one behind tinted and smeared."""
-    return {f"{clear['title']}": (clear_spots["plain"], color(clear["color"], True)),
-            f"{clear['title']} stripes": (clear_spots["band"], contrast(lambda c: c > 150, "blurred")),
-            f"{behind['title']}": (behind_spots["plain"], veiled(behind["color"])),
-            f"{behind['title']} stripes": (behind_spots["band"], smeared)}
 
 
 def main():

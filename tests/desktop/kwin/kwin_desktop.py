@@ -12,15 +12,17 @@ import threading
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "gnome"))
 
-from gnome_desktop import (Image, call, check, close_windows, color, contrast,  # noqa: E402
-                           failures, find_spot, looks, new_connection, open_windows, sharp,
-                           smeared, wait_until, window_spots)
+from gnome_desktop import (Image, call, check, clear_and_veiled, close_windows, color,  # noqa: E402
+                           contrast, distance, failures, find_spot, looks, new_connection,
+                           open_windows, run_test, sharp, smeared, veiled, veils_go_with_owner,
+                           wait_until, window_spots)
 from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
 
 # The GNOME tests' helpers the KWin tests use as they are.
 __all__ = ["SESSION", "KWinDesktop", "Image", "call", "check", "close_windows", "color",
            "contrast", "failures", "find_spot", "looks", "new_connection", "open_windows",
-           "sharp", "smeared", "wait_until", "window_spots"]
+           "sharp", "smeared", "wait_until", "window_spots", "run_test", "veils_go_with_owner",
+           "clear_and_veiled", "distance", "veiled"]
 
 SESSION = os.environ.get("XDG_SESSION_TYPE", "unknown")
 

@@ -12,8 +12,8 @@ roles swap when the other window gets the focus.
 import os
 import sys
 
-from kwin_desktop import (SESSION, KWinDesktop, call, check, close_windows, color, contrast,
-                          failures, looks, open_windows, sharp, smeared, wait_until, window_spots)
+from kwin_desktop import (SESSION, KWinDesktop, call, check, clear_and_veiled, close_windows, color,
+                          distance, failures, looks, open_windows, sharp, wait_until, window_spots)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from desktop import Quorvel, run  # noqa: E402
@@ -24,27 +24,7 @@ BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 560, "hei
         "at": (60, 120), "env": {"GDK_BACKEND": "x11"}}
 FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 420, "height": 300,
          "at": (640, 380)}
-TINT = (236, 236, 240)  # the light scheme's, KWin's default
 MARGIN = 40
-
-
-def distance(a, b):
-    return sum(abs(x - y) for x, y in zip(a, b))
-
-
-def veiled(original):
-    def test(image, spot):
-        c = image.at(*spot)
-        ok = distance(c, original) > 80 and distance(c, TINT) < 0.7 * distance(original, TINT)
-        return None if ok else f"{c} is not {original} tinted"
-    return test
-
-
-def clear_and_veiled(clear, clear_spots, behind, behind_spots):
-    return {clear["title"]: (clear_spots["plain"], color(clear["color"], True)),
-            f"{clear['title']} stripes": (clear_spots["band"], contrast(lambda c: c > 150, "blurred")),
-            behind["title"]: (behind_spots["plain"], veiled(behind["color"])),
-            f"{behind['title']} stripes": (behind_spots["band"], smeared)}
 
 
 def main():
