@@ -125,12 +125,27 @@ void ShellClient::applyState(const std::string& json) {
     changed_.emit();
 }
 
-std::optional<core::Point> ShellClient::pointer() const {
+std::optional<core::Point> ShellClient::pointer() {
     if (!available_) return std::nullopt;
-    const QDBusMessage reply = callNow("GetPointer", {});
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
-        return std::nullopt;
-    return core::Point{double(reply.arguments()[0].toInt()), double(reply.arguments()[1].toInt())};
+    // Asked every tick in single mode: the tick reads the last answer and
+    // never waits on the shell; the next one sees this request's.
+    if (!pointerInFlight_) {
+        pointerInFlight_ = true;
+        auto* watch = new QDBusPendingCallWatcher(
+            QDBusConnection::sessionBus().asyncCall(methodCall("GetPointer"), kSendTimeoutMs),
+            this);
+        connect(
+            watch, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+                pointerInFlight_ = false;
+                const QDBusMessage reply = w->reply();
+                if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 2) {
+                    pointer_ = core::Point{double(reply.arguments()[0].toInt()),
+                                           double(reply.arguments()[1].toInt())};
+                }
+                w->deleteLater();
+            });
+    }
+    return pointer_;
 }
 
 std::uint32_t ShellClient::createVeil(const core::Rect& shellFrame) {

@@ -41,8 +41,9 @@ public:
     /// The interface version the extension reports, 0 when it cannot be read.
     std::uint32_t interfaceVersion() const;
     const ShellState& state() const { return state_; }
-    /// The pointer in the shell's coordinates; nothing when the shell does not answer.
-    std::optional<core::Point> pointer() const;
+    /// The pointer in the shell's coordinates as last reported (a tick late at
+    /// most); nothing until the shell has answered once.
+    std::optional<core::Point> pointer();
 
     /// A new veil's id, 0 when the extension could not make one.
     std::uint32_t createVeil(const core::Rect& shellFrame);
@@ -81,6 +82,8 @@ private:
     bool warnedState_ = false;
     bool stateInFlight_ = false;
     bool stateWanted_ = false;
+    bool pointerInFlight_ = false;
+    std::optional<core::Point> pointer_;
     ShellState state_;
     core::Signal<> changed_;
     core::Signal<> returned_;
