@@ -237,6 +237,17 @@ def clear_and_veiled(clear, clear_spots, behind, behind_spots):
             f"{behind['title']} stripes": (behind_spots["band"], smeared)}
 
 
+def clear_at_top(bare, top, bottom):
+    """Ambient mode: near the top edge the picture stays close to `bare`,
+    near the bottom it is well veiled."""
+    def test(image, _):
+        near_top = distance(image.at(*top), bare.at(*top))
+        near_bottom = distance(image.at(*bottom), bare.at(*bottom))
+        return None if near_bottom > 80 and near_top < 0.3 * near_bottom else \
+            f"veiled by {near_top} near the top, {near_bottom} near the bottom"
+    return test
+
+
 def veils_go_with_owner(desktop, owner, veil, expectations):
     """A caller that goes away takes its veils with it."""
     owner.close_sync(None)

@@ -16,8 +16,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from desktop import Quorvel, run  # noqa: E402
-from gnome_desktop import (SESSION, Desktop, call, check, clear_and_veiled, close_windows, color,
-                           distance, failures, inside, looks, open_windows, sharp, start_window,
+from gnome_desktop import (SESSION, Desktop, call, check, clear_and_veiled, clear_at_top,
+                           close_windows, color, failures, inside, looks, open_windows, sharp,
+                           start_window,
                            veiled, wait_until, window_spots)
 
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 560, "height": 360,
@@ -96,12 +97,7 @@ def main():
     # Ambient mode fades the veil out towards the top edge of the monitor.
     run(binary, "mode", "ambient")
 
-    def top_clear(image, _):
-        near_top = distance(image.at(*top), bare.at(*top))
-        near_bottom = distance(image.at(*bottom), bare.at(*bottom))
-        return None if near_bottom > 80 and near_top < 0.3 * near_bottom else \
-            f"veiled by {near_top} near the top, {near_bottom} near the bottom"
-    looks(desktop, "ambient", {"desktop": (top, top_clear),
+    looks(desktop, "ambient", {"desktop": (top, clear_at_top(bare, top, bottom)),
                                "back": (back_spots["plain"], color(BACK["color"], True))})
 
     run(binary, "off")

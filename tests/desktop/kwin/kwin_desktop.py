@@ -12,7 +12,8 @@ import threading
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "gnome"))
 
-from gnome_desktop import (Image, call, check, clear_and_veiled, close_windows, color,  # noqa: E402
+from gnome_desktop import (Image, call, check, clear_and_veiled, clear_at_top,  # noqa: E402
+                           close_windows, color,
                            contrast, distance, failures, find_spot, looks, new_connection,
                            open_windows, run_test, sharp, smeared, veiled, veils_go_with_owner,
                            wait_until, window_spots)
@@ -22,7 +23,7 @@ from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
 __all__ = ["SESSION", "KWinDesktop", "Image", "call", "check", "close_windows", "color",
            "contrast", "failures", "find_spot", "looks", "new_connection", "open_windows",
            "sharp", "smeared", "wait_until", "window_spots", "run_test", "veils_go_with_owner",
-           "clear_and_veiled", "distance", "veiled"]
+           "clear_and_veiled", "distance", "veiled", "clear_at_top"]
 
 SESSION = os.environ.get("XDG_SESSION_TYPE", "unknown")
 

@@ -12,8 +12,9 @@ roles swap when the other window gets the focus.
 import os
 import sys
 
-from kwin_desktop import (SESSION, KWinDesktop, call, check, clear_and_veiled, close_windows, color,
-                          distance, failures, looks, open_windows, sharp, wait_until, window_spots)
+from kwin_desktop import (SESSION, KWinDesktop, call, check, clear_and_veiled, clear_at_top,
+                          close_windows, color, failures, looks, open_windows, sharp, wait_until,
+                          window_spots)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from desktop import Quorvel, run  # noqa: E402
@@ -61,12 +62,7 @@ def main():
     run(binary, "mode", "ambient")
     top, bottom = (1200, 8), (1200, 760)
 
-    def top_clear(image, _):
-        near_top = distance(image.at(*top), bare.at(*top))
-        near_bottom = distance(image.at(*bottom), bare.at(*bottom))
-        return None if near_bottom > 80 and near_top < 0.3 * near_bottom else \
-            f"veiled by {near_top} near the top, {near_bottom} near the bottom"
-    looks(desktop, "ambient", {"desktop": (top, top_clear)})
+    looks(desktop, "ambient", {"desktop": (top, clear_at_top(bare, top, bottom))})
     run(binary, "off")
     looks(desktop, "off_again", {"front": (front_spots["plain"], color(FRONT["color"], True)),
                                  "back": (back_spots["plain"], color(BACK["color"], True))})
