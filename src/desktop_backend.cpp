@@ -2,12 +2,12 @@
 
 #include "desktop/qt/gnome_overview.h"
 #include "desktop/qt/kde_overview.h"
-#include "desktop/shell/shell_client.h"
-#include "desktop/shell/shell_global_hotkeys.h"
-#include "desktop/shell/shell_overlay_window.h"
-#include "desktop/shell/shell_screens.h"
-#include "desktop/shell/shell_window_list.h"
-#include "desktop/shell/shell_workspace.h"
+#include "compositor/client/compositor_client.h"
+#include "compositor/client/compositor_global_hotkeys.h"
+#include "compositor/client/compositor_overlay_window.h"
+#include "compositor/client/compositor_screens.h"
+#include "compositor/client/compositor_window_list.h"
+#include "compositor/client/compositor_workspace.h"
 #include "desktop/x11/connection.h"
 #include "desktop/x11/focus_return.h"
 #include "desktop/x11/x11_global_hotkeys.h"
@@ -94,9 +94,9 @@ public:
     x11::FocusReturn focusReturn{connection};
 };
 
-class ShellBackend final : public DesktopBackend {
+class CompositorBackend final : public DesktopBackend {
 public:
-    ShellBackend(shell::ShellClient& client, x11::Connection& c, core::Scheduler& s, bool isGnome)
+    CompositorBackend(compositor::CompositorClient& client, x11::Connection& c, core::Scheduler& s, bool isGnome)
         : DesktopBackend(s), shell(client), connection(c), gnome(isGnome) {}
 
     std::string describe(const app::EnvironmentLookup& env) const override {
@@ -116,16 +116,16 @@ public:
     }
     const char* name() const override { return gnome ? "gnome-shell" : "kwin"; }
 
-    shell::ShellClient& shell;
+    compositor::CompositorClient& shell;
     x11::Connection& connection;
     bool gnome;
-    shell::ShellWindowList windowList{shell, scheduler};
-    shell::ShellScreens screens{shell};
-    shell::ShellWorkspace workspace{shell};
-    shell::ShellOverview overview{shell};
-    shell::ShellOverlayWindowFactory overlays{shell, scheduler};
-    shell::ShellWindowServer server{shell};
-    shell::ShellGlobalHotkeys hotkeys{shell};
+    compositor::CompositorWindowList windowList{shell, scheduler};
+    compositor::CompositorScreens screens{shell};
+    compositor::CompositorWorkspace workspace{shell};
+    compositor::CompositorOverview overview{shell};
+    compositor::CompositorOverlayWindowFactory overlays{shell, scheduler};
+    compositor::CompositorWindowServer server{shell};
+    compositor::CompositorGlobalHotkeys hotkeys{shell};
     x11::X11KeyboardLayout keyboard{connection};
 };
 
@@ -138,10 +138,10 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
                                         env("XDG_CURRENT_DESKTOP").value_or(""));
 }
 
-std::unique_ptr<DesktopBackend> makeShellBackend(shell::ShellClient& shell,
+std::unique_ptr<DesktopBackend> makeCompositorBackend(compositor::CompositorClient& shell,
                                                  x11::Connection& connection,
                                                  core::Scheduler& scheduler, bool gnome) {
-    return std::make_unique<ShellBackend>(shell, connection, scheduler, gnome);
+    return std::make_unique<CompositorBackend>(shell, connection, scheduler, gnome);
 }
 
 }  // namespace quorvel

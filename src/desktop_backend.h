@@ -34,8 +34,8 @@ class WindowServer;
 namespace quorvel::x11 {
 class Connection;
 }
-namespace quorvel::shell {
-class ShellClient;
+namespace quorvel::compositor {
+class CompositorClient;
 }
 
 namespace quorvel {
@@ -97,7 +97,7 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
 /// it (GNOME Shell's extension when `gnome`, else the KWin effect), on
 /// Wayland and X11 alike; the X connection (Xwayland on Wayland) serves the
 /// keyboard layout only.
-std::unique_ptr<DesktopBackend> makeShellBackend(shell::ShellClient& shell,
+std::unique_ptr<DesktopBackend> makeCompositorBackend(compositor::CompositorClient& shell,
                                                  x11::Connection& connection,
                                                  core::Scheduler& scheduler, bool gnome);
 

@@ -5,9 +5,9 @@
 #include "app/remote_control.h"
 #include "app/session_environment.h"
 #include "core/log.h"
-#include "desktop/gnome/extension_setup.h"
-#include "desktop/kwin/effect_setup.h"
-#include "desktop/shell/shell_client.h"
+#include "compositor/client/gnome_extension_setup.h"
+#include "compositor/client/kwin_effect_setup.h"
+#include "compositor/client/compositor_client.h"
 #include "desktop/x11/connection.h"
 #include "desktop_backend.h"
 #include "settings/notification_names.h"
@@ -153,7 +153,7 @@ void flushStores(app::AppContext& context, x11::Connection& connection) {
     connection.flush();
 }
 
-int run(QApplication& application, x11::Connection& connection, shell::ShellClient* shell,
+int run(QApplication& application, x11::Connection& connection, compositor::CompositorClient* shell,
         const app::EnvironmentLookup& env) {
     // Before anything that may hide the panels. A signal waits in its pipe
     // until the event loop reads it, and by then `quitting` is set.
@@ -164,7 +164,7 @@ int run(QApplication& application, x11::Connection& connection, shell::ShellClie
     qt::QtScheduler scheduler;
     qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
     const std::unique_ptr<DesktopBackend> backend =
-        shell ? makeShellBackend(*shell, connection, scheduler, app::isGnomeDesktop(env))
+        shell ? makeCompositorBackend(*shell, connection, scheduler, app::isGnomeDesktop(env))
               : makeX11Backend(connection, scheduler, env);
     DesktopBackend& desktop = *backend;
     core::log(desktop.describe(env));
@@ -231,11 +231,11 @@ int diagnose(int argc, char** argv) {
 /// Quorvel's component in GNOME Shell or KWin, brought up if need be; null
 /// with `missing` set to the line that says why when it does not answer (on
 /// X11 also said, with what going on without it means).
-std::unique_ptr<shell::ShellClient> connectCompositor(bool gnomeDesktop, std::string& missing) {
+std::unique_ptr<compositor::CompositorClient> connectCompositor(bool gnomeDesktop, std::string& missing) {
     const auto problem =
-        gnomeDesktop ? gnome::ExtensionSetup(true).run() : kwin::EffectSetup().run();
+        gnomeDesktop ? compositor::GnomeExtensionSetup(true).run() : compositor::KwinEffectSetup().run();
     if (!problem) {
-        return std::make_unique<shell::ShellClient>(gnomeDesktop ? "GNOME Shell's Quorvel extension"
+        return std::make_unique<compositor::CompositorClient>(gnomeDesktop ? "GNOME Shell's Quorvel extension"
                                                                  : "KWin's Quorvel effect");
     }
     missing = *problem;
@@ -345,7 +345,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvel");
     QApplication::setQuitOnLastWindowClosed(false);
-    std::unique_ptr<shell::ShellClient> shell;
+    std::unique_ptr<compositor::CompositorClient> shell;
     if (compositorPlaces) {
         std::string missing;
         shell = connectCompositor(gnomeDesktop, missing);

@@ -37,7 +37,7 @@ python3 -c 'import json,sys; m=json.load(open(sys.argv[1])); sys.exit(m["uuid"] 
   "$ext/metadata.json" || fail "extension metadata"
 
 # Where kwin-dev was there to build it, KWin finds the effect in Qt 5's plugins.
-if [ -f "$build/kwin-effect/kwin/effects/plugins/quorvel.so" ]; then
+if [ -f "$build/compositor/kwin/kwin/effects/plugins/quorvel.so" ]; then
   [ -f "$root/lib/$(gcc -print-multiarch)/qt5/plugins/kwin/effects/plugins/quorvel.so" ] ||
     fail "the KWin effect is not in Qt 5's plugin folder"
 fi

@@ -9,7 +9,7 @@
 #include "core/log.h"
 #include "core/preference_store.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/gnome/extension_setup.h"
+#include "compositor/client/gnome_extension_setup.h"
 #include "desktop/qt/process_script_service.h"
 #include "desktop/qt/remote_command.h"
 #include "desktop/x11/connection.h"
@@ -97,7 +97,7 @@ void Diagnosis::session() {
     if (!app::isGnomeDesktop(env_)) return;
     // On GNOME the shell places the veil; what X shows below is Xwayland's or
     // mutter's view, not where the veil goes.
-    const auto missing = gnome::ExtensionSetup(false).run();
+    const auto missing = compositor::GnomeExtensionSetup(false).run();
     shellPlacesVeil_ = !missing;
     add(missing ? "GNOME Shell extension: " + *missing
                 : "GNOME Shell extension: answers; the shell places the veil and grabs the "
