@@ -14,9 +14,9 @@
 #include <memory>
 
 #include "core/virtual_scheduler.h"
-#include "desktop/x11/connection.h"
-#include "desktop/x11/veil_renderer.h"
-#include "desktop/x11/x11_overlay_window.h"
+#include "x11/connection.h"
+#include "x11/veil_renderer.h"
+#include "x11/x11_overlay_window.h"
 
 namespace quorvel::x11 {
 namespace {
@@ -25,7 +25,7 @@ struct Desk {
     Connection connection;
     core::VirtualScheduler scheduler;
     std::unique_ptr<X11OverlayWindowFactory> factory;
-    std::shared_ptr<platform::OverlayWindow> veil;
+    std::shared_ptr<ports::OverlayWindow> veil;
     xcb_window_t below = 0;
     xcb_gcontext_t gc = 0;
     int width = 0, height = 0;
@@ -67,7 +67,7 @@ struct Desk {
         const std::uint32_t ink = 0x333333;
         xcb_create_gc(connection.raw(), gc, below, XCB_GC_FOREGROUND, &ink);
         factory = std::make_unique<X11OverlayWindowFactory>(connection, scheduler);
-        platform::ScreenInfo screen;
+        ports::ScreenInfo screen;
         screen.frame = {0, 0, double(width), double(height)};
         screen.visibleFrame = screen.frame;
         veil = factory->create(screen);

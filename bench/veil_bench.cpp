@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "overlay/veil_animation.h"
-#include "overlay/veil_appearance.h"
-#include "overlay/veil_easing.h"
-#include "overlay/veil_grain.h"
-#include "overlay/veil_mask.h"
+#include "look/veil_animation.h"
+#include "look/veil_appearance.h"
+#include "look/veil_easing.h"
+#include "look/veil_grain.h"
+#include "look/veil_mask.h"
 
-namespace quorvel::overlay {
+namespace quorvel::look {
 namespace {
 
 constexpr int kWidth = 3840;
@@ -90,6 +90,6 @@ void BM_SoftwareFrame4k(benchmark::State& state) {
 BENCHMARK(BM_SoftwareFrame4k)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-}  // namespace quorvel::overlay
+}  // namespace quorvel::look
 
 BENCHMARK_MAIN();

@@ -14,9 +14,9 @@
 #include <memory>
 
 #include "core/virtual_scheduler.h"
-#include "desktop/x11/connection.h"
-#include "desktop/x11/veil_renderer.h"
-#include "desktop/x11/x11_overlay_window.h"
+#include "x11/connection.h"
+#include "x11/veil_renderer.h"
+#include "x11/x11_overlay_window.h"
 
 namespace quorvel::x11 {
 namespace {
@@ -49,7 +49,7 @@ struct Desk {
     Connection connection;
     core::VirtualScheduler scheduler;
     std::unique_ptr<X11OverlayWindowFactory> factory;
-    std::shared_ptr<platform::OverlayWindow> veil;
+    std::shared_ptr<ports::OverlayWindow> veil;
     long residentGrowth = 0;
 
     Desk() {
@@ -57,7 +57,7 @@ struct Desk {
         claimCompositorSelection();
         factory = std::make_unique<X11OverlayWindowFactory>(connection, scheduler);
         const long before = residentBytes();
-        platform::ScreenInfo screen;
+        ports::ScreenInfo screen;
         screen.frame = {0, 0, kWidth, kHeight};
         screen.visibleFrame = screen.frame;
         veil = factory->create(screen);
@@ -74,10 +74,10 @@ Desk& desk() {
     return d;
 }
 
-overlay::VeilAppearance look(double stop, double grain) {
+look::VeilAppearance look(double stop, double grain) {
     auto a =
-        overlay::makeVeilAppearance(settings::FocusMode::ambient, grain, false, 1.0,
-                                    settings::ThemeMode::dark, overlay::ColorScheme::dark, true);
+        look::makeVeilAppearance(settings::FocusMode::ambient, grain, false, 1.0,
+                                    settings::ThemeMode::dark, look::ColorScheme::dark, true);
     a.stopLocation = stop;
     return a;
 }

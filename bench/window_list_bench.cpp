@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "desktop/x11/connection.h"
-#include "desktop/x11/x11_window_list.h"
+#include "x11/connection.h"
+#include "x11/x11_window_list.h"
 
 namespace {
 
@@ -117,9 +117,9 @@ void BM_MirroredSample(benchmark::State& state) {
     desktop();
     x11::Connection x;
     x11::X11WindowList list(x);
-    std::size_t listed = list.onScreenWindows(platform::WindowListOption::OnScreenOnly).size();
+    std::size_t listed = list.onScreenWindows(ports::WindowListOption::OnScreenOnly).size();
     for (auto _ : state) {
-        auto windows = list.onScreenWindows(platform::WindowListOption::OnScreenOnly);
+        auto windows = list.onScreenWindows(ports::WindowListOption::OnScreenOnly);
         listed = windows.size();
         benchmark::DoNotOptimize(windows);
     }

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "desktop/x11/key_table.h"
+#include "x11/key_table.h"
 #include "settings/key_combo.h"
 
 namespace quorvel::compositor {

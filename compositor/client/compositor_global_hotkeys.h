@@ -7,7 +7,7 @@
 
 #include "core/signal.h"
 #include "compositor/client/compositor_client.h"
-#include "platform/global_hotkeys.h"
+#include "ports/global_hotkeys.h"
 
 namespace quorvel::compositor {
 
@@ -15,7 +15,7 @@ namespace quorvel::compositor {
 /// as on Xorg: an X client's grab there only sees keys while an X window has
 /// the focus. The extension grabs GTK accelerators; the stored key code
 /// becomes the key's name on a US layout, which is how mutter matches it.
-class CompositorGlobalHotkeys final : public platform::GlobalHotkeys {
+class CompositorGlobalHotkeys final : public ports::GlobalHotkeys {
 public:
     explicit CompositorGlobalHotkeys(CompositorClient& shell);
     ~CompositorGlobalHotkeys() override;
@@ -25,7 +25,7 @@ public:
     bool grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) override;
     bool hasKey(std::uint32_t keyCode) const override;
     void ungrab(std::uint32_t id) override;
-    void setEventHandler(platform::GlobalHotkeysEvents* handler) override { handler_ = handler; }
+    void setEventHandler(ports::GlobalHotkeysEvents* handler) override { handler_ = handler; }
 
     /// The accelerator for a stored combination ("<Control><Alt><Super>j"),
     /// nothing for a key this table lacks.
@@ -40,7 +40,7 @@ private:
     void regrabAll();
 
     CompositorClient& shell_;
-    platform::GlobalHotkeysEvents* handler_ = nullptr;
+    ports::GlobalHotkeysEvents* handler_ = nullptr;
     std::map<std::uint32_t, Grab> grabs_;
     core::Connection activated_;
     core::Connection returned_;

@@ -55,7 +55,7 @@ void CompositorOverlayWindow::make() {
 
 void CompositorOverlayWindow::sendLook(bool force) {
     if (!veil_) return;
-    const overlay::VeilAppearance look = look_.appearance();
+    const look::VeilAppearance look = look_.appearance();
     const int height = int(std::lround(frame_.height));
     if (!force && look == sentLook_ && height == sentHeight_) return;
     sentLook_ = look;
@@ -149,8 +149,8 @@ void CompositorOverlayWindow::close() {
     if (auto done = std::exchange(completion_, nullptr)) done();
 }
 
-std::shared_ptr<platform::OverlayWindow> CompositorOverlayWindowFactory::create(
-    const platform::ScreenInfo& screen) {
+std::shared_ptr<ports::OverlayWindow> CompositorOverlayWindowFactory::create(
+    const ports::ScreenInfo& screen) {
     auto window = std::make_shared<CompositorOverlayWindow>(shell_, scheduler_, look_, screen.frame);
     std::erase_if(made_, [](const auto& w) { return w.expired(); });
     made_.push_back(window);

@@ -10,7 +10,7 @@
 #include "core/signal.h"
 #include "compositor/client/compositor_client.h"
 #include "compositor/client/compositor_veil_look.h"
-#include "platform/overlay_windows.h"
+#include "ports/overlay_windows.h"
 
 namespace quorvel::compositor {
 
@@ -19,7 +19,7 @@ namespace quorvel::compositor {
 /// runs the fades itself, and this side keeps the same curve's time so
 /// `alpha` and the completion agree with the screen. When the component comes
 /// back after a restart the veil is made anew with everything it had.
-class CompositorOverlayWindow final : public platform::OverlayWindow {
+class CompositorOverlayWindow final : public ports::OverlayWindow {
 public:
     CompositorOverlayWindow(CompositorClient& shell, core::Scheduler& scheduler, CompositorVeilLook& look,
                        const core::Rect& frame);
@@ -28,7 +28,7 @@ public:
     CompositorOverlayWindow& operator=(const CompositorOverlayWindow&) = delete;
 
     void setFrame(const core::Rect& frame) override;
-    void setLevel(platform::WindowLevel level) override { level_ = level; }
+    void setLevel(ports::WindowLevel level) override { level_ = level; }
     void orderBelow(std::int64_t windowNumber) override;
     void orderFront() override;
     void setAlpha(double alpha) override;
@@ -50,13 +50,13 @@ private:
     core::Rect sentFrame_;  // in the shell's coordinates
     std::uint32_t veil_ = 0;
     bool closed_ = false;
-    platform::WindowLevel level_ = platform::WindowLevel::Normal;
+    ports::WindowLevel level_ = ports::WindowLevel::Normal;
     std::string how_ = "none";
     std::uint64_t below_ = 0;
     double from_ = 0, to_ = 0, start_ = 0, duration_ = 0;
     core::Timer fadeEnd_;
     std::function<void()> completion_;
-    overlay::VeilAppearance sentLook_;
+    look::VeilAppearance sentLook_;
     int sentHeight_ = -1;
     core::Connection lookChanged_;
     core::Connection returned_;
@@ -64,7 +64,7 @@ private:
 };
 
 /// Makes veils in the compositor, drawn with the look `follow` was given.
-class CompositorOverlayWindowFactory final : public platform::OverlayWindowFactory {
+class CompositorOverlayWindowFactory final : public ports::OverlayWindowFactory {
 public:
     CompositorOverlayWindowFactory(CompositorClient& shell, core::Scheduler& scheduler)
         : shell_(shell), scheduler_(scheduler), look_(scheduler) {}
@@ -72,10 +72,10 @@ public:
     CompositorOverlayWindowFactory(const CompositorOverlayWindowFactory&) = delete;
     CompositorOverlayWindowFactory& operator=(const CompositorOverlayWindowFactory&) = delete;
 
-    void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) {
+    void follow(look::OverlayStyle& style, ports::ColorSchemeSource& schemes) {
         look_.follow(style, schemes);
     }
-    std::shared_ptr<platform::OverlayWindow> create(const platform::ScreenInfo& screen) override;
+    std::shared_ptr<ports::OverlayWindow> create(const ports::ScreenInfo& screen) override;
 
 private:
     CompositorClient& shell_;

@@ -2,11 +2,11 @@
 
 namespace quorvel::compositor {
 
-std::vector<platform::ScreenInfo> CompositorScreens::screens() const {
+std::vector<ports::ScreenInfo> CompositorScreens::screens() const {
     return screenInfos(shell_.state());
 }
 
-std::optional<platform::ScreenInfo> CompositorScreens::mainScreen() const {
+std::optional<ports::ScreenInfo> CompositorScreens::mainScreen() const {
     const auto all = screens();
     const auto index = focusedMonitor(shell_.state());
     if (!index || *index >= all.size()) return std::nullopt;

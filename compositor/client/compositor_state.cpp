@@ -11,7 +11,7 @@ namespace quorvel::compositor {
 namespace {
 
 using nlohmann::json;
-namespace layer = platform::layer;
+namespace layer = ports::layer;
 
 // The compositor's component is trusted no more than any other peer on the bus: a field of
 // the wrong kind makes its record unreadable, not the program.
@@ -140,13 +140,13 @@ core::Point flippedPoint(double x, double y, const core::Rect& primary) {
     return {x - primary.x, primary.height - (y - primary.y)};
 }
 
-std::vector<platform::ScreenInfo> screenInfos(const CompositorState& state) {
+std::vector<ports::ScreenInfo> screenInfos(const CompositorState& state) {
     const core::Rect primary = primaryFrame(state);
     const auto flipped = [&primary](const core::Rect& r) {
         return core::Rect{r.x - primary.x, primary.height - (r.y - primary.y) - r.height, r.width,
                           r.height};
     };
-    std::vector<platform::ScreenInfo> result;
+    std::vector<ports::ScreenInfo> result;
     for (const CompositorMonitor& m : state.monitors) {
         // Mutter numbers monitors by connector order; the index is what stays
         // put while the set of monitors does.
@@ -169,17 +169,17 @@ std::int32_t windowLayer(const CompositorWindow& w) {
     return layer::normal;
 }
 
-std::vector<platform::RawWindow> rawWindows(const CompositorState& state,
-                                            platform::WindowListOption option,
+std::vector<ports::RawWindow> rawWindows(const CompositorState& state,
+                                            ports::WindowListOption option,
                                             double wallpaperShift, std::int64_t ownPid) {
     const core::Rect primary = primaryFrame(state);
-    const bool withDesktop = option == platform::WindowListOption::OnScreenOnly;
-    std::vector<platform::RawWindow> result;
+    const bool withDesktop = option == ports::WindowListOption::OnScreenOnly;
+    std::vector<ports::RawWindow> result;
     for (const CompositorWindow& w : state.windows) {
         const std::int32_t level = windowLayer(w);
         if (w.minimized || w.frame.isEmpty()) continue;
         if (!withDesktop && level == layer::desktop) continue;
-        platform::RawWindow entry;
+        ports::RawWindow entry;
         entry.ownerName = w.pid == ownPid ? std::optional<std::string>("Quorvel")
                           : w.appName     ? w.appName
                                           : w.wmClass;
@@ -197,7 +197,7 @@ std::vector<platform::RawWindow> rawWindows(const CompositorState& state,
     // a workspace switch in progress, so each monitor gets one.
     for (std::size_t i = 0; i < state.monitors.size(); ++i) {
         const core::Rect& f = state.monitors[i].frame;
-        result.push_back(platform::RawWindow{
+        result.push_back(ports::RawWindow{
             "Wallpaper", layer::desktop, -1 - std::int64_t(i),
             core::Rect{f.x - primary.x + wallpaperShift, f.y - primary.y, f.width, f.height},
             std::string("Desktop")});

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/geometry.h"
-#include "platform/screens.h"
-#include "platform/window_list.h"
+#include "ports/screens.h"
+#include "ports/window_list.h"
 
 namespace quorvel::compositor {
 
@@ -60,7 +60,7 @@ core::Rect primaryFrame(const CompositorState& state);
 
 /// The monitors as the screens port gives them: bottom-left origin at the
 /// primary's bottom-left corner.
-std::vector<platform::ScreenInfo> screenInfos(const CompositorState& state);
+std::vector<ports::ScreenInfo> screenInfos(const CompositorState& state);
 
 /// A bottom-left origin frame back in the shell's coordinates.
 core::Rect shellRect(const core::Rect& flipped, const core::Rect& primary);
@@ -72,8 +72,8 @@ core::Point flippedPoint(double x, double y, const core::Rect& primary);
 /// monitor's wallpaper entry last (with `option` OnScreenOnly), shifted
 /// `wallpaperShift` pixels while a workspace switch slides. Windows of process
 /// `ownPid` are this program's own.
-std::vector<platform::RawWindow> rawWindows(const CompositorState& state,
-                                            platform::WindowListOption option,
+std::vector<ports::RawWindow> rawWindows(const CompositorState& state,
+                                            ports::WindowListOption option,
                                             double wallpaperShift, std::int64_t ownPid);
 
 /// The window-list layer for a window's type and keep-above state.

@@ -1,16 +1,16 @@
 #include "compositor/client/compositor_veil_look.h"
 
-#include "overlay/overlay_style.h"
-#include "overlay/veil_mask.h"
-#include "platform/color_scheme.h"
+#include "look/overlay_style.h"
+#include "look/veil_mask.h"
+#include "ports/color_scheme.h"
 
 namespace quorvel::compositor {
 
 namespace {
 
-overlay::ColorScheme toOverlay(platform::SystemColorScheme scheme) {
-    return scheme == platform::SystemColorScheme::dark ? overlay::ColorScheme::dark
-                                                       : overlay::ColorScheme::light;
+look::ColorScheme toOverlay(ports::SystemColorScheme scheme) {
+    return scheme == ports::SystemColorScheme::dark ? look::ColorScheme::dark
+                                                       : look::ColorScheme::light;
 }
 
 std::uint32_t scaled(std::uint32_t pixel, std::uint32_t factor) {
@@ -24,14 +24,14 @@ std::uint32_t scaled(std::uint32_t pixel, std::uint32_t factor) {
 
 }  // namespace
 
-CompositorVeilImage makeShellVeilImage(const overlay::GrainTile& grain,
-                                  const overlay::VeilAppearance& appearance, int height) {
+CompositorVeilImage makeShellVeilImage(const look::GrainTile& grain,
+                                  const look::VeilAppearance& appearance, int height) {
     CompositorVeilImage image;
     if (height <= 0) return image;
-    const overlay::ArgbTile tile = overlay::makeVeilTile(grain, appearance);
+    const look::ArgbTile tile = look::makeVeilTile(grain, appearance);
     image.width = tile.size;
     image.height = height;
-    image.mask = overlay::veilMaskColumn8(height, appearance);
+    image.mask = look::veilMaskColumn8(height, appearance);
     image.pixels.resize(std::size_t(tile.size) * std::size_t(height));
     for (int y = 0; y < height; ++y) {
         const std::uint32_t factor = image.mask[std::size_t(y)];
@@ -45,12 +45,12 @@ CompositorVeilImage makeShellVeilImage(const overlay::GrainTile& grain,
 
 CompositorVeilLook::CompositorVeilLook(core::Scheduler& scheduler)
     : scheduler_(scheduler),
-      grain_(overlay::makeGrainTile()),
-      animation_(overlay::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
+      grain_(look::makeGrainTile()),
+      animation_(look::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
                                              settings::ThemeMode::automatic,
-                                             overlay::ColorScheme::light, true)) {}
+                                             look::ColorScheme::light, true)) {}
 
-void CompositorVeilLook::follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes) {
+void CompositorVeilLook::follow(look::OverlayStyle& style, ports::ColorSchemeSource& schemes) {
     style_ = &style;
     schemes_ = &schemes;
     // The style tells before it stores, and a settings change assigns all six
@@ -64,24 +64,24 @@ void CompositorVeilLook::follow(overlay::OverlayStyle& style, platform::ColorSch
     };
     styleChanged_ = style.objectWillChange().connect(later);
     schemeChanged_ = schemes.colorSchemeChanged().connect(later);
-    animation_ = overlay::VeilAnimation(currentTarget());
+    animation_ = look::VeilAnimation(currentTarget());
     changed_.emit();
 }
 
-overlay::VeilAppearance CompositorVeilLook::currentTarget() const {
-    const overlay::ColorScheme system =
-        schemes_ ? toOverlay(schemes_->colorScheme()) : overlay::ColorScheme::light;
+look::VeilAppearance CompositorVeilLook::currentTarget() const {
+    const look::ColorScheme system =
+        schemes_ ? toOverlay(schemes_->colorScheme()) : look::ColorScheme::light;
     if (!style_) {
-        return overlay::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
+        return look::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
                                            settings::ThemeMode::automatic, system, true);
     }
     // The shell always blurs behind the veil.
-    return overlay::makeVeilAppearance(style_->focusMode(), style_->grainIntensity(),
+    return look::makeVeilAppearance(style_->focusMode(), style_->grainIntensity(),
                                        style_->useSlightTransparency(), style_->opacityValue(),
                                        style_->themeMode(), system, true);
 }
 
-overlay::VeilAppearance CompositorVeilLook::appearance() const {
+look::VeilAppearance CompositorVeilLook::appearance() const {
     return animation_.appearanceAt(scheduler_.now());
 }
 

@@ -6,14 +6,14 @@
 
 #include "core/scheduler.h"
 #include "core/signal.h"
-#include "overlay/veil_animation.h"
-#include "overlay/veil_appearance.h"
-#include "overlay/veil_grain.h"
+#include "look/veil_animation.h"
+#include "look/veil_appearance.h"
+#include "look/veil_grain.h"
 
-namespace quorvel::overlay {
+namespace quorvel::look {
 class OverlayStyle;
 }
-namespace quorvel::platform {
+namespace quorvel::ports {
 class ColorSchemeSource;
 }
 
@@ -30,8 +30,8 @@ struct CompositorVeilImage {
 };
 
 /// Tint and grain through the mask: the extension only repeats it.
-CompositorVeilImage makeShellVeilImage(const overlay::GrainTile& grain,
-                                  const overlay::VeilAppearance& appearance, int height);
+CompositorVeilImage makeShellVeilImage(const look::GrainTile& grain,
+                                  const look::VeilAppearance& appearance, int height);
 
 /// The user's look, followed as the X11 renderer follows it: loaded at once,
 /// then a change of focus mode glides the mask over the transition duration
@@ -43,9 +43,9 @@ public:
     CompositorVeilLook& operator=(const CompositorVeilLook&) = delete;
 
     /// Both must outlive this object.
-    void follow(overlay::OverlayStyle& style, platform::ColorSchemeSource& schemes);
-    overlay::VeilAppearance appearance() const;
-    const overlay::GrainTile& grain() const { return grain_; }
+    void follow(look::OverlayStyle& style, ports::ColorSchemeSource& schemes);
+    look::VeilAppearance appearance() const;
+    const look::GrainTile& grain() const { return grain_; }
     core::Signal<>& changed() { return changed_; }
 
     /// Frames per second of the mode glide: each frame sends whole images.
@@ -54,14 +54,14 @@ public:
     static constexpr double kBlurSigma = 40.0;
 
 private:
-    overlay::VeilAppearance currentTarget() const;
+    look::VeilAppearance currentTarget() const;
     void refresh();
 
     core::Scheduler& scheduler_;
-    overlay::GrainTile grain_;
-    overlay::VeilAnimation animation_;
-    overlay::OverlayStyle* style_ = nullptr;
-    platform::ColorSchemeSource* schemes_ = nullptr;
+    look::GrainTile grain_;
+    look::VeilAnimation animation_;
+    look::OverlayStyle* style_ = nullptr;
+    ports::ColorSchemeSource* schemes_ = nullptr;
     core::Connection styleChanged_;
     core::Connection schemeChanged_;
     core::Timer frames_;

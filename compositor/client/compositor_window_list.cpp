@@ -18,8 +18,8 @@ void CompositorWindowList::stateChanged() {
     if (onChange_) onChange_();
 }
 
-std::vector<platform::RawWindow> CompositorWindowList::onScreenWindows(
-    platform::WindowListOption option) {
+std::vector<ports::RawWindow> CompositorWindowList::onScreenWindows(
+    ports::WindowListOption option) {
     if (!shell_.available()) return {};
     double shift = 0.0;
     if (switchedAt_ >= 0.0 && scheduler_.now() - switchedAt_ < kSwitchSettle) {

@@ -6,7 +6,7 @@
 #include "core/scheduler.h"
 #include "core/signal.h"
 #include "compositor/client/compositor_client.h"
-#include "platform/window_list.h"
+#include "ports/window_list.h"
 
 namespace quorvel::compositor {
 
@@ -15,11 +15,11 @@ namespace quorvel::compositor {
 /// in, which the behaviour recognises by a moving wallpaper: for
 /// `kSwitchSettle` seconds after the workspace changed the entries move a
 /// little at every sample.
-class CompositorWindowList final : public platform::WindowList {
+class CompositorWindowList final : public ports::WindowList {
 public:
     CompositorWindowList(CompositorClient& shell, core::Scheduler& scheduler);
 
-    std::vector<platform::RawWindow> onScreenWindows(platform::WindowListOption option) override;
+    std::vector<ports::RawWindow> onScreenWindows(ports::WindowListOption option) override;
     void setChangeHandler(std::function<void()> onChange) override;
 
     /// About as long as GNOME Shell's and KWin's workspace slide.

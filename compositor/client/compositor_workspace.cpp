@@ -26,14 +26,14 @@ CompositorWorkspace::CompositorWorkspace(CompositorClient& shell) : shell_(shell
     changes_ = shell_.changed().connect([this] { stateChanged(); });
 }
 
-platform::RunningApplication CompositorWorkspace::applicationOf(const CompositorWindow& window) {
-    platform::RunningApplication app;
+ports::RunningApplication CompositorWorkspace::applicationOf(const CompositorWindow& window) {
+    ports::RunningApplication app;
     if (window.app) app.bundleId = withoutDesktopSuffix(*window.app);
     app.name = window.appName.value_or(window.wmClass.value_or(""));
     return app;
 }
 
-std::optional<platform::RunningApplication> CompositorWorkspace::frontmostApplication() const {
+std::optional<ports::RunningApplication> CompositorWorkspace::frontmostApplication() const {
     const CompositorState& state = shell_.state();
     if (!state.focused) return std::nullopt;
     for (const CompositorWindow& w : state.windows) {
@@ -42,8 +42,8 @@ std::optional<platform::RunningApplication> CompositorWorkspace::frontmostApplic
     return std::nullopt;
 }
 
-std::vector<platform::RunningApplication> CompositorWorkspace::runningApplications() const {
-    std::vector<platform::RunningApplication> apps;
+std::vector<ports::RunningApplication> CompositorWorkspace::runningApplications() const {
+    std::vector<ports::RunningApplication> apps;
     for (const CompositorWindow& w : shell_.state().windows) {
         if (!isApplicationWindow(w)) continue;
         auto app = applicationOf(w);
@@ -58,14 +58,14 @@ void CompositorWorkspace::stateChanged() {
     lastFront_ = front;
     if (!front) return;
     observers_.notify(
-        [&front](platform::WorkspaceEvents& observer) { observer.didActivateApplication(*front); });
+        [&front](ports::WorkspaceEvents& observer) { observer.didActivateApplication(*front); });
 }
 
-void CompositorWorkspace::addObserver(platform::WorkspaceEvents& observer) {
+void CompositorWorkspace::addObserver(ports::WorkspaceEvents& observer) {
     observers_.add(observer);
 }
 
-void CompositorWorkspace::removeObserver(platform::WorkspaceEvents& observer) {
+void CompositorWorkspace::removeObserver(ports::WorkspaceEvents& observer) {
     observers_.remove(observer);
 }
 

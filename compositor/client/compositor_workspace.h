@@ -6,37 +6,37 @@
 #include "core/observer_list.h"
 #include "core/signal.h"
 #include "compositor/client/compositor_client.h"
-#include "platform/overview.h"
-#include "platform/window_server.h"
-#include "platform/workspace.h"
+#include "ports/overview.h"
+#include "ports/window_server.h"
+#include "ports/workspace.h"
 
 namespace quorvel::compositor {
 
 /// The application in front is the one owning the compositor's focused window,
 /// named by the desktop entry the shell matched it to.
-class CompositorWorkspace final : public platform::Workspace {
+class CompositorWorkspace final : public ports::Workspace {
 public:
     explicit CompositorWorkspace(CompositorClient& shell);
 
-    std::optional<platform::RunningApplication> frontmostApplication() const override;
-    std::vector<platform::RunningApplication> runningApplications() const override;
-    void addObserver(platform::WorkspaceEvents& observer) override;
-    void removeObserver(platform::WorkspaceEvents& observer) override;
+    std::optional<ports::RunningApplication> frontmostApplication() const override;
+    std::vector<ports::RunningApplication> runningApplications() const override;
+    void addObserver(ports::WorkspaceEvents& observer) override;
+    void removeObserver(ports::WorkspaceEvents& observer) override;
 
     /// The application of one window as the shell reports it.
-    static platform::RunningApplication applicationOf(const CompositorWindow& window);
+    static ports::RunningApplication applicationOf(const CompositorWindow& window);
 
 private:
     void stateChanged();
 
     CompositorClient& shell_;
     core::Connection changes_;
-    core::ObserverList<platform::WorkspaceEvents> observers_;
-    std::optional<platform::RunningApplication> lastFront_;
+    core::ObserverList<ports::WorkspaceEvents> observers_;
+    std::optional<ports::RunningApplication> lastFront_;
 };
 
 /// The shell's own overview ("Activities"), as the extension reports it.
-class CompositorOverview final : public platform::Overview {
+class CompositorOverview final : public ports::Overview {
 public:
     explicit CompositorOverview(const CompositorClient& shell) : shell_(shell) {}
     std::optional<bool> isShowing() const override { return shell_.state().overview; }
@@ -48,7 +48,7 @@ private:
 /// The compositor as the window server: reachable while its component answers.
 /// Workspaces span every monitor unless the user keeps them on the primary
 /// only, where the others stay put; either way there is one group to follow.
-class CompositorWindowServer final : public platform::WindowServer {
+class CompositorWindowServer final : public ports::WindowServer {
 public:
     explicit CompositorWindowServer(const CompositorClient& shell) : shell_(shell) {}
     std::uint32_t mainConnectionID() override { return shell_.available() ? 1 : 0; }

@@ -55,9 +55,9 @@ settings::SettingsManager& AppContext::settingsManager() {
     });
 }
 
-overlay::OverlayStyle& AppContext::overlayStyle() {
+look::OverlayStyle& AppContext::overlayStyle() {
     return lazy(overlayStyle_, [this] {
-        return std::make_unique<overlay::OverlayStyle>(settingsManager(), notificationCenter_);
+        return std::make_unique<look::OverlayStyle>(settingsManager(), notificationCenter_);
     });
 }
 

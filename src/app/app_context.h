@@ -9,7 +9,7 @@
 #include "core/notification_center.h"
 #include "core/preference_store.h"
 #include "core/scheduler.h"
-#include "overlay/overlay_style.h"
+#include "look/overlay_style.h"
 #include "rules/excluded_apps_manager.h"
 #include "settings/settings_manager.h"
 #include "tracking/overlay_controller.h"
@@ -56,7 +56,7 @@ public:
     /// The standard store, `configDir`/quorvel.json ("tracked_window_ids", ...).
     core::PreferenceStore& standardStore();
     settings::SettingsManager& settingsManager();
-    overlay::OverlayStyle& overlayStyle();
+    look::OverlayStyle& overlayStyle();
     rules::ExcludedAppsManager& excludedAppsManager();
     tracking::WindowPoller& windowPoller();
     tracking::OverlayController& overlayController();
@@ -104,7 +104,7 @@ private:
     core::PreferenceStore* settingsStore_ = nullptr;
     core::PreferenceStore* standardStore_ = nullptr;
     settings::SettingsManager* settingsManager_ = nullptr;
-    overlay::OverlayStyle* overlayStyle_ = nullptr;
+    look::OverlayStyle* overlayStyle_ = nullptr;
     rules::ExcludedAppsManager* excludedAppsManager_ = nullptr;
     tracking::WindowPoller* windowPoller_ = nullptr;
     tracking::OverlayController* overlayController_ = nullptr;

@@ -36,8 +36,8 @@ bool isWellFormedUrl(const std::string& url) {
 
 }  // namespace
 
-AppDelegate::AppDelegate(AppContext& context, platform::WindowServer& windowServer,
-                         platform::ApplicationPresence& presence)
+AppDelegate::AppDelegate(AppContext& context, ports::WindowServer& windowServer,
+                         ports::ApplicationPresence& presence)
     : context_(context),
       windowServer_(windowServer),
       presence_(presence),
@@ -224,12 +224,12 @@ void AppDelegate::restartFocusLater(bool endsWake) {
 }
 
 void AppDelegate::setupActivationPolicy(bool asUIElement) {
-    presence_.setActivationPolicy(asUIElement ? platform::ActivationPolicy::Accessory
-                                              : platform::ActivationPolicy::Regular);
+    presence_.setActivationPolicy(asUIElement ? ports::ActivationPolicy::Accessory
+                                              : ports::ActivationPolicy::Regular);
     core::log(std::string("🔧 Process set up without a taskbar entry: ") +
               (asUIElement ? "true" : "false"));
     core::log(std::string("🔧 Taskbar entry: ") +
-              (presence_.activationPolicy() == platform::ActivationPolicy::Accessory ? "hidden"
+              (presence_.activationPolicy() == ports::ActivationPolicy::Accessory ? "hidden"
                                                                                      : "shown"));
 }
 
@@ -251,10 +251,10 @@ void AppDelegate::handleWindowDidClose() {
 void AppDelegate::updateDockIconVisibility() {
     if (hasVisibleWindows_) {
         core::log("🪟 Showing the taskbar entry");
-        presence_.setActivationPolicy(platform::ActivationPolicy::Regular);
+        presence_.setActivationPolicy(ports::ActivationPolicy::Regular);
     } else {
         core::log("🪟 Hiding the taskbar entry");
-        presence_.setActivationPolicy(platform::ActivationPolicy::Accessory);
+        presence_.setActivationPolicy(ports::ActivationPolicy::Accessory);
     }
 }
 
@@ -288,7 +288,7 @@ void AppDelegate::openLearnMorePage() {
 }
 
 void AppDelegate::openLink(const std::string& url, const char* message) {
-    platform::UrlOpener* opener = context_.ports().urlOpener;
+    ports::UrlOpener* opener = context_.ports().urlOpener;
     if (!opener || !isWellFormedUrl(url)) return;
     opener->openURL(url);
     core::log(message);

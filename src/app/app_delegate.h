@@ -7,9 +7,9 @@
 #include "app/app_context.h"
 #include "core/notification_center.h"
 #include "core/scheduler.h"
-#include "platform/activation_policy.h"
-#include "platform/session_events.h"
-#include "platform/window_server.h"
+#include "ports/activation_policy.h"
+#include "ports/session_events.h"
+#include "ports/window_server.h"
 
 namespace quorvel::app {
 
@@ -17,7 +17,7 @@ namespace quorvel::app {
 /// into being, the launch sequence, and what happens when the program quits.
 /// It owns no behaviour of its own; it starts the subsystems and hands them
 /// the stored settings.
-class AppDelegate final : private platform::SessionEvents {
+class AppDelegate final : private ports::SessionEvents {
 public:
     static constexpr int kConnectionAttempts = 3;
     static constexpr double kConnectionRetryDelay = 0.1;
@@ -33,8 +33,8 @@ public:
 
     /// Creates the subsystems in their order (starting focus at once when it
     /// was on at the last quit) and registers the window observers.
-    AppDelegate(AppContext& context, platform::WindowServer& windowServer,
-                platform::ApplicationPresence& presence);
+    AppDelegate(AppContext& context, ports::WindowServer& windowServer,
+                ports::ApplicationPresence& presence);
     ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
@@ -91,8 +91,8 @@ private:
     void openLink(const std::string& url, const char* message);
 
     AppContext& context_;
-    platform::WindowServer& windowServer_;
-    platform::ApplicationPresence& presence_;
+    ports::WindowServer& windowServer_;
+    ports::ApplicationPresence& presence_;
     core::Scheduler& scheduler_;
 
     bool hasVisibleWindows_ = false;

@@ -5,26 +5,26 @@
 #include <string>
 
 #include "core/scheduler.h"
-#include "platform/activation_policy.h"
-#include "platform/app_catalog.h"
-#include "platform/global_hotkeys.h"
-#include "platform/hint_window.h"
-#include "platform/keyboard_layout.h"
-#include "platform/launcher_badge.h"
-#include "platform/login_items.h"
-#include "platform/main_menu.h"
-#include "platform/overlay_windows.h"
-#include "platform/overview.h"
-#include "platform/screens.h"
-#include "platform/script_service.h"
-#include "platform/session_events.h"
-#include "platform/status_item.h"
-#include "platform/update_driver.h"
-#include "platform/url_opener.h"
-#include "platform/user_notifications.h"
-#include "platform/wall_clock.h"
-#include "platform/window_list.h"
-#include "platform/workspace.h"
+#include "ports/activation_policy.h"
+#include "ports/app_catalog.h"
+#include "ports/global_hotkeys.h"
+#include "ports/hint_window.h"
+#include "ports/keyboard_layout.h"
+#include "ports/launcher_badge.h"
+#include "ports/login_items.h"
+#include "ports/main_menu.h"
+#include "ports/overlay_windows.h"
+#include "ports/overview.h"
+#include "ports/screens.h"
+#include "ports/script_service.h"
+#include "ports/session_events.h"
+#include "ports/status_item.h"
+#include "ports/update_driver.h"
+#include "ports/url_opener.h"
+#include "ports/user_notifications.h"
+#include "ports/wall_clock.h"
+#include "ports/window_list.h"
+#include "ports/workspace.h"
 #include "rules/panel_scripts.h"
 
 namespace quorvel::app {
@@ -33,32 +33,32 @@ namespace quorvel::app {
 /// simulated desktop in tests.
 struct DesktopPorts {
     core::Scheduler& scheduler;
-    platform::WindowList& windowList;
-    platform::Screens& screens;
-    platform::Workspace& workspace;
-    platform::Overview& overview;
-    platform::OverlayWindowFactory& overlayWindows;
-    platform::AppCatalog& appCatalog;
-    platform::KeyboardLayout& keyboardLayout;
+    ports::WindowList& windowList;
+    ports::Screens& screens;
+    ports::Workspace& workspace;
+    ports::Overview& overview;
+    ports::OverlayWindowFactory& overlayWindows;
+    ports::AppCatalog& appCatalog;
+    ports::KeyboardLayout& keyboardLayout;
 
     // The control surfaces, the panel scripts and the services. A context made
     // without one of these cannot make the subsystem that needs it (tests that
     // only exercise tracking leave them out).
-    platform::StatusItem* statusItem = nullptr;
-    platform::GlobalHotkeys* globalHotkeys = nullptr;
-    platform::HintWindow* hintWindow = nullptr;
-    platform::ScriptService* scripts = nullptr;
+    ports::StatusItem* statusItem = nullptr;
+    ports::GlobalHotkeys* globalHotkeys = nullptr;
+    ports::HintWindow* hintWindow = nullptr;
+    ports::ScriptService* scripts = nullptr;
     std::optional<rules::PanelScripts> panelScripts = std::nullopt;
-    platform::UpdateDriver* updateDriver = nullptr;
-    platform::UserNotifications* userNotifications = nullptr;
-    platform::LauncherBadge* launcherBadge = nullptr;
-    platform::ApplicationPresence* presence = nullptr;
-    platform::WallClock* wallClock = nullptr;
-    platform::LoginItems* loginItems = nullptr;
-    platform::SessionEventSource* sessionEvents = nullptr;
+    ports::UpdateDriver* updateDriver = nullptr;
+    ports::UserNotifications* userNotifications = nullptr;
+    ports::LauncherBadge* launcherBadge = nullptr;
+    ports::ApplicationPresence* presence = nullptr;
+    ports::WallClock* wallClock = nullptr;
+    ports::LoginItems* loginItems = nullptr;
+    ports::SessionEventSource* sessionEvents = nullptr;
     /// The application's menu bar; absent where the program has none.
-    platform::MainMenu* mainMenu = nullptr;
-    platform::UrlOpener* urlOpener = nullptr;
+    ports::MainMenu* mainMenu = nullptr;
+    ports::UrlOpener* urlOpener = nullptr;
 };
 
 /// What the tray menu asks of the program around it (the settings window,

@@ -11,7 +11,7 @@ namespace quorvel::app {
 
 namespace {
 
-using platform::MainMenuItem;
+using ports::MainMenuItem;
 namespace action = main_menu_action;
 
 MainMenuItem item(std::string title, std::string actionName, std::string key = {}) {
@@ -29,7 +29,7 @@ bool isCustomMenu(const MainMenuItem& top) {
     return false;
 }
 
-std::optional<std::size_t> customMenuIndex(const platform::MainMenu& menu) {
+std::optional<std::size_t> customMenuIndex(const ports::MainMenu& menu) {
     for (std::size_t i = 0; i < menu.items.size(); ++i) {
         if (isCustomMenu(menu.items[i])) return i;
     }
@@ -49,7 +49,7 @@ MainMenuItem makeCustomMenu() {
 }
 
 /// Removes the first standard menu found; false when there is none.
-bool removeOneStandardMenu(platform::MainMenu& menu) {
+bool removeOneStandardMenu(ports::MainMenu& menu) {
     static constexpr std::array<std::pair<const char*, const char*>, 5> standard{{
         {"File", "✅ Removed File menu: "},
         {"Edit", "✅ Removed Edit menu: "},
@@ -70,7 +70,7 @@ bool removeOneStandardMenu(platform::MainMenu& menu) {
     return false;
 }
 
-void logStructure(platform::MainMenu& menu) {
+void logStructure(ports::MainMenu& menu) {
     if (menu.items == menu.lastListed) return;
     menu.lastListed = menu.items;
     core::log("📋 Final menu items:");
@@ -97,7 +97,7 @@ MainMenuItem makeApplicationMenu() {
     return top;
 }
 
-void setupMainMenu(platform::MainMenu* menu) {
+void setupMainMenu(ports::MainMenu* menu) {
     if (!menu) {
         core::log("⚠️ Main menu not available");
         return;
@@ -128,7 +128,7 @@ void setupMainMenu(platform::MainMenu* menu) {
     removeStandardMenus(menu);
 }
 
-void removeStandardMenus(platform::MainMenu* menu) {
+void removeStandardMenus(ports::MainMenu* menu) {
     if (!menu) return;
     bool removed = false;
     while (removeOneStandardMenu(*menu)) removed = true;
@@ -136,7 +136,7 @@ void removeStandardMenus(platform::MainMenu* menu) {
     logStructure(*menu);
 }
 
-void checkMenuStructure(platform::MainMenu* menu) {
+void checkMenuStructure(ports::MainMenu* menu) {
     if (!menu) return;
     bool hasEdit = false;
     for (const MainMenuItem& top : menu->items) hasEdit = hasEdit || top.title == "Edit";

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/main_menu.h"
+#include "ports/main_menu.h"
 
 namespace quorvel::app {
 
@@ -23,16 +23,16 @@ inline constexpr const char* selectAll = "selectAll:";
 inline constexpr const char* kCustomMenuTitle = "\u2022\u2022\u2022";
 
 /// The application menu, reduced to About, Check for Updates, Settings and Quit.
-platform::MainMenuItem makeApplicationMenu();
+ports::MainMenuItem makeApplicationMenu();
 
 /// Installs the "•••" menu at index 1 (or moves it there) and removes the
 /// standard menus; a missing main menu is reported.
-void setupMainMenu(platform::MainMenu* menu);
+void setupMainMenu(ports::MainMenu* menu);
 /// Removes the top-level File, Edit, View, Window and Help menus, then logs
 /// the resulting structure.
-void removeStandardMenus(platform::MainMenu* menu);
+void removeStandardMenus(ports::MainMenu* menu);
 /// The periodic check: re-applies the menu when an Edit menu came back or
 /// the custom menu went away.
-void checkMenuStructure(platform::MainMenu* menu);
+void checkMenuStructure(ports::MainMenu* menu);
 
 }  // namespace quorvel::app

@@ -77,7 +77,7 @@ void RemoteControl::refresh() {
     if (handler_) handler_(now, before);
 }
 
-void RemoteControl::didActivateApplication(const platform::RunningApplication&) {
+void RemoteControl::didActivateApplication(const ports::RunningApplication&) {
     refresh();
 }
 

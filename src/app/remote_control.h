@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/notification_center.h"
-#include "platform/workspace.h"
+#include "ports/workspace.h"
 
 namespace quorvel::app {
 
@@ -23,7 +23,7 @@ struct RemoteState {
 
 /// The commands a script sends (over D-Bus in the real program). Each one
 /// takes the same path as the tray menu, so it logs and notifies alike.
-class RemoteControl final : private platform::WorkspaceEvents {
+class RemoteControl final : private ports::WorkspaceEvents {
 public:
     using ChangeHandler = std::function<void(const RemoteState& now, const RemoteState& before)>;
 
@@ -49,7 +49,7 @@ public:
 private:
     bool setFrontmostExcluded(bool excluded);
     void refresh();
-    void didActivateApplication(const platform::RunningApplication& app) override;
+    void didActivateApplication(const ports::RunningApplication& app) override;
 
     AppContext& context_;
     ChangeHandler handler_;

@@ -15,7 +15,7 @@
 namespace quorvel::app {
 
 namespace {
-const platform::WallClock& required(platform::WallClock* clock) {
+const ports::WallClock& required(ports::WallClock* clock) {
     if (!clock) throw std::logic_error("the desktop has no wall clock");
     return *clock;
 }
@@ -37,7 +37,7 @@ settings_window::SettingsWindowServices AppContext::makeSettingsWindowServices()
         hooks.panelDesktop = [this] {
             return ports_.panelScripts ? ports_.panelScripts->desktop : std::string();
         };
-        hooks.runPermissionProbe = [this]() -> std::optional<platform::ScriptOutcome> {
+        hooks.runPermissionProbe = [this]() -> std::optional<ports::ScriptOutcome> {
             if (!ports_.panelScripts) return std::nullopt;
             return ports_.scripts->execute(ports_.panelScripts->dock.read);
         };

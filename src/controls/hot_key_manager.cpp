@@ -4,7 +4,7 @@
 
 #include "controls/menu_bar_item.h"
 #include "core/log.h"
-#include "overlay/overlay_style.h"
+#include "look/overlay_style.h"
 #include "settings/settings_manager.h"
 
 namespace quorvel::controls {
@@ -40,11 +40,11 @@ const char* hotKeyActionName(HotKeyID id) {
     return "";
 }
 
-HotKeyManager::HotKeyManager(settings::SettingsManager& settings, overlay::OverlayStyle& style,
+HotKeyManager::HotKeyManager(settings::SettingsManager& settings, look::OverlayStyle& style,
                              MenuBarItem& menuBar, core::NotificationCenter& center,
-                             core::Scheduler& scheduler, platform::GlobalHotkeys& hotkeys,
-                             const platform::KeyboardLayout& layout,
-                             platform::UserNotifications* notifications)
+                             core::Scheduler& scheduler, ports::GlobalHotkeys& hotkeys,
+                             const ports::KeyboardLayout& layout,
+                             ports::UserNotifications* notifications)
     : settings_(settings),
       style_(style),
       menuBar_(menuBar),
@@ -117,12 +117,12 @@ void HotKeyManager::reportFailure(HotKeyID id, const settings::KeyCombo& combo) 
     // Registration runs again after every recording and change: the user
     // hears about one failure once, the tab keeps showing it.
     if (!notifications_ || !notified_.insert(line).second) return;
-    platform::UserNotification note{
+    ports::UserNotification note{
         "ShortcutUnavailable" + std::to_string(slot(id) + 1), "Shortcut unavailable", label,
         "The shortcut to " + std::string(hotKeyActionName(id)) +
             " does not work: " + problems_[slot(id)] + ". Choose another in Settings, Shortcuts.",
         false};
-    platform::UserNotifications* service = notifications_;
+    ports::UserNotifications* service = notifications_;
     service->requestAuthorization([service, note](std::optional<std::string> error) {
         if (!error) service->post(note);
     });

@@ -11,15 +11,15 @@
 
 #include "core/notification_center.h"
 #include "core/scheduler.h"
-#include "platform/global_hotkeys.h"
-#include "platform/keyboard_layout.h"
-#include "platform/user_notifications.h"
+#include "ports/global_hotkeys.h"
+#include "ports/keyboard_layout.h"
+#include "ports/user_notifications.h"
 
 namespace quorvel::settings {
 class SettingsManager;
 struct KeyCombo;
 }  // namespace quorvel::settings
-namespace quorvel::overlay {
+namespace quorvel::look {
 class OverlayStyle;
 }
 
@@ -43,15 +43,15 @@ inline constexpr std::uint32_t hotKeySignature = (std::uint32_t('Q') << 24) |
 /// Registers the stored shortcuts system-wide, re-registers them whenever one
 /// changes, suspends them while a shortcut is being recorded, debounces each
 /// key on its own and forwards presses to the tray item and the overlay style.
-class HotKeyManager final : private platform::GlobalHotkeysEvents {
+class HotKeyManager final : private ports::GlobalHotkeysEvents {
 public:
     static constexpr double debounce = 0.3;
 
-    HotKeyManager(settings::SettingsManager& settings, overlay::OverlayStyle& style,
+    HotKeyManager(settings::SettingsManager& settings, look::OverlayStyle& style,
                   MenuBarItem& menuBar, core::NotificationCenter& center,
-                  core::Scheduler& scheduler, platform::GlobalHotkeys& hotkeys,
-                  const platform::KeyboardLayout& layout,
-                  platform::UserNotifications* notifications = nullptr);
+                  core::Scheduler& scheduler, ports::GlobalHotkeys& hotkeys,
+                  const ports::KeyboardLayout& layout,
+                  ports::UserNotifications* notifications = nullptr);
     ~HotKeyManager() override;
     HotKeyManager(const HotKeyManager&) = delete;
     HotKeyManager& operator=(const HotKeyManager&) = delete;
@@ -81,15 +81,15 @@ private:
     void shortcutRecordingDidChange(const core::Notification& note);
 
     settings::SettingsManager& settings_;
-    overlay::OverlayStyle& style_;
+    look::OverlayStyle& style_;
     MenuBarItem& menuBar_;
     core::NotificationCenter& center_;
     core::Scheduler& scheduler_;
-    platform::GlobalHotkeys& hotkeys_;
-    const platform::KeyboardLayout& layout_;
+    ports::GlobalHotkeys& hotkeys_;
+    const ports::KeyboardLayout& layout_;
 
     bool handlerInstalled_ = false;
-    platform::UserNotifications* notifications_;
+    ports::UserNotifications* notifications_;
     std::array<bool, 3> registered_{};  // by id - 1
     std::array<std::string, 3> problems_;
     std::set<std::string> notified_;  // failures already shown, so each shows once

@@ -1,7 +1,7 @@
 #include "controls/menu_bar_item.h"
 
 #include "core/log.h"
-#include "overlay/overlay_style.h"
+#include "look/overlay_style.h"
 #include "rules/excluded_apps_manager.h"
 #include "settings/settings_manager.h"
 #include "tracking/overlay_controller.h"
@@ -16,17 +16,17 @@ using settings::FocusMode;
 constexpr std::size_t kToggleItem = 0;
 constexpr std::size_t kAppToggleItem = 1;
 
-platform::MenuItem actionItem(std::string title, const char* action, int tag = 0) {
-    return platform::MenuItem{.title = std::move(title), .tag = tag, .action = action};
+ports::MenuItem actionItem(std::string title, const char* action, int tag = 0) {
+    return ports::MenuItem{.title = std::move(title), .tag = tag, .action = action};
 }
 
 }  // namespace
 
-MenuBarItem::MenuBarItem(settings::SettingsManager& settings, overlay::OverlayStyle& style,
+MenuBarItem::MenuBarItem(settings::SettingsManager& settings, look::OverlayStyle& style,
                          tracking::OverlayController& controller,
                          rules::ExcludedAppsManager& excluded, core::NotificationCenter& center,
-                         core::Scheduler& scheduler, platform::StatusItem& statusItem,
-                         platform::Workspace& workspace, const platform::AppCatalog& catalog,
+                         core::Scheduler& scheduler, ports::StatusItem& statusItem,
+                         ports::Workspace& workspace, const ports::AppCatalog& catalog,
                          MenuBarHooks hooks)
     : settings_(settings),
       style_(style),
@@ -53,7 +53,7 @@ MenuBarItem::~MenuBarItem() {
     if (buttonConfigured_) statusItem_.removeObserver(*this);
 }
 
-platform::StatusItem& MenuBarItem::statusItem() {
+ports::StatusItem& MenuBarItem::statusItem() {
     if (!statusItemCreated_) {
         statusItemCreated_ = true;
         statusItem_.show();
@@ -72,21 +72,21 @@ void MenuBarItem::later(std::function<void()> work) {
 
 void MenuBarItem::setupMenu() {
     updateIcon();
-    menu_ = platform::MenuModel{.minimumWidth = menuMinimumWidth, .items = {}};
+    menu_ = ports::MenuModel{.minimumWidth = menuMinimumWidth, .items = {}};
     auto& items = menu_->items;
     items.push_back(actionItem("", menu_action::toggleOverlay));
     refreshToggleTitle();
     items.push_back(actionItem("", menu_action::toggleForCurrentApp));
     updateAppToggleItem();
-    items.push_back(platform::MenuItem::makeSeparator());
+    items.push_back(ports::MenuItem::makeSeparator());
     items.push_back(actionItem("Ambient", menu_action::focusModeSelected, 0));
     items.push_back(actionItem("Deep", menu_action::focusModeSelected, 1));
-    items.push_back(platform::MenuItem::makeSeparator());
+    items.push_back(ports::MenuItem::makeSeparator());
     updateModeItems(style_.focusMode());
-    items.push_back(platform::MenuItem::makeSeparator());
+    items.push_back(ports::MenuItem::makeSeparator());
     items.push_back(actionItem("Settings...", menu_action::openSettings));
     items.push_back(actionItem("Check for updates", menu_action::checkForUpdates));
-    items.push_back(platform::MenuItem::makeSeparator());
+    items.push_back(ports::MenuItem::makeSeparator());
     items.push_back(actionItem("Quit", menu_action::terminate));
     later([this] { configureStatusButton(); });
 }
@@ -97,13 +97,13 @@ void MenuBarItem::configureStatusButton() {
     buttonConfigured_ = true;
 }
 
-void MenuBarItem::clicked(platform::MouseButton button, platform::KeyModifiers modifiers) {
+void MenuBarItem::clicked(ports::MouseButton button, ports::KeyModifiers modifiers) {
     handleStatusItemClick(button, modifiers);
 }
 
-void MenuBarItem::handleStatusItemClick(platform::MouseButton button,
-                                        platform::KeyModifiers modifiers) {
-    using platform::MouseButton;
+void MenuBarItem::handleStatusItemClick(ports::MouseButton button,
+                                        ports::KeyModifiers modifiers) {
+    using ports::MouseButton;
     if (button == MouseButton::Middle) return;
     if (button == MouseButton::Right || modifiers.control) {
         if (!menu_) {
@@ -257,7 +257,7 @@ void MenuBarItem::updateAppToggleItem() {
     item.iconFaded = excluded;
 }
 
-void MenuBarItem::didActivateApplication(const platform::RunningApplication&) {
+void MenuBarItem::didActivateApplication(const ports::RunningApplication&) {
     later([this] { handleActiveAppChange(); });
 }
 

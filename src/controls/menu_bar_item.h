@@ -8,15 +8,15 @@
 
 #include "core/notification_center.h"
 #include "core/scheduler.h"
-#include "platform/app_catalog.h"
-#include "platform/status_item.h"
-#include "platform/workspace.h"
+#include "ports/app_catalog.h"
+#include "ports/status_item.h"
+#include "ports/workspace.h"
 #include "settings/focus_mode.h"
 
 namespace quorvel::settings {
 class SettingsManager;
 }
-namespace quorvel::overlay {
+namespace quorvel::look {
 class OverlayStyle;
 }
 namespace quorvel::tracking {
@@ -47,7 +47,7 @@ struct MenuBarHooks {
 };
 
 /// The tray icon, its menu and the one switch that says whether focus is on.
-class MenuBarItem final : private platform::StatusItemEvents, private platform::WorkspaceEvents {
+class MenuBarItem final : private ports::StatusItemEvents, private ports::WorkspaceEvents {
 public:
     static constexpr double clickDebounce = 0.3;
     static constexpr double menuMinimumWidth = 180;
@@ -63,11 +63,11 @@ public:
 
     /// Reads "isOverlayEnabled" and, when it is on, starts monitoring at once;
     /// the menu and the icon follow on the next turn of the main queue.
-    MenuBarItem(settings::SettingsManager& settings, overlay::OverlayStyle& style,
+    MenuBarItem(settings::SettingsManager& settings, look::OverlayStyle& style,
                 tracking::OverlayController& controller, rules::ExcludedAppsManager& excluded,
                 core::NotificationCenter& center, core::Scheduler& scheduler,
-                platform::StatusItem& statusItem, platform::Workspace& workspace,
-                const platform::AppCatalog& catalog, MenuBarHooks hooks = {});
+                ports::StatusItem& statusItem, ports::Workspace& workspace,
+                const ports::AppCatalog& catalog, MenuBarHooks hooks = {});
     ~MenuBarItem() override;
     MenuBarItem(const MenuBarItem&) = delete;
     MenuBarItem& operator=(const MenuBarItem&) = delete;
@@ -77,7 +77,7 @@ public:
     /// `isDetecting` still reads the old state.
     void setDetecting(bool detecting);
 
-    void handleStatusItemClick(platform::MouseButton button, platform::KeyModifiers modifiers);
+    void handleStatusItemClick(ports::MouseButton button, ports::KeyModifiers modifiers);
     void toggleOverlay() { setDetecting(!isDetecting_); }
     void toggleForCurrentApp();
     void focusModeSelected(int tag);
@@ -88,9 +88,9 @@ public:
     void handleActiveAppChange();
 
     /// The tray icon, put into the tray on first access.
-    platform::StatusItem& statusItem();
+    ports::StatusItem& statusItem();
     /// Nothing until the menu is first built.
-    const std::optional<platform::MenuModel>& menu() const { return menu_; }
+    const std::optional<ports::MenuModel>& menu() const { return menu_; }
     std::optional<bool> lastKnownExclusionState() const { return lastKnownExclusionState_; }
     /// The icon the table picks for the present state.
     std::string iconName() const;
@@ -105,25 +105,25 @@ private:
     bool frontmostIsExcluded() const;
     void later(std::function<void()> work);
 
-    void clicked(platform::MouseButton button, platform::KeyModifiers modifiers) override;
+    void clicked(ports::MouseButton button, ports::KeyModifiers modifiers) override;
     void menuItemActivated(const std::string& action, int tag) override;
     void availabilityChanged(bool available) override;
-    void didActivateApplication(const platform::RunningApplication& app) override;
+    void didActivateApplication(const ports::RunningApplication& app) override;
 
     settings::SettingsManager& settings_;
-    overlay::OverlayStyle& style_;
+    look::OverlayStyle& style_;
     tracking::OverlayController& controller_;
     rules::ExcludedAppsManager& excluded_;
     core::NotificationCenter& center_;
     core::Scheduler& scheduler_;
-    platform::StatusItem& statusItem_;
-    platform::Workspace& workspace_;
-    const platform::AppCatalog& catalog_;
+    ports::StatusItem& statusItem_;
+    ports::Workspace& workspace_;
+    const ports::AppCatalog& catalog_;
     MenuBarHooks hooks_;
 
     bool statusItemCreated_ = false;
     bool buttonConfigured_ = false;
-    std::optional<platform::MenuModel> menu_;
+    std::optional<ports::MenuModel> menu_;
     bool isDetecting_ = false;
     std::optional<double> lastToggleTime_;
     std::optional<AppInfo> currentAppInfo_;

@@ -30,8 +30,8 @@ TooltipPlacement fallbackPlacement(const core::Rect& visible, core::Size hint) {
     return {{x, visible.maxY() - hint.height, hint.width, hint.height}, true};
 }
 
-core::Rect visibleFrameAt(core::Point point, const std::vector<platform::ScreenInfo>& screens,
-                          const std::optional<platform::ScreenInfo>& mainScreen) {
+core::Rect visibleFrameAt(core::Point point, const std::vector<ports::ScreenInfo>& screens,
+                          const std::optional<ports::ScreenInfo>& mainScreen) {
     for (const auto& s : screens) {
         if (s.frame.contains(point)) return s.visibleFrame;
     }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/geometry.h"
-#include "platform/screens.h"
+#include "ports/screens.h"
 
 namespace quorvel::controls {
 
@@ -28,7 +28,7 @@ TooltipPlacement fallbackPlacement(const core::Rect& visible, core::Size hint);
 
 /// The visible frame of the monitor holding `point`, else of `mainScreen`,
 /// else an empty rectangle.
-core::Rect visibleFrameAt(core::Point point, const std::vector<platform::ScreenInfo>& screens,
-                          const std::optional<platform::ScreenInfo>& mainScreen);
+core::Rect visibleFrameAt(core::Point point, const std::vector<ports::ScreenInfo>& screens,
+                          const std::optional<ports::ScreenInfo>& mainScreen);
 
 }  // namespace quorvel::controls

@@ -2,8 +2,8 @@
 
 namespace quorvel::controls {
 
-TooltipWindow::TooltipWindow(platform::HintWindow& window, platform::StatusItem& statusItem,
-                             const platform::Screens& screens)
+TooltipWindow::TooltipWindow(ports::HintWindow& window, ports::StatusItem& statusItem,
+                             const ports::Screens& screens)
     : window_(window), statusItem_(statusItem), screens_(screens) {
     window_.setEvents(this);
 }

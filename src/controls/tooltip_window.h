@@ -4,21 +4,21 @@
 #include <memory>
 
 #include "controls/tooltip_placement.h"
-#include "platform/hint_window.h"
-#include "platform/screens.h"
-#include "platform/status_item.h"
+#include "ports/hint_window.h"
+#include "ports/screens.h"
+#include "ports/status_item.h"
 
 namespace quorvel::controls {
 
 /// The floating hint that explains the tray icon: it hangs below the icon,
 /// follows it while shown, fades in and out, and can be shown again after it
 /// is closed. Nothing about it is stored.
-class TooltipWindow final : private platform::HintWindowEvents, private platform::StatusItemEvents {
+class TooltipWindow final : private ports::HintWindowEvents, private ports::StatusItemEvents {
 public:
     static constexpr double fadeDuration = 0.3;
 
-    TooltipWindow(platform::HintWindow& window, platform::StatusItem& statusItem,
-                  const platform::Screens& screens);
+    TooltipWindow(ports::HintWindow& window, ports::StatusItem& statusItem,
+                  const ports::Screens& screens);
     ~TooltipWindow() override;
     TooltipWindow(const TooltipWindow&) = delete;
     TooltipWindow& operator=(const TooltipWindow&) = delete;
@@ -35,13 +35,13 @@ public:
 
 private:
     void closeRequested() override { close(); }
-    void clicked(platform::MouseButton, platform::KeyModifiers) override {}
+    void clicked(ports::MouseButton, ports::KeyModifiers) override {}
     void menuItemActivated(const std::string&, int) override {}
     void geometryChanged() override;
 
-    platform::HintWindow& window_;
-    platform::StatusItem& statusItem_;
-    const platform::Screens& screens_;
+    ports::HintWindow& window_;
+    ports::StatusItem& statusItem_;
+    const ports::Screens& screens_;
     bool shown_ = false;
     bool following_ = false;
     std::uint64_t generation_ = 0;

@@ -221,7 +221,7 @@ PanelScripts cinnamonPanelScripts() {
 }
 
 std::optional<PanelScripts> detectPanelDesktop(std::string_view xdgCurrentDesktop,
-                                               platform::ScriptService& scripts) {
+                                               ports::ScriptService& scripts) {
     std::string names(xdgCurrentDesktop);
     std::transform(names.begin(), names.end(), names.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

@@ -3,13 +3,13 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/script_service.h"
+#include "ports/script_service.h"
 #include "rules/panel_scripts.h"
 
 namespace quorvel::rules {
 
 // The panel tables of the desktops we know. Every script is a POSIX shell
-// text; it exits with `platform::serviceNotAnsweringExitStatus` while the
+// text; it exits with `ports::serviceNotAnsweringExitStatus` while the
 // desktop's settings service does not answer yet, and with another non-zero
 // status when it fails for good.
 
@@ -29,6 +29,6 @@ PanelScripts cinnamonPanelScripts();
 /// (colon-separated, any case), otherwise the first desktop whose probe
 /// answers. Nothing when no table fits.
 std::optional<PanelScripts> detectPanelDesktop(std::string_view xdgCurrentDesktop,
-                                               platform::ScriptService& scripts);
+                                               ports::ScriptService& scripts);
 
 }  // namespace quorvel::rules

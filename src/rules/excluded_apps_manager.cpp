@@ -8,7 +8,7 @@ namespace names = settings::notifications;
 
 ExcludedAppsManager::ExcludedAppsManager(settings::SettingsManager& settings,
                                          core::NotificationCenter& center,
-                                         platform::Workspace& workspace, const FocusHooks& hooks)
+                                         ports::Workspace& workspace, const FocusHooks& hooks)
     : excludedApps_(settings.excludedApps()),
       settings_(settings),
       center_(center),

@@ -7,7 +7,7 @@
 
 #include "core/notification_center.h"
 #include "core/signal.h"
-#include "platform/workspace.h"
+#include "ports/workspace.h"
 #include "settings/excluded_app.h"
 #include "settings/settings_manager.h"
 
@@ -35,7 +35,7 @@ struct FocusHooks {
 class ExcludedAppsManager {
 public:
     ExcludedAppsManager(settings::SettingsManager& settings, core::NotificationCenter& center,
-                        platform::Workspace& workspace, const FocusHooks& hooks);
+                        ports::Workspace& workspace, const FocusHooks& hooks);
     ExcludedAppsManager(const ExcludedAppsManager&) = delete;
     ExcludedAppsManager& operator=(const ExcludedAppsManager&) = delete;
 
@@ -59,7 +59,7 @@ private:
     std::vector<settings::ExcludedApp> excludedApps_;
     settings::SettingsManager& settings_;
     core::NotificationCenter& center_;
-    platform::Workspace& workspace_;
+    ports::Workspace& workspace_;
     const FocusHooks& hooks_;
     core::Signal<> changed_;
     core::Observation checkObservation_;

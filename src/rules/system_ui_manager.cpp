@@ -29,7 +29,7 @@ bool autoHideOf(const std::optional<PanelSetting>& setting) {
 
 SystemUIManager::SystemUIManager(settings::SettingsManager& settings,
                                  core::NotificationCenter& center, core::Scheduler& scheduler,
-                                 platform::ScriptService& scripts,
+                                 ports::ScriptService& scripts,
                                  std::optional<PanelScripts> desktop,
                                  core::PreferenceStore& standardStore, Hooks hooks)
     : settings_(settings),
@@ -131,7 +131,7 @@ std::optional<PanelSetting> SystemUIManager::readDirectly(Panel panel) {
     const PanelElementScripts* scripts = scriptsFor(panel);
     if (!scripts) return std::nullopt;
     const auto outcome = scripts_.execute(scripts->read);
-    if (outcome.error && outcome.error->number == platform::scriptNotPermittedError) {
+    if (outcome.error && outcome.error->number == ports::scriptNotPermittedError) {
         captureRefused_ = true;
     }
     if (!outcome.succeeded()) return std::nullopt;
@@ -244,7 +244,7 @@ bool SystemUIManager::writeVerified(Panel panel, const std::string& value, bool 
     return false;
 }
 
-std::optional<platform::ScriptValue> SystemUIManager::runScript(const std::string& source) {
+std::optional<ports::ScriptValue> SystemUIManager::runScript(const std::string& source) {
     core::log("🪟 Executing AppleScript: " + source);
     const auto outcome = scripts_.execute(source);
     if (!outcome.compiled) {
@@ -253,7 +253,7 @@ std::optional<platform::ScriptValue> SystemUIManager::runScript(const std::strin
     }
     if (outcome.error) {
         core::log("🪟 Error executing AppleScript: " + outcome.error->description);
-        if (outcome.error->number == platform::scriptNotPermittedError &&
+        if (outcome.error->number == ports::scriptNotPermittedError &&
             !isWaitingForPermission_) {
             startPermissionMonitoring(
                 storedOption(), settings_.defaults().boolForKey(settings::keys::isAutoHideEnabled));
@@ -299,7 +299,7 @@ void SystemUIManager::checkPermissionStatus() {
     if (desktop_) {
         const auto outcome = scripts_.execute(desktop_->dock.read);
         if (!outcome.compiled) return;
-        if (outcome.error && outcome.error->number == platform::scriptNotPermittedError) {
+        if (outcome.error && outcome.error->number == ports::scriptNotPermittedError) {
             core::log("🪟 Permission check: Not yet authorized");
             return;
         }

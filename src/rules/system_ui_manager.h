@@ -7,7 +7,7 @@
 #include "core/notification_center.h"
 #include "core/preference_store.h"
 #include "core/scheduler.h"
-#include "platform/script_service.h"
+#include "ports/script_service.h"
 #include "rules/panel_scripts.h"
 #include "settings/settings_manager.h"
 
@@ -31,7 +31,7 @@ public:
     /// Without a table (`desktop` empty) auto-hide is unavailable: one log
     /// line, and no panel is ever touched.
     SystemUIManager(settings::SettingsManager& settings, core::NotificationCenter& center,
-                    core::Scheduler& scheduler, platform::ScriptService& scripts,
+                    core::Scheduler& scheduler, ports::ScriptService& scripts,
                     std::optional<PanelScripts> desktop, core::PreferenceStore& standardStore,
                     Hooks hooks);
     ~SystemUIManager();
@@ -75,7 +75,7 @@ private:
     /// check matched.
     bool setAutoHide(Panel panel, bool hidden);
     bool writeVerified(Panel panel, const std::string& value, bool wanted);
-    std::optional<platform::ScriptValue> runScript(const std::string& source);
+    std::optional<ports::ScriptValue> runScript(const std::string& source);
     std::optional<PanelSetting> readDirectly(Panel panel);
     const PanelElementScripts* scriptsFor(Panel panel);
     std::optional<PanelSetting>& originalFor(Panel panel) {
@@ -97,7 +97,7 @@ private:
     settings::SettingsManager& settings_;
     core::NotificationCenter& center_;
     core::Scheduler& scheduler_;
-    platform::ScriptService& scripts_;
+    ports::ScriptService& scripts_;
     std::optional<PanelScripts> desktop_;
     core::PreferenceStore& standardStore_;
     Hooks hooks_;

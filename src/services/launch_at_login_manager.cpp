@@ -6,9 +6,9 @@
 
 namespace quorvel::services {
 
-LaunchAtLoginManager::LaunchAtLoginManager(platform::LoginItems& loginItems)
+LaunchAtLoginManager::LaunchAtLoginManager(ports::LoginItems& loginItems)
     : loginItems_(loginItems),
-      isEnabled_(loginItems.status() == platform::LoginItemStatus::Enabled) {}
+      isEnabled_(loginItems.status() == ports::LoginItemStatus::Enabled) {}
 
 void LaunchAtLoginManager::setEnabled(bool enabled) {
     const auto error = enabled ? loginItems_.registerMainApp() : loginItems_.unregisterMainApp();
@@ -21,7 +21,7 @@ void LaunchAtLoginManager::setEnabled(bool enabled) {
 }
 
 void LaunchAtLoginManager::refresh() {
-    assign(loginItems_.status() == platform::LoginItemStatus::Enabled);
+    assign(loginItems_.status() == ports::LoginItemStatus::Enabled);
 }
 
 void LaunchAtLoginManager::assign(bool enabled) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/signal.h"
-#include "platform/login_items.h"
+#include "ports/login_items.h"
 
 namespace quorvel::services {
 
@@ -9,7 +9,7 @@ namespace quorvel::services {
 /// only record; nothing of it is kept in the application's settings.
 class LaunchAtLoginManager {
 public:
-    explicit LaunchAtLoginManager(platform::LoginItems& loginItems);
+    explicit LaunchAtLoginManager(ports::LoginItems& loginItems);
     LaunchAtLoginManager(const LaunchAtLoginManager&) = delete;
     LaunchAtLoginManager& operator=(const LaunchAtLoginManager&) = delete;
 
@@ -30,7 +30,7 @@ public:
 private:
     void assign(bool enabled);
 
-    platform::LoginItems& loginItems_;
+    ports::LoginItems& loginItems_;
     bool isEnabled_ = false;
 };
 

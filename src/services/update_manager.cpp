@@ -8,18 +8,18 @@
 
 namespace quorvel::services {
 
-class UpdateManager::DelegateHandler final : public platform::UpdateDriverEvents {
+class UpdateManager::DelegateHandler final : public ports::UpdateDriverEvents {
 public:
     explicit DelegateHandler(UpdateManager& owner) : owner_(owner) {}
 
     void willScheduleUpdateCheck(double) override { owner_.requestNotificationAuthorization(); }
     void updateCheckStarted() override { owner_.updateCheckStarted(); }
     void updateCheckFinished(bool succeeded) override { owner_.updateCheckFinished(succeeded); }
-    void updateFound(const platform::UpdateInfo& update, bool userInitiated,
+    void updateFound(const ports::UpdateInfo& update, bool userInitiated,
                      bool driverWillShow) override {
         owner_.handleUpdateFound(update, userInitiated, driverWillShow);
     }
-    void userDidAttendToUpdate(const platform::UpdateInfo&) override {
+    void userDidAttendToUpdate(const ports::UpdateInfo&) override {
         owner_.handleUserAttention();
     }
     void updateSessionWillFinish() override { owner_.handleSessionEnd(); }
@@ -28,7 +28,7 @@ private:
     UpdateManager& owner_;
 };
 
-class UpdateManager::NotificationHandler final : public platform::UserNotificationEvents {
+class UpdateManager::NotificationHandler final : public ports::UserNotificationEvents {
 public:
     explicit NotificationHandler(UpdateManager& owner) : owner_(owner) {}
     void didActivateDefaultAction(const std::string& identifier) override {
@@ -90,13 +90,13 @@ void UpdateManager::updateCheckFinished(bool succeeded) {
     });
 }
 
-void UpdateManager::handleUpdateFound(const platform::UpdateInfo& update, bool userInitiated,
+void UpdateManager::handleUpdateFound(const ports::UpdateInfo& update, bool userInitiated,
                                       bool driverWillShow) {
     if (driverWillShow) return;
-    ports_.presence.setActivationPolicy(platform::ActivationPolicy::Regular);
+    ports_.presence.setActivationPolicy(ports::ActivationPolicy::Regular);
     if (userInitiated) return;
     ports_.badge.setBadgeLabel("1");
-    platform::UserNotification notification;
+    ports::UserNotification notification;
     notification.identifier = UPDATE_NOTIFICATION_IDENTIFIER;
     notification.title = "Quorvel Update Available";
     notification.subtitle = "Version " + update.displayVersion;
@@ -111,7 +111,7 @@ void UpdateManager::handleUserAttention() {
 }
 
 void UpdateManager::handleSessionEnd() {
-    ports_.presence.setActivationPolicy(platform::ActivationPolicy::Accessory);
+    ports_.presence.setActivationPolicy(ports::ActivationPolicy::Accessory);
 }
 
 void UpdateManager::handleNotificationClick(const std::string& identifier) {
@@ -168,7 +168,7 @@ std::string secondsText(double seconds) {
 
 }  // namespace
 
-void logUpdaterConfiguration(const platform::UpdateDriver& updater) {
+void logUpdaterConfiguration(const ports::UpdateDriver& updater) {
     core::log("🔄 Creating the appcast feed updater...");
     core::log("🔄 Appcast feed updater configured with:");
     core::log("🔄 - Feed URL: " + updater.feedURL().value_or("none"));

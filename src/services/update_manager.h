@@ -7,21 +7,21 @@
 #include "core/preference_store.h"
 #include "core/scheduler.h"
 #include "core/signal.h"
-#include "platform/activation_policy.h"
-#include "platform/launcher_badge.h"
-#include "platform/update_driver.h"
-#include "platform/user_notifications.h"
-#include "platform/wall_clock.h"
+#include "ports/activation_policy.h"
+#include "ports/launcher_badge.h"
+#include "ports/update_driver.h"
+#include "ports/user_notifications.h"
+#include "ports/wall_clock.h"
 
 namespace quorvel::services {
 
 /// The desktop facilities the update manager drives.
 struct UpdatePorts {
-    platform::UpdateDriver& updater;
-    platform::UserNotifications& notifications;
-    platform::LauncherBadge& badge;
-    platform::ApplicationPresence& presence;
-    platform::WallClock& clock;
+    ports::UpdateDriver& updater;
+    ports::UserNotifications& notifications;
+    ports::LauncherBadge& badge;
+    ports::ApplicationPresence& presence;
+    ports::WallClock& clock;
 };
 
 /// Wraps the update mechanism for the rest of the system: remembers when the
@@ -48,7 +48,7 @@ public:
     /// that is already running is not guarded against here.
     void checkForUpdates();
 
-    platform::UpdateDriver& updater() { return ports_.updater; }
+    ports::UpdateDriver& updater() { return ports_.updater; }
 
     /// The user's choice, stored; without one, the build's default the driver came with.
     bool automaticallyChecksForUpdates() const {
@@ -67,7 +67,7 @@ private:
 
     void updateCheckStarted();
     void updateCheckFinished(bool succeeded);
-    void handleUpdateFound(const platform::UpdateInfo& update, bool userInitiated,
+    void handleUpdateFound(const ports::UpdateInfo& update, bool userInitiated,
                            bool driverWillShow);
     void handleUserAttention();
     void handleSessionEnd();
@@ -90,6 +90,6 @@ private:
 };
 
 /// The start-up lines that describe the updater's configuration.
-void logUpdaterConfiguration(const platform::UpdateDriver& updater);
+void logUpdaterConfiguration(const ports::UpdateDriver& updater);
 
 }  // namespace quorvel::services

@@ -66,7 +66,7 @@ std::optional<std::vector<ExcludedAppData>> decodeExcludedAppData(const core::By
 }
 
 std::optional<ExcludedApp> ExcludedApp::fromLocation(const std::string& location,
-                                                     const platform::AppCatalog& catalog) {
+                                                     const ports::AppCatalog& catalog) {
     auto entry = catalog.read(location);
     if (!entry) return std::nullopt;
     // No fallback to the file name: an entry without a name is not an application.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/preference_store.h"
-#include "platform/app_catalog.h"
+#include "ports/app_catalog.h"
 
 namespace quorvel::settings {
 
@@ -43,7 +43,7 @@ struct ExcludedApp {
     /// The entry for the desktop file at `location`. Nothing when the file
     /// cannot be read, has no name (localized or plain) or has no id.
     static std::optional<ExcludedApp> fromLocation(const std::string& location,
-                                                   const platform::AppCatalog& catalog);
+                                                   const ports::AppCatalog& catalog);
 };
 
 /// True when some entry of `list` matches `appBundleId`.

@@ -156,7 +156,7 @@ std::optional<std::string> specialKeyName(std::uint32_t keyCode) {
     return std::nullopt;
 }
 
-std::vector<std::string> KeyCombo::keyCaps(const platform::KeyboardLayout& layout) const {
+std::vector<std::string> KeyCombo::keyCaps(const ports::KeyboardLayout& layout) const {
     std::vector<std::string> caps;
     if (modifiers & modifier::control) caps.emplace_back("Ctrl");
     if (modifiers & modifier::option) caps.emplace_back("Alt");
@@ -171,7 +171,7 @@ std::vector<std::string> KeyCombo::keyCaps(const platform::KeyboardLayout& layou
     return caps;
 }
 
-std::string KeyCombo::displayString(const platform::KeyboardLayout& layout) const {
+std::string KeyCombo::displayString(const ports::KeyboardLayout& layout) const {
     std::string text;
     for (const std::string& cap : keyCaps(layout)) text += (text.empty() ? "" : "+") + cap;
     return text;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/preference_store.h"
-#include "platform/keyboard_layout.h"
+#include "ports/keyboard_layout.h"
 
 namespace quorvel::settings {
 
@@ -41,9 +41,9 @@ struct KeyCombo {
     /// modifiers present, in that order, then the key's name: a fixed name for
     /// special keys ("Page Up", "F13", "Keypad 5"), else what the key types
     /// under `layout`, upper-cased; "?" when the layout gives nothing.
-    std::string displayString(const platform::KeyboardLayout& layout) const;
+    std::string displayString(const ports::KeyboardLayout& layout) const;
     /// The same names one by one, as key caps: {"Ctrl", "Alt", "Super", "J"}.
-    std::vector<std::string> keyCaps(const platform::KeyboardLayout& layout) const;
+    std::vector<std::string> keyCaps(const ports::KeyboardLayout& layout) const;
 };
 
 /// The fixed name of a special key (Enter, Tab, arrows, F-keys, keypad, ...),

@@ -13,7 +13,7 @@ namespace {
 
 // The first candidate of one role that is installed and readable.
 std::optional<ExcludedApp> firstInstalled(std::span<const std::string_view> candidates,
-                                          const platform::AppCatalog& catalog) {
+                                          const ports::AppCatalog& catalog) {
     for (std::string_view id : candidates) {
         auto location = catalog.locate(std::string(id));
         if (!location) continue;
@@ -25,7 +25,7 @@ std::optional<ExcludedApp> firstInstalled(std::span<const std::string_view> cand
 }  // namespace
 
 SettingsManager::SettingsManager(core::PreferenceStore& suite, core::NotificationCenter& center,
-                                 const platform::AppCatalog& catalog)
+                                 const ports::AppCatalog& catalog)
     : suite_(suite), center_(center), catalog_(catalog) {
     registerDefaults();
     seedExcludedApps();

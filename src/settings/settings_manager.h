@@ -6,7 +6,7 @@
 
 #include "core/notification_center.h"
 #include "core/preference_store.h"
-#include "platform/app_catalog.h"
+#include "ports/app_catalog.h"
 #include "settings/auto_hide_option.h"
 #include "settings/excluded_app.h"
 #include "settings/focus_mode.h"
@@ -27,7 +27,7 @@ public:
     /// under "excludedApps", stores the default excluded applications there
     /// (without posting).
     SettingsManager(core::PreferenceStore& suite, core::NotificationCenter& center,
-                    const platform::AppCatalog& catalog);
+                    const ports::AppCatalog& catalog);
     SettingsManager(const SettingsManager&) = delete;
     SettingsManager& operator=(const SettingsManager&) = delete;
 
@@ -84,7 +84,7 @@ private:
 
     core::PreferenceStore& suite_;
     core::NotificationCenter& center_;
-    const platform::AppCatalog& catalog_;
+    const ports::AppCatalog& catalog_;
     mutable std::optional<std::vector<ExcludedApp>> defaultExcludedApps_;
 };
 

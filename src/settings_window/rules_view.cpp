@@ -9,10 +9,10 @@ namespace quorvel::settings_window {
 namespace names = settings::notifications;
 namespace keys = settings::keys;
 
-bool permissionFromProbe(const platform::ScriptOutcome& outcome) {
+bool permissionFromProbe(const ports::ScriptOutcome& outcome) {
     if (!outcome.compiled) return false;
     if (!outcome.error) return true;
-    return outcome.error->number != platform::scriptNotPermittedError;
+    return outcome.error->number != ports::scriptNotPermittedError;
 }
 
 RulesView::RulesView(SettingsWindowServices& services) : services_(services) {

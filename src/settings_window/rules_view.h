@@ -7,7 +7,7 @@
 #include "core/notification_center.h"
 #include "core/scheduler.h"
 #include "core/signal.h"
-#include "platform/script_service.h"
+#include "ports/script_service.h"
 #include "settings/auto_hide_option.h"
 #include "settings/excluded_app.h"
 #include "settings_window/settings_window_services.h"
@@ -16,7 +16,7 @@ namespace quorvel::settings_window {
 
 /// What the permission probe's outcome says: a script that cannot be
 /// compiled or is refused (-1743) means no; any other outcome means yes.
-bool permissionFromProbe(const platform::ScriptOutcome& outcome);
+bool permissionFromProbe(const ports::ScriptOutcome& outcome);
 
 /// What an auto-hide choice hides, in the words of `desktop` (a panel table's
 /// name; empty or unknown gives the generic "All panels", "Bottom panel", "Top panel").

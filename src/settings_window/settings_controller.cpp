@@ -9,7 +9,7 @@ namespace quorvel::settings_window {
 
 namespace names = settings::notifications;
 
-SettingsController::SettingsController(SettingsState& state, platform::SettingsWindowHost& host,
+SettingsController::SettingsController(SettingsState& state, ports::SettingsWindowHost& host,
                                        core::NotificationCenter& center, core::Scheduler& scheduler)
     : state_(state), host_(host), center_(center), scheduler_(scheduler) {}
 

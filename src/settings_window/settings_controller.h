@@ -7,7 +7,7 @@
 #include "core/notification_center.h"
 #include "core/scheduler.h"
 #include "core/signal.h"
-#include "platform/settings_window_host.h"
+#include "ports/settings_window_host.h"
 #include "settings_window/settings_state.h"
 
 namespace quorvel::settings_window {
@@ -15,12 +15,12 @@ namespace quorvel::settings_window {
 /// Owns the one settings window: makes it on first use, shows or closes it,
 /// closes it on Ctrl+W while it has the focus, and announces its opening and
 /// closing (the application shows a taskbar entry while it is open).
-class SettingsController final : private platform::SettingsWindowEvents {
+class SettingsController final : private ports::SettingsWindowEvents {
 public:
     /// The stored key code of W; with Control (the desktop's close modifier) it closes.
     static constexpr std::uint32_t kCloseKeyCode = 13;
 
-    SettingsController(SettingsState& state, platform::SettingsWindowHost& host,
+    SettingsController(SettingsState& state, ports::SettingsWindowHost& host,
                        core::NotificationCenter& center, core::Scheduler& scheduler);
     ~SettingsController() override;
     SettingsController(const SettingsController&) = delete;
@@ -49,10 +49,10 @@ private:
     void setWindowVisible(bool visible);
 
     SettingsState& state_;
-    platform::SettingsWindowHost& host_;
+    ports::SettingsWindowHost& host_;
     core::NotificationCenter& center_;
     core::Scheduler& scheduler_;
-    std::shared_ptr<platform::SettingsWindow> settingsWindow_;
+    std::shared_ptr<ports::SettingsWindow> settingsWindow_;
     bool eventMonitor_ = false;
     bool isWindowVisible_ = false;
 };

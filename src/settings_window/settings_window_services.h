@@ -6,11 +6,11 @@
 
 #include "core/notification_center.h"
 #include "core/scheduler.h"
-#include "overlay/overlay_style.h"
-#include "platform/app_catalog.h"
-#include "platform/keyboard_layout.h"
-#include "platform/script_service.h"
-#include "platform/wall_clock.h"
+#include "look/overlay_style.h"
+#include "ports/app_catalog.h"
+#include "ports/keyboard_layout.h"
+#include "ports/script_service.h"
+#include "ports/wall_clock.h"
 #include "rules/excluded_apps_manager.h"
 #include "settings/focus_mode.h"
 #include "settings/settings_manager.h"
@@ -36,7 +36,7 @@ struct SettingsWindowHooks {
     std::function<std::vector<std::string>()> runningApplicationIds;
     /// Runs the read of the dock's auto-hide once; nothing when this desktop
     /// has no panel table (auto-hide then counts as allowed).
-    std::function<std::optional<platform::ScriptOutcome>()> runPermissionProbe;
+    std::function<std::optional<ports::ScriptOutcome>()> runPermissionProbe;
     // Updates.
     std::function<std::optional<double>()> lastUpdateCheck;  // wall-clock seconds
     std::function<bool()> isCheckingForUpdates;
@@ -59,12 +59,12 @@ struct SettingsWindowServices {
     core::Scheduler& scheduler;
     core::NotificationCenter& center;
     settings::SettingsManager& settings;
-    overlay::OverlayStyle& style;
+    look::OverlayStyle& style;
     tracking::OverlayController& overlayController;
     rules::ExcludedAppsManager& excludedApps;
-    const platform::AppCatalog& catalog;
-    const platform::KeyboardLayout& keyboardLayout;
-    const platform::WallClock& clock;
+    const ports::AppCatalog& catalog;
+    const ports::KeyboardLayout& keyboardLayout;
+    const ports::WallClock& clock;
     SettingsWindowHooks hooks;
     /// Shown in the More tab.
     std::string version = QUORVEL_VERSION;

@@ -10,7 +10,7 @@ namespace quorvel::tracking {
 
 namespace {
 
-using platform::RawWindow;
+using ports::RawWindow;
 
 bool isCandidate(const RawWindow& w, const core::Rect& screenFrame) {
     if (!w.bounds) return false;
@@ -45,7 +45,7 @@ bool DisplayTransitionDetector::comesBefore(const RawWindow& a, const RawWindow&
 }
 
 void DisplayTransitionDetector::detect(const std::vector<RawWindow>& raw,
-                                       const std::vector<platform::ScreenInfo>& screens,
+                                       const std::vector<ports::ScreenInfo>& screens,
                                        std::map<std::uint32_t, DisplayState>& states,
                                        WindowPollerDelegate* delegate) {
     core::IntDictionary tracked =
@@ -62,7 +62,7 @@ void DisplayTransitionDetector::detect(const std::vector<RawWindow>& raw,
 }
 
 const RawWindow* DisplayTransitionDetector::wallpaperFor(const std::vector<RawWindow>& raw,
-                                                         const platform::ScreenInfo& screen,
+                                                         const ports::ScreenInfo& screen,
                                                          std::uint32_t id,
                                                          const core::IntDictionary& tracked) const {
     std::vector<const RawWindow*> candidates;
@@ -81,7 +81,7 @@ const RawWindow* DisplayTransitionDetector::wallpaperFor(const std::vector<RawWi
 }
 
 void DisplayTransitionDetector::wallpaperFound(const RawWindow& wallpaper,
-                                               const platform::ScreenInfo& screen, std::uint32_t id,
+                                               const ports::ScreenInfo& screen, std::uint32_t id,
                                                DisplayState& state, core::IntDictionary& tracked,
                                                WindowPollerDelegate* delegate) {
     state.wallpaperDisappearTime.reset();
@@ -113,7 +113,7 @@ void DisplayTransitionDetector::wallpaperFound(const RawWindow& wallpaper,
     state.lastFrame = frame;
 }
 
-void DisplayTransitionDetector::wallpaperMissing(const platform::ScreenInfo& screen,
+void DisplayTransitionDetector::wallpaperMissing(const ports::ScreenInfo& screen,
                                                  std::uint32_t id, DisplayState& state,
                                                  core::IntDictionary& tracked,
                                                  WindowPollerDelegate* delegate) {

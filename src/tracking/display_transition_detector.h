@@ -6,8 +6,8 @@
 
 #include "core/preference_store.h"
 #include "core/scheduler.h"
-#include "platform/screens.h"
-#include "platform/window_list.h"
+#include "ports/screens.h"
+#include "ports/window_list.h"
 #include "tracking/window_info.h"
 
 namespace quorvel::tracking {
@@ -30,21 +30,21 @@ public:
 
     /// Runs over one sample's raw list; `delegate` may be null (records are
     /// updated all the same).
-    void detect(const std::vector<platform::RawWindow>& raw,
-                const std::vector<platform::ScreenInfo>& screens,
+    void detect(const std::vector<ports::RawWindow>& raw,
+                const std::vector<ports::ScreenInfo>& screens,
                 std::map<std::uint32_t, DisplayState>& states, WindowPollerDelegate* delegate);
 
     /// Whether `a` is the likelier wallpaper of the two.
-    static bool comesBefore(const platform::RawWindow& a, const platform::RawWindow& b);
+    static bool comesBefore(const ports::RawWindow& a, const ports::RawWindow& b);
 
 private:
-    const platform::RawWindow* wallpaperFor(const std::vector<platform::RawWindow>& raw,
-                                            const platform::ScreenInfo& screen, std::uint32_t id,
+    const ports::RawWindow* wallpaperFor(const std::vector<ports::RawWindow>& raw,
+                                            const ports::ScreenInfo& screen, std::uint32_t id,
                                             const core::IntDictionary& tracked) const;
-    void wallpaperFound(const platform::RawWindow& wallpaper, const platform::ScreenInfo& screen,
+    void wallpaperFound(const ports::RawWindow& wallpaper, const ports::ScreenInfo& screen,
                         std::uint32_t id, DisplayState& state, core::IntDictionary& tracked,
                         WindowPollerDelegate* delegate);
-    void wallpaperMissing(const platform::ScreenInfo& screen, std::uint32_t id, DisplayState& state,
+    void wallpaperMissing(const ports::ScreenInfo& screen, std::uint32_t id, DisplayState& state,
                           core::IntDictionary& tracked, WindowPollerDelegate* delegate);
 
     core::PreferenceStore& store_;

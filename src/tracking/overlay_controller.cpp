@@ -4,11 +4,11 @@
 
 namespace quorvel::tracking {
 
-using platform::WindowLevel;
+using ports::WindowLevel;
 
 OverlayController::OverlayController(OverlayControllerPorts ports, WindowPoller& poller,
                                      settings::SettingsManager& settings,
-                                     core::NotificationCenter& center, overlay::OverlayStyle& style,
+                                     core::NotificationCenter& center, look::OverlayStyle& style,
                                      rules::ExcludedAppsManager& excludedApps,
                                      const rules::FocusHooks& hooks)
     : isInSingleMode_(settings.defaults().boolForKey(settings::keys::isSingleMode)),
@@ -33,7 +33,7 @@ OverlayController::~OverlayController() {
     if (poller_.delegate() == this) poller_.setDelegate(nullptr);
 }
 
-ScreenIdentity OverlayController::identityOf(const platform::ScreenInfo& screen) const {
+ScreenIdentity OverlayController::identityOf(const ports::ScreenInfo& screen) const {
     return ScreenIdentity::of(screen, ports_.screens.mainDisplayID());
 }
 
@@ -89,7 +89,7 @@ void OverlayController::updateOverlays(const std::vector<WindowInfo>* windows) {
     }
 }
 
-void OverlayController::updateOverlay(const platform::ScreenInfo& screen,
+void OverlayController::updateOverlay(const ports::ScreenInfo& screen,
                                       const std::vector<WindowInfo>* windows) {
     if (isMissionControlActive_) return;
     const ScreenIdentity identity = identityOf(screen);
@@ -110,7 +110,7 @@ void OverlayController::updateOverlay(const platform::ScreenInfo& screen,
     if (onScreen.empty()) removeOverlay(identity);
 }
 
-void OverlayController::createOverlay(const platform::ScreenInfo& screen, ScreenIdentity identity) {
+void OverlayController::createOverlay(const ports::ScreenInfo& screen, ScreenIdentity identity) {
     auto window = ports_.overlayWindows.create(screen);
     window->setLevel(WindowLevel::Normal);
     window->setFrame(screen.frame);
@@ -118,8 +118,8 @@ void OverlayController::createOverlay(const platform::ScreenInfo& screen, Screen
     overlayWindows_[identity] = std::move(window);
 }
 
-void OverlayController::placeOverlay(platform::OverlayWindow& window,
-                                     const platform::ScreenInfo& screen,
+void OverlayController::placeOverlay(ports::OverlayWindow& window,
+                                     const ports::ScreenInfo& screen,
                                      const std::vector<WindowInfo>& onScreen) {
     window.setFrame(screen.frame);
     if (isInSingleMode_) {
@@ -145,9 +145,9 @@ void OverlayController::removeOverlay(ScreenIdentity identity) {
     auto it = overlayWindows_.find(identity);
     if (it == overlayWindows_.end()) return;
     // Out of the table first: a window being faded out is never used again.
-    std::shared_ptr<platform::OverlayWindow> window = std::move(it->second);
+    std::shared_ptr<ports::OverlayWindow> window = std::move(it->second);
     overlayWindows_.erase(it);
-    platform::OverlayWindow& fading = *window;
+    ports::OverlayWindow& fading = *window;
     transitions_.fadeOut(fading, [window] {
         window->orderOut();
         window->close();
@@ -160,7 +160,7 @@ void OverlayController::removeAllOverlays() {
     for (auto identity : all) removeOverlay(identity);
 }
 
-std::vector<WindowInfo> OverlayController::windowsOn(const platform::ScreenInfo& screen,
+std::vector<WindowInfo> OverlayController::windowsOn(const ports::ScreenInfo& screen,
                                                      const std::vector<WindowInfo>& windows,
                                                      double primaryHeight) {
     std::vector<WindowInfo> result;
@@ -172,7 +172,7 @@ std::vector<WindowInfo> OverlayController::windowsOn(const platform::ScreenInfo&
     return result;
 }
 
-bool OverlayController::fillsScreen(const WindowInfo& window, const platform::ScreenInfo& screen,
+bool OverlayController::fillsScreen(const WindowInfo& window, const ports::ScreenInfo& screen,
                                     double primaryHeight) {
     if (!window.fullscreen) return false;
     const core::Rect& f = window.frame;
@@ -182,7 +182,7 @@ bool OverlayController::fillsScreen(const WindowInfo& window, const platform::Sc
            bottom + f.height >= s.y + s.height;
 }
 
-std::optional<platform::ScreenInfo> OverlayController::activeScreen() const {
+std::optional<ports::ScreenInfo> OverlayController::activeScreen() const {
     const core::Point p = ports_.screens.mouseLocation();
     for (const auto& screen : ports_.screens.screens()) {
         const core::Rect& f = screen.frame;

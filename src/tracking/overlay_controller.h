@@ -9,13 +9,13 @@
 
 #include "core/notification_center.h"
 #include "core/scheduler.h"
-#include "overlay/overlay_style.h"
-#include "overlay/overlay_transition_manager.h"
-#include "platform/overlay_windows.h"
-#include "platform/overview.h"
-#include "platform/screens.h"
-#include "platform/window_list.h"
-#include "platform/workspace.h"
+#include "look/overlay_style.h"
+#include "look/overlay_transition_manager.h"
+#include "ports/overlay_windows.h"
+#include "ports/overview.h"
+#include "ports/screens.h"
+#include "ports/window_list.h"
+#include "ports/workspace.h"
 #include "rules/excluded_apps_manager.h"
 #include "settings/settings_manager.h"
 #include "tracking/window_info.h"
@@ -26,11 +26,11 @@ namespace quorvel::tracking {
 /// The desktop facilities the controller works through.
 struct OverlayControllerPorts {
     core::Scheduler& scheduler;
-    platform::Screens& screens;
-    platform::Workspace& workspace;
-    platform::WindowList& windowList;
-    platform::Overview& overview;
-    platform::OverlayWindowFactory& overlayWindows;
+    ports::Screens& screens;
+    ports::Workspace& workspace;
+    ports::WindowList& windowList;
+    ports::Overview& overview;
+    ports::OverlayWindowFactory& overlayWindows;
 };
 
 /// Owns one overlay window per monitor and keeps each directly below the
@@ -46,7 +46,7 @@ public:
     /// Starts the overview check, which runs for the controller's whole life.
     OverlayController(OverlayControllerPorts ports, WindowPoller& poller,
                       settings::SettingsManager& settings, core::NotificationCenter& center,
-                      overlay::OverlayStyle& style, rules::ExcludedAppsManager& excludedApps,
+                      look::OverlayStyle& style, rules::ExcludedAppsManager& excludedApps,
                       const rules::FocusHooks& hooks);
     ~OverlayController() override;
     OverlayController(const OverlayController&) = delete;
@@ -58,12 +58,12 @@ public:
     bool isMonitoring() const { return isMonitoring_; }
 
     void didUpdateWindows(const std::vector<WindowInfo>& windows) override;
-    void beginScreenTransition(const platform::ScreenInfo& screen) override;
-    void endScreenTransition(const platform::ScreenInfo& screen) override;
+    void beginScreenTransition(const ports::ScreenInfo& screen) override;
+    void endScreenTransition(const ports::ScreenInfo& screen) override;
 
     /// `windows` null: no list, so no monitor has a qualifying window.
     void updateOverlays(const std::vector<WindowInfo>* windows);
-    void updateOverlay(const platform::ScreenInfo& screen, const std::vector<WindowInfo>* windows);
+    void updateOverlay(const ports::ScreenInfo& screen, const std::vector<WindowInfo>* windows);
     void removeOverlay(ScreenIdentity identity);
     void setSingleMode(bool enabled);
     bool isInSingleMode() const { return isInSingleMode_; }
@@ -77,22 +77,22 @@ public:
 
     /// The windows of `windows` on `screen`, in list order (top-left window
     /// frames flipped against `primaryHeight`).
-    static std::vector<WindowInfo> windowsOn(const platform::ScreenInfo& screen,
+    static std::vector<WindowInfo> windowsOn(const ports::ScreenInfo& screen,
                                              const std::vector<WindowInfo>& windows,
                                              double primaryHeight);
     /// A fullscreen window that covers the whole of `screen`.
-    static bool fillsScreen(const WindowInfo& window, const platform::ScreenInfo& screen,
+    static bool fillsScreen(const WindowInfo& window, const ports::ScreenInfo& screen,
                             double primaryHeight);
     /// Single mode: the monitor under the pointer, else the main one.
-    std::optional<platform::ScreenInfo> activeScreen() const;
+    std::optional<ports::ScreenInfo> activeScreen() const;
 
     // State, for the views and for tests.
-    const std::map<ScreenIdentity, std::shared_ptr<platform::OverlayWindow>>& overlayWindows()
+    const std::map<ScreenIdentity, std::shared_ptr<ports::OverlayWindow>>& overlayWindows()
         const {
         return overlayWindows_;
     }
     const std::set<ScreenIdentity>& transitioningScreens() const { return transitioningScreens_; }
-    const std::optional<platform::ScreenInfo>& activeTransitionScreen() const {
+    const std::optional<ports::ScreenInfo>& activeTransitionScreen() const {
         return activeTransitionScreen_;
     }
     bool isMissionControlActive() const { return isMissionControlActive_; }
@@ -102,17 +102,17 @@ public:
 
 private:
     void removeAllOverlays();
-    void createOverlay(const platform::ScreenInfo& screen, ScreenIdentity identity);
-    void placeOverlay(platform::OverlayWindow& window, const platform::ScreenInfo& screen,
+    void createOverlay(const ports::ScreenInfo& screen, ScreenIdentity identity);
+    void placeOverlay(ports::OverlayWindow& window, const ports::ScreenInfo& screen,
                       const std::vector<WindowInfo>& onScreen);
     bool overviewShowing() const;
-    ScreenIdentity identityOf(const platform::ScreenInfo& screen) const;
+    ScreenIdentity identityOf(const ports::ScreenInfo& screen) const;
 
-    std::map<ScreenIdentity, std::shared_ptr<platform::OverlayWindow>> overlayWindows_;
+    std::map<ScreenIdentity, std::shared_ptr<ports::OverlayWindow>> overlayWindows_;
     bool isInSingleMode_;
     bool isMonitoring_ = false;
     std::set<ScreenIdentity> transitioningScreens_;
-    std::optional<platform::ScreenInfo> activeTransitionScreen_;
+    std::optional<ports::ScreenInfo> activeTransitionScreen_;
     core::Timer missionControlTimer_;
     bool isMissionControlActive_ = false;
     std::set<std::uint32_t> knownDisplayIDs_;
@@ -125,7 +125,7 @@ private:
     WindowPoller& poller_;
     settings::SettingsManager& settings_;
     core::NotificationCenter& center_;
-    overlay::OverlayTransitionManager transitions_;
+    look::OverlayTransitionManager transitions_;
     rules::ExcludedAppsManager& excludedApps_;
     const rules::FocusHooks& hooks_;
 };

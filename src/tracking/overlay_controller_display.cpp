@@ -14,14 +14,14 @@ constexpr std::int32_t kOverviewBackdropLayer = 18;
 
 }  // namespace
 
-void OverlayController::beginScreenTransition(const platform::ScreenInfo& screen) {
+void OverlayController::beginScreenTransition(const ports::ScreenInfo& screen) {
     const ScreenIdentity identity = identityOf(screen);
     transitioningScreens_.insert(identity);
     activeTransitionScreen_ = screen;
     removeOverlay(identity);
 }
 
-void OverlayController::endScreenTransition(const platform::ScreenInfo& screen) {
+void OverlayController::endScreenTransition(const ports::ScreenInfo& screen) {
     transitioningScreens_.erase(identityOf(screen));
     activeTransitionScreen_.reset();
 }
@@ -32,7 +32,7 @@ bool OverlayController::overviewShowing() const {
     int layer20 = 0;
     int layer18 = 0;
     const auto list =
-        ports_.windowList.onScreenWindows(platform::WindowListOption::OnScreenOnlyExcludingDesktop);
+        ports_.windowList.onScreenWindows(ports::WindowListOption::OnScreenOnlyExcludingDesktop);
     for (const auto& w : list) {
         if (w.ownerName != kDockOwner || !w.layer) continue;
         if (*w.layer == kOverviewLayer) ++layer20;

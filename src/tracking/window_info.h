@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/geometry.h"
-#include "platform/screens.h"
+#include "ports/screens.h"
 
 namespace quorvel::tracking {
 
@@ -27,7 +27,7 @@ struct ScreenIdentity {
     auto operator<=>(const ScreenIdentity&) const = default;
 
     /// A monitor without an id of its own stands for the main display.
-    static ScreenIdentity of(const platform::ScreenInfo& screen, std::uint32_t mainDisplayID) {
+    static ScreenIdentity of(const ports::ScreenInfo& screen, std::uint32_t mainDisplayID) {
         return ScreenIdentity{screen.displayID.value_or(mainDisplayID)};
     }
 };

@@ -8,7 +8,7 @@ namespace quorvel::tracking {
 
 namespace {
 
-using platform::RawWindow;
+using ports::RawWindow;
 
 bool contains(auto const& table, const std::string& value) {
     return std::find(table.begin(), table.end(), value) != table.end();
@@ -25,8 +25,8 @@ std::optional<WindowInfo> candidate(const RawWindow& w) {
 
 }  // namespace
 
-WindowPoller::WindowPoller(core::Scheduler& scheduler, platform::WindowList& windowList,
-                           platform::Screens& screens, core::PreferenceStore& standardStore)
+WindowPoller::WindowPoller(core::Scheduler& scheduler, ports::WindowList& windowList,
+                           ports::Screens& screens, core::PreferenceStore& standardStore)
     : scheduler_(scheduler),
       windowList_(windowList),
       screens_(screens),
@@ -68,7 +68,7 @@ std::vector<RawWindow> WindowPoller::sample() {
     sampling_ = true;
     changeSample_.cancel();
     lastSample_ = scheduler_.now();
-    auto raw = windowList_.onScreenWindows(platform::WindowListOption::OnScreenOnly);
+    auto raw = windowList_.onScreenWindows(ports::WindowListOption::OnScreenOnly);
     sampling_ = false;
     return raw;
 }

@@ -9,8 +9,8 @@
 
 #include "core/preference_store.h"
 #include "core/scheduler.h"
-#include "platform/screens.h"
-#include "platform/window_list.h"
+#include "ports/screens.h"
+#include "ports/window_list.h"
 #include "tracking/display_transition_detector.h"
 #include "tracking/window_info.h"
 
@@ -24,9 +24,9 @@ public:
     /// Every tick, changed or not: the candidate windows, front to back.
     virtual void didUpdateWindows(const std::vector<WindowInfo>& windows) = 0;
     /// The monitor's wallpaper started moving: its overlay must go.
-    virtual void beginScreenTransition(const platform::ScreenInfo& screen) = 0;
+    virtual void beginScreenTransition(const ports::ScreenInfo& screen) = 0;
     /// The monitor's wallpaper stood still again (or vanished for good).
-    virtual void endScreenTransition(const platform::ScreenInfo& screen) = 0;
+    virtual void endScreenTransition(const ports::ScreenInfo& screen) = 0;
 };
 
 /// The owner name under which this application's own windows are listed.
@@ -49,8 +49,8 @@ public:
     static constexpr std::array<std::string_view, 2> kOwnWindowTitles{"Quorvel Settings",
                                                                       "Software Update"};
 
-    WindowPoller(core::Scheduler& scheduler, platform::WindowList& windowList,
-                 platform::Screens& screens, core::PreferenceStore& standardStore);
+    WindowPoller(core::Scheduler& scheduler, ports::WindowList& windowList,
+                 ports::Screens& screens, core::PreferenceStore& standardStore);
     ~WindowPoller();
     WindowPoller(const WindowPoller&) = delete;
     WindowPoller& operator=(const WindowPoller&) = delete;
@@ -69,16 +69,16 @@ public:
 
     /// Why a window is no candidate ("too small", "layer 20", "own window",
     /// "excluded owner", or a missing field); empty for a candidate.
-    static std::string rejection(const platform::RawWindow& w);
+    static std::string rejection(const ports::RawWindow& w);
     /// Reduces a raw list to candidate windows, keeping its order.
-    static std::vector<WindowInfo> windowInfos(const std::vector<platform::RawWindow>& list);
+    static std::vector<WindowInfo> windowInfos(const std::vector<ports::RawWindow>& list);
 
 private:
     void windowsMayHaveChanged();
     /// A sample between ticks: delivery only; transition detection keeps the
     /// tick's pace, as it counts still samples.
     void sampleAfterChange();
-    std::vector<platform::RawWindow> sample();
+    std::vector<ports::RawWindow> sample();
 
     WindowPollerDelegate* delegate_ = nullptr;
     core::Timer pollingTimer_;
@@ -89,8 +89,8 @@ private:
     std::map<std::uint32_t, DisplayState> displayStates_;
 
     core::Scheduler& scheduler_;
-    platform::WindowList& windowList_;
-    platform::Screens& screens_;
+    ports::WindowList& windowList_;
+    ports::Screens& screens_;
     DisplayTransitionDetector detector_;
 };
 

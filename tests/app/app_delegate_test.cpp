@@ -9,10 +9,10 @@
 #include "app/app_context.h"
 #include "core/log.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_app_catalog.h"
-#include "desktop/sim/sim_application.h"
-#include "desktop/sim/sim_desktop.h"
-#include "desktop/sim/sim_keyboard_layout.h"
+#include "sim/sim_app_catalog.h"
+#include "sim/sim_application.h"
+#include "sim/sim_desktop.h"
+#include "sim/sim_keyboard_layout.h"
 #include "settings/notification_names.h"
 #include "settings/settings_keys.h"
 
@@ -23,7 +23,7 @@ constexpr const char* kFailure = "⚠️ The X server did not answer after retri
 
 /// A window server that answers each connection attempt from a script and
 /// remembers when it was asked.
-class ScriptedWindowServer final : public platform::WindowServer {
+class ScriptedWindowServer final : public ports::WindowServer {
 public:
     explicit ScriptedWindowServer(const core::Scheduler& clock) : clock_(clock) {}
 

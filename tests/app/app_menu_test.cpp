@@ -11,10 +11,10 @@
 #include "app/main_menu.h"
 #include "core/log.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_app_catalog.h"
-#include "desktop/sim/sim_application.h"
-#include "desktop/sim/sim_desktop.h"
-#include "desktop/sim/sim_keyboard_layout.h"
+#include "sim/sim_app_catalog.h"
+#include "sim/sim_application.h"
+#include "sim/sim_desktop.h"
+#include "sim/sim_keyboard_layout.h"
 #include "settings/notification_names.h"
 
 namespace quorvel::app {
@@ -23,7 +23,7 @@ namespace {
 class AppMenuTest : public ::testing::Test {
 protected:
     AppMenuTest() {
-        bar.items = {makeApplicationMenu(), platform::MainMenuItem{.title = "Edit"}};
+        bar.items = {makeApplicationMenu(), ports::MainMenuItem{.title = "Edit"}};
         context.applicationHooks().showSettingsTab = [this](const std::string& tab) {
             hookCalls.push_back("tab:" + tab);
         };
@@ -54,7 +54,7 @@ protected:
     sim::SimDesktop desktop{scheduler};
     sim::SimAppCatalog catalog;
     sim::SimKeyboardLayout keyboard;
-    platform::MainMenu bar;
+    ports::MainMenu bar;
     sim::SimUrlOpener opener;
     AppContext context{ports()};
     sim::SimWindowServer server;

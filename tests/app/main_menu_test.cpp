@@ -10,7 +10,7 @@
 namespace quorvel::app {
 namespace {
 
-using platform::MainMenuItem;
+using ports::MainMenuItem;
 
 MainMenuItem menu(const std::string& title, std::vector<std::string> entries = {"Item"}) {
     MainMenuItem top{.title = title};
@@ -18,7 +18,7 @@ MainMenuItem menu(const std::string& title, std::vector<std::string> entries = {
     return top;
 }
 
-std::vector<std::string> titles(const platform::MainMenu& m) {
+std::vector<std::string> titles(const ports::MainMenu& m) {
     std::vector<std::string> result;
     for (const auto& top : m.items) result.push_back(top.title);
     return result;
@@ -36,7 +36,7 @@ protected:
         return result;
     }
 
-    platform::MainMenu bar;
+    ports::MainMenu bar;
     core::LogCapture log;
     int redraws = 0;
     core::Connection redraw = bar.changed().connect([this] { ++redraws; });

@@ -8,9 +8,9 @@
 
 #include "core/geometry.h"
 #include "core/virtual_scheduler.h"
-#include "platform/overlay_windows.h"
-#include "platform/screens.h"
-#include "platform/window_list.h"
+#include "ports/overlay_windows.h"
+#include "ports/screens.h"
+#include "ports/window_list.h"
 
 namespace quorvel::contract {
 
@@ -23,9 +23,9 @@ public:
     /// False when this backend cannot run here (no X display); the test is skipped.
     virtual bool available() const = 0;
 
-    virtual platform::WindowList& windowList() = 0;
-    virtual platform::Screens& screens() = 0;
-    virtual platform::OverlayWindowFactory& overlays() = 0;
+    virtual ports::WindowList& windowList() = 0;
+    virtual ports::Screens& screens() = 0;
+    virtual ports::OverlayWindowFactory& overlays() = 0;
     /// Fades run on this; both backends use virtual time.
     core::VirtualScheduler scheduler;
 

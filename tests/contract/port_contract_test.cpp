@@ -21,7 +21,7 @@ protected:
         windows.push_back(backend->openWindow(bounds, title));
         return windows.back();
     }
-    std::shared_ptr<platform::OverlayWindow> veil() {
+    std::shared_ptr<ports::OverlayWindow> veil() {
         auto screens = backend->screens().screens();
         EXPECT_FALSE(screens.empty());
         auto window = backend->overlays().create(screens.front());
@@ -45,7 +45,7 @@ TEST_P(PortContract, WindowListIsFrontToBackAndFollowsRaising) {
 TEST_P(PortContract, EntriesCarryLayerTitleAndTheWindowsRectangle) {
     const auto a = open({300, 200, 400, 300}, "Report.odt");
     for (const auto& w :
-         backend->windowList().onScreenWindows(platform::WindowListOption::OnScreenOnly)) {
+         backend->windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly)) {
         if (w.windowNumber != a) continue;
         EXPECT_EQ(w.layer, 0);
         EXPECT_EQ(w.title, "Report.odt");
@@ -90,7 +90,7 @@ TEST_P(PortContract, CoveringVeilLiesOverEveryOrdinaryWindow) {
     const auto a = open({100, 100, 400, 300}, "A");
     const auto b = open({150, 150, 400, 300}, "B");
     auto v = veil();
-    v->setLevel(platform::WindowLevel::Covering);
+    v->setLevel(ports::WindowLevel::Covering);
     v->orderFront();
     backend->settle();
     EXPECT_EQ(order(), (std::vector<std::int64_t>{0, b, a}));
@@ -133,7 +133,7 @@ TEST_P(PortContract, AlphaAnimatesToItsTargetAndThenCompletes) {
 TEST_P(PortContract, ClicksGoThroughTheVeilToTheWindowBelow) {
     const auto a = open({100, 100, 400, 300}, "A");
     auto v = veil();
-    v->setLevel(platform::WindowLevel::Covering);
+    v->setLevel(ports::WindowLevel::Covering);
     v->orderFront();
     backend->settle();
     ASSERT_EQ(order(), (std::vector<std::int64_t>{0, a}));

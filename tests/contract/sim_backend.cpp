@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "contract_backend.h"
-#include "desktop/sim/sim_desktop.h"
+#include "sim/sim_desktop.h"
 
 namespace quorvel::contract {
 
@@ -12,9 +12,9 @@ public:
     SimBackend() { desktop_.addMonitor({0, 0, 1280, 800}); }
 
     bool available() const override { return true; }
-    platform::WindowList& windowList() override { return desktop_; }
-    platform::Screens& screens() override { return desktop_; }
-    platform::OverlayWindowFactory& overlays() override { return desktop_; }
+    ports::WindowList& windowList() override { return desktop_; }
+    ports::Screens& screens() override { return desktop_; }
+    ports::OverlayWindowFactory& overlays() override { return desktop_; }
 
     std::int64_t openWindow(const core::Rect& bounds, const std::string& title) override {
         return desktop_.addWindow({"contract", bounds, title, 0, {}});
@@ -48,7 +48,7 @@ std::vector<std::int64_t> visibleOrder(Backend& backend,
                                        const std::vector<std::int64_t>& testWindows) {
     std::vector<std::int64_t> order;
     for (const auto& w :
-         backend.windowList().onScreenWindows(platform::WindowListOption::OnScreenOnly)) {
+         backend.windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly)) {
         if (!w.windowNumber) continue;
         if (w.ownerName == "Quorvel" && !w.title) {
             order.push_back(0);

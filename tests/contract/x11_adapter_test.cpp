@@ -6,11 +6,11 @@
 #include <thread>
 
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_app_catalog.h"
-#include "desktop/x11/focus_return.h"
-#include "desktop/x11/window_mirror.h"
-#include "desktop/x11/x11_window_list.h"
-#include "desktop/x11/x11_workspace.h"
+#include "sim/sim_app_catalog.h"
+#include "x11/focus_return.h"
+#include "x11/window_mirror.h"
+#include "x11/x11_window_list.h"
+#include "x11/x11_workspace.h"
 #include "tracking/display_transition_detector.h"
 #include "tracking/window_poller.h"
 #include "x11_backend.h"
@@ -25,7 +25,7 @@ protected:
     }
     std::optional<std::int32_t> layerOf(std::int64_t number) {
         for (const auto& w :
-             x.windowList().onScreenWindows(platform::WindowListOption::OnScreenOnly)) {
+             x.windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly)) {
             if (w.windowNumber == number) return w.layer;
         }
         return std::nullopt;
@@ -46,7 +46,7 @@ TEST_F(X11Adapter, VeilInPlaceIsNotRestackedAgain) {
                                  XCB_CW_EVENT_MASK, &mask);
     x.settle();
     for (int tick = 0; tick < 20; ++tick) {
-        x.windowList().onScreenWindows(platform::WindowListOption::OnScreenOnly);
+        x.windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly);
         veil->orderBelow(a);
     }
     x.settle();
@@ -162,10 +162,10 @@ TEST_F(X11Adapter, WindowTypesAndStatesMapToLayers) {
 TEST_F(X11Adapter, AWorkspaceSwitchReadsAsAWallpaperThatMovesAndThenStandsStill) {
     struct Recorder final : tracking::WindowPollerDelegate {
         void didUpdateWindows(const std::vector<tracking::WindowInfo>&) override {}
-        void beginScreenTransition(const platform::ScreenInfo&) override {
+        void beginScreenTransition(const ports::ScreenInfo&) override {
             events.push_back("begin");
         }
-        void endScreenTransition(const platform::ScreenInfo&) override { events.push_back("end"); }
+        void endScreenTransition(const ports::ScreenInfo&) override { events.push_back("end"); }
         std::vector<std::string> events;
     } recorder;
     int changes = 0;
@@ -178,7 +178,7 @@ TEST_F(X11Adapter, AWorkspaceSwitchReadsAsAWallpaperThatMovesAndThenStandsStill)
         for (int i = 0; i < 10; ++i) {
             x.adapter().sync();
             detector.detect(
-                x.windowList().onScreenWindows(platform::WindowListOption::OnScreenOnly),
+                x.windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly),
                 x.screens().screens(), states, &recorder);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }

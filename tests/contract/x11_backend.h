@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "contract_backend.h"
-#include "desktop/x11/connection.h"
-#include "desktop/x11/x11_overlay_window.h"
-#include "desktop/x11/x11_screens.h"
-#include "desktop/x11/x11_window_list.h"
+#include "x11/connection.h"
+#include "x11/x11_overlay_window.h"
+#include "x11/x11_screens.h"
+#include "x11/x11_window_list.h"
 
 namespace quorvel::contract {
 
@@ -25,9 +25,9 @@ public:
     ~X11Backend() override;
 
     bool available() const override { return tester_ != nullptr; }
-    platform::WindowList& windowList() override { return *list_; }
-    platform::Screens& screens() override { return *screens_; }
-    platform::OverlayWindowFactory& overlays() override { return *factory_; }
+    ports::WindowList& windowList() override { return *list_; }
+    ports::Screens& screens() override { return *screens_; }
+    ports::OverlayWindowFactory& overlays() override { return *factory_; }
 
     std::int64_t openWindow(const core::Rect& bounds, const std::string& title) override;
     void raise(std::int64_t number) override;

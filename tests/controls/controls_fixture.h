@@ -11,12 +11,12 @@
 #include "controls/menu_bar_item.h"
 #include "core/log.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_app_catalog.h"
-#include "desktop/sim/sim_desktop.h"
-#include "desktop/sim/sim_global_hotkeys.h"
-#include "desktop/sim/sim_keyboard_layout.h"
-#include "desktop/sim/sim_status_item.h"
-#include "desktop/sim/sim_user_notifications.h"
+#include "sim/sim_app_catalog.h"
+#include "sim/sim_desktop.h"
+#include "sim/sim_global_hotkeys.h"
+#include "sim/sim_keyboard_layout.h"
+#include "sim/sim_status_item.h"
+#include "sim/sim_user_notifications.h"
 
 namespace quorvel::controls::testing {
 
@@ -62,7 +62,7 @@ protected:
     /// Installs an application and brings it to the front.
     void activate(const std::string& id, const std::string& name) {
         if (!catalog.locate(id)) catalog.addApplication(id, name, id + "-icon");
-        desktop.setFrontmostApplication(platform::RunningApplication{id, name});
+        desktop.setFrontmostApplication(ports::RunningApplication{id, name});
         scheduler.runPending();
     }
     /// Counts the posts of one notification name while the test runs.
@@ -73,7 +73,7 @@ protected:
                                   [counter](const core::Notification&) { ++*counter; });
         return *counter;
     }
-    const std::vector<platform::MenuItem>& items() { return menuBar->menu()->items; }
+    const std::vector<ports::MenuItem>& items() { return menuBar->menu()->items; }
 
     core::LogCapture log;
     core::VirtualScheduler scheduler;

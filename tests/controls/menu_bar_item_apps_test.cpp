@@ -12,7 +12,7 @@ TEST_F(ControlsTest, PerApplicationItemExcludesAndIncludesTheFrontmostApplicatio
     EXPECT_EQ(items()[1].iconName, "org.gnome.gedit-icon");
     EXPECT_FALSE(items()[1].iconFaded);
 
-    statusItem.click(platform::MouseButton::Right);
+    statusItem.click(ports::MouseButton::Right);
     ASSERT_TRUE(statusItem.choose("toggleForCurrentApp"));
     scheduler.runPending();
     EXPECT_TRUE(context.excludedAppsManager().isExcluded(std::string("org.gnome.gedit")));

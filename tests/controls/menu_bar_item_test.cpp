@@ -7,8 +7,8 @@ namespace quorvel::controls::testing {
 namespace {
 
 namespace names = settings::notifications;
-using platform::KeyModifiers;
-using platform::MouseButton;
+using ports::KeyModifiers;
+using ports::MouseButton;
 using settings::FocusMode;
 
 constexpr KeyModifiers kShift{.shift = true};

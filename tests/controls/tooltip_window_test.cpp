@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_hint_window.h"
-#include "desktop/sim/sim_status_item.h"
+#include "sim/sim_hint_window.h"
+#include "sim/sim_status_item.h"
 
 namespace quorvel::controls {
 namespace {
@@ -44,17 +44,17 @@ TEST(TooltipPlacement, HangsBelowTheIconCentredAndInsideTheVisibleFrame) {
     }
 }
 
-class SimScreens final : public platform::Screens {
+class SimScreens final : public ports::Screens {
 public:
-    std::vector<platform::ScreenInfo> screens() const override { return list; }
-    std::optional<platform::ScreenInfo> mainScreen() const override {
+    std::vector<ports::ScreenInfo> screens() const override { return list; }
+    std::optional<ports::ScreenInfo> mainScreen() const override {
         if (list.empty()) return std::nullopt;
         return list.front();
     }
     std::uint32_t mainDisplayID() const override { return 1; }
     core::Point mouseLocation() const override { return pointer; }
 
-    std::vector<platform::ScreenInfo> list;
+    std::vector<ports::ScreenInfo> list;
     core::Point pointer;
 };
 

@@ -1,6 +1,6 @@
 """What the desktop tests share: running Quorvel, opening sample windows and
 reading what the X server reports. Standard library only; run inside
-scripts/virtual-desktop, which provides DISPLAY and the D-Bus session."""
+tests/sessions/virtual-desktop, which provides DISPLAY and the D-Bus session."""
 
 import json
 import os

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/preference_store.h"
-#include "desktop/qt/qt_scheduler.h"
+#include "qt/qt_scheduler.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {

@@ -1,4 +1,4 @@
-"""Focus on under one real window manager (run inside scripts/wm-session): the
+"""Focus on under one real window manager (run inside tests/sessions/wm-session): the
 veil lies directly below the focused window's frame, that window keeps its own
 colours while the windows behind it are veiled and the text behind is frosted
 past reading, a switch moves the veil within

@@ -45,13 +45,13 @@ TEST(PanelScriptsTest, WritesPutTheValueIntoEveryPlaceholder) {
 }
 
 /// Answers only the scripts it was told to.
-class AnsweringScripts final : public platform::ScriptService {
+class AnsweringScripts final : public ports::ScriptService {
 public:
     explicit AnsweringScripts(std::set<std::string> answering) : answering_(std::move(answering)) {}
-    platform::ScriptOutcome execute(const std::string& source) override {
+    ports::ScriptOutcome execute(const std::string& source) override {
         ran.push_back(source);
-        if (answering_.count(source)) return platform::ScriptOutcome::returned({});
-        return platform::ScriptOutcome::failed({1, "no"});
+        if (answering_.count(source)) return ports::ScriptOutcome::returned({});
+        return ports::ScriptOutcome::failed({1, "no"});
     }
     std::vector<std::string> ran;
 

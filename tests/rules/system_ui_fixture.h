@@ -9,8 +9,8 @@
 #include "core/preference_store.h"
 #include "core/temp_dir.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_app_catalog.h"
-#include "desktop/sim/sim_script_service.h"
+#include "sim/sim_app_catalog.h"
+#include "sim/sim_script_service.h"
 #include "rules/system_ui_manager.h"
 #include "settings/settings_manager.h"
 

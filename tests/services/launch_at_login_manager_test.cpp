@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/log.h"
-#include "desktop/sim/sim_login_items.h"
+#include "sim/sim_login_items.h"
 
 namespace quorvel::services {
 namespace {

@@ -7,18 +7,18 @@
 #include "core/log.h"
 #include "core/temp_dir.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_application.h"
-#include "desktop/sim/sim_launcher_badge.h"
-#include "desktop/sim/sim_update_driver.h"
-#include "desktop/sim/sim_user_notifications.h"
-#include "desktop/sim/sim_wall_clock.h"
+#include "sim/sim_application.h"
+#include "sim/sim_launcher_badge.h"
+#include "sim/sim_update_driver.h"
+#include "sim/sim_user_notifications.h"
+#include "sim/sim_wall_clock.h"
 
 namespace quorvel::services {
 namespace {
 
-using platform::ActivationPolicy;
+using ports::ActivationPolicy;
 
-const platform::UpdateInfo kUpdate{"1.4.0", "1.4", "https://example.test/notes",
+const ports::UpdateInfo kUpdate{"1.4.0", "1.4", "https://example.test/notes",
                                    "https://example.test/release"};
 
 class UpdateManagerTest : public ::testing::Test {

@@ -8,7 +8,7 @@
 #include "core/preference_store.h"
 #include "core/temp_dir.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_app_catalog.h"
+#include "sim/sim_app_catalog.h"
 #include "settings/settings_manager.h"
 
 namespace quorvel::settings {

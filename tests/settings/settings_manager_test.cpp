@@ -5,7 +5,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "desktop/sim/sim_keyboard_layout.h"
+#include "sim/sim_keyboard_layout.h"
 #include "settings/settings_fixture.h"
 
 namespace quorvel::settings {

@@ -3,8 +3,8 @@
 #include <set>
 
 #include "core/log.h"
-#include "desktop/sim/sim_app_catalog.h"
-#include "desktop/sim/sim_keyboard_layout.h"
+#include "sim/sim_app_catalog.h"
+#include "sim/sim_keyboard_layout.h"
 #include "settings/auto_hide_option.h"
 #include "settings/excluded_app.h"
 #include "settings/focus_mode.h"

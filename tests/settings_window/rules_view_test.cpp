@@ -7,7 +7,7 @@ namespace {
 
 namespace keys = settings::keys;
 using settings::AutoHideOption;
-using Outcome = platform::ScriptOutcome;
+using Outcome = ports::ScriptOutcome;
 
 class RulesViewTest : public SettingsWindowTest {
 protected:
@@ -18,7 +18,7 @@ protected:
         return *view;
     }
     static Outcome refused() {
-        return Outcome::failed({platform::scriptNotPermittedError, "not answering"});
+        return Outcome::failed({ports::scriptNotPermittedError, "not answering"});
     }
     std::unique_ptr<RulesView> view;
 };
@@ -32,7 +32,7 @@ TEST(PermissionProbeTest, OnlyAnUncompilableOrRefusedProbeMeansNoPermission) {
     const std::vector<Case> cases{
         {"returned", Outcome::returned(true), true},
         {"not compiled", Outcome::notCompiled(), false},
-        {"refused", Outcome::failed({platform::scriptNotPermittedError, ""}), false},
+        {"refused", Outcome::failed({ports::scriptNotPermittedError, ""}), false},
         {"other error", Outcome::failed({1, "panel missing"}), true},
         {"error without number", Outcome::failed({std::nullopt, "?"}), true},
     };

@@ -1,6 +1,6 @@
 #include "settings_window/settings_controller.h"
 
-#include "desktop/sim/sim_settings_window.h"
+#include "sim/sim_settings_window.h"
 #include "settings_window_fixture.h"
 
 namespace quorvel::settings_window::testing {

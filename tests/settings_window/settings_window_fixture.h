@@ -13,13 +13,13 @@
 #include "controls/menu_bar_item.h"
 #include "core/log.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_app_catalog.h"
-#include "desktop/sim/sim_desktop.h"
-#include "desktop/sim/sim_global_hotkeys.h"
-#include "desktop/sim/sim_keyboard_layout.h"
-#include "desktop/sim/sim_login_items.h"
-#include "desktop/sim/sim_status_item.h"
-#include "desktop/sim/sim_wall_clock.h"
+#include "sim/sim_app_catalog.h"
+#include "sim/sim_desktop.h"
+#include "sim/sim_global_hotkeys.h"
+#include "sim/sim_keyboard_layout.h"
+#include "sim/sim_login_items.h"
+#include "sim/sim_status_item.h"
+#include "sim/sim_wall_clock.h"
 #include "services/launch_at_login_manager.h"
 #include "settings/notification_names.h"
 #include "settings_window/settings_window_services.h"
@@ -136,7 +136,7 @@ protected:
     std::vector<std::pair<std::string, bool>> permissionMonitoring;
     int automationSettingsOpened = 0;
     std::string panelDesktop;                             // no panel table
-    std::optional<platform::ScriptOutcome> probeOutcome;  // nothing: no panel table
+    std::optional<ports::ScriptOutcome> probeOutcome;  // nothing: no panel table
     int probeRuns = 0;
     std::optional<double> lastUpdateCheck;
     bool checkingForUpdates = false;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "desktop/sim/sim_harness.h"
+#include "sim/sim_harness.h"
 
 namespace quorvel::sim {
 
@@ -28,7 +28,7 @@ protected:
     void focusOn() { context.overlayController().startMonitoring(); }
     void focusOff() { context.overlayController().stopMonitoring(); }
     void front(const std::string& bundleId) {
-        desktop.setFrontmostApplication(platform::RunningApplication{bundleId, bundleId});
+        desktop.setFrontmostApplication(ports::RunningApplication{bundleId, bundleId});
     }
     /// Overlays that are on screen and not fading out.
     std::size_t shownOverlays() const {

@@ -9,20 +9,20 @@
 namespace quorvel::tracking {
 namespace {
 
-using platform::RawWindow;
+using ports::RawWindow;
 
 class RecordingDelegate : public WindowPollerDelegate {
 public:
     void didUpdateWindows(const std::vector<WindowInfo>&) override {}
-    void beginScreenTransition(const platform::ScreenInfo&) override { ++begun; }
-    void endScreenTransition(const platform::ScreenInfo&) override { ++ended; }
+    void beginScreenTransition(const ports::ScreenInfo&) override { ++begun; }
+    void endScreenTransition(const ports::ScreenInfo&) override { ++ended; }
     int begun = 0;
     int ended = 0;
 };
 
 class Detector : public ::testing::Test {
 protected:
-    const platform::ScreenInfo screen{5, {0, 0, 1920, 1080}, {0, 0, 1920, 1080}};
+    const ports::ScreenInfo screen{5, {0, 0, 1920, 1080}, {0, 0, 1920, 1080}};
     core::VirtualScheduler clock;
     core::PreferenceStore store{clock};
     DisplayTransitionDetector detector{store, clock};

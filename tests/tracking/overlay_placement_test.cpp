@@ -22,7 +22,7 @@ TEST_F(OverlayPlacement, SitsDirectlyBelowTheFrontWindowAndFollowsASwitchOnTheNe
     ASSERT_NE(veil, nullptr);
     EXPECT_EQ(order(),
               (std::vector<std::int64_t>{inFront, 0, behind, *desktop.wallpaperOf(kMain)}));
-    EXPECT_EQ(veil->level(), platform::WindowLevel::Normal);
+    EXPECT_EQ(veil->level(), ports::WindowLevel::Normal);
     EXPECT_DOUBLE_EQ(veil->alpha(), 1.0);
     EXPECT_FALSE(desktop.isCovered(inFront));
     EXPECT_TRUE(desktop.isCovered(behind));
@@ -149,15 +149,15 @@ protected:
 TEST_F(SingleMode, OnlyTheMonitorUnderThePointerKeepsAWindowClear) {
     desktop.movePointer({2500, 500});
     harness.advance(0.5);
-    EXPECT_EQ(desktop.overlayOn(kRight)->level(), platform::WindowLevel::Normal);
-    EXPECT_EQ(desktop.overlayOn(kMain)->level(), platform::WindowLevel::Covering);
+    EXPECT_EQ(desktop.overlayOn(kRight)->level(), ports::WindowLevel::Normal);
+    EXPECT_EQ(desktop.overlayOn(kMain)->level(), ports::WindowLevel::Covering);
     EXPECT_FALSE(desktop.isCovered(right));
     EXPECT_TRUE(desktop.isCovered(left));
 
     desktop.movePointer({500, 500});
     harness.ticks(1);
-    EXPECT_EQ(desktop.overlayOn(kMain)->level(), platform::WindowLevel::Normal);
-    EXPECT_EQ(desktop.overlayOn(kRight)->level(), platform::WindowLevel::Covering);
+    EXPECT_EQ(desktop.overlayOn(kMain)->level(), ports::WindowLevel::Normal);
+    EXPECT_EQ(desktop.overlayOn(kRight)->level(), ports::WindowLevel::Covering);
     EXPECT_FALSE(desktop.isCovered(left));
     EXPECT_TRUE(desktop.isCovered(right));
 }
@@ -171,7 +171,7 @@ TEST_F(SingleMode, PointerJustAboveTheTopEdgeStillCounts) {
     for (const Case c : {Case{1079, true}, Case{1087.9, true}, Case{1088.0, false}}) {
         desktop.movePointer({2500, c.y});
         harness.ticks(1);
-        EXPECT_EQ(desktop.overlayOn(kRight)->level() == platform::WindowLevel::Normal,
+        EXPECT_EQ(desktop.overlayOn(kRight)->level() == ports::WindowLevel::Normal,
                   c.rightActive)
             << "pointer at y=" << c.y;
         EXPECT_NE(desktop.isCovered(right), c.rightActive) << "pointer at y=" << c.y;
@@ -187,8 +187,8 @@ TEST_F(SingleMode, IsStoredAndAnnounced) {
     EXPECT_EQ(announced, 1);
     EXPECT_FALSE(context.settingsStore().boolForKey("isSingleMode"));
     harness.ticks(1);
-    EXPECT_EQ(desktop.overlayOn(kMain)->level(), platform::WindowLevel::Normal);
-    EXPECT_EQ(desktop.overlayOn(kRight)->level(), platform::WindowLevel::Normal);
+    EXPECT_EQ(desktop.overlayOn(kMain)->level(), ports::WindowLevel::Normal);
+    EXPECT_EQ(desktop.overlayOn(kRight)->level(), ports::WindowLevel::Normal);
 }
 
 }  // namespace

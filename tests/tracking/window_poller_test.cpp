@@ -8,7 +8,7 @@
 namespace quorvel::tracking {
 namespace {
 
-using platform::RawWindow;
+using ports::RawWindow;
 
 RawWindow raw(std::string owner, std::int64_t number, core::Rect bounds, std::int32_t layer = 0,
               std::optional<std::string> title = std::nullopt) {
@@ -71,8 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
 class CountingDelegate : public WindowPollerDelegate {
 public:
     void didUpdateWindows(const std::vector<WindowInfo>&) override { ++samples; }
-    void beginScreenTransition(const platform::ScreenInfo&) override {}
-    void endScreenTransition(const platform::ScreenInfo&) override {}
+    void beginScreenTransition(const ports::ScreenInfo&) override {}
+    void endScreenTransition(const ports::ScreenInfo&) override {}
     int samples = 0;
 };
 

@@ -1,11 +1,11 @@
-#include "desktop/x11/xdg_app_catalog.h"
+#include "x11/xdg_app_catalog.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "core/temp_dir.h"
-#include "desktop/x11/desktop_entry_matcher.h"
+#include "x11/desktop_entry_matcher.h"
 #include "settings/excluded_app.h"
 
 namespace quorvel::x11 {

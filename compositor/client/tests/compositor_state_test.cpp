@@ -5,7 +5,7 @@
 namespace quorvel::compositor {
 namespace {
 
-namespace layer = platform::layer;
+namespace layer = ports::layer;
 
 // The primary sits to the right of a second, taller monitor: the program's
 // coordinates start at the primary, the shell's at the left-most one.
@@ -38,7 +38,7 @@ TEST(CompositorState, ReadsWhatTheWindowListAndScreensNeed) {
     // The unreadable windows (a string id, a negative size) are skipped.
     ASSERT_EQ(state->windows.size(), 5u);
 
-    const auto list = rawWindows(*state, platform::WindowListOption::OnScreenOnly, 4.0, 999);
+    const auto list = rawWindows(*state, ports::WindowListOption::OnScreenOnly, 4.0, 999);
     ASSERT_EQ(list.size(), 4u + 2u);  // the minimized one left out, two wallpapers added
     EXPECT_EQ(list[0].layer, layer::tooltip);
     EXPECT_EQ(list[1].ownerName, "Text Editor");
@@ -51,7 +51,7 @@ TEST(CompositorState, ReadsWhatTheWindowListAndScreensNeed) {
     EXPECT_EQ(list[4].bounds, (core::Rect{4, 0, 1280, 800}));  // shifted while sliding
     EXPECT_EQ(list[5].bounds, (core::Rect{-996, -100, 1000, 1200}));
     EXPECT_EQ(
-        rawWindows(*state, platform::WindowListOption::OnScreenOnlyExcludingDesktop, 0, 1).size(),
+        rawWindows(*state, ports::WindowListOption::OnScreenOnlyExcludingDesktop, 0, 1).size(),
         4u);
 
     const auto screens = screenInfos(*state);

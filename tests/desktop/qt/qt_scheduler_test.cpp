@@ -1,4 +1,4 @@
-#include "desktop/qt/qt_scheduler.h"
+#include "qt/qt_scheduler.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "desktop/qt/appcast_update_driver.h"
+#include "qt/appcast_update_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -35,29 +35,29 @@ QByteArray item(const char* version, const char* shortVersion) {
            "length=\"1\" type=\"application/octet-stream\"/></item>";
 }
 
-struct Events final : platform::UpdateDriverEvents {
+struct Events final : ports::UpdateDriverEvents {
     void willScheduleUpdateCheck(double delay) override { scheduled.push_back(delay); }
     void updateCheckStarted() override { log.push_back("started"); }
     void updateCheckFinished(bool succeeded) override {
         log.push_back(succeeded ? "finished" : "failed");
         ++finished;
     }
-    void updateFound(const platform::UpdateInfo& u, bool user, bool driverShows) override {
+    void updateFound(const ports::UpdateInfo& u, bool user, bool driverShows) override {
         log.push_back(std::string("found ") + u.displayVersion + (user ? " user" : " scheduled") +
                       (driverShows ? " shown" : " left"));
         found.push_back(u);
     }
-    void userDidAttendToUpdate(const platform::UpdateInfo&) override { log.push_back("attended"); }
+    void userDidAttendToUpdate(const ports::UpdateInfo&) override { log.push_back("attended"); }
     void updateSessionWillFinish() override { log.push_back("session ended"); }
 
     std::vector<std::string> log;
-    std::vector<platform::UpdateInfo> found;
+    std::vector<ports::UpdateInfo> found;
     std::vector<double> scheduled;
     int finished = 0;
 };
 
 struct Presenter final : UpdatePresenter {
-    void showUpdate(const platform::UpdateInfo& u, std::function<void()> closed) override {
+    void showUpdate(const ports::UpdateInfo& u, std::function<void()> closed) override {
         shown.push_back("update " + u.displayVersion);
         close = std::move(closed);
     }
@@ -182,12 +182,12 @@ TEST(AppcastParsing, ReadsVersionsFromElementsOrTheEnclosure) {
         "<item><title>no version</title></item>"
         "<item><sparkle:version>2.0</sparkle:version><link>javascript:alert(1)</link></item>");
     auto parsed = AppcastUpdateDriver::parseAppcast(feed);
-    ASSERT_TRUE(std::holds_alternative<std::vector<platform::UpdateInfo>>(parsed));
-    const auto& items = std::get<std::vector<platform::UpdateInfo>>(parsed);
+    ASSERT_TRUE(std::holds_alternative<std::vector<ports::UpdateInfo>>(parsed));
+    const auto& items = std::get<std::vector<ports::UpdateInfo>>(parsed);
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0],
-              (platform::UpdateInfo{"3.1", "3.1 beta", "", "https://example.test/q.tar.gz"}));
-    EXPECT_EQ(items[1], (platform::UpdateInfo{"2.0", "2.0", "", ""}));
+              (ports::UpdateInfo{"3.1", "3.1 beta", "", "https://example.test/q.tar.gz"}));
+    EXPECT_EQ(items[1], (ports::UpdateInfo{"2.0", "2.0", "", ""}));
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <QStandardPaths>
 #include <QVariantMap>
 
-#include "desktop/qt/freedesktop_notifications.h"
-#include "desktop/qt/kde_overview.h"
-#include "desktop/qt/power_monitor.h"
+#include "qt/freedesktop_notifications.h"
+#include "qt/kde_overview.h"
+#include "qt/power_monitor.h"
 #include "spin_until.h"
 
 namespace quorvel::qt {
@@ -88,7 +88,7 @@ public:
     std::vector<uint> closed;
 };
 
-struct Clicks final : platform::UserNotificationEvents {
+struct Clicks final : ports::UserNotificationEvents {
     void didActivateDefaultAction(const std::string& id) override { ids.push_back(id); }
     std::vector<std::string> ids;
 };

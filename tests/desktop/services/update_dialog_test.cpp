@@ -1,4 +1,4 @@
-#include "desktop/qt/update_dialog.h"
+#include "qt/update_dialog.h"
 
 #include <gtest/gtest.h>
 #include <QLabel>
@@ -10,7 +10,7 @@
 namespace quorvel::qt {
 namespace {
 
-const platform::UpdateInfo kUpdate{"1.3.0", "1.3", "https://example.test/notes/1.3",
+const ports::UpdateInfo kUpdate{"1.3.0", "1.3", "https://example.test/notes/1.3",
                                    "https://example.test/releases/1.3"};
 
 TEST(UpdateDialog, DownloadOpensTheReleasePageAndLaterOpensNothing) {

@@ -1,7 +1,7 @@
 // Before any Qt header: Qt's `emit` keyword macro would eat Signal::emit.
 #include "services/launch_at_login_manager.h"
 //
-#include "desktop/x11/xdg_autostart.h"
+#include "x11/xdg_autostart.h"
 
 #include <gtest/gtest.h>
 #include <QProcess>
@@ -17,7 +17,7 @@ namespace quorvel::x11 {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::LoginItemStatus;
+using ports::LoginItemStatus;
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p);

@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <memory>
 
-#include "desktop/qt/settings_window_host.h"
-#include "desktop/qt/settings_window_widget.h"
+#include "qt/settings_window_host.h"
+#include "qt/settings_window_widget.h"
 
 namespace quorvel::settings_window::testing {
 

@@ -17,14 +17,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include "desktop/qt/app_picker_dialog.h"
-#include "desktop/qt/settings_appearance_tab.h"
-#include "desktop/qt/settings_more_tab.h"
-#include "desktop/qt/settings_rules_tab.h"
-#include "desktop/qt/settings_shortcuts_tab.h"
-#include "desktop/qt/settings_window_host.h"
-#include "desktop/qt/settings_window_widget.h"
-#include "desktop/qt/shortcut_recorder_widget.h"
+#include "qt/app_picker_dialog.h"
+#include "qt/settings_appearance_tab.h"
+#include "qt/settings_more_tab.h"
+#include "qt/settings_rules_tab.h"
+#include "qt/settings_shortcuts_tab.h"
+#include "qt/settings_window_host.h"
+#include "qt/settings_window_widget.h"
+#include "qt/shortcut_recorder_widget.h"
 
 namespace quorvel::settings_window::testing {
 namespace {
@@ -117,7 +117,7 @@ TEST_F(SettingsWindowWidgetTest, MoreTabSwitchesAutomaticChecksAsksUnderAHeading
 
 TEST_F(SettingsWindowWidgetTest, RulesTabNamesPanelsAndDrawsRetryInLinkBlue) {
     panelDesktop = "XFCE";
-    probeOutcome = platform::ScriptOutcome::failed({platform::scriptNotPermittedError, "silent"});
+    probeOutcome = ports::ScriptOutcome::failed({ports::scriptNotPermittedError, "silent"});
     settings().setAutoHideEnabled(true);
     controller->showSettings("exclude");
     auto* rules = tab<qt::SettingsRulesTab>();

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "controls/tooltip_window.h"
-#include "desktop/qt/qt_hint_window.h"
-#include "desktop/qt/qt_scheduler.h"
-#include "desktop/qt/qt_status_item.h"
-#include "desktop/x11/connection.h"
-#include "desktop/x11/x11_screens.h"
+#include "qt/qt_hint_window.h"
+#include "qt/qt_scheduler.h"
+#include "qt/qt_status_item.h"
+#include "x11/connection.h"
+#include "x11/x11_screens.h"
 #include "tray_support.h"
 
 namespace quorvel {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/qt/session_monitor.h"
+#include "qt/session_monitor.h"
 #include "tray_support.h"
 
 namespace quorvel {
@@ -18,7 +18,7 @@ using testing::spinUntil;
 const QString kOurSession = QStringLiteral("/org/freedesktop/login1/session/_37");
 const QString kOtherSession = QStringLiteral("/org/freedesktop/login1/session/c2");
 
-struct Events final : platform::SessionEvents {
+struct Events final : ports::SessionEvents {
     void screenLocked() override { log.push_back("locked"); }
     void screenUnlocked() override { log.push_back("unlocked"); }
     void didWake() override { log.push_back("wake"); }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 // The tray adapters on a real X display with a private session bus: run under
-// tests/contract/with-x-server and dbus-run-session.
+// tests/sessions/with-x-server and dbus-run-session.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("DISPLAY") ||

@@ -3,9 +3,9 @@
 #include <QSocketNotifier>
 #include <vector>
 
-#include "desktop/x11/connection.h"
-#include "desktop/x11/x11_global_hotkeys.h"
-#include "desktop/x11/x11_keyboard_layout.h"
+#include "x11/connection.h"
+#include "x11/x11_global_hotkeys.h"
+#include "x11/x11_keyboard_layout.h"
 #include "settings/key_combo.h"
 #include "tray_support.h"
 
@@ -19,7 +19,7 @@ namespace mod = settings::modifier;
 
 constexpr std::uint32_t kF = 3, kM = 46, kE = 14;  // stored codes of the F, M and E keys
 
-struct Presses final : platform::GlobalHotkeysEvents {
+struct Presses final : ports::GlobalHotkeysEvents {
     void hotKeyPressed(std::uint32_t id) override { ids.push_back(id); }
     std::vector<std::uint32_t> ids;
 };

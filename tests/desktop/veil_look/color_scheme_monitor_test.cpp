@@ -2,7 +2,7 @@
 // own on a private session bus (the test runs under dbus-run-session).
 #include <gtest/gtest.h>
 
-#include "desktop/qt/color_scheme_monitor.h"
+#include "qt/color_scheme_monitor.h"
 #include "fake_portal.h"
 
 #include <QDBusConnection>
@@ -30,7 +30,7 @@ QDBusVariant FakePortal::Read(const QString&, const QString&) {
 
 namespace {
 
-using platform::SystemColorScheme;
+using ports::SystemColorScheme;
 
 class ColorSchemeMonitorTest : public ::testing::Test {
 protected:

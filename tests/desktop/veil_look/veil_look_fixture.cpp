@@ -168,7 +168,7 @@ void VeilDesk::showFrontWindow(int x, int y, int width, int height) {
 }
 
 void VeilDesk::showVeil() {
-    platform::ScreenInfo screen;
+    ports::ScreenInfo screen;
     screen.frame = {0, 0, double(width_), double(height_)};
     screen.visibleFrame = screen.frame;
     veil = factory->create(screen);

@@ -10,25 +10,25 @@
 #include "core/notification_center.h"
 #include "core/preference_store.h"
 #include "core/virtual_scheduler.h"
-#include "desktop/sim/sim_app_catalog.h"
-#include "desktop/x11/connection.h"
-#include "desktop/x11/x11_overlay_window.h"
-#include "overlay/overlay_style.h"
-#include "platform/color_scheme.h"
+#include "sim/sim_app_catalog.h"
+#include "x11/connection.h"
+#include "x11/x11_overlay_window.h"
+#include "look/overlay_style.h"
+#include "ports/color_scheme.h"
 #include "settings/settings_manager.h"
 
 namespace quorvel::veil_look {
 
 /// The desktop's scheme, switched by the test.
-class TestSchemes final : public platform::ColorSchemeSource {
+class TestSchemes final : public ports::ColorSchemeSource {
 public:
-    platform::SystemColorScheme colorScheme() const override { return scheme; }
+    ports::SystemColorScheme colorScheme() const override { return scheme; }
     core::Signal<>& colorSchemeChanged() override { return changed; }
-    void set(platform::SystemColorScheme s) {
+    void set(ports::SystemColorScheme s) {
         scheme = s;
         changed.emit();
     }
-    platform::SystemColorScheme scheme = platform::SystemColorScheme::light;
+    ports::SystemColorScheme scheme = ports::SystemColorScheme::light;
     core::Signal<> changed;
 };
 
@@ -79,10 +79,10 @@ public:
     core::NotificationCenter center;
     sim::SimAppCatalog catalog;
     settings::SettingsManager settings{store, center, catalog};
-    overlay::OverlayStyle style{settings, center};
+    look::OverlayStyle style{settings, center};
     TestSchemes schemes;
     std::unique_ptr<x11::X11OverlayWindowFactory> factory;
-    std::shared_ptr<platform::OverlayWindow> veil;
+    std::shared_ptr<ports::OverlayWindow> veil;
 
 private:
     xcb_connection_t* tester_ = nullptr;

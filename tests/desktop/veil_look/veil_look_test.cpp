@@ -148,7 +148,7 @@ TEST(VeilWithoutCompositor, StaysInvisibleAndSaysWhyOnce) {
     if (desk.factory->renderer().compositorRunning()) GTEST_SKIP() << "a compositor runs";
     desk.paintBackground(0xffffff);
     desk.showVeil();
-    auto second = desk.factory->create(platform::ScreenInfo{});
+    auto second = desk.factory->create(ports::ScreenInfo{});
     desk.settle();
     EXPECT_TRUE(desk.veilHasEmptyShape()) << "an opaque veil would black out the screen";
     EXPECT_GT(desk.screenshot().rowLevel(desk.screenshot().height - 1), 254.0);

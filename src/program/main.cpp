@@ -1,0 +1,357 @@
+// The one place that picks the real desktop: Qt's event loop, XCB adapters
+// and the settings directory, wired into one application context.
+#include "app/app_context.h"
+#include "app/app_delegate.h"
+#include "app/remote_control.h"
+#include "app/session_environment.h"
+#include "core/log.h"
+#include "compositor/client/gnome_extension_setup.h"
+#include "compositor/client/kwin_effect_setup.h"
+#include "compositor/client/compositor_client.h"
+#include "x11/connection.h"
+#include "program/desktop_backend.h"
+#include "settings/notification_names.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "qt/color_scheme_monitor.h"
+#include "program/dbus_service.h"
+#include "program/diagnosis.h"
+#include "qt/power_monitor.h"
+#include "program/command_line.h"
+#include "qt/qt_scheduler.h"
+#include "program/remote_command.h"
+#include "qt/settings_window_host.h"
+#include "qt/settings_window_widget.h"
+#include "program/single_instance.h"
+#include "program/termination_signals.h"
+#include "program/x_connection_watch.h"
+#include "settings_window/settings_controller.h"
+#include "settings_window/settings_state.h"
+#include "settings_window/settings_window_services.h"
+
+namespace {
+
+using namespace quorvel;
+using program::DesktopBackend;
+
+/// Exit status when the session cannot host the program (no X11 display).
+constexpr int kNoX11Session = 2;
+/// Exit status when another instance already runs for this user and display.
+constexpr int kAlreadyRunning = 3;
+
+int refuse(const std::string& line, int status) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    return status;
+}
+
+/// Quitting, however it is asked for (the Quit item, SIGTERM, SIGINT, SIGHUP):
+/// the delegate stops focus, the veils get their fade-out, then the loop ends.
+class QuitSequence {
+public:
+    QuitSequence(app::AppDelegate& delegate, app::AppContext& context)
+        : delegate_(delegate), context_(context) {}
+
+    void request() {
+        if (requested_) return;
+        requested_ = true;
+        const bool veiled = context_.overlayController().isMonitoring();
+        delegate_.applicationWillTerminate();
+        // Wait for the fade, never longer than one transition.
+        const double fade = veiled ? context_.overlayStyle().transitionDuration() : 0.0;
+        const int waitMs = static_cast<int>(std::clamp(fade, 0.0, 5.0) * 1000.0) + 50;
+        QTimer::singleShot(waitMs, [] { QCoreApplication::exit(0); });
+    }
+
+private:
+    app::AppDelegate& delegate_;
+    app::AppContext& context_;
+    bool requested_ = false;
+};
+
+std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) {
+    const auto dir = app::configDirectory(env);
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (!ec) {
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ec);
+    }
+    if (ec) core::log("⚠️ Cannot prepare " + dir.string() + ": " + ec.message());
+    return dir;
+}
+
+/// The settings window getting the focus is this program's activation.
+void followActivation(QApplication& application, app::AppDelegate& delegate,
+                      app::AppContext& context) {
+    QObject::connect(
+        &application, &QGuiApplication::applicationStateChanged,
+        [&delegate, &context](Qt::ApplicationState state) {
+            if (state != Qt::ApplicationActive) return;
+            delegate.applicationDidBecomeActive();
+            context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
+        });
+}
+
+/// The settings window, reached from the tray menu, the D-Bus service and the
+/// application menu through the context's hooks.
+struct SettingsWindow {
+    SettingsWindow(app::AppContext& context, core::Scheduler& scheduler, DesktopBackend& desktop)
+        : services(context.makeSettingsWindowServices()),
+          host(state, services),
+          controller(state, host, context.notificationCenter(), scheduler) {
+        context.applicationHooks().openSettings = [this] {
+            state.setSelectedTab(settings_window::SettingsTab::appearance);
+            controller.showSettings();
+        };
+        context.applicationHooks().isSettingsWindowVisible = [this] {
+            return controller.isWindowVisible();
+        };
+        context.applicationHooks().showSettingsTab = [this](const std::string& tab) {
+            controller.showSettings(tab);
+        };
+        host.setFocusReturn([&desktop] { desktop.rememberFocus(); },
+                            [&desktop] { desktop.restoreFocus(); });
+    }
+
+    settings_window::SettingsState state;
+    settings_window::SettingsWindowServices services;
+    qt::QtSettingsWindowHost host;
+    settings_window::SettingsController controller;
+};
+
+/// GNOME shows tray icons only through an extension of its own; without a
+/// tray the settings window is how the user reaches Quorvel, so it opens at
+/// start, with a note saying why.
+void openSettingsWithoutTray(core::Scheduler& scheduler, app::AppContext& context,
+                             ports::UserNotifications& notifications) {
+    // A tray host may still be starting with the session.
+    scheduler.dispatchAfter(3.0, [&context, &notifications] {
+        if (QSystemTrayIcon::isSystemTrayAvailable()) return;
+        const std::string note =
+            "This desktop shows no tray icons, so the settings window opens at start. The "
+            "shortcuts and the quorvel command (quorvel toggle) work as ever; GNOME shows "
+            "Quorvel's icon with the AppIndicator extension.";
+        core::log("⚠️ No tray host: opening the settings window instead");
+        notifications.post({"no-tray", "Quorvel", "", note, false});
+        context.applicationHooks().openSettings();
+    });
+}
+
+void flushStores(app::AppContext& context, x11::Connection& connection) {
+    context.settingsStore().flush();
+    context.standardStore().flush();
+    connection.flush();
+}
+
+int run(QApplication& application, x11::Connection& connection, compositor::CompositorClient* shell,
+        const app::EnvironmentLookup& env) {
+    // Before anything that may hide the panels. A signal waits in its pipe
+    // until the event loop reads it, and by then `quitting` is set.
+    QuitSequence* quitting = nullptr;
+    program::TerminationSignals terminationSignals([&quitting](int) {
+        if (quitting) quitting->request();
+    });
+    qt::QtScheduler scheduler;
+    qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
+    const std::unique_ptr<DesktopBackend> backend =
+        shell ? program::makeCompositorBackend(*shell, connection, scheduler, app::isGnomeDesktop(env))
+              : program::makeX11Backend(connection, scheduler, env);
+    DesktopBackend& desktop = *backend;
+    core::log(desktop.describe(env));
+    app::AppContext context(desktop.ports(env), prepareConfigDirectory(env));
+    desktop.follow(context.overlayStyle(), colorScheme);
+    qt::PowerMonitor power([&](bool onBattery) { desktop.setOnBattery(onBattery); });
+    // For bug reports and the desktop tests: every notification, as it is posted.
+    if (env("QUORVEL_TRACE_NOTIFICATIONS").value_or("") == "1") {
+        context.notificationCenter().setTrace(
+            [](const core::Notification& n) { core::log("📣 " + n.name); });
+    }
+
+    SettingsWindow settings(context, scheduler, desktop);
+    app::AppDelegate* menuTarget = nullptr;  // made below, before any window can open
+    settings.host.setMainMenu(&desktop.mainMenu, [&menuTarget](const std::string& action) {
+        return menuTarget && menuTarget->performMenuAction(action);
+    });
+
+    // The tray's Quit takes the same path as a termination signal.
+    context.applicationHooks().quit = [&quitting] {
+        if (quitting) quitting->request();
+    };
+    app::AppDelegate delegate(context, desktop.windowServer(), desktop.presence);
+    menuTarget = &delegate;
+    QuitSequence quit(delegate, context);
+    quitting = &quit;
+    program::XConnectionWatch xEvents(connection, env("DISPLAY").value_or(""), [&] {
+        delegate.applicationWillTerminate();
+        flushStores(context, connection);
+    });
+    followActivation(application, delegate, context);
+    // Started only now that the update manager listens, so that the first
+    // scheduled check is heard.
+    desktop.updater.start();
+    QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                     [&] { delegate.applicationWillTerminate(); });
+
+    delegate.applicationDidFinishLaunching();
+    if (shell) openSettingsWithoutTray(scheduler, context, desktop.notifications);
+    // Scripts and `quorvel <command>` drive the same actions as the tray.
+    app::RemoteControl remote(context);
+    program::DBusService dbus(remote, QString::fromLatin1(desktop.name()));
+    dbus.publish();
+    const int status = application.exec();
+    flushStores(context, connection);
+    return status;
+}
+
+/// `quorvel --diagnose`: reads the desktop once and prints what it finds.
+int diagnose(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const auto env = app::processEnvironment();
+    std::unique_ptr<x11::Connection> connection;
+    if (!app::sessionProblem(env, app::isGnomeDesktop(env) || app::isKdeDesktop(env))) {
+        core::LogCapture quiet;  // a failed open is said in the report
+        connection = std::make_unique<x11::Connection>(env("DISPLAY").value_or("").c_str());
+    }
+    for (const auto& line : program::Diagnosis(connection.get(), env).report()) {
+        std::printf("%s\n", line.c_str());
+    }
+    return 0;
+}
+
+/// Quorvel's component in GNOME Shell or KWin, brought up if need be; null
+/// with `missing` set to the line that says why when it does not answer (on
+/// X11 also said, with what going on without it means).
+std::unique_ptr<compositor::CompositorClient> connectCompositor(bool gnomeDesktop, std::string& missing) {
+    const auto problem =
+        gnomeDesktop ? compositor::GnomeExtensionSetup(true).run() : compositor::KwinEffectSetup().run();
+    if (!problem) {
+        return std::make_unique<compositor::CompositorClient>(gnomeDesktop ? "GNOME Shell's Quorvel extension"
+                                                                 : "KWin's Quorvel effect");
+    }
+    missing = *problem;
+    if (!app::isWaylandSession(app::processEnvironment())) {
+        core::log(missing);
+        core::log(gnomeDesktop ? "⚠️ Without its extension GNOME Shell keeps Quorvel's veil "
+                                 "above the windows or hides it; going on with the X11 backend"
+                               : "⚠️ Going on with the X11 backend, whose veil KWin restacks "
+                                 "on request");
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+static void printHelp() {
+    std::printf(
+        "Usage: quorvel [--help | --version | --diagnose]\n"
+        "       quorvel toggle | on | off | mode ambient | mode deep\n"
+        "       quorvel exclude | include | settings | status [--json]\n\n"
+        "Veils everything but the window you are working in. Quorvel lives in\n"
+        "the system tray of an X11 desktop with a compositor, or of GNOME or KDE\n"
+        "Plasma (Wayland or X11) through its GNOME Shell extension or KWin\n"
+        "effect: click the icon to toggle focus, Shift-click to switch the look,\n"
+        "right-click for the menu.\n"
+        "Settings live in $XDG_CONFIG_HOME/quorvel/.\n\n"
+        "The commands drive the running instance over the session bus\n"
+        "(io.github.quorvel.Quorvel1): toggle, turn on or off focus, pick the\n"
+        "look, exclude or include the application in front, open the settings,\n"
+        "or print one status line (\"focus on, ambient\", \"focus off\"; JSON\n"
+        "with --json). They exit 1 with one line when no instance runs.\n\n"
+        "--diagnose prints what Quorvel sees on this desktop (window manager,\n"
+        "compositor, veil, monitors, panels, shortcuts, windows) without\n"
+        "starting it; attach its output to a bug report.\n");
+}
+
+/// Handles the options that end the program at once (their exit status); Qt's
+/// own are left for Qt to read, and -display also names our X server.
+static std::optional<int> handleOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--version") {
+            std::printf("quorvel %s\n", QUORVEL_VERSION);
+            return 0;
+        }
+        if (arg == "--diagnose") return diagnose(argc, argv);
+        if (const std::size_t length = program::qtOptionLength(arg)) {
+            const std::string next = i + 1 < argc ? argv[i + 1] : "";
+            // Quorvel's own X connection and its session check read DISPLAY.
+            const std::string display(program::qtDisplayOption(arg, next));
+            if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+            i += static_cast<int>(length) - 1;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            printHelp();
+            return 0;
+        }
+        return refuse("⚠️ Unknown option '" + arg + "'; see quorvel --help", 64);
+    }
+    return std::nullopt;
+}
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (program::RemoteCommand::isCommand(args)) {
+        QCoreApplication client(argc, argv);
+        return program::RemoteCommand(args).run();
+    }
+    if (const auto status = handleOptions(argc, argv)) return *status;
+    // A log-out may come while the start is still under way; caught now, it
+    // is answered once the event loop runs, by a quit that gives back what we changed.
+    program::TerminationSignals::catchEarly();
+    const auto env = app::processEnvironment();
+    const bool gnomeDesktop = app::isGnomeDesktop(env);
+    const bool compositorPlaces = gnomeDesktop || app::isKdeDesktop(env);
+    // Whether the compositor's component answers can only be asked once Qt runs.
+    if (auto problem = app::sessionProblem(env, compositorPlaces))
+        return refuse(*problem, kNoX11Session);
+    const std::string display = env("DISPLAY").value_or("");
+
+    // The adapter's own line about a failed open is replaced by one that says
+    // what the user needs.
+    auto openLog = std::make_unique<core::LogCapture>();
+    x11::Connection connection(display.c_str());
+    const auto openLines = openLog->lines();
+    openLog.reset();
+    if (connection.isOpen()) {
+        for (const auto& line : openLines) core::log(line);
+    } else {
+        return refuse("⚠️ Quorvel needs an X11 session: cannot open display " + display,
+                      kNoX11Session);
+    }
+
+    program::SingleInstance instance(app::displayKey(display));
+    if (!instance.acquire()) {
+        const auto pid = instance.holderPid();
+        return refuse("⚠️ Quorvel is already running on display " + display +
+                          (pid > 0 ? " (process " + std::to_string(pid) + ")" : std::string()) +
+                          "; not starting a second one",
+                      kAlreadyRunning);
+    }
+
+    // Qt must talk to the same X server as the adapters, even where a Wayland
+    // compositor is also around.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Quorvel");
+    QApplication::setQuitOnLastWindowClosed(false);
+    std::unique_ptr<compositor::CompositorClient> shell;
+    if (compositorPlaces) {
+        std::string missing;
+        shell = connectCompositor(gnomeDesktop, missing);
+        // On Wayland nothing else can place a veil.
+        if (!shell && app::sessionProblem(env, false)) return refuse(missing, kNoX11Session);
+    }
+    return run(application, connection, shell.get(), env);
+}
