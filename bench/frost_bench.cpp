@@ -16,7 +16,7 @@
 #include "core/virtual_scheduler.h"
 #include "x11/connection.h"
 #include "x11/veil_renderer.h"
-#include "x11/x11_overlay_window.h"
+#include "x11/x11_veil_window.h"
 
 namespace quorvel::x11 {
 namespace {
@@ -24,8 +24,8 @@ namespace {
 struct Desk {
     Connection connection;
     core::VirtualScheduler scheduler;
-    std::unique_ptr<X11OverlayWindowFactory> factory;
-    std::shared_ptr<ports::OverlayWindow> veil;
+    std::unique_ptr<X11VeilWindows> factory;
+    std::shared_ptr<ports::VeilWindow> veil;
     xcb_window_t below = 0;
     xcb_gcontext_t gc = 0;
     int width = 0, height = 0;
@@ -66,16 +66,16 @@ struct Desk {
         gc = xcb_generate_id(connection.raw());
         const std::uint32_t ink = 0x333333;
         xcb_create_gc(connection.raw(), gc, below, XCB_GC_FOREGROUND, &ink);
-        factory = std::make_unique<X11OverlayWindowFactory>(connection, scheduler);
-        ports::ScreenInfo screen;
+        factory = std::make_unique<X11VeilWindows>(connection, scheduler);
+        ports::Monitor screen;
         screen.frame = {0, 0, double(width), double(height)};
-        screen.visibleFrame = screen.frame;
+        screen.workArea = screen.frame;
         veil = factory->create(screen);
         veil->setAlpha(1.0);
-        veil->orderFront();
+        veil->cover();
         // Our test windows are unmanaged, a layer above ordinary ones: put the veil on top.
         const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-        xcb_configure_window(connection.raw(), static_cast<X11OverlayWindow*>(veil.get())->id(),
+        xcb_configure_window(connection.raw(), static_cast<X11VeilWindow*>(veil.get())->id(),
                              XCB_CONFIG_WINDOW_STACK_MODE, &above);
         settle();
     }

@@ -16,7 +16,7 @@
 #include "core/virtual_scheduler.h"
 #include "x11/connection.h"
 #include "x11/veil_renderer.h"
-#include "x11/x11_overlay_window.h"
+#include "x11/x11_veil_window.h"
 
 namespace quorvel::x11 {
 namespace {
@@ -48,21 +48,21 @@ struct Desk {
 
     Connection connection;
     core::VirtualScheduler scheduler;
-    std::unique_ptr<X11OverlayWindowFactory> factory;
-    std::shared_ptr<ports::OverlayWindow> veil;
+    std::unique_ptr<X11VeilWindows> factory;
+    std::shared_ptr<ports::VeilWindow> veil;
     long residentGrowth = 0;
 
     Desk() {
         if (!connection.isOpen()) return;
         claimCompositorSelection();
-        factory = std::make_unique<X11OverlayWindowFactory>(connection, scheduler);
+        factory = std::make_unique<X11VeilWindows>(connection, scheduler);
         const long before = residentBytes();
-        ports::ScreenInfo screen;
+        ports::Monitor screen;
         screen.frame = {0, 0, kWidth, kHeight};
-        screen.visibleFrame = screen.frame;
+        screen.workArea = screen.frame;
         veil = factory->create(screen);
         veil->setAlpha(1.0);
-        veil->orderFront();
+        veil->cover();
         xcb_aux_sync(connection.raw());
         connection.processEvents();
         residentGrowth = residentBytes() - before;
@@ -75,9 +75,8 @@ Desk& desk() {
 }
 
 look::VeilAppearance look(double stop, double grain) {
-    auto a =
-        look::makeVeilAppearance(settings::FocusMode::ambient, grain, false, 1.0,
-                                    settings::ThemeMode::dark, look::ColorScheme::dark, true);
+    auto a = look::makeVeilAppearance(settings::FocusMode::ambient, grain, false, 1.0,
+                                      settings::ThemeMode::dark, look::ColorScheme::dark, true);
     a.stopLocation = stop;
     return a;
 }

@@ -14,8 +14,10 @@
 #include <thread>
 #include <vector>
 
+#include "core/virtual_scheduler.h"
+#include "sim/sim_app_catalog.h"
 #include "x11/connection.h"
-#include "x11/x11_window_list.h"
+#include "x11/x11_desktop.h"
 
 namespace {
 
@@ -116,12 +118,15 @@ std::size_t naiveSample(x11::Connection& x) {
 void BM_MirroredSample(benchmark::State& state) {
     desktop();
     x11::Connection x;
-    x11::X11WindowList list(x);
-    std::size_t listed = list.onScreenWindows(ports::WindowListOption::OnScreenOnly).size();
+    core::VirtualScheduler scheduler;
+    sim::SimAppCatalog catalog;
+    x11::X11Desktop desktop(x, scheduler, catalog);
+    std::size_t listed = desktop.state().windows.size();
     for (auto _ : state) {
-        auto windows = list.onScreenWindows(ports::WindowListOption::OnScreenOnly);
-        listed = windows.size();
-        benchmark::DoNotOptimize(windows);
+        desktop.overviewChanged();  // as any change does: the state is read anew
+        auto read = desktop.state();
+        listed = read.windows.size();
+        benchmark::DoNotOptimize(read);
     }
     state.counters["windows"] = double(listed);
 }

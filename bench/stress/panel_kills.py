@@ -5,9 +5,9 @@ end as the user had them. Some rounds kill it before the panels are hidden,
 some change a panel by hand while it is hidden (that choice must survive),
 some restart the panel settings service (xfconfd) while Quorvel runs.
 
-Runs inside tests/desktop/autohide_xfce_run.sh, which starts xfconfd and
+Runs inside tests/desktop/panels/xfce_session.sh, which starts xfconfd and
 xfce4-panel with a top bar (panel-1) and a dock (panel-2) on a private display:
-  tests/desktop/autohide_xfce_run.sh python3 bench/stress/panel_kills.py --binary B [--rounds N]
+  tests/desktop/panels/xfce_session.sh python3 bench/stress/panel_kills.py --binary B [--rounds N]
 """
 
 import argparse

@@ -123,7 +123,7 @@ def focus_off(report, s, view, binary, windows, count):
     that change the tray icon each time: to an excluded application and back."""
     q = Quorvel(s, binary, "focus-off", settings={"isOverlayEnabled": False})
     try:
-        poll(lambda: "🪟 Status item created" in q.output(), 10, step=0.1)
+        poll(lambda: "🪟 Tray icon created" in q.output(), 10, step=0.1)
         time.sleep(2)
         switch(view, windows, WARM_UP, follow=False)
         time.sleep(1)

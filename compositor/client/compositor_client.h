@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "compositor/client/compositor_state.h"
 #include "core/geometry.h"
 #include "core/signal.h"
-#include "compositor/client/compositor_state.h"
 
 namespace quorvel::compositor {
 
@@ -41,6 +41,9 @@ public:
     /// The interface version the extension reports, 0 when it cannot be read.
     std::uint32_t interfaceVersion() const;
     const CompositorState& state() const { return state_; }
+    /// Reads the state now, waiting for the answer (at most kCallTimeoutMs):
+    /// for acting on what the user sees at this moment.
+    void readNow() { refresh(); }
     /// The pointer in the shell's coordinates as last reported (a tick late at
     /// most); nothing until the shell has answered once.
     std::optional<core::Point> pointer();

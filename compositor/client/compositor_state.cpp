@@ -11,7 +11,6 @@ namespace quorvel::compositor {
 namespace {
 
 using nlohmann::json;
-namespace layer = ports::layer;
 
 // The compositor's component is trusted no more than any other peer on the bus: a field of
 // the wrong kind makes its record unreadable, not the program.
@@ -127,101 +126,46 @@ std::optional<CompositorState> parseShellState(std::string_view text, std::strin
     return state;
 }
 
-core::Rect primaryFrame(const CompositorState& state) {
-    return state.monitors.empty() ? core::Rect{} : state.monitors.front().frame;
+namespace {
+
+ports::WindowKind kindOf(const std::string& type) {
+    if (type == "normal") return ports::WindowKind::normal;
+    if (type == "dialog" || type == "modal_dialog") return ports::WindowKind::dialog;
+    if (type == "utility" || type == "toolbar" || type == "menu") return ports::WindowKind::utility;
+    return ports::WindowKind::other;
 }
 
-core::Rect shellRect(const core::Rect& flipped, const core::Rect& primary) {
-    return {flipped.x + primary.x, primary.y + primary.height - flipped.y - flipped.height,
-            flipped.width, flipped.height};
+bool isManaged(const std::string& type) {
+    // Menus, tooltips and other windows no window manager stacks.
+    return type != "dropdown_menu" && type != "popup_menu" && type != "combo" &&
+           type != "tooltip" && type != "dnd" && type != "override_other" && type != "notification";
 }
 
-core::Point flippedPoint(double x, double y, const core::Rect& primary) {
-    return {x - primary.x, primary.height - (y - primary.y)};
-}
+}  // namespace
 
-std::vector<ports::ScreenInfo> screenInfos(const CompositorState& state) {
-    const core::Rect primary = primaryFrame(state);
-    const auto flipped = [&primary](const core::Rect& r) {
-        return core::Rect{r.x - primary.x, primary.height - (r.y - primary.y) - r.height, r.width,
-                          r.height};
-    };
-    std::vector<ports::ScreenInfo> result;
+ports::DesktopState desktopState(const CompositorState& state, std::int64_t ownPid) {
+    ports::DesktopState desktop;
     for (const CompositorMonitor& m : state.monitors) {
         // Mutter numbers monitors by connector order; the index is what stays
         // put while the set of monitors does.
-        result.push_back({std::uint32_t(m.index + 1), flipped(m.frame), flipped(m.workArea)});
+        desktop.monitors.push_back({std::uint32_t(m.index + 1), m.frame, m.workArea});
     }
-    return result;
-}
-
-std::int32_t windowLayer(const CompositorWindow& w) {
-    const std::string& t = w.type;
-    if (t == "desktop") return layer::desktop;
-    if (t == "dock") return layer::dock;
-    if (t == "notification") return layer::notification;
-    if (t == "tooltip") return layer::tooltip;
-    if (t == "dnd") return layer::dragging;
-    if (t == "menu" || t == "dropdown_menu" || t == "popup_menu" || t == "combo" ||
-        t == "override_other")
-        return layer::popUpMenu;
-    if (w.above || t == "utility" || t == "toolbar") return layer::floating;
-    return layer::normal;
-}
-
-std::vector<ports::RawWindow> rawWindows(const CompositorState& state,
-                                            ports::WindowListOption option,
-                                            double wallpaperShift, std::int64_t ownPid) {
-    const core::Rect primary = primaryFrame(state);
-    const bool withDesktop = option == ports::WindowListOption::OnScreenOnly;
-    std::vector<ports::RawWindow> result;
     for (const CompositorWindow& w : state.windows) {
-        const std::int32_t level = windowLayer(w);
-        if (w.minimized || w.frame.isEmpty()) continue;
-        if (!withDesktop && level == layer::desktop) continue;
-        ports::RawWindow entry;
-        entry.ownerName = w.pid == ownPid ? std::optional<std::string>("Quorvel")
-                          : w.appName     ? w.appName
-                                          : w.wmClass;
-        entry.layer = level;
-        entry.windowNumber =
-            static_cast<std::int64_t>(w.id & std::numeric_limits<std::int64_t>::max());
-        entry.bounds =
-            core::Rect{w.frame.x - primary.x, w.frame.y - primary.y, w.frame.width, w.frame.height};
-        entry.title = w.title;
-        entry.fullscreen = w.fullscreen;
-        result.push_back(std::move(entry));
+        if (w.minimized || w.frame.isEmpty() || !isManaged(w.type)) continue;
+        ports::Window window;
+        window.id = w.id;
+        window.frame = w.frame;
+        window.kind = kindOf(w.type);
+        window.appId = w.app;
+        window.appName = w.appName.value_or(w.wmClass.value_or(""));
+        window.fullscreen = w.fullscreen;
+        window.keepAbove = w.above;
+        window.own = w.pid == ownPid;
+        desktop.windows.push_back(std::move(window));
+        if (state.focused == w.id) desktop.active = w.id;
     }
-    if (!withDesktop) return result;
-    // The compositors list no wallpaper window; the behaviour reads a moving wallpaper as
-    // a workspace switch in progress, so each monitor gets one.
-    for (std::size_t i = 0; i < state.monitors.size(); ++i) {
-        const core::Rect& f = state.monitors[i].frame;
-        result.push_back(ports::RawWindow{
-            "Wallpaper", layer::desktop, -1 - std::int64_t(i),
-            core::Rect{f.x - primary.x + wallpaperShift, f.y - primary.y, f.width, f.height},
-            std::string("Desktop")});
-    }
-    return result;
-}
-
-std::optional<std::size_t> focusedMonitor(const CompositorState& state) {
-    if (state.monitors.empty()) return std::nullopt;
-    if (!state.focused) return 0;
-    for (const CompositorWindow& w : state.windows) {
-        if (w.id != *state.focused || w.minimized) continue;
-        std::size_t best = 0;
-        double bestArea = 0;
-        for (std::size_t i = 0; i < state.monitors.size(); ++i) {
-            const core::Rect& m = state.monitors[i].frame;
-            const double width = std::min(m.maxX(), w.frame.maxX()) - std::max(m.x, w.frame.x);
-            const double height = std::min(m.maxY(), w.frame.maxY()) - std::max(m.y, w.frame.y);
-            const double area = width > 0 && height > 0 ? width * height : 0;
-            if (area > bestArea) best = i, bestArea = area;
-        }
-        return best;
-    }
-    return 0;
+    desktop.overview = state.overview;
+    return desktop;
 }
 
 }  // namespace quorvel::compositor

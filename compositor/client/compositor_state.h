@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "core/geometry.h"
-#include "ports/screens.h"
-#include "ports/window_list.h"
+#include "ports/desktop.h"
 
 namespace quorvel::compositor {
 
@@ -53,33 +52,11 @@ struct CompositorState {
 /// Reads GetState's JSON. Nothing, with `reason` set, when the text is not a
 /// state this program understands; a window or monitor with a field of the
 /// wrong kind is skipped, the rest kept.
-std::optional<CompositorState> parseShellState(std::string_view json, std::string* reason = nullptr);
+std::optional<CompositorState> parseShellState(std::string_view json,
+                                               std::string* reason = nullptr);
 
-/// The primary monitor's frame, which anchors the program's coordinates.
-core::Rect primaryFrame(const CompositorState& state);
-
-/// The monitors as the screens port gives them: bottom-left origin at the
-/// primary's bottom-left corner.
-std::vector<ports::ScreenInfo> screenInfos(const CompositorState& state);
-
-/// A bottom-left origin frame back in the shell's coordinates.
-core::Rect shellRect(const core::Rect& flipped, const core::Rect& primary);
-
-/// A point in the shell's coordinates in the screens port's.
-core::Point flippedPoint(double x, double y, const core::Rect& primary);
-
-/// The on-screen windows front to back as the window list gives them, each
-/// monitor's wallpaper entry last (with `option` OnScreenOnly), shifted
-/// `wallpaperShift` pixels while a workspace switch slides. Windows of process
-/// `ownPid` are this program's own.
-std::vector<ports::RawWindow> rawWindows(const CompositorState& state,
-                                            ports::WindowListOption option,
-                                            double wallpaperShift, std::int64_t ownPid);
-
-/// The window-list layer for a window's type and keep-above state.
-std::int32_t windowLayer(const CompositorWindow& window);
-
-/// The monitor that shows most of the focused window, else the primary.
-std::optional<std::size_t> focusedMonitor(const CompositorState& state);
+/// What the desktop port reports of `state`: windows on screen that a window
+/// manager stacks, front to back; those of process `ownPid` are Quorvel's own.
+ports::DesktopState desktopState(const CompositorState& state, std::int64_t ownPid);
 
 }  // namespace quorvel::compositor

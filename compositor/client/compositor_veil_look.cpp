@@ -1,17 +1,11 @@
 #include "compositor/client/compositor_veil_look.h"
 
-#include "look/overlay_style.h"
+#include "look/look_follower.h"
 #include "look/veil_mask.h"
-#include "ports/color_scheme.h"
 
 namespace quorvel::compositor {
 
 namespace {
-
-look::ColorScheme toOverlay(ports::SystemColorScheme scheme) {
-    return scheme == ports::SystemColorScheme::dark ? look::ColorScheme::dark
-                                                       : look::ColorScheme::light;
-}
 
 std::uint32_t scaled(std::uint32_t pixel, std::uint32_t factor) {
     std::uint32_t out = 0;
@@ -25,7 +19,7 @@ std::uint32_t scaled(std::uint32_t pixel, std::uint32_t factor) {
 }  // namespace
 
 CompositorVeilImage makeShellVeilImage(const look::GrainTile& grain,
-                                  const look::VeilAppearance& appearance, int height) {
+                                       const look::VeilAppearance& appearance, int height) {
     CompositorVeilImage image;
     if (height <= 0) return image;
     const look::ArgbTile tile = look::makeVeilTile(grain, appearance);
@@ -43,58 +37,23 @@ CompositorVeilImage makeShellVeilImage(const look::GrainTile& grain,
     return image;
 }
 
-CompositorVeilLook::CompositorVeilLook(core::Scheduler& scheduler)
-    : scheduler_(scheduler),
-      grain_(look::makeGrainTile()),
-      animation_(look::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
-                                             settings::ThemeMode::automatic,
-                                             look::ColorScheme::light, true)) {}
+CompositorVeilLook::CompositorVeilLook()
+    : grain_(look::makeGrainTile()),
+      default_(look::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
+                                        settings::ThemeMode::automatic, look::ColorScheme::light,
+                                        true)) {}
 
-void CompositorVeilLook::follow(look::OverlayStyle& style, ports::ColorSchemeSource& schemes) {
-    style_ = &style;
-    schemes_ = &schemes;
-    // The style tells before it stores, and a settings change assigns all six
-    // values in a row: read them once, on the next turn.
-    const auto later = [this] {
-        if (refreshQueued_) return;
-        refreshQueued_ = true;
-        scheduler_.async([this, alive = alive_] {
-            if (*alive) refresh();
-        });
-    };
-    styleChanged_ = style.objectWillChange().connect(later);
-    schemeChanged_ = schemes.colorSchemeChanged().connect(later);
-    animation_ = look::VeilAnimation(currentTarget());
+void CompositorVeilLook::follow(look::LookFollower& look) {
+    look_ = &look;
+    lookChanged_ = look.changed().connect([this] { changed_.emit(); });
     changed_.emit();
-}
-
-look::VeilAppearance CompositorVeilLook::currentTarget() const {
-    const look::ColorScheme system =
-        schemes_ ? toOverlay(schemes_->colorScheme()) : look::ColorScheme::light;
-    if (!style_) {
-        return look::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
-                                           settings::ThemeMode::automatic, system, true);
-    }
-    // The shell always blurs behind the veil.
-    return look::makeVeilAppearance(style_->focusMode(), style_->grainIntensity(),
-                                       style_->useSlightTransparency(), style_->opacityValue(),
-                                       style_->themeMode(), system, true);
 }
 
 look::VeilAppearance CompositorVeilLook::appearance() const {
-    return animation_.appearanceAt(scheduler_.now());
-}
-
-void CompositorVeilLook::refresh() {
-    refreshQueued_ = false;
-    animation_.update(currentTarget(), scheduler_.now(),
-                      style_ ? style_->transitionDuration() : 0.0);
-    changed_.emit();
-    if (frames_.isActive() || !animation_.isAnimating(scheduler_.now())) return;
-    frames_ = scheduler_.repeating(1.0 / frameRate, core::TimerMode::Common, [this] {
-        changed_.emit();  // the last frame lands on the settled look
-        if (!animation_.isAnimating(scheduler_.now())) frames_.cancel();
-    });
+    // The compositor always blurs behind the veil.
+    look::VeilAppearance appearance = look_ ? look_->appearance() : default_;
+    appearance.blurAvailable = true;
+    return appearance;
 }
 
 }  // namespace quorvel::compositor

@@ -6,15 +6,11 @@
 
 #include "core/scheduler.h"
 #include "core/signal.h"
-#include "look/veil_animation.h"
 #include "look/veil_appearance.h"
 #include "look/veil_grain.h"
 
 namespace quorvel::look {
-class OverlayStyle;
-}
-namespace quorvel::ports {
-class ColorSchemeSource;
+class LookFollower;
 }
 
 namespace quorvel::compositor {
@@ -31,43 +27,32 @@ struct CompositorVeilImage {
 
 /// Tint and grain through the mask: the extension only repeats it.
 CompositorVeilImage makeShellVeilImage(const look::GrainTile& grain,
-                                  const look::VeilAppearance& appearance, int height);
+                                       const look::VeilAppearance& appearance, int height);
 
-/// The user's look, followed as the X11 renderer follows it: loaded at once,
-/// then a change of focus mode glides the mask over the transition duration
-/// and every other change applies at once. Listeners hear of every frame.
+/// The look every veil in the compositor is drawn with: the user's, from the
+/// follower (the default one until `follow`), with the grain tile it uses.
 class CompositorVeilLook {
 public:
-    explicit CompositorVeilLook(core::Scheduler& scheduler);
+    CompositorVeilLook();
     CompositorVeilLook(const CompositorVeilLook&) = delete;
     CompositorVeilLook& operator=(const CompositorVeilLook&) = delete;
 
-    /// Both must outlive this object.
-    void follow(look::OverlayStyle& style, ports::ColorSchemeSource& schemes);
+    /// It must outlive this object.
+    void follow(look::LookFollower& look);
     look::VeilAppearance appearance() const;
     const look::GrainTile& grain() const { return grain_; }
+    /// At every change of the look, and every frame of a glide.
     core::Signal<>& changed() { return changed_; }
 
-    /// Frames per second of the mode glide: each frame sends whole images.
-    static constexpr double frameRate = 20.0;
-    /// The shell's blur, in pixels: about as wide as the X11 frost.
+    /// The compositor's blur, in pixels: about as wide as the X11 frost.
     static constexpr double kBlurSigma = 40.0;
 
 private:
-    look::VeilAppearance currentTarget() const;
-    void refresh();
-
-    core::Scheduler& scheduler_;
     look::GrainTile grain_;
-    look::VeilAnimation animation_;
-    look::OverlayStyle* style_ = nullptr;
-    ports::ColorSchemeSource* schemes_ = nullptr;
-    core::Connection styleChanged_;
-    core::Connection schemeChanged_;
-    core::Timer frames_;
-    bool refreshQueued_ = false;
+    look::VeilAppearance default_;
+    look::LookFollower* look_ = nullptr;
+    core::Connection lookChanged_;
     core::Signal<> changed_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace quorvel::compositor

@@ -7,24 +7,20 @@
 #include "core/scheduler.h"
 #include "ports/activation_policy.h"
 #include "ports/app_catalog.h"
-#include "ports/global_hotkeys.h"
+#include "ports/autostart_entry.h"
+#include "ports/desktop.h"
+#include "ports/global_shortcuts.h"
 #include "ports/hint_window.h"
 #include "ports/keyboard_layout.h"
 #include "ports/launcher_badge.h"
-#include "ports/login_items.h"
-#include "ports/main_menu.h"
-#include "ports/overlay_windows.h"
-#include "ports/overview.h"
-#include "ports/screens.h"
 #include "ports/script_service.h"
 #include "ports/session_events.h"
-#include "ports/status_item.h"
+#include "ports/tray.h"
 #include "ports/update_driver.h"
 #include "ports/url_opener.h"
 #include "ports/user_notifications.h"
+#include "ports/veil_windows.h"
 #include "ports/wall_clock.h"
-#include "ports/window_list.h"
-#include "ports/workspace.h"
 #include "rules/panel_scripts.h"
 
 namespace quorvel::app {
@@ -33,19 +29,16 @@ namespace quorvel::app {
 /// simulated desktop in tests.
 struct DesktopPorts {
     core::Scheduler& scheduler;
-    ports::WindowList& windowList;
-    ports::Screens& screens;
-    ports::Workspace& workspace;
-    ports::Overview& overview;
-    ports::OverlayWindowFactory& overlayWindows;
+    ports::Desktop& desktop;
+    ports::VeilWindows& veils;
     ports::AppCatalog& appCatalog;
     ports::KeyboardLayout& keyboardLayout;
 
-    // The control surfaces, the panel scripts and the services. A context made
-    // without one of these cannot make the subsystem that needs it (tests that
-    // only exercise tracking leave them out).
-    ports::StatusItem* statusItem = nullptr;
-    ports::GlobalHotkeys* globalHotkeys = nullptr;
+    // The control surfaces, the panel scripts and the services. An
+    // application made without one of these goes without the part that
+    // needs it (tests of tracking alone leave them out).
+    ports::Tray* tray = nullptr;
+    ports::GlobalShortcuts* shortcuts = nullptr;
     ports::HintWindow* hintWindow = nullptr;
     ports::ScriptService* scripts = nullptr;
     std::optional<rules::PanelScripts> panelScripts = std::nullopt;
@@ -54,22 +47,18 @@ struct DesktopPorts {
     ports::LauncherBadge* launcherBadge = nullptr;
     ports::ApplicationPresence* presence = nullptr;
     ports::WallClock* wallClock = nullptr;
-    ports::LoginItems* loginItems = nullptr;
+    ports::AutostartEntry* autostart = nullptr;
     ports::SessionEventSource* sessionEvents = nullptr;
-    /// The application's menu bar; absent where the program has none.
-    ports::MainMenu* mainMenu = nullptr;
     ports::UrlOpener* urlOpener = nullptr;
 };
 
-/// What the tray menu asks of the program around it (the settings window,
-/// quitting); `main` or a test fills these before the tray item is made.
+/// What the application asks of the program around it (the settings window,
+/// quitting); `main` or a test fills these in.
 struct ApplicationHooks {
-    std::function<void()> openSettings;
+    /// Shows the settings window on the named tab ("appearance", "more", ...),
+    /// or closes it when it shows.
+    std::function<void(const std::string& tab)> showSettings;
     std::function<void()> quit;
-    /// The settings window's published visibility (false when there is none).
-    std::function<bool()> isSettingsWindowVisible;
-    /// Shows the settings window on the named tab ("more" for About).
-    std::function<void(const std::string& tab)> showSettingsTab;
 };
 
 }  // namespace quorvel::app

@@ -1,72 +1,38 @@
 #include "app/remote_control.h"
 
-#include "app/app_context.h"
-#include "controls/menu_bar_item.h"
-#include "settings/notification_names.h"
-
 namespace quorvel::app {
 
-namespace names = settings::notifications;
-
-RemoteControl::RemoteControl(AppContext& context) : context_(context) {
+RemoteControl::RemoteControl(Application& application) : application_(application) {
     last_ = state();
-    // Everything that moves the state posts one of these, whichever surface
-    // asked for it.
-    for (const char* name : {names::detectionStateDidChange, names::focusModeDidChange,
-                             names::excludedAppsDidChange}) {
-        observations_.emplace_back(context_.notificationCenter(), name,
-                                   [this](const core::Notification&) { refresh(); });
+    for (core::Signal<>* signal :
+         {&application.session().changed(), &application.front().changed()}) {
+        watches_.push_back(signal->connect([this] { refresh(); }));
     }
-    context_.ports().workspace.addObserver(*this);
-}
-
-RemoteControl::~RemoteControl() {
-    context_.ports().workspace.removeObserver(*this);
 }
 
 void RemoteControl::toggle() {
-    context_.menuBarItem().toggleOverlay();
+    application_.session().toggle();
 }
 
-void RemoteControl::setFocus(bool enabled) {
-    if (context_.menuBarItem().isDetecting() != enabled) {
-        context_.menuBarItem().setDetecting(enabled);
-    }
+void RemoteControl::setFocus(bool on) {
+    application_.session().setOn(on);
 }
 
 bool RemoteControl::setMode(std::string_view mode) {
     const auto parsed = settings::parseFocusMode(mode);
     if (!parsed) return false;
-    context_.menuBarItem().focusModeSelected(*parsed == settings::FocusMode::deep ? 1 : 0);
+    application_.session().setMode(*parsed);
     return true;
 }
 
-bool RemoteControl::excludeFrontmost() {
-    return setFrontmostExcluded(true);
-}
-
-bool RemoteControl::includeFrontmost() {
-    return setFrontmostExcluded(false);
-}
-
-bool RemoteControl::setFrontmostExcluded(bool excluded) {
-    const auto app = context_.ports().workspace.frontmostApplication();
-    if (!app || !app->bundleId) return false;
-    if (state().excluded != excluded) context_.menuBarItem().toggleForCurrentApp();
-    return state().excluded == excluded;
-}
-
 void RemoteControl::openSettings() {
-    context_.menuBarItem().openSettings();
+    if (application_.hooks().showSettings) application_.hooks().showSettings("appearance");
 }
 
 RemoteState RemoteControl::state() const {
-    RemoteState s;
-    s.focusEnabled = context_.menuBarItem().isDetecting();
-    s.mode = std::string(settings::rawValue(context_.overlayStyle().focusMode()));
-    const auto app = context_.ports().workspace.frontmostApplication();
-    s.excluded = app && context_.excludedAppsManager().isExcluded(app->bundleId);
-    return s;
+    return RemoteState{application_.session().isOn(),
+                       std::string(settings::rawValue(application_.session().mode())),
+                       application_.front().isExcluded()};
 }
 
 void RemoteControl::refresh() {
@@ -75,10 +41,6 @@ void RemoteControl::refresh() {
     const RemoteState before = last_.value_or(now);
     last_ = now;
     if (handler_) handler_(now, before);
-}
-
-void RemoteControl::didActivateApplication(const ports::RunningApplication&) {
-    refresh();
 }
 
 }  // namespace quorvel::app

@@ -6,40 +6,35 @@
 #include <string_view>
 #include <vector>
 
-#include "core/notification_center.h"
-#include "ports/workspace.h"
+#include "app/application.h"
 
 namespace quorvel::app {
 
-class AppContext;
-
 /// What a script can read about the running instance.
 struct RemoteState {
-    bool focusEnabled = false;
+    bool focusOn = false;
     std::string mode;       // "ambient" or "deep"
-    bool excluded = false;  // of the application in front
+    bool excluded = false;  // the application in front
     bool operator==(const RemoteState&) const = default;
 };
 
-/// The commands a script sends (over D-Bus in the real program). Each one
-/// takes the same path as the tray menu, so it logs and notifies alike.
-class RemoteControl final : private ports::WorkspaceEvents {
+/// The commands a script sends (over D-Bus in the real program), through the
+/// same focus session and application in front as the tray icon.
+class RemoteControl {
 public:
     using ChangeHandler = std::function<void(const RemoteState& now, const RemoteState& before)>;
 
-    /// Made after the delegate, so that the tray item already exists.
-    explicit RemoteControl(AppContext& context);
-    ~RemoteControl() override;
+    explicit RemoteControl(Application& application);
     RemoteControl(const RemoteControl&) = delete;
     RemoteControl& operator=(const RemoteControl&) = delete;
 
     void toggle();
-    void setFocus(bool enabled);
+    void setFocus(bool on);
     /// False, and nothing changes, for anything but "ambient" and "deep".
     bool setMode(std::string_view mode);
-    /// False when no known application is in front.
-    bool excludeFrontmost();
-    bool includeFrontmost();
+    /// False when no application with a desktop entry is in front.
+    bool excludeFront() { return application_.front().setExcluded(true); }
+    bool includeFront() { return application_.front().setExcluded(false); }
     void openSettings();
 
     RemoteState state() const;
@@ -47,14 +42,12 @@ public:
     void onChange(ChangeHandler handler) { handler_ = std::move(handler); }
 
 private:
-    bool setFrontmostExcluded(bool excluded);
     void refresh();
-    void didActivateApplication(const ports::RunningApplication& app) override;
 
-    AppContext& context_;
+    Application& application_;
     ChangeHandler handler_;
     std::optional<RemoteState> last_;
-    std::vector<core::Observation> observations_;
+    std::vector<core::Connection> watches_;
 };
 
 }  // namespace quorvel::app

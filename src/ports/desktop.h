@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/geometry.h"
+#include "core/signal.h"
 
 namespace quorvel::ports {
 
@@ -74,8 +74,8 @@ public:
     virtual std::vector<Application> runningApplications() = 0;
     /// Called in single mode; the pointer in the desktop's coordinates.
     virtual core::Point pointer() = 0;
-    /// Called once at start; `onChange` runs whenever `state` may differ (null stops it).
-    virtual void setChangeHandler(std::function<void()> onChange) = 0;
+    /// Connected by the behaviour; fires on the main thread whenever `state` may differ.
+    virtual core::Signal<>& changed() = 0;
 };
 
 }  // namespace quorvel::ports

@@ -23,7 +23,7 @@ public:
     virtual ~HintWindow() = default;
     /// Called before placing; the size the content needs (240 wide), never empty.
     virtual core::Size size() const = 0;
-    /// Called on each placement; bottom-left origin global coordinates. `arrowUp`
+    /// Called on each placement; the desktop's coordinates. `arrowUp`
     /// false draws the arrow on the bottom edge (for a tray at the bottom).
     virtual void setFrame(const core::Rect& frame, bool arrowUp) = 0;
     /// Called when shown; raises the window without activating it.

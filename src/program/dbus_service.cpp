@@ -60,13 +60,13 @@ void DBusService::SetMode(const QString& mode) {
 }
 
 void DBusService::ExcludeFrontmost() {
-    if (!control_.excludeFrontmost()) {
+    if (!control_.excludeFront()) {
         sendErrorReply(dbus_names::noApp, QStringLiteral("no known application is in front"));
     }
 }
 
 void DBusService::IncludeFrontmost() {
-    if (!control_.includeFrontmost()) {
+    if (!control_.includeFront()) {
         sendErrorReply(dbus_names::noApp, QStringLiteral("no known application is in front"));
     }
 }
@@ -78,7 +78,7 @@ void DBusService::OpenSettings() {
 void DBusService::announce(const app::RemoteState& now, const app::RemoteState& before) {
     if (!published_) return;
     QVariantMap changed;
-    if (now.focusEnabled != before.focusEnabled) changed["FocusEnabled"] = now.focusEnabled;
+    if (now.focusOn != before.focusOn) changed["FocusEnabled"] = now.focusOn;
     if (now.mode != before.mode) changed["Mode"] = QString::fromStdString(now.mode);
     if (now.excluded != before.excluded) changed["Excluded"] = now.excluded;
     auto signal = QDBusMessage::createSignal(dbus_names::path,

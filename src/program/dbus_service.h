@@ -23,7 +23,7 @@ inline const QString noApp = QStringLiteral("io.github.quorvel.Quorvel1.Error.No
 class DBusService final : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "io.github.quorvel.Quorvel1")
-    Q_PROPERTY(bool FocusEnabled READ focusEnabled)
+    Q_PROPERTY(bool FocusEnabled READ focusOn)
     Q_PROPERTY(QString Mode READ mode)
     Q_PROPERTY(bool Excluded READ excluded)
     Q_PROPERTY(QString Backend READ backend)
@@ -37,7 +37,7 @@ public:
     /// there is no bus or another process holds the name.
     bool publish();
 
-    bool focusEnabled() const { return control_.state().focusEnabled; }
+    bool focusOn() const { return control_.state().focusOn; }
     QString mode() const { return QString::fromStdString(control_.state().mode); }
     bool excluded() const { return control_.state().excluded; }
     QString backend() const { return backend_; }

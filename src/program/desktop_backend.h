@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/desktop_ports.h"
-#include "app/main_menu.h"
 #include "app/session_environment.h"
 #include "qt/appcast_update_driver.h"
 #include "qt/desktop_url_opener.h"
@@ -16,7 +15,7 @@
 #include "qt/process_script_service.h"
 #include "qt/qt_application_presence.h"
 #include "qt/qt_hint_window.h"
-#include "qt/qt_status_item.h"
+#include "qt/qt_tray.h"
 #include "qt/session_monitor.h"
 #include "qt/unity_launcher_badge.h"
 #include "qt/update_dialog.h"
@@ -25,12 +24,8 @@
 #include "x11/xdg_autostart.h"
 
 namespace quorvel::look {
-class OverlayStyle;
+class LookFollower;
 }
-namespace quorvel::ports {
-class ColorSchemeSource;
-class WindowServer;
-}  // namespace quorvel::ports
 namespace quorvel::x11 {
 class Connection;
 }
@@ -51,9 +46,10 @@ public:
     /// The one line that says which backend runs.
     virtual std::string describe(const app::EnvironmentLookup& env) const = 0;
     virtual app::DesktopPorts ports(const app::EnvironmentLookup& env) = 0;
-    virtual ports::WindowServer& windowServer() = 0;
-    /// Draws the veils with the user's look and the desktop's scheme.
-    virtual void follow(look::OverlayStyle& style, ports::ColorSchemeSource& schemes) = 0;
+    /// Draws the veils with `look`, which must outlive the backend's veils.
+    virtual void follow(look::LookFollower& look) = 0;
+    /// How often a glide of the look is redrawn: what one frame costs decides.
+    virtual double frameRate() const = 0;
     virtual void setOnBattery(bool onBattery) { (void)onBattery; }
     /// Around the settings window: the window that had the focus gets it back.
     virtual void rememberFocus() {}
@@ -64,7 +60,7 @@ public:
     core::Scheduler& scheduler;
     x11::XdgAppCatalog catalog;
     qt::QtApplicationPresence presence;
-    qt::QtStatusItem statusItem{scheduler};
+    qt::QtTray tray{scheduler};
     qt::QtHintWindow hintWindow;
     qt::SessionMonitor session;
     qt::ProcessScriptService scripts;
@@ -75,17 +71,12 @@ public:
     x11::SystemWallClock clock;
     x11::XdgAutostart autostart;
     qt::DesktopUrlOpener urlOpener;
-    // Shown in the settings window's own menu bar.
-    ports::MainMenu mainMenu{std::vector{app::makeApplicationMenu()}};
 
 protected:
     /// The backend's own adapters with the shared services.
-    app::DesktopPorts portsWith(const app::EnvironmentLookup& env, ports::WindowList& windowList,
-                                ports::Screens& screens, ports::Workspace& workspace,
-                                ports::Overview& overview,
-                                ports::OverlayWindowFactory& overlays,
-                                ports::KeyboardLayout& keyboard,
-                                ports::GlobalHotkeys& hotkeys);
+    app::DesktopPorts portsWith(const app::EnvironmentLookup& env, ports::Desktop& desktop,
+                                ports::VeilWindows& veils, ports::KeyboardLayout& keyboard,
+                                ports::GlobalShortcuts& shortcuts);
 };
 
 /// Every adapter on the X server: any X11 window manager.
@@ -97,8 +88,8 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
 /// it (GNOME Shell's extension when `gnome`, else the KWin effect), on
 /// Wayland and X11 alike; the X connection (Xwayland on Wayland) serves the
 /// keyboard layout only.
-std::unique_ptr<DesktopBackend> makeCompositorBackend(compositor::CompositorClient& shell,
-                                                 x11::Connection& connection,
-                                                 core::Scheduler& scheduler, bool gnome);
+std::unique_ptr<DesktopBackend> makeCompositorBackend(compositor::CompositorClient& client,
+                                                      x11::Connection& connection,
+                                                      core::Scheduler& scheduler, bool gnome);
 
 }  // namespace quorvel::program

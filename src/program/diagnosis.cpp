@@ -5,23 +5,24 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/app_context.h"
+#include "app/application.h"
+#include "compositor/client/gnome_extension_setup.h"
 #include "core/log.h"
 #include "core/preference_store.h"
+#include "core/scheduler.h"
 #include "core/virtual_scheduler.h"
-#include "compositor/client/gnome_extension_setup.h"
-#include "qt/process_script_service.h"
 #include "program/remote_command.h"
+#include "qt/process_script_service.h"
+#include "rules/desktop_panel_tables.h"
+#include "settings/settings.h"
+#include "tracking/front_windows.h"
 #include "x11/connection.h"
 #include "x11/monitor_layout.h"
 #include "x11/veil_strategy.h"
-#include "x11/x11_global_hotkeys.h"
+#include "x11/x11_desktop.h"
+#include "x11/x11_global_shortcuts.h"
 #include "x11/x11_keyboard_layout.h"
-#include "x11/x11_window_list.h"
 #include "x11/xdg_app_catalog.h"
-#include "rules/desktop_panel_tables.h"
-#include "settings/settings_manager.h"
-#include "tracking/window_poller.h"
 
 namespace quorvel::program {
 
@@ -33,8 +34,7 @@ std::string rect(const core::Rect& r) {
     return text;
 }
 
-std::string windowId(std::int64_t number) {
-    if (number < 0) return "(wallpaper)";
+std::string windowId(std::uint64_t number) {
     char text[24];
     std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(number));
     return text;
@@ -49,18 +49,16 @@ Shortcuts storedShortcuts(const std::filesystem::path& configDir) {
     const fs::path copy =
         fs::temp_directory_path() / ("quorvel-diagnose-" + std::to_string(::getpid()) + ".json");
     std::error_code ec;
-    fs::copy_file(configDir / app::AppContext::kSettingsFileName, copy,
+    fs::copy_file(configDir / app::Application::kSettingsFileName, copy,
                   fs::copy_options::overwrite_existing, ec);
     Shortcuts keys;
     {
         core::VirtualScheduler scheduler;
         core::PreferenceStore store(copy, scheduler);
-        core::NotificationCenter center;
-        x11::XdgAppCatalog catalog;
-        settings::SettingsManager settings(store, center, catalog);
-        keys = {{"toggle focus", settings.shortcut()},
-                {"switch the look", settings.focusModeShortcut()},
-                {"exclude or include", settings.excludeAppShortcut()}};
+        settings::Settings settings(store);
+        keys = {{"toggle focus", settings.toggleShortcut.get()},
+                {"switch the look", settings.modeShortcut.get()},
+                {"exclude or include", settings.excludeShortcut.get()}};
     }
     fs::remove(copy, ec);
     return keys;
@@ -155,7 +153,7 @@ void Diagnosis::shortcuts() {
     }
     const auto keys = storedShortcuts(app::configDirectory(env_));
     x11::X11KeyboardLayout layout(*connection_);
-    x11::X11GlobalHotkeys hotkeys(*connection_);
+    x11::X11GlobalShortcuts hotkeys(*connection_);
     std::uint32_t id = 0;
     for (const auto& [action, combo] : keys) {
         ++id;
@@ -171,14 +169,31 @@ void Diagnosis::shortcuts() {
     }
 }
 
+static const char* kindName(ports::WindowKind kind) {
+    switch (kind) {
+        case ports::WindowKind::normal:
+            return "normal";
+        case ports::WindowKind::dialog:
+            return "dialog";
+        case ports::WindowKind::utility:
+            return "utility";
+        case ports::WindowKind::other:
+            break;
+    }
+    return "other";
+}
+
 void Diagnosis::windows() {
-    x11::X11WindowList list(*connection_);
-    add("windows, front to back (owner, window id, layer, bounds, verdict):");
-    for (const auto& w : list.onScreenWindows(ports::WindowListOption::OnScreenOnly)) {
-        const auto why = tracking::WindowPoller::rejection(w);
-        add("  " + w.ownerName.value_or("?") + "  " + windowId(w.windowNumber.value_or(0)) +
-            "  layer " + (w.layer ? std::to_string(*w.layer) : "?") + "  " +
-            (w.bounds ? rect(*w.bounds) : "?") + "  " + (why.empty() ? "candidate" : why) +
+    core::VirtualScheduler scheduler;
+    x11::XdgAppCatalog catalog;
+    x11::X11Desktop desktop(*connection_, scheduler, catalog);
+    const ports::DesktopState state = desktop.state();
+    add("windows, front to back (window id, kind, frame, verdict):");
+    for (const auto& w : state.windows) {
+        const bool front = tracking::canBeFront(w);
+        add("  " + windowId(w.id) + "  " + kindName(w.kind) + "  " + rect(w.frame) + "  " +
+            (front ? "can be in front" : "never in front") +
+            (state.active == w.id ? ", active" : "") + (w.keepAbove ? ", kept above" : "") +
             (w.fullscreen ? ", fullscreen" : ""));
     }
 }

@@ -1,16 +1,16 @@
 // The one place that picks the real desktop: Qt's event loop, XCB adapters
 // and the settings directory, wired into one application context.
-#include "app/app_context.h"
-#include "app/app_delegate.h"
+#include "app/app_menus.h"
+#include "app/application.h"
 #include "app/remote_control.h"
 #include "app/session_environment.h"
-#include "core/log.h"
+#include "compositor/client/compositor_client.h"
 #include "compositor/client/gnome_extension_setup.h"
 #include "compositor/client/kwin_effect_setup.h"
-#include "compositor/client/compositor_client.h"
-#include "x11/connection.h"
+#include "core/log.h"
+#include "look/look_follower.h"
 #include "program/desktop_backend.h"
-#include "settings/notification_names.h"
+#include "x11/connection.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -24,18 +24,18 @@
 #include <string>
 #include <vector>
 
-#include "qt/color_scheme_monitor.h"
+#include "program/command_line.h"
 #include "program/dbus_service.h"
 #include "program/diagnosis.h"
-#include "qt/power_monitor.h"
-#include "program/command_line.h"
-#include "qt/qt_scheduler.h"
 #include "program/remote_command.h"
-#include "qt/settings_window_host.h"
-#include "qt/settings_window_widget.h"
 #include "program/single_instance.h"
 #include "program/termination_signals.h"
 #include "program/x_connection_watch.h"
+#include "qt/color_scheme_monitor.h"
+#include "qt/power_monitor.h"
+#include "qt/qt_scheduler.h"
+#include "qt/qt_settings_window_host.h"
+#include "qt/settings_window_widget.h"
 #include "settings_window/settings_controller.h"
 #include "settings_window/settings_state.h"
 #include "settings_window/settings_window_services.h"
@@ -56,26 +56,25 @@ int refuse(const std::string& line, int status) {
 }
 
 /// Quitting, however it is asked for (the Quit item, SIGTERM, SIGINT, SIGHUP):
-/// the delegate stops focus, the veils get their fade-out, then the loop ends.
+/// the veils get their fade-out and the panels their own settings back, then
+/// the loop ends.
 class QuitSequence {
 public:
-    QuitSequence(app::AppDelegate& delegate, app::AppContext& context)
-        : delegate_(delegate), context_(context) {}
+    explicit QuitSequence(app::Application& application) : application_(application) {}
 
     void request() {
         if (requested_) return;
         requested_ = true;
-        const bool veiled = context_.overlayController().isMonitoring();
-        delegate_.applicationWillTerminate();
+        const bool veiled = application_.veils().isRunning();
+        application_.quit();
         // Wait for the fade, never longer than one transition.
-        const double fade = veiled ? context_.overlayStyle().transitionDuration() : 0.0;
+        const double fade = veiled ? application_.settings().fadeDuration.get() : 0.0;
         const int waitMs = static_cast<int>(std::clamp(fade, 0.0, 5.0) * 1000.0) + 50;
         QTimer::singleShot(waitMs, [] { QCoreApplication::exit(0); });
     }
 
 private:
-    app::AppDelegate& delegate_;
-    app::AppContext& context_;
+    app::Application& application_;
     bool requested_ = false;
 };
 
@@ -91,52 +90,44 @@ std::filesystem::path prepareConfigDirectory(const app::EnvironmentLookup& env) 
     return dir;
 }
 
-/// The settings window getting the focus is this program's activation.
-void followActivation(QApplication& application, app::AppDelegate& delegate,
-                      app::AppContext& context) {
-    QObject::connect(
-        &application, &QGuiApplication::applicationStateChanged,
-        [&delegate, &context](Qt::ApplicationState state) {
-            if (state != Qt::ApplicationActive) return;
-            delegate.applicationDidBecomeActive();
-            context.notificationCenter().post(settings::notifications::applicationDidBecomeActive);
-        });
-}
-
-/// The settings window, reached from the tray menu, the D-Bus service and the
-/// application menu through the context's hooks.
+/// The settings window, reached from the tray menu, the D-Bus service and its
+/// own menus through the application's hooks. While it shows, Quorvel has a
+/// taskbar entry.
 struct SettingsWindow {
-    SettingsWindow(app::AppContext& context, core::Scheduler& scheduler, DesktopBackend& desktop)
-        : services(context.makeSettingsWindowServices()),
+    SettingsWindow(app::Application& application, core::Scheduler& scheduler,
+                   DesktopBackend& desktop)
+        : services(application.settingsWindowServices()),
           host(state, services),
-          controller(state, host, context.notificationCenter(), scheduler) {
-        context.applicationHooks().openSettings = [this] {
-            state.setSelectedTab(settings_window::SettingsTab::appearance);
-            controller.showSettings();
-        };
-        context.applicationHooks().isSettingsWindowVisible = [this] {
-            return controller.isWindowVisible();
-        };
-        context.applicationHooks().showSettingsTab = [this](const std::string& tab) {
+          controller(state, host, scheduler) {
+        application.hooks().showSettings = [this](const std::string& tab) {
             controller.showSettings(tab);
         };
         host.setFocusReturn([&desktop] { desktop.rememberFocus(); },
                             [&desktop] { desktop.restoreFocus(); });
+        host.setMenus(app::makeAppMenus(), [&application](const std::string& action) {
+            return application.perform(action);
+        });
+        visibility = controller.isWindowVisibleChanged.connect([&desktop](bool visible) {
+            core::log(visible ? "🪟 Showing the taskbar entry" : "🪟 Hiding the taskbar entry");
+            desktop.presence.setActivationPolicy(visible ? ports::ActivationPolicy::Regular
+                                                         : ports::ActivationPolicy::Accessory);
+        });
     }
 
     settings_window::SettingsState state;
     settings_window::SettingsWindowServices services;
     qt::QtSettingsWindowHost host;
     settings_window::SettingsController controller;
+    core::Connection visibility;
 };
 
 /// GNOME shows tray icons only through an extension of its own; without a
 /// tray the settings window is how the user reaches Quorvel, so it opens at
 /// start, with a note saying why.
-void openSettingsWithoutTray(core::Scheduler& scheduler, app::AppContext& context,
+void openSettingsWithoutTray(core::Scheduler& scheduler, app::Application& application,
                              ports::UserNotifications& notifications) {
     // A tray host may still be starting with the session.
-    scheduler.dispatchAfter(3.0, [&context, &notifications] {
+    scheduler.dispatchAfter(3.0, [&application, &notifications] {
         if (QSystemTrayIcon::isSystemTrayAvailable()) return;
         const std::string note =
             "This desktop shows no tray icons, so the settings window opens at start. The "
@@ -144,18 +135,18 @@ void openSettingsWithoutTray(core::Scheduler& scheduler, app::AppContext& contex
             "Quorvel's icon with the AppIndicator extension.";
         core::log("⚠️ No tray host: opening the settings window instead");
         notifications.post({"no-tray", "Quorvel", "", note, false});
-        context.applicationHooks().openSettings();
+        if (application.hooks().showSettings) application.hooks().showSettings("appearance");
     });
 }
 
-void flushStores(app::AppContext& context, x11::Connection& connection) {
-    context.settingsStore().flush();
-    context.standardStore().flush();
+void flushStores(app::Application& application, x11::Connection& connection) {
+    application.settingsStore().flush();
+    application.standardStore().flush();
     connection.flush();
 }
 
-int run(QApplication& application, x11::Connection& connection, compositor::CompositorClient* shell,
-        const app::EnvironmentLookup& env) {
+int run(QApplication& qtApplication, x11::Connection& connection,
+        compositor::CompositorClient* compositor, const app::EnvironmentLookup& env) {
     // Before anything that may hide the panels. A signal waits in its pipe
     // until the event loop reads it, and by then `quitting` is set.
     QuitSequence* quitting = nullptr;
@@ -165,52 +156,38 @@ int run(QApplication& application, x11::Connection& connection, compositor::Comp
     qt::QtScheduler scheduler;
     qt::ColorSchemeMonitor colorScheme;  // outlives the veils that follow it
     const std::unique_ptr<DesktopBackend> backend =
-        shell ? program::makeCompositorBackend(*shell, connection, scheduler, app::isGnomeDesktop(env))
-              : program::makeX11Backend(connection, scheduler, env);
+        compositor ? program::makeCompositorBackend(*compositor, connection, scheduler,
+                                                    app::isGnomeDesktop(env))
+                   : program::makeX11Backend(connection, scheduler, env);
     DesktopBackend& desktop = *backend;
     core::log(desktop.describe(env));
-    app::AppContext context(desktop.ports(env), prepareConfigDirectory(env));
-    desktop.follow(context.overlayStyle(), colorScheme);
+    app::Application application(desktop.ports(env), prepareConfigDirectory(env));
+    look::LookFollower look(application.settings(), colorScheme, scheduler, desktop.frameRate());
+    desktop.follow(look);
     qt::PowerMonitor power([&](bool onBattery) { desktop.setOnBattery(onBattery); });
-    // For bug reports and the desktop tests: every notification, as it is posted.
-    if (env("QUORVEL_TRACE_NOTIFICATIONS").value_or("") == "1") {
-        context.notificationCenter().setTrace(
-            [](const core::Notification& n) { core::log("📣 " + n.name); });
-    }
 
-    SettingsWindow settings(context, scheduler, desktop);
-    app::AppDelegate* menuTarget = nullptr;  // made below, before any window can open
-    settings.host.setMainMenu(&desktop.mainMenu, [&menuTarget](const std::string& action) {
-        return menuTarget && menuTarget->performMenuAction(action);
-    });
-
-    // The tray's Quit takes the same path as a termination signal.
-    context.applicationHooks().quit = [&quitting] {
+    SettingsWindow settings(application, scheduler, desktop);
+    QuitSequence quit(application);
+    quitting = &quit;
+    application.hooks().quit = [&quitting] {
         if (quitting) quitting->request();
     };
-    app::AppDelegate delegate(context, desktop.windowServer(), desktop.presence);
-    menuTarget = &delegate;
-    QuitSequence quit(delegate, context);
-    quitting = &quit;
     program::XConnectionWatch xEvents(connection, env("DISPLAY").value_or(""), [&] {
-        delegate.applicationWillTerminate();
-        flushStores(context, connection);
+        application.quit();
+        flushStores(application, connection);
     });
-    followActivation(application, delegate, context);
     // Started only now that the update manager listens, so that the first
     // scheduled check is heard.
     desktop.updater.start();
-    QObject::connect(&application, &QCoreApplication::aboutToQuit,
-                     [&] { delegate.applicationWillTerminate(); });
+    QObject::connect(&qtApplication, &QCoreApplication::aboutToQuit, [&] { application.quit(); });
 
-    delegate.applicationDidFinishLaunching();
-    if (shell) openSettingsWithoutTray(scheduler, context, desktop.notifications);
+    if (compositor) openSettingsWithoutTray(scheduler, application, desktop.notifications);
     // Scripts and `quorvel <command>` drive the same actions as the tray.
-    app::RemoteControl remote(context);
+    app::RemoteControl remote(application);
     program::DBusService dbus(remote, QString::fromLatin1(desktop.name()));
     dbus.publish();
-    const int status = application.exec();
-    flushStores(context, connection);
+    const int status = qtApplication.exec();
+    flushStores(application, connection);
     return status;
 }
 
@@ -232,12 +209,13 @@ int diagnose(int argc, char** argv) {
 /// Quorvel's component in GNOME Shell or KWin, brought up if need be; null
 /// with `missing` set to the line that says why when it does not answer (on
 /// X11 also said, with what going on without it means).
-std::unique_ptr<compositor::CompositorClient> connectCompositor(bool gnomeDesktop, std::string& missing) {
-    const auto problem =
-        gnomeDesktop ? compositor::GnomeExtensionSetup(true).run() : compositor::KwinEffectSetup().run();
+std::unique_ptr<compositor::CompositorClient> connectCompositor(bool gnomeDesktop,
+                                                                std::string& missing) {
+    const auto problem = gnomeDesktop ? compositor::GnomeExtensionSetup(true).run()
+                                      : compositor::KwinEffectSetup().run();
     if (!problem) {
-        return std::make_unique<compositor::CompositorClient>(gnomeDesktop ? "GNOME Shell's Quorvel extension"
-                                                                 : "KWin's Quorvel effect");
+        return std::make_unique<compositor::CompositorClient>(
+            gnomeDesktop ? "GNOME Shell's Quorvel extension" : "KWin's Quorvel effect");
     }
     missing = *problem;
     if (!app::isWaylandSession(app::processEnvironment())) {

@@ -42,14 +42,14 @@ void GnomeOverview::shellAppeared() {
 
 void GnomeOverview::shellVanished() {
     hasShell_ = false;
-    showing_ = false;
+    set(showing_, false);
 }
 
 void GnomeOverview::propertiesChanged(const QString& changedInterface, const QVariantMap& changed,
                                       const QStringList& invalidated) {
     if (changedInterface != interfaceName) return;
     if (changed.contains(overviewProperty))
-        showing_ = changed.value(overviewProperty).toBool();
+        set(showing_, changed.value(overviewProperty).toBool());
     else if (invalidated.contains(overviewProperty))
         readProperty();
 }
@@ -61,7 +61,7 @@ void GnomeOverview::readProperty() {
     auto* call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
         QDBusPendingReply<QDBusVariant> reply = *done;
-        if (!reply.isError()) showing_ = reply.value().variant().toBool();
+        if (!reply.isError()) set(showing_, reply.value().variant().toBool());
         done->deleteLater();
     });
 }

@@ -3,23 +3,21 @@
 #include <QDBusServiceWatcher>
 #include <QObject>
 
-#include "ports/overview.h"
+#include "qt/overview_probe.h"
 
 namespace quorvel::qt {
 
 /// GNOME Shell's overview ("Activities") through its OverviewActive property
 /// on the session bus, cached and kept current by PropertiesChanged.
 ///
-/// Where GNOME Shell is absent the answer is false rather than nothing: X11
-/// desktops have no Dock windows, so the dock-window rule over the window
-/// list could never see an overview there, and answering keeps it out of the
-/// way. Whether GNOME Shell comes or goes is followed on the bus.
-class GnomeOverview final : public QObject, public ports::Overview {
+/// Where GNOME Shell is absent the answer is false. Whether GNOME Shell comes
+/// or goes is followed on the bus.
+class GnomeOverview final : public QObject, public OverviewProbe {
     Q_OBJECT
 public:
     explicit GnomeOverview(QObject* parent = nullptr);
 
-    std::optional<bool> isShowing() const override { return showing_; }
+    bool isShowing() const override { return showing_; }
     /// True while GNOME Shell is on the bus.
     bool hasShell() const { return hasShell_; }
 

@@ -29,7 +29,7 @@ bool KdeOverview::isOverviewEffect(const QString& name) {
            name == QLatin1String("presentwindows") || name == QLatin1String("desktopgrid");
 }
 
-std::optional<bool> KdeOverview::isShowing() const {
+bool KdeOverview::isShowing() const {
     ask();
     return showing_;
 }
@@ -41,16 +41,18 @@ void KdeOverview::ask() const {
     QDBusMessage get =
         QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("Get"));
     get << interfaceName << activeProperty;
-    auto* call = new QDBusPendingCallWatcher(bus_.asyncCall(get), const_cast<KdeOverview*>(this));
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+    // The answer changes what this probe says: KWin announces no change itself.
+    auto* self = const_cast<KdeOverview*>(this);
+    auto* call = new QDBusPendingCallWatcher(bus_.asyncCall(get), self);
+    connect(call, &QDBusPendingCallWatcher::finished, self, [self](QDBusPendingCallWatcher* done) {
         QDBusPendingReply<QDBusVariant> reply = *done;
         bool showing = false;
         if (!reply.isError()) {
             for (const QString& name : reply.value().variant().toStringList())
                 showing = showing || isOverviewEffect(name);
         }
-        showing_ = showing;
-        asking_ = false;
+        self->asking_ = false;
+        self->set(self->showing_, showing);
         done->deleteLater();
     });
 }

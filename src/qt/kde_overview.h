@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-#include "ports/overview.h"
+#include "qt/overview_probe.h"
 
 namespace quorvel::qt {
 
@@ -16,13 +16,13 @@ namespace quorvel::qt {
 /// read and answers with the last reply, which is at most one poll (0.1 s)
 /// old. Without KWin on the bus the answer is false, as GnomeOverview's is
 /// without GNOME Shell.
-class KdeOverview final : public QObject, public ports::Overview {
+class KdeOverview final : public QObject, public OverviewProbe {
     Q_OBJECT
 public:
     explicit KdeOverview(QDBusConnection bus = QDBusConnection::sessionBus(),
                          QObject* parent = nullptr);
 
-    std::optional<bool> isShowing() const override;
+    bool isShowing() const override;
 
     /// Whether the effect of that name shows all windows instead of the desktop.
     static bool isOverviewEffect(const QString& name);

@@ -147,12 +147,6 @@ bool paletteIsDark() {
     return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
 }
 
-core::Rect primaryFrame() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect p = screen ? screen->geometry() : QRect();
-    return {double(p.x()), double(p.y()), double(p.width()), double(p.height())};
-}
-
 }  // namespace
 
 QtHintWindow::QtHintWindow()
@@ -228,8 +222,7 @@ void QtHintWindow::setFrame(const core::Rect& frame, bool arrowUp) {
         layout_->setContentsMargins(kInset, kInset + (arrowUp ? kArrowRoom : 0), kInset,
                                     kInset + (arrowUp ? 0 : kArrowRoom));
     }
-    const core::Rect x = x11::MonitorLayout::flippedToX(frame, primaryFrame());
-    setGeometry(QRect(qRound(x.x), qRound(x.y), qRound(x.width), qRound(x.height)));
+    setGeometry(QRect(qRound(frame.x), qRound(frame.y), qRound(frame.width), qRound(frame.height)));
     update();
 }
 

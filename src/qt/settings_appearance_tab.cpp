@@ -131,16 +131,16 @@ QWidget* SettingsAppearanceTab::makeColumn(QWidget* header, QWidget* control) {
 }
 
 void SettingsAppearanceTab::refresh() {
-    const auto& s = view_->state();
+    const auto s = view_->state();
     const bool on = view_->controlsEnabled();
-    logo_->setOn(s.isOverlayEnabled);
+    logo_->setOn(s.focusOn);
     {
         const QSignalBlocker b1(opacity_), b2(grain_), b3(fade_), b4(theme_);
         modePicker_->setCurrentIndex(s.focusMode == FocusMode::ambient ? 0 : 1);
-        opacity_->setValue(sw::opacitySlider.positionOf(s.opacityValue));
-        grain_->setValue(sw::grainSlider.positionOf(s.grainIntensity));
-        fade_->setValue(sw::fadeSlider.positionOf(s.transitionDuration));
-        theme_->setCurrentIndex(static_cast<int>(s.themeMode));
+        opacity_->setValue(sw::opacitySlider.positionOf(s.opacity));
+        grain_->setValue(sw::grainSlider.positionOf(s.grain));
+        fade_->setValue(sw::fadeSlider.positionOf(s.fadeDuration));
+        theme_->setCurrentIndex(static_cast<int>(s.theme));
     }
     fadeValue_->setText(QString::fromStdString(view_->fadeLabel()));
     for (QWidget* w : {static_cast<QWidget*>(modePicker_)}) {

@@ -3,9 +3,9 @@
 #include <array>
 #include <utility>
 
-#include "x11/key_table.h"
 #include "settings/key_codes.h"
 #include "settings/key_combo.h"
+#include "x11/key_table.h"
 
 namespace quorvel::qt {
 
@@ -62,8 +62,8 @@ std::uint32_t storedModifiers(Qt::KeyboardModifiers modifiers) {
     std::uint32_t flags = 0;
     if (modifiers & Qt::ShiftModifier) flags |= modifier::shift;
     if (modifiers & Qt::ControlModifier) flags |= modifier::control;
-    if (modifiers & Qt::AltModifier) flags |= modifier::option;
-    if (modifiers & Qt::MetaModifier) flags |= modifier::command;
+    if (modifiers & Qt::AltModifier) flags |= modifier::alt;
+    if (modifiers & Qt::MetaModifier) flags |= modifier::super;
     if (modifiers & Qt::KeypadModifier) flags |= kNumericPad;
     return flags;
 }

@@ -49,7 +49,7 @@ SettingsMoreTab::SettingsMoreTab(sw::SettingsWindowServices& services, QWidget* 
 
     launchAtLogin_ = new QCheckBox(QStringLiteral("Launch at login"), this);
     connect(launchAtLogin_, &QCheckBox::toggled, this,
-            [this](bool on) { view_->setLaunchAtLogin(on); });
+            [this](bool on) { view_->setAutostart(on); });
     column->addWidget(launchAtLogin_);
     column->addWidget(makeDivider(this));
 
@@ -139,7 +139,7 @@ void SettingsMoreTab::refresh() {
     static_cast<QStackedLayout*>(checkButton_->parentWidget()->layout())
         ->setCurrentIndex(checking ? 1 : 0);
     const QSignalBlocker block(launchAtLogin_);
-    launchAtLogin_->setChecked(view_->isLaunchAtLoginEnabled());
+    launchAtLogin_->setChecked(view_->isAutostartEnabled());
     const QSignalBlocker blockChecks(automaticChecks_);
     automaticChecks_->setChecked(view_->checksForUpdatesAutomatically());
     if (view_->resetRotation() != turnTarget_) {

@@ -66,19 +66,18 @@ QWidget* SettingsRulesTab::makeAutoHideSection() {
     column->setSpacing(2);
     auto* line = new QHBoxLayout;
     line->setSpacing(8);
-    autoHide_ = new QCheckBox(QStringLiteral("Auto-hide when focused"), section);
-    connect(autoHide_, &QCheckBox::toggled, this,
-            [this](bool on) { view_->setAutoHideEnabled(on); });
+    autoHide_ = new QCheckBox(QStringLiteral("Hide panels while focused"), section);
+    connect(autoHide_, &QCheckBox::toggled, this, [this](bool on) { view_->setHidePanels(on); });
     line->addWidget(autoHide_);
     line->addStretch();
     option_ = new QComboBox(section);
     option_->setObjectName(QStringLiteral("autoHideOptionPicker"));
     option_->setFixedWidth(146);
-    for (auto option : settings::allAutoHideOptions) {
-        option_->addItem(QString::fromStdString(view_->optionLabel(option)));
+    for (auto choice : settings::allPanelChoices) {
+        option_->addItem(QString::fromStdString(view_->choiceLabel(choice)));
     }
     connect(option_, &QComboBox::activated, this, [this](int i) {
-        view_->selectAutoHideOption(settings::allAutoHideOptions[static_cast<std::size_t>(i)]);
+        view_->selectPanels(settings::allPanelChoices[static_cast<std::size_t>(i)]);
     });
     line->addWidget(option_);
     column->addLayout(line);
@@ -98,7 +97,7 @@ QWidget* SettingsRulesTab::makeAutoHideSection() {
     grant->setFlat(true);
     grant->setCursor(Qt::PointingHandCursor);
     paintText(grant, QPalette::Link);
-    connect(grant, &QPushButton::clicked, this, [this] { view_->pressPermissionButton(); });
+    connect(grant, &QPushButton::clicked, this, [this] { view_->pressRetry(); });
     requiredRow->addWidget(grant);
     requiredRow->addStretch();
     permissionLine_->addWidget(required);
@@ -106,20 +105,12 @@ QWidget* SettingsRulesTab::makeAutoHideSection() {
         new QPushButton(QString::fromUtf8(sw::RulesView::panelsAnsweredText), permissionLine_);
     grantedButton_->setFlat(true);
     grantedButton_->setLayoutDirection(Qt::RightToLeft);  // the symbol after the text
-    grantedButton_->installEventFilter(this);
-    connect(grantedButton_, &QPushButton::clicked, this,
-            [this] { view_->pressPermissionButton(); });
+    grantedButton_->setIcon(themedIcon("object-select", QStyle::SP_DialogApplyButton));
+    paintText(grantedButton_, QPalette::Link);
+    connect(grantedButton_, &QPushButton::clicked, this, [this] { view_->pressRetry(); });
     permissionLine_->addWidget(grantedButton_);
     column->addWidget(permissionLine_, 0, Qt::AlignLeft);
     return section;
-}
-
-bool SettingsRulesTab::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grantedButton_ &&
-        (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
-        view_->setPermissionButtonHovered(event->type() == QEvent::Enter);
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* SettingsRulesTab::makeDisplaySection() {
@@ -179,7 +170,7 @@ void SettingsRulesTab::chooseApplication() {
 
 void SettingsRulesTab::rebuildExcludedList() {
     QStringList ids;
-    for (const auto& app : view_->excludedApps()) ids << QString::fromStdString(app.bundleId);
+    for (const auto& app : view_->excludedApps()) ids << QString::fromStdString(app.appId);
     if (ids == shownExcluded_) return;
     shownExcluded_ = ids;
     while (QLayoutItem* item = excludedRows_->takeAt(0)) {
@@ -203,7 +194,7 @@ void SettingsRulesTab::rebuildExcludedList() {
         remove->setAutoRaise(true);
         remove->setIcon(themedIcon("list-remove", QStyle::SP_DialogCancelButton));
         remove->setToolTip(QStringLiteral("Remove %1").arg(QString::fromStdString(app.name)));
-        const std::string id = app.bundleId;
+        const std::string id = app.appId;
         connect(remove, &QToolButton::clicked, this, [this, id] { view_->removeApplication(id); });
         line->addWidget(remove);
         excludedRows_->addWidget(row);
@@ -211,20 +202,16 @@ void SettingsRulesTab::rebuildExcludedList() {
 }
 
 void SettingsRulesTab::refresh() {
-    const auto& s = view_->state();
+    const auto s = view_->state();
     {
         const QSignalBlocker b1(autoHide_), b2(option_);
-        autoHide_->setChecked(s.isAutoHideEnabled);
-        option_->setCurrentIndex(static_cast<int>(s.autoHideOption));
+        autoHide_->setChecked(s.hidePanels);
+        option_->setCurrentIndex(static_cast<int>(s.panels));
     }
-    option_->setEnabled(s.isAutoHideEnabled);
-    permissionLine_->setCurrentIndex(!s.isAutoHideEnabled ? 0 : (s.permissionGranted ? 2 : 1));
-    const bool hovered = s.isPermissionButtonHovered;
-    grantedButton_->setIcon(hovered ? themedIcon("user-trash", QStyle::SP_TrashIcon)
-                                    : themedIcon("object-select", QStyle::SP_DialogApplyButton));
-    paintText(grantedButton_, hovered ? QPalette::PlaceholderText : QPalette::Link);
-    perScreen_->setChecked(!s.isSingleMode);
-    global_->setChecked(s.isSingleMode);
+    option_->setEnabled(s.hidePanels);
+    permissionLine_->setCurrentIndex(!s.hidePanels ? 0 : (s.panelsAnswer ? 2 : 1));
+    perScreen_->setChecked(!s.singleMode);
+    global_->setChecked(s.singleMode);
     rebuildExcludedList();
 }
 

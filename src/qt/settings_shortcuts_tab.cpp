@@ -20,7 +20,7 @@ SettingsShortcutsTab::SettingsShortcutsTab(sw::SettingsWindowServices& services,
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(12);
     for (auto row : sw::allShortcutRows) {
-        if (row != sw::ShortcutRow::overlay) column->addWidget(makeDivider(this));
+        if (row != sw::ShortcutRow::toggle) column->addWidget(makeDivider(this));
         column->addWidget(makeRow(row));
     }
     column->addStretch();

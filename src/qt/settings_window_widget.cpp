@@ -9,7 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "qt/main_menu_bar.h"
+#include "qt/qt_menu_bar.h"
 #include "qt/settings_appearance_tab.h"
 #include "qt/settings_key_translation.h"
 #include "qt/settings_more_tab.h"
@@ -113,9 +113,9 @@ SettingsWindowWidget::SettingsWindowWidget(sw::SettingsState& state,
     qApp->installEventFilter(this);
 }
 
-void SettingsWindowWidget::addMainMenu(ports::MainMenu& menu,
-                                       std::function<bool(const std::string&)> perform) {
-    auto* bar = new MainMenuBar(menu, std::move(perform), this);
+void SettingsWindowWidget::addMenus(const std::vector<ports::AppMenuItem>& menus,
+                                    std::function<bool(const std::string&)> perform) {
+    auto* bar = new QtMenuBar(menus, std::move(perform), this);
     column_->setMenuBar(bar);
     setFixedSize(kWidth, kHeight + bar->sizeHint().height());
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/signal.h"
-#include "ports/main_menu.h"
+#include "ports/app_menu.h"
 #include "ports/settings_window_host.h"
 #include "settings_window/settings_state.h"
 #include "settings_window/settings_window_services.h"
@@ -43,7 +43,8 @@ public:
 
     /// Puts the application's main menu in the window's own menu bar; the
     /// window grows by the bar's height.
-    void addMainMenu(ports::MainMenu& menu, std::function<bool(const std::string&)> perform);
+    void addMenus(const std::vector<ports::AppMenuItem>& menus,
+                  std::function<bool(const std::string&)> perform);
     /// Stops all reports to the controller and hides the window; the window
     /// is deleted later.
     void detach();

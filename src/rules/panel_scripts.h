@@ -26,7 +26,7 @@ struct PanelScripts {
     std::string desktop;  // "XFCE", "GNOME", ...
     PanelElementScripts dock;
     /// Nothing where the top bar has no auto-hide (GNOME).
-    std::optional<PanelElementScripts> menuBar;
+    std::optional<PanelElementScripts> top;
     std::string openSettings;
     std::string openSettingsFallback;  // empty when there is none
     /// Exits 0 when this desktop's panels answer; used when the session does

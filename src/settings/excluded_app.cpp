@@ -41,7 +41,7 @@ std::optional<core::Bytes> encodeExcludedAppData(const std::vector<ExcludedAppDa
     json array = json::array();
     for (const auto& app : list) {
         array.push_back(
-            {{"name", app.name}, {"bundleId", app.bundleId}, {"bundleURL", app.bundleURL}});
+            {{"name", app.name}, {"appId", app.appId}, {"desktopFile", app.desktopFile}});
     }
     try {
         return core::toBytes(array.dump());
@@ -56,11 +56,14 @@ std::optional<std::vector<ExcludedAppData>> decodeExcludedAppData(const core::By
     std::vector<ExcludedAppData> list;
     for (const json& element : doc) {
         if (!element.is_object()) return std::nullopt;
+        // Earlier versions stored the id and the file under other names.
         auto name = textMember(element, "name");
-        auto bundleId = textMember(element, "bundleId");
-        auto bundleURL = textMember(element, "bundleURL");
-        if (!name || !bundleId || !bundleURL) return std::nullopt;
-        list.push_back({*name, *bundleId, *bundleURL});
+        auto appId = textMember(element, "appId");
+        if (!appId) appId = textMember(element, "bundleId");
+        auto file = textMember(element, "desktopFile");
+        if (!file) file = textMember(element, "bundleURL");
+        if (!name || !appId || !file) return std::nullopt;
+        list.push_back({*name, *appId, *file});
     }
     return list;
 }
@@ -72,15 +75,14 @@ std::optional<ExcludedApp> ExcludedApp::fromLocation(const std::string& location
     // No fallback to the file name: an entry without a name is not an application.
     auto name = nonEmpty(entry->localizedName);
     if (!name) name = nonEmpty(entry->name);
-    auto bundleId = nonEmpty(entry->id);
-    if (!name || !bundleId) return std::nullopt;
-    return ExcludedApp{makeUuid(), *name, *bundleId, catalog.iconForFile(location)};
+    auto appId = nonEmpty(entry->id);
+    if (!name || !appId) return std::nullopt;
+    return ExcludedApp{makeUuid(), *name, *appId, catalog.iconForFile(location)};
 }
 
-bool isExcluded(const std::vector<ExcludedApp>& list,
-                const std::optional<std::string>& appBundleId) {
+bool isExcluded(const std::vector<ExcludedApp>& list, const std::optional<std::string>& appId) {
     for (const auto& app : list) {
-        if (app.matches(appBundleId)) return true;
+        if (app.matches(appId)) return true;
     }
     return false;
 }

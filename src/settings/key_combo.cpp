@@ -159,9 +159,9 @@ std::optional<std::string> specialKeyName(std::uint32_t keyCode) {
 std::vector<std::string> KeyCombo::keyCaps(const ports::KeyboardLayout& layout) const {
     std::vector<std::string> caps;
     if (modifiers & modifier::control) caps.emplace_back("Ctrl");
-    if (modifiers & modifier::option) caps.emplace_back("Alt");
+    if (modifiers & modifier::alt) caps.emplace_back("Alt");
     if (modifiers & modifier::shift) caps.emplace_back("Shift");
-    if (modifiers & modifier::command) caps.emplace_back("Super");
+    if (modifiers & modifier::super) caps.emplace_back("Super");
     if (auto name = specialKeyName(keyCode)) {
         caps.push_back(*name);
     } else {

@@ -15,10 +15,10 @@ namespace quorvel::settings {
 namespace modifier {
 inline constexpr std::uint32_t shift = 1u << 17;    // 131072
 inline constexpr std::uint32_t control = 1u << 18;  // 262144
-inline constexpr std::uint32_t option = 1u << 19;   // 524288
-inline constexpr std::uint32_t command = 1u << 20;  // 1048576
-/// control + option + command, the modifiers of all three default shortcuts.
-inline constexpr std::uint32_t controlOptionCommand = control | option | command;  // 1835008
+inline constexpr std::uint32_t alt = 1u << 19;      // 524288
+inline constexpr std::uint32_t super = 1u << 20;    // 1048576
+/// Control + Alt + Super, the modifiers of all three default shortcuts.
+inline constexpr std::uint32_t controlAltSuper = control | alt | super;  // 1835008
 }  // namespace modifier
 
 /// A keyboard shortcut: a key code (see key_codes.h) and modifier bits.

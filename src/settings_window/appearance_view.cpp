@@ -4,13 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "settings/notification_names.h"
-#include "settings/settings_keys.h"
-
 namespace quorvel::settings_window {
-
-namespace names = settings::notifications;
-namespace keys = settings::keys;
 
 int SliderSteps::positions() const {
     return static_cast<int>(std::lround((maximum - minimum) / step)) + 1;
@@ -38,130 +32,51 @@ std::string fadeText(double seconds) {
 }
 
 AppearanceView::AppearanceView(SettingsWindowServices& services) : services_(services) {
-    load();
-    observe();
+    auto& settings = services.settings;
+    for (core::Signal<>* signal :
+         {&services.session.changed(), &settings.grain.changed(), &settings.fadeDuration.changed(),
+          &settings.opacity.changed(), &settings.theme.changed()}) {
+        watches_.push_back(signal->connect([this] { changed.emit(); }));
+    }
 }
 
-bool AppearanceView::storedBool(const char* key) const {
-    return services_.settings.defaults().boolForKey(key);
-}
-
-double AppearanceView::storedDouble(const char* key) const {
-    return services_.settings.defaults().doubleForKey(key);
-}
-
-void AppearanceView::load() {
-    auto& settings = services_.settings;
-    state_.isOverlayEnabled = storedBool(keys::isOverlayEnabled);
-    state_.focusMode = settings.focusMode();
-    state_.grainIntensity = roundToSixths(storedDouble(keys::grainIntensity));
-    state_.useSlightTransparency = storedBool(keys::useSlightTransparency);
-    state_.transitionDuration = storedDouble(keys::transitionDuration);
-    state_.opacityValue = storedDouble(keys::opacityValue);
-    state_.themeMode = settings.themeMode();
-}
-
-void AppearanceView::reloadFromStore() {
-    auto& settings = services_.settings;
-    state_.focusMode = settings.focusMode();
-    state_.grainIntensity = roundToSixths(storedDouble(keys::grainIntensity));
-    state_.isOverlayEnabled = storedBool(keys::isOverlayEnabled);
-    state_.useSlightTransparency = storedBool(keys::useSlightTransparency);
-    state_.transitionDuration = storedDouble(keys::transitionDuration);
-    state_.opacityValue = storedDouble(keys::opacityValue);
-    state_.themeMode = settings.themeMode();
-    changed.emit();
-}
-
-void AppearanceView::observe() {
-    auto& center = services_.center;
-    auto& style = services_.style;
-    observations_.emplace_back(center, names::focusModeDidChange, [this, &style](const auto&) {
-        state_.focusMode = style.focusMode();
-        changed.emit();
-    });
-    observations_.emplace_back(center, names::settingsDidChange,
-                               [this](const auto&) { reloadFromStore(); });
-    observations_.emplace_back(center, names::detectionStateDidChange, [this](const auto&) {
-        state_.isOverlayEnabled = services_.isDetecting();
-        services_.settings.setOverlayEnabled(state_.isOverlayEnabled);
-        changed.emit();
-    });
-    observations_.emplace_back(center, names::transitionDurationDidChange,
-                               [this, &style](const auto&) {
-                                   state_.transitionDuration = style.transitionDuration();
-                                   changed.emit();
-                               });
-    observations_.emplace_back(center, names::opacityValueDidChange, [this, &style](const auto&) {
-        state_.opacityValue = style.opacityValue();
-        changed.emit();
-    });
+AppearanceView::State AppearanceView::state() const {
+    const auto& settings = services_.settings;
+    return State{
+        services_.session.isOn(),    services_.session.mode(), roundToSixths(settings.grain.get()),
+        settings.fadeDuration.get(), settings.opacity.get(),   settings.theme.get()};
 }
 
 void AppearanceView::pressLogo() {
     const double now = services_.scheduler.now();
     // A hair of slack, so that a press exactly 0.3 s later counts despite rounding.
     constexpr double kSlack = 1e-9;
-    if (state_.lastToggleTime && now - *state_.lastToggleTime < toggleDebounceInterval - kSlack) {
-        return;
-    }
-    state_.lastToggleTime = now;
-    state_.isOverlayEnabled = !state_.isOverlayEnabled;
-    const bool enabled = state_.isOverlayEnabled;
-    services_.settings.setOverlayEnabled(enabled);
-    if (enabled != services_.isDetecting()) {
-        auto setDetecting = services_.hooks.setDetecting;
-        services_.scheduler.async([setDetecting, enabled] {
-            if (setDetecting) setDetecting(enabled);
-        });
-    }
-    changed.emit();
+    if (lastToggle_ && now - *lastToggle_ < toggleDebounceInterval - kSlack) return;
+    lastToggle_ = now;
+    services_.session.toggle();
 }
 
 void AppearanceView::selectFocusMode(settings::FocusMode mode) {
-    if (!state_.isOverlayEnabled) return;
-    state_.focusMode = mode;
-    services_.settings.setFocusMode(mode);
-    services_.style.setFocusMode(mode);
-    if (services_.hooks.updateModeItems) services_.hooks.updateModeItems(mode);
-    changed.emit();
+    if (controlsEnabled()) services_.session.setMode(mode);
 }
 
 void AppearanceView::setOpacity(double value) {
-    if (!state_.isOverlayEnabled) return;
-    state_.opacityValue = value;
-    services_.settings.setOpacityValue(value);
-    services_.style.setOpacityValue(value);
+    if (!controlsEnabled()) return;
     // Transparency has no control of its own: it follows the opacity.
-    const bool slight = value < 1.0;
-    state_.useSlightTransparency = slight;
-    services_.settings.setUseSlightTransparency(slight);
-    services_.style.setUseSlightTransparency(slight);
-    changed.emit();
+    services_.settings.slightTransparency.set(value < 1.0);
+    services_.settings.opacity.set(value);
 }
 
 void AppearanceView::selectTheme(settings::ThemeMode mode) {
-    if (!state_.isOverlayEnabled) return;
-    state_.themeMode = mode;
-    services_.settings.setThemeMode(mode);
-    services_.style.setThemeMode(mode);
-    changed.emit();
+    if (controlsEnabled()) services_.settings.theme.set(mode);
 }
 
 void AppearanceView::setGrain(double value) {
-    if (!state_.isOverlayEnabled) return;
-    state_.grainIntensity = value;
-    services_.settings.setGrainIntensity(value);
-    services_.style.setGrainIntensity(value);
-    changed.emit();
+    if (controlsEnabled()) services_.settings.grain.set(value);
 }
 
 void AppearanceView::setFade(double seconds) {
-    if (!state_.isOverlayEnabled) return;
-    state_.transitionDuration = seconds;
-    services_.settings.setTransitionDuration(seconds);
-    services_.style.setTransitionDuration(seconds);
-    changed.emit();
+    if (controlsEnabled()) services_.settings.fadeDuration.set(seconds);
 }
 
 }  // namespace quorvel::settings_window

@@ -4,15 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "core/notification_center.h"
 #include "core/signal.h"
-#include "settings/focus_mode.h"
-#include "settings/theme_mode.h"
 #include "settings_window/settings_window_services.h"
 
 namespace quorvel::settings_window {
 
-/// A slider that stops at seven evenly spaced values.
+/// A slider that stops at evenly spaced values.
 struct SliderSteps {
     double minimum;
     double maximum;
@@ -34,53 +31,47 @@ double roundToSixths(double value);
 std::string fadeText(double seconds);
 
 /// The General tab: the focus switch, the focus mode and the four looks of
-/// the veil. Keeps its own copy of the values, refreshed when they change
-/// elsewhere (tray item, shortcuts, reset).
+/// the veil. It shows the settings as they are and changes them; whoever
+/// changes them (the tray, a shortcut, a reset), the tab redraws from that.
 class AppearanceView {
 public:
     static constexpr double toggleDebounceInterval = 0.3;
 
     struct State {
-        bool isOverlayEnabled = true;
-        settings::FocusMode focusMode = settings::FocusMode::ambient;
-        double grainIntensity = 0.5;
-        bool useSlightTransparency = true;
-        double transitionDuration = 0.5;
-        std::optional<double> lastToggleTime;
-        double opacityValue = 1.0;
-        settings::ThemeMode themeMode = settings::ThemeMode::automatic;
+        bool focusOn = true;
+        settings::FocusMode focusMode = settings::FocusMode::deep;
+        double grain = 0.5;  ///< on the slider's sixths
+        double fadeDuration = 0.5;
+        double opacity = 1.0;
+        settings::ThemeMode theme = settings::ThemeMode::automatic;
+        bool operator==(const State&) const = default;
     };
 
     explicit AppearanceView(SettingsWindowServices& services);
     AppearanceView(const AppearanceView&) = delete;
     AppearanceView& operator=(const AppearanceView&) = delete;
 
-    const State& state() const { return state_; }
+    State state() const;
     /// The controls other than the logo react only while focus is on.
-    bool controlsEnabled() const { return state_.isOverlayEnabled; }
-    std::string fadeLabel() const { return fadeText(state_.transitionDuration); }
+    bool controlsEnabled() const { return services_.session.isOn(); }
+    std::string fadeLabel() const { return fadeText(services_.settings.fadeDuration.get()); }
 
     // The user's actions.
     void pressLogo();
     void selectFocusMode(settings::FocusMode mode);
+    /// Below full opacity the tint lightens too ("slight transparency").
     void setOpacity(double value);
     void selectTheme(settings::ThemeMode mode);
     void setGrain(double value);
     void setFade(double seconds);
 
-    /// Fires after every change of the state.
+    /// After every change of a setting the tab shows.
     core::Signal<> changed;
 
 private:
-    void load();
-    void observe();
-    void reloadFromStore();
-    bool storedBool(const char* key) const;
-    double storedDouble(const char* key) const;
-
     SettingsWindowServices& services_;
-    State state_;
-    std::vector<core::Observation> observations_;
+    std::optional<double> lastToggle_;
+    std::vector<core::Connection> watches_;
 };
 
 }  // namespace quorvel::settings_window

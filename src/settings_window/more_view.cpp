@@ -3,13 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "settings/notification_names.h"
-#include "settings/settings_keys.h"
-
 namespace quorvel::settings_window {
-
-namespace names = settings::notifications;
-namespace defaults = settings::defaultValue;
 
 std::string relativeTime(std::optional<double> moment, double now) {
     if (!moment) return "Never";
@@ -22,7 +16,7 @@ std::string relativeTime(std::optional<double> moment, double now) {
 }
 
 MoreView::MoreView(SettingsWindowServices& services) : services_(services) {
-    if (services_.hooks.refreshLaunchAtLogin) services_.hooks.refreshLaunchAtLogin();
+    if (services_.hooks.refreshAutostart) services_.hooks.refreshAutostart();
 }
 
 std::string MoreView::lastUpdateCheckText() const {
@@ -35,8 +29,8 @@ bool MoreView::isCheckingForUpdates() const {
     return services_.hooks.isCheckingForUpdates && services_.hooks.isCheckingForUpdates();
 }
 
-bool MoreView::isLaunchAtLoginEnabled() const {
-    return services_.hooks.isLaunchAtLoginEnabled && services_.hooks.isLaunchAtLoginEnabled();
+bool MoreView::isAutostartEnabled() const {
+    return services_.hooks.isAutostartEnabled && services_.hooks.isAutostartEnabled();
 }
 
 bool MoreView::offersAutomaticUpdateChecks() const {
@@ -60,8 +54,8 @@ void MoreView::checkForUpdates() {
     changed.emit();
 }
 
-void MoreView::setLaunchAtLogin(bool enabled) {
-    if (services_.hooks.setLaunchAtLoginEnabled) services_.hooks.setLaunchAtLoginEnabled(enabled);
+void MoreView::setAutostart(bool enabled) {
+    if (services_.hooks.setAutostartEnabled) services_.hooks.setAutostartEnabled(enabled);
     changed.emit();
 }
 
@@ -82,79 +76,11 @@ void MoreView::confirmReset() {
 
 void MoreView::resetAllSettings() {
     resetRotation_ -= 360;
-    auto& settings = services_.settings;
-    auto& hooks = services_.hooks;
-    settings.setOverlayEnabled(true);
-    if (!services_.isDetecting()) {
-        auto setDetecting = hooks.setDetecting;
-        services_.scheduler.async([setDetecting] {
-            if (setDetecting) setDetecting(true);
-        });
-    }
-    resetModeAndGrain();
-    resetRules();
-    resetLooks();
-    resetShortcuts();
-    resetExcludedApps();
-    if (hooks.setLaunchAtLoginEnabled) hooks.setLaunchAtLoginEnabled(false);
-    services_.center.post(names::settingsDidChange);
-    if (hooks.showTooltip) hooks.showTooltip();
+    services_.settings.resetToDefaults();
+    services_.excludedApps.resetToDefaults();
+    if (services_.hooks.setAutostartEnabled) services_.hooks.setAutostartEnabled(false);
+    if (services_.hooks.showHint) services_.hooks.showHint();
     changed.emit();
-}
-
-void MoreView::resetModeAndGrain() {
-    auto& settings = services_.settings;
-    auto& style = services_.style;
-    settings.setFocusMode(settings::FocusMode::deep);
-    style.setFocusMode(settings::FocusMode::deep);
-    if (services_.hooks.updateModeItems) services_.hooks.updateModeItems(settings::FocusMode::deep);
-    settings.setGrainIntensity(defaults::grainIntensity);
-    style.setGrainIntensity(defaults::grainIntensity);
-}
-
-void MoreView::resetRules() {
-    auto& settings = services_.settings;
-    settings.setSingleMode(false);
-    services_.overlayController.setSingleMode(false);
-    settings.setAutoHideOption(defaults::autoHideOption);
-    settings.setAutoHideEnabled(false);
-    if (services_.hooks.updateAutoHide) {
-        services_.hooks.updateAutoHide(
-            settings.defaults().boolForKey(settings::keys::isOverlayEnabled));
-    }
-}
-
-void MoreView::resetLooks() {
-    auto& settings = services_.settings;
-    auto& style = services_.style;
-    settings.setUseSlightTransparency(false);
-    style.setUseSlightTransparency(false);
-    settings.setOpacityValue(defaults::opacityValue);
-    style.setOpacityValue(defaults::opacityValue);
-    settings.setTransitionDuration(defaults::transitionDuration);
-    style.setTransitionDuration(defaults::transitionDuration);
-    settings.setThemeMode(defaults::themeMode);
-    style.setThemeMode(defaults::themeMode);
-}
-
-void MoreView::resetShortcuts() {
-    auto& settings = services_.settings;
-    settings.setShortcut(defaults::shortcut);
-    settings.setFocusModeShortcut(defaults::focusModeShortcut);
-    settings.setExcludeAppShortcut(defaults::excludeAppShortcut);
-    // Once more, so the global shortcuts register again even where a setter
-    // found nothing to change.
-    services_.center.post(names::shortcutDidChange);
-    services_.center.post(names::focusModeShortcutDidChange);
-    services_.center.post(names::excludeAppShortcutDidChange);
-}
-
-void MoreView::resetExcludedApps() {
-    auto& excluded = services_.excludedApps;
-    std::vector<std::string> ids;
-    for (const auto& app : excluded.excludedApps()) ids.push_back(app.bundleId);
-    for (const auto& id : ids) excluded.removeApp(id);
-    for (const auto& app : services_.settings.defaultExcludedApps()) excluded.addApp(app);
 }
 
 }  // namespace quorvel::settings_window

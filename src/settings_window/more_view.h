@@ -12,15 +12,15 @@ namespace quorvel::settings_window {
 /// days since `moment`, as "59s ago", "1m ago", "23h ago", "3d ago".
 std::string relativeTime(std::optional<double> moment, double now);
 
-/// The More tab: name, version and update checks, start at login, the
-/// reset of every setting, and the contact page.
+/// The More tab: name, version and update checks, autostart, the reset of
+/// every setting, and the contact page.
 class MoreView {
 public:
     static constexpr const char* resetTitle = "Are you sure?";
     static constexpr const char* resetMessage =
         "This will reset all settings to their default values.";
 
-    /// Reads the start-at-login registration again.
+    /// Reads the autostart entry again.
     explicit MoreView(SettingsWindowServices& services);
     MoreView(const MoreView&) = delete;
     MoreView& operator=(const MoreView&) = delete;
@@ -29,7 +29,7 @@ public:
     /// The text after "Last update check: ".
     std::string lastUpdateCheckText() const;
     bool isCheckingForUpdates() const;
-    bool isLaunchAtLoginEnabled() const;
+    bool isAutostartEnabled() const;
     /// Whether there is an update mechanism whose schedule the user can switch.
     bool offersAutomaticUpdateChecks() const;
     bool checksForUpdatesAutomatically() const;
@@ -39,7 +39,7 @@ public:
 
     // The user's actions.
     void checkForUpdates();
-    void setLaunchAtLogin(bool enabled);
+    void setAutostart(bool enabled);
     void setChecksForUpdatesAutomatically(bool on);
     /// "Reset all settings": asks first.
     void requestReset();
@@ -48,19 +48,14 @@ public:
     /// The confirmation's "Reset".
     void confirmReset();
 
-    /// Puts every setting back to its default, in a fixed order.
+    /// Puts every setting back to its default (focus on, the default
+    /// excluded applications, no autostart) and shows the tray hint.
     void resetAllSettings();
 
     /// Fires after every change of what the tab shows.
     core::Signal<> changed;
 
 private:
-    void resetModeAndGrain();
-    void resetRules();
-    void resetLooks();
-    void resetShortcuts();
-    void resetExcludedApps();
-
     SettingsWindowServices& services_;
     bool showingResetConfirmation_ = false;
     double resetRotation_ = 0;

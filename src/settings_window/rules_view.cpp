@@ -1,128 +1,71 @@
 #include "settings_window/rules_view.h"
 
 #include "core/log.h"
-#include "settings/notification_names.h"
-#include "settings/settings_keys.h"
 
 namespace quorvel::settings_window {
 
-namespace names = settings::notifications;
-namespace keys = settings::keys;
-
-bool permissionFromProbe(const ports::ScriptOutcome& outcome) {
+bool panelsAnswer(const ports::ScriptOutcome& outcome) {
     if (!outcome.compiled) return false;
     if (!outcome.error) return true;
     return outcome.error->number != ports::scriptNotPermittedError;
 }
 
 RulesView::RulesView(SettingsWindowServices& services) : services_(services) {
-    state_.isSingleMode = services_.overlayController.isInSingleMode();
-    state_.autoHideOption = settings::parseAutoHideOptionLogging(storedOption());
-    state_.isAutoHideEnabled = services_.settings.defaults().boolForKey(keys::isAutoHideEnabled);
-    state_.permissionGranted = checkPermission();
-    observations_.emplace_back(services_.center, names::displayModeDidChange, [this](const auto&) {
-        state_.isSingleMode = services_.overlayController.isInSingleMode();
-        changed.emit();
-    });
-    observations_.emplace_back(services_.center, names::settingsDidChange,
-                               [this](const auto&) { handleSettingsChange(); });
-    excludedConnection_ =
-        services_.excludedApps.excludedAppsChanged().connect([this] { changed.emit(); });
+    auto& settings = services.settings;
+    for (core::Signal<>* signal :
+         {&settings.singleMode.changed(), &settings.panels.changed(),
+          &settings.hidePanels.changed(), &services.excludedApps.changed()}) {
+        watches_.push_back(signal->connect([this] { changed.emit(); }));
+    }
+    watches_.push_back(settings.hidePanels.changed().connect([this] {
+        if (!services_.settings.hidePanels.get()) probeTimer_.cancel();
+        probe();
+    }));
+    probe();
 }
 
-const std::vector<settings::ExcludedApp>& RulesView::excludedApps() const {
-    return services_.excludedApps.excludedApps();
+RulesView::State RulesView::state() const {
+    const auto& settings = services_.settings;
+    return State{settings.singleMode.get(), settings.panels.get(), settings.hidePanels.get(),
+                 panelsAnswer_};
 }
 
-std::string RulesView::storedOption() const {
-    return services_.settings.defaults()
-        .stringForKey(keys::autoHideOption)
-        .value_or(settings::defaultValue::autoHideOption);
-}
-
-bool RulesView::checkPermission() const {
-    if (!state_.isAutoHideEnabled) return false;
-    if (!services_.hooks.runPermissionProbe) return true;
-    const auto outcome = services_.hooks.runPermissionProbe();
-    return !outcome || permissionFromProbe(*outcome);
+void RulesView::probe() {
+    bool answers = false;
+    if (services_.settings.hidePanels.get()) {
+        const auto outcome =
+            services_.hooks.probePanels ? services_.hooks.probePanels() : std::nullopt;
+        answers = !outcome || panelsAnswer(*outcome);
+    }
+    if (answers == panelsAnswer_) return;
+    panelsAnswer_ = answers;
+    core::log(std::string("🪟 The panel settings ") + (answers ? "answer" : "do not answer"));
+    changed.emit();
 }
 
 void RulesView::appear() {
-    if (state_.isAutoHideEnabled) startPermissionCheck();
+    if (!services_.settings.hidePanels.get()) return;
+    probeTimer_ =
+        services_.scheduler.repeating(probeInterval, core::TimerMode::Common, [this] { probe(); });
 }
 
 void RulesView::disappear() {
-    permissionCheckTimer_.cancel();
-    autoHideDebounceTimer_.cancel();
+    probeTimer_.cancel();
 }
 
-void RulesView::startPermissionCheck() {
-    permissionCheckTimer_ = services_.scheduler.repeating(
-        permissionCheckInterval, core::TimerMode::Common, [this] { permissionTick(); });
+void RulesView::setHidePanels(bool hide) {
+    services_.settings.hidePanels.set(hide);
+    if (hide) appear();
 }
 
-void RulesView::permissionTick() {
-    const bool granted = checkPermission();
-    if (granted == state_.permissionGranted) return;
-    core::log(std::string("🪟 Permission status changed: ") + (granted ? "true" : "false"));
-    state_.permissionGranted = granted;
-    if (granted && state_.isAutoHideEnabled) {
-        services_.settings.setAutoHideOption(storedOption());
-        if (services_.isDetecting() && services_.hooks.updateAutoHide) {
-            services_.hooks.updateAutoHide(true);
-        }
-    }
-    changed.emit();
+void RulesView::selectPanels(settings::PanelChoice choice) {
+    services_.settings.panels.set(choice);
 }
 
-void RulesView::setAutoHideEnabled(bool enabled) {
-    if (enabled == state_.isAutoHideEnabled) return;
-    state_.isAutoHideEnabled = enabled;
-    services_.settings.setAutoHideEnabled(enabled);
-    auto& hooks = services_.hooks;
-    if (enabled) {
-        startPermissionCheck();
-        if (!state_.permissionGranted) {
-            if (hooks.startPermissionMonitoring)
-                hooks.startPermissionMonitoring(storedOption(), true);
-            changed.emit();
-            return;
-        }
-    } else {
-        permissionCheckTimer_.cancel();
-    }
-    if (services_.isDetecting() && hooks.updateAutoHide) hooks.updateAutoHide(true);
-    changed.emit();
-}
-
-void RulesView::selectAutoHideOption(settings::AutoHideOption option) {
-    if (option == state_.autoHideOption) return;
-    state_.autoHideOption = option;
-    const std::string stored(settings::storedValue(option));
-    services_.settings.setAutoHideOption(stored);
-    autoHideDebounceTimer_.cancel();
-    core::log("🪟 Auto-hide option changed to: " + std::string(settings::rawValue(option)) +
-              ", storing as: '" + stored + "'");
-    if (state_.isAutoHideEnabled) {
-        state_.permissionGranted = checkPermission();
-        if (state_.permissionGranted) {
-            autoHideDebounceTimer_ =
-                services_.scheduler.after(autoHideDebounce, core::TimerMode::Default, [this] {
-                    if (services_.isDetecting() && services_.hooks.updateAutoHide) {
-                        services_.hooks.updateAutoHide(true);
-                    }
-                });
-        } else if (services_.hooks.startPermissionMonitoring) {
-            services_.hooks.startPermissionMonitoring(stored, state_.isAutoHideEnabled);
-        }
-    }
-    changed.emit();
-}
-
-std::string autoHideOptionLabel(settings::AutoHideOption option, std::string_view desktop) {
-    using settings::AutoHideOption;
-    if (option == AutoHideOption::hideBoth) return "All panels";
-    const bool top = option == AutoHideOption::hideMenuBar;
+std::string panelChoiceLabel(settings::PanelChoice choice, std::string_view desktop) {
+    using settings::PanelChoice;
+    if (choice == PanelChoice::all) return "All panels";
+    const bool top = choice == PanelChoice::top;
     // GNOME has a dock (dash-to-dock) and a top bar; the panel tables of the
     // others count every panel off the top edge as the dock's kind, wherever it sits.
     if (desktop == "GNOME") return top ? "Top bar" : "Dock";
@@ -132,57 +75,29 @@ std::string autoHideOptionLabel(settings::AutoHideOption option, std::string_vie
     return top ? "Top panel" : "Bottom panel";
 }
 
-std::string RulesView::optionLabel(settings::AutoHideOption option) const {
+std::string RulesView::choiceLabel(settings::PanelChoice choice) const {
     const auto& hook = services_.hooks.panelDesktop;
-    return autoHideOptionLabel(option, hook ? hook() : std::string());
+    return panelChoiceLabel(choice, hook ? hook() : std::string());
 }
 
-void RulesView::pressPermissionButton() {
-    auto& hooks = services_.hooks;
-    permissionTick();  // the retry itself; a silent service is watched on below
-    if (hooks.startPermissionMonitoring) {
-        hooks.startPermissionMonitoring(storedOption(), state_.isAutoHideEnabled);
-    }
-    if (hooks.openAutomationSettings) hooks.openAutomationSettings();
-}
-
-void RulesView::setPermissionButtonHovered(bool hovered) {
-    if (hovered == state_.isPermissionButtonHovered) return;
-    state_.isPermissionButtonHovered = hovered;
-    changed.emit();
+void RulesView::pressRetry() {
+    probe();
+    if (services_.hooks.openPanelSettings) services_.hooks.openPanelSettings();
 }
 
 void RulesView::selectSingleMode(bool single) {
-    state_.isSingleMode = single;
-    services_.overlayController.setSingleMode(single);
-    changed.emit();
+    services_.settings.singleMode.set(single);
 }
 
 bool RulesView::addApplication(const std::string& location) {
     auto app = settings::ExcludedApp::fromLocation(location, services_.catalog);
     if (!app) return false;
-    services_.excludedApps.addApp(*app);
+    services_.excludedApps.add(*app);
     return true;
 }
 
-void RulesView::removeApplication(const std::string& bundleId) {
-    services_.excludedApps.removeApp(bundleId);
-}
-
-void RulesView::handleSettingsChange() {
-    const auto option = settings::parseAutoHideOption(storedOption());
-    if (option != state_.autoHideOption) state_.autoHideOption = option;
-    const bool enabled = services_.settings.defaults().boolForKey(keys::isAutoHideEnabled);
-    if (enabled != state_.isAutoHideEnabled) {
-        state_.isAutoHideEnabled = enabled;
-        if (enabled) {
-            startPermissionCheck();
-        } else {
-            permissionCheckTimer_.cancel();
-        }
-    }
-    if (state_.isAutoHideEnabled) state_.permissionGranted = checkPermission();
-    changed.emit();
+void RulesView::removeApplication(const std::string& appId) {
+    services_.excludedApps.remove(appId);
 }
 
 }  // namespace quorvel::settings_window

@@ -3,15 +3,12 @@
 #include <utility>
 
 #include "settings/key_combo.h"
-#include "settings/notification_names.h"
 
 namespace quorvel::settings_window {
 
-namespace names = settings::notifications;
-
 SettingsController::SettingsController(SettingsState& state, ports::SettingsWindowHost& host,
-                                       core::NotificationCenter& center, core::Scheduler& scheduler)
-    : state_(state), host_(host), center_(center), scheduler_(scheduler) {}
+                                       core::Scheduler& scheduler)
+    : state_(state), host_(host), scheduler_(scheduler) {}
 
 SettingsController::~SettingsController() {
     // The window reports to this controller; it must not outlive it.
@@ -32,11 +29,8 @@ void SettingsController::showSettings(const std::optional<std::string>& tab) {
         return;
     }
     settingsWindow_ = host_.createWindow(*this);
-    center_.post(names::windowWillOpen);
     settingsWindow_->bringToFront();
     setWindowVisible(true);
-    center_.post(names::windowDidOpen);
-    if (tab) center_.post(names::settingsSelectTab, {{names::tabNameKey, *tab}});
 }
 
 void SettingsController::closeSettings() {
@@ -63,13 +57,11 @@ bool SettingsController::keyDown(std::uint32_t keyCode, std::uint32_t modifiers)
 void SettingsController::windowWillClose() {
     if (!settingsWindow_) return;
     eventMonitor_ = false;
-    center_.post(names::windowWillClose);
     settingsWindow_->resignKey();
     // The window is still inside its own close call: release it on the next turn.
     scheduler_.async([window = std::exchange(settingsWindow_, nullptr)] {});
     setWindowVisible(false);
     state_.setSelectedTab(SettingsTab::appearance);
-    center_.post(names::windowDidClose);
     host_.restorePreviousFocus();
 }
 

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "core/notification_center.h"
 #include "core/scheduler.h"
 #include "core/signal.h"
 #include "ports/settings_window_host.h"
@@ -13,15 +12,15 @@
 namespace quorvel::settings_window {
 
 /// Owns the one settings window: makes it on first use, shows or closes it,
-/// closes it on Ctrl+W while it has the focus, and announces its opening and
-/// closing (the application shows a taskbar entry while it is open).
+/// closes it on Ctrl+W while it has the focus, and says when it shows (the
+/// application has a taskbar entry while it does).
 class SettingsController final : private ports::SettingsWindowEvents {
 public:
     /// The stored key code of W; with Control (the desktop's close modifier) it closes.
     static constexpr std::uint32_t kCloseKeyCode = 13;
 
     SettingsController(SettingsState& state, ports::SettingsWindowHost& host,
-                       core::NotificationCenter& center, core::Scheduler& scheduler);
+                       core::Scheduler& scheduler);
     ~SettingsController() override;
     SettingsController(const SettingsController&) = delete;
     SettingsController& operator=(const SettingsController&) = delete;
@@ -50,7 +49,6 @@ private:
 
     SettingsState& state_;
     ports::SettingsWindowHost& host_;
-    core::NotificationCenter& center_;
     core::Scheduler& scheduler_;
     std::shared_ptr<ports::SettingsWindow> settingsWindow_;
     bool eventMonitor_ = false;

@@ -34,7 +34,7 @@ KeyDecision decideKeyDown(std::uint32_t keyCode, std::uint32_t modifiers) {
     if (keyCode == settings::keycode::escape) return {Kind::cancel, std::nullopt};
     if (isModifierKey(keyCode)) return {};
     const bool commandOrControl =
-        modifiers & (settings::modifier::command | settings::modifier::control);
+        modifiers & (settings::modifier::super | settings::modifier::control);
     if (!commandOrControl && !isFunctionKey(keyCode)) return {};
     return {Kind::record, settings::KeyCombo{keyCode, modifiers & kDeviceIndependentMask}};
 }

@@ -1,10 +1,6 @@
 #include "settings_window/shortcuts_view.h"
 
-#include "settings/notification_names.h"
-
 namespace quorvel::settings_window {
-
-namespace names = settings::notifications;
 
 namespace {
 struct RowInfo {
@@ -13,9 +9,9 @@ struct RowInfo {
 };
 
 constexpr std::array<RowInfo, 3> kRows{{
-    {"Toggle focus", "Show or hide the window focus overlay"},
+    {"Toggle focus", "Turn the veil behind your window on or off"},
     {"Switch mode", "Choose between ambient and deep focus"},
-    {"Exclude/include app", "Add or remove app from excluded list"},
+    {"Exclude/include app", "Add the application in front to the excluded ones, or take it off"},
 }};
 }  // namespace
 
@@ -35,28 +31,32 @@ ShortcutsView::ShortcutsView(SettingsWindowServices& services) : services_(servi
         recorder->onCancel = [this, row] { cancel(row); };
         recorders_[index(row)] = std::move(recorder);
     }
-    for (const char* name : {names::shortcutDidChange, names::focusModeShortcutDidChange,
-                             names::excludeAppShortcutDidChange}) {
-        observations_.emplace_back(services_.center, name, [this](const auto&) { changed.emit(); });
+    for (ShortcutRow row : allShortcutRows) {
+        watches_.push_back(setting(row).changed().connect([this] { changed.emit(); }));
     }
 }
 
 ShortcutsView::~ShortcutsView() {
     // Leaving the tab or closing the window while a row listens would keep
     // the global shortcuts switched off until the next recording ends.
-    if (isAnyRecording()) postRecording(false);
+    if (isAnyRecording()) tellRecording(false);
+}
+
+settings::Shortcut& ShortcutsView::setting(ShortcutRow row) const {
+    auto& settings = services_.settings;
+    switch (row) {
+        case ShortcutRow::mode:
+            return settings.modeShortcut;
+        case ShortcutRow::exclude:
+            return settings.excludeShortcut;
+        case ShortcutRow::toggle:
+            break;
+    }
+    return settings.toggleShortcut;
 }
 
 std::optional<settings::KeyCombo> ShortcutsView::shortcut(ShortcutRow row) const {
-    switch (row) {
-        case ShortcutRow::overlay:
-            return services_.settings.shortcut();
-        case ShortcutRow::focusMode:
-            return services_.settings.focusModeShortcut();
-        case ShortcutRow::excludeApp:
-            return services_.settings.excludeAppShortcut();
-    }
-    return std::nullopt;
+    return setting(row).get();
 }
 
 bool ShortcutsView::isAnyRecording() const {
@@ -84,23 +84,23 @@ void ShortcutsView::setRecording(ShortcutRow row, bool recording) {
     recorders_[index(row)]->isRecording = recording;
 }
 
-void ShortcutsView::postRecording(bool recording) {
-    services_.center.post(names::shortcutRecordingDidChange, {{names::isRecordingKey, recording}});
+void ShortcutsView::tellRecording(bool recording) {
+    if (services_.hooks.setRecording) services_.hooks.setRecording(recording);
 }
 
 void ShortcutsView::startRecording(ShortcutRow row) {
     if (isAnyRecording()) {
         for (ShortcutRow r : allShortcutRows) setRecording(r, false);
-        postRecording(false);
+        tellRecording(false);
     }
     setRecording(row, true);
-    postRecording(true);
+    tellRecording(true);
     changed.emit();
 }
 
 void ShortcutsView::record(ShortcutRow row, std::optional<settings::KeyCombo> combo) {
     setRecording(row, false);
-    postRecording(false);
+    tellRecording(false);
     if (combo) {
         for (ShortcutRow other : allShortcutRows) {
             // A combination one of the other rows holds is dropped silently.
@@ -110,21 +110,21 @@ void ShortcutsView::record(ShortcutRow row, std::optional<settings::KeyCombo> co
             }
         }
     }
-    store(row, combo);
+    setting(row).set(combo);
     changed.emit();
 }
 
 void ShortcutsView::cancel(ShortcutRow row) {
     setRecording(row, false);
-    postRecording(false);
+    tellRecording(false);
     changed.emit();
 }
 
 void ShortcutsView::trash(ShortcutRow row) {
-    store(row, std::nullopt);
+    setting(row).set(std::nullopt);
     setRecording(row, false);
     hovered_[index(row)] = false;
-    postRecording(false);
+    tellRecording(false);
     changed.emit();
 }
 
@@ -132,20 +132,6 @@ void ShortcutsView::setHovered(ShortcutRow row, bool hovered) {
     if (hovered_[index(row)] == hovered) return;
     hovered_[index(row)] = hovered;
     changed.emit();
-}
-
-void ShortcutsView::store(ShortcutRow row, std::optional<settings::KeyCombo> combo) {
-    switch (row) {
-        case ShortcutRow::overlay:
-            services_.settings.setShortcut(combo);
-            break;
-        case ShortcutRow::focusMode:
-            services_.settings.setFocusModeShortcut(combo);
-            break;
-        case ShortcutRow::excludeApp:
-            services_.settings.setExcludeAppShortcut(combo);
-            break;
-    }
 }
 
 }  // namespace quorvel::settings_window

@@ -14,17 +14,17 @@
 namespace quorvel::settings_window {
 
 /// The three shortcut rows, top to bottom.
-enum class ShortcutRow { overlay, focusMode, excludeApp };
+enum class ShortcutRow { toggle, mode, exclude };
 
-inline constexpr std::array<ShortcutRow, 3> allShortcutRows{
-    ShortcutRow::overlay, ShortcutRow::focusMode, ShortcutRow::excludeApp};
+inline constexpr std::array<ShortcutRow, 3> allShortcutRows{ShortcutRow::toggle, ShortcutRow::mode,
+                                                            ShortcutRow::exclude};
 
 std::string_view rowTitle(ShortcutRow row);
 std::string_view rowCaption(ShortcutRow row);
 
 /// The Shortcuts tab: records, replaces and clears the three global shortcuts,
 /// one row at a time, and tells the global shortcuts to stand aside while a
-/// row listens ("ShortcutRecordingDidChange").
+/// row listens.
 class ShortcutsView {
 public:
     explicit ShortcutsView(SettingsWindowServices& services);
@@ -58,15 +58,15 @@ public:
 
 private:
     static std::size_t index(ShortcutRow row) { return static_cast<std::size_t>(row); }
-    void store(ShortcutRow row, std::optional<settings::KeyCombo> combo);
+    settings::Shortcut& setting(ShortcutRow row) const;
     void setRecording(ShortcutRow row, bool recording);
-    void postRecording(bool recording);
+    void tellRecording(bool recording);
 
     SettingsWindowServices& services_;
     std::array<bool, 3> recording_{};
     std::array<bool, 3> hovered_{};
     std::array<std::unique_ptr<KeyEventRecorder>, 3> recorders_;
-    std::vector<core::Observation> observations_;
+    std::vector<core::Connection> watches_;
 };
 
 }  // namespace quorvel::settings_window

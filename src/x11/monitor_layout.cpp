@@ -156,21 +156,4 @@ std::uint32_t MonitorLayout::idForName(const std::string& name) {
     return hash == 0 ? 1 : hash;
 }
 
-core::Rect MonitorLayout::windowRectFromX(const core::Rect& x, const core::Rect& primary) {
-    return {x.x - primary.x, x.y - primary.y, x.width, x.height};
-}
-
-core::Rect MonitorLayout::flippedFromX(const core::Rect& x, const core::Rect& primary) {
-    return {x.x - primary.x, primary.height - (x.y - primary.y) - x.height, x.width, x.height};
-}
-
-core::Rect MonitorLayout::flippedToX(const core::Rect& flipped, const core::Rect& primary) {
-    return {flipped.x + primary.x, primary.y + primary.height - flipped.y - flipped.height,
-            flipped.width, flipped.height};
-}
-
-core::Point MonitorLayout::pointFromX(double x, double y, const core::Rect& primary) {
-    return {x - primary.x, primary.height - (y - primary.y)};
-}
-
 }  // namespace quorvel::x11

@@ -41,14 +41,6 @@ public:
     /// A stable 32-bit id for a monitor name (FNV-1a, never 0).
     static std::uint32_t idForName(const std::string& name);
 
-    // Conversions between X coordinates and the ports' coordinates: top-left
-    // origin relative to the primary monitor for windows, bottom-left origin at
-    // the primary monitor's bottom-left corner for monitors and the pointer.
-    static core::Rect windowRectFromX(const core::Rect& x, const core::Rect& primary);
-    static core::Rect flippedFromX(const core::Rect& x, const core::Rect& primary);
-    static core::Rect flippedToX(const core::Rect& flipped, const core::Rect& primary);
-    static core::Point pointFromX(double x, double y, const core::Rect& primary);
-
 private:
     void read();
     std::vector<Monitor> readRandr();

@@ -9,10 +9,9 @@
 #include <string>
 
 #include "core/log.h"
-#include "x11/connection.h"
-#include "look/overlay_style.h"
+#include "look/look_follower.h"
 #include "look/veil_mask.h"
-#include "ports/color_scheme.h"
+#include "x11/connection.h"
 
 namespace quorvel::x11 {
 
@@ -22,11 +21,6 @@ constexpr char kNoCompositor[] =
     "⚠️ No compositing manager is running: the veil needs one (picom, xfwm4's compositor, "
     "KWin, "
     "mutter) to be translucent, so it stays invisible until one starts";
-
-look::ColorScheme toOverlay(ports::SystemColorScheme scheme) {
-    return scheme == ports::SystemColorScheme::dark ? look::ColorScheme::dark
-                                                       : look::ColorScheme::light;
-}
 
 /// The tile depends on the tint and the grain only; opacity and the stop
 /// location live in the mask.
@@ -42,9 +36,9 @@ VeilRenderer::VeilRenderer(Connection& connection, core::Scheduler& scheduler,
     : connection_(connection),
       scheduler_(scheduler),
       grain_(look::makeGrainTile()),
-      animation_(look::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
-                                             settings::ThemeMode::automatic,
-                                             look::ColorScheme::light, true)) {
+      defaultLook_(look::makeVeilAppearance(settings::FocusMode::ambient, 0.5, false, 1.0,
+                                            settings::ThemeMode::automatic,
+                                            look::ColorScheme::light, true)) {
     if (!connection_.isOpen()) return;
     initFormats();
     compositor_ = desktop.compositorRunning();
@@ -54,17 +48,14 @@ VeilRenderer::VeilRenderer(Connection& connection, core::Scheduler& scheduler,
         std::make_unique<FrostRenderer>(connection_, scheduler_, formats_, [this](xcb_window_t w) {
             auto it = veils_.find(w);
             if (it == veils_.end() || !argb32_ || !a8_) return;
-            draw(it->second, animation_.appearanceAt(scheduler_.now()));
+            draw(it->second, now());
         });
     if (compositor_) sayBacking();
-    animation_.update(currentTarget(), scheduler_.now(), 0);
     eventHandler_ =
         connection_.addEventHandler([this](const xcb_generic_event_t& e) { handleEvent(e); });
 }
 
 VeilRenderer::~VeilRenderer() {
-    *alive_ = false;
-    frames_.cancel();
     if (!connection_.isOpen()) return;
     connection_.removeEventHandler(eventHandler_);
     xcb_connection_t* c = connection_.raw();
@@ -102,7 +93,7 @@ void VeilRenderer::handleEvent(const xcb_generic_event_t& event) {
     auto it = veils_.find(e.window);
     // The server-side tile and mask already hold the look: one Composite redraws it.
     if (it != veils_.end() && e.count == 0) {
-        draw(it->second, animation_.appearanceAt(scheduler_.now()));
+        draw(it->second, now());
         xcb_flush(connection_.raw());
     }
 }
@@ -115,18 +106,12 @@ void VeilRenderer::setCompositor(bool running) {
     if (running) sayBacking();
     warned_ = !running;
     for (auto& [window, veil] : veils_) applyShape(window, veil);
-    refresh();
+    redrawAll();
 }
 
-void VeilRenderer::follow(look::OverlayStyle& style, ports::ColorSchemeSource& schemes) {
-    style_ = &style;
-    schemes_ = &schemes;
-    // The style tells before it stores, and a settings change assigns all six
-    // values in a row: read them once, on the next turn.
-    styleChanged_ = style.objectWillChange().connect([this] { scheduleRefresh(); });
-    schemeChanged_ = schemes.colorSchemeChanged().connect([this] { scheduleRefresh(); });
-    // Whatever shows now jumps to the user's look; only later mode changes glide.
-    animation_ = look::VeilAnimation(currentTarget());
+void VeilRenderer::follow(look::LookFollower& look) {
+    look_ = &look;
+    lookChanged_ = look.changed().connect([this] { redrawAll(); });
     redrawAll();
 }
 
@@ -134,50 +119,24 @@ void VeilRenderer::setOnBattery(bool onBattery) {
     if (frost_) frost_->setOnBattery(onBattery);
 }
 
-void VeilRenderer::scheduleRefresh() {
-    if (refreshQueued_) return;
-    refreshQueued_ = true;
-    scheduler_.async([this, alive = alive_] {
-        if (*alive) refresh();
-    });
+look::VeilAppearance VeilRenderer::now() const {
+    look::VeilAppearance appearance = look_ ? look_->appearance() : defaultLook_;
+    appearance.blurAvailable = compositor_;
+    return appearance;
 }
 
-look::VeilAppearance VeilRenderer::currentTarget() const {
-    const look::ColorScheme system =
-        schemes_ ? toOverlay(schemes_->colorScheme()) : look::ColorScheme::light;
-    if (!style_) {
-        look::VeilAppearance look = animation_.target();
-        look.colorScheme = look::resolveColorScheme(look.themeMode, system);
-        look.blurAvailable = compositor_;
-        return look;
-    }
-    return look::makeVeilAppearance(style_->focusMode(), style_->grainIntensity(),
-                                       style_->useSlightTransparency(), style_->opacityValue(),
-                                       style_->themeMode(), system, compositor_);
-}
-
-void VeilRenderer::refresh() {
-    refreshQueued_ = false;
-    const double duration = style_ ? style_->transitionDuration() : 0.0;
-    animation_.update(currentTarget(), scheduler_.now(), duration);
-    redrawAll();
-    runFrames();
+look::VeilAppearance VeilRenderer::appearance() const {
+    look::VeilAppearance appearance = look_ ? look_->target() : defaultLook_;
+    appearance.blurAvailable = compositor_;
+    return appearance;
 }
 
 bool VeilRenderer::isAnimating() const {
-    return animation_.isAnimating(scheduler_.now());
-}
-
-void VeilRenderer::runFrames() {
-    if (frames_.isActive() || !isAnimating()) return;
-    frames_ = scheduler_.repeating(1.0 / frameRate, core::TimerMode::Common, [this] {
-        redrawAll();  // the last frame lands on the settled look
-        if (!isAnimating()) frames_.cancel();
-    });
+    return look_ && look_->isGliding();
 }
 
 void VeilRenderer::redrawAll() {
-    drawAll(animation_.appearanceAt(scheduler_.now()));
+    drawAll(now());
 }
 
 void VeilRenderer::drawAll(const look::VeilAppearance& appearance) {
@@ -281,7 +240,7 @@ void VeilRenderer::attach(xcb_window_t window, int width, int height) {
         core::log(kNoCompositor);
         warned_ = true;
     }
-    drawAll(animation_.appearanceAt(scheduler_.now()));
+    drawAll(now());
 }
 
 void VeilRenderer::resize(xcb_window_t window, int width, int height) {
@@ -298,7 +257,7 @@ void VeilRenderer::resize(xcb_window_t window, int width, int height) {
     }
     if (frost_) frost_->attach(window, width, height);
     applyShape(window, veil);
-    draw(veil, animation_.appearanceAt(scheduler_.now()));
+    draw(veil, now());
     xcb_flush(connection_.raw());
 }
 
@@ -360,8 +319,7 @@ void VeilRenderer::ensureGrey(float intensity) {
     std::vector<std::uint32_t> pixels(grain_.luminance.size());
     std::transform(grain_.luminance.begin(), grain_.luminance.end(), pixels.begin(),
                    [intensity](std::uint8_t l) {
-                       const std::uint32_t g =
-                           look::toChannel8(look::grainSource(l, intensity));
+                       const std::uint32_t g = look::toChannel8(look::grainSource(l, intensity));
                        return 0xff000000u | g << 16 | g << 8 | g;  // the same in either byte order
                    });
     xcb_gcontext_t gc = xcb_generate_id(c);
@@ -375,8 +333,7 @@ void VeilRenderer::ensureGrey(float intensity) {
 
 bool VeilRenderer::drawFrosted(Veil& veil, const look::VeilAppearance& appearance) {
     if (!frost_ || !frost_->available() || !veil.translucent) return false;
-    const xcb_render_picture_t backing =
-        frost_->backing(veil.window, look::veilTint(appearance));
+    const xcb_render_picture_t backing = frost_->backing(veil.window, look::veilTint(appearance));
     if (!backing) return false;
     xcb_connection_t* c = connection_.raw();
     const auto width = std::uint16_t(veil.width);

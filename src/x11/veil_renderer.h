@@ -11,17 +11,13 @@
 
 #include "core/scheduler.h"
 #include "core/signal.h"
-#include "x11/frost_renderer.h"
-#include "x11/veil_strategy.h"
-#include "look/veil_animation.h"
 #include "look/veil_appearance.h"
 #include "look/veil_grain.h"
+#include "x11/frost_renderer.h"
+#include "x11/veil_strategy.h"
 
 namespace quorvel::look {
-class OverlayStyle;
-}
-namespace quorvel::ports {
-class ColorSchemeSource;
+class LookFollower;
 }
 
 namespace quorvel::x11 {
@@ -47,10 +43,9 @@ public:
     VeilRenderer(const VeilRenderer&) = delete;
     VeilRenderer& operator=(const VeilRenderer&) = delete;
 
-    /// From now on the look comes from `style` and `schemes`: one redraw per
-    /// turn after style changes, one after each scheme change. Both must
-    /// outlive the renderer.
-    void follow(look::OverlayStyle& style, ports::ColorSchemeSource& schemes);
+    /// From now on the look comes from `look`, redrawn at each of its
+    /// changes. It must outlive the renderer.
+    void follow(look::LookFollower& look);
 
     /// Starts drawing `window` (a depth-32 window of `width` x `height`).
     void attach(xcb_window_t window, int width, int height);
@@ -66,13 +61,14 @@ public:
     bool compositorRunning() const { return compositor_; }
     /// The frost follows what changes below it less often while on battery.
     void setOnBattery(bool onBattery);
-    const look::VeilAppearance& appearance() const { return animation_.target(); }  ///< settled
+    look::VeilAppearance appearance() const;  ///< settled
     bool isAnimating() const;
     /// Bytes this process holds for drawing, shared tiles plus `veilCount` veils.
     std::size_t clientBytes() const;
     std::size_t veilCount() const { return veils_.size(); }
 
-    static constexpr double frameRate = 60.0;  ///< of the mode animation
+    /// How often a glide between the modes is redrawn.
+    static constexpr double frameRate = 60.0;
 
 private:
     struct Veil {
@@ -89,9 +85,8 @@ private:
     void initFormats();
     void setCompositor(bool running);
     void handleEvent(const xcb_generic_event_t& event);
-    void scheduleRefresh();
-    void refresh();
-    look::VeilAppearance currentTarget() const;
+    /// What to draw now, with the frost this desktop allows.
+    look::VeilAppearance now() const;
     void ensureTile(const look::VeilAppearance& appearance);
     void ensureStrip(int width);
     void ensureScaledTile(std::uint8_t alpha);
@@ -105,19 +100,14 @@ private:
     void sayBacking();
     void uploadColumn(Veil& veil, std::vector<std::uint8_t> column);
     void applyShape(xcb_window_t window, const Veil& veil);
-    void runFrames();
 
     Connection& connection_;
     core::Scheduler& scheduler_;
-    look::OverlayStyle* style_ = nullptr;
-    ports::ColorSchemeSource* schemes_ = nullptr;
-    core::Connection styleChanged_;
-    core::Connection schemeChanged_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    bool refreshQueued_ = false;
+    look::LookFollower* look_ = nullptr;
+    core::Connection lookChanged_;
 
     look::GrainTile grain_;
-    look::VeilAnimation animation_;
+    look::VeilAppearance defaultLook_;
     std::optional<look::VeilAppearance> tileLook_;  // what the server's tile shows
     xcb_pixmap_t tilePixmap_ = 0;
     xcb_render_picture_t tile_ = 0;
@@ -134,7 +124,6 @@ private:
     int maskScanlinePad_ = 32;
 
     std::map<xcb_window_t, Veil> veils_;
-    core::Timer frames_;
 
     int eventHandler_ = 0;
     core::Connection compositorChanged_;

@@ -11,14 +11,21 @@
 
 #include "core/geometry.h"
 #include "core/signal.h"
-#include "ports/window_list.h"
 
 namespace quorvel::x11 {
 
 class Connection;
 
-/// The window server's layer numbers the window types and states map to.
-namespace layer = ports::layer;
+/// What a window is, from its EWMH type and state and whether a window
+/// manager manages it.
+enum class WindowRole {
+    normal,  ///< a normal window (or an untyped one)
+    dialog,
+    utility,  ///< utility, toolbar and torn-off menu windows
+    desktop,  ///< draws the desktop background
+    dock,     ///< panels and docks
+    popup,    ///< menus, tooltips, notifications, drag icons, other unmanaged windows
+};
 
 /// What a client window says about itself; refreshed on PropertyNotify.
 struct WindowProps {
@@ -77,8 +84,14 @@ public:
     const WindowProps* props(xcb_window_t subject) const;
     /// The frame rectangle the user sees (client plus decorations), X coordinates.
     core::Rect bounds(const Toplevel& top) const;
-    /// The layer of a toplevel in the window-list convention (0 ordinary).
-    std::int32_t layer(const Toplevel& top) const;
+    /// What the toplevel is (our own veils read as normal).
+    WindowRole role(const Toplevel& top) const;
+    /// The user keeps it above other windows (_NET_WM_STATE_ABOVE).
+    bool keepsAbove(const Toplevel& top) const;
+    /// It fills its monitor at the client's request (_NET_WM_STATE_FULLSCREEN).
+    bool isFullscreen(const Toplevel& top) const;
+    /// A window of this process (the settings window, its dialogs), not a veil.
+    bool isOwnProcess(const Toplevel& top) const;
     /// Hidden (minimised) windows and input-only windows are not on screen.
     bool isOnScreen(const Toplevel& top) const;
     /// The process name, "Quorvel" for our own windows, else the WM_CLASS class.

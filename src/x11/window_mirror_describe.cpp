@@ -1,4 +1,4 @@
-// How the mirror's raw X facts read as window-list entries.
+// How the mirror's raw X facts read as what a window is.
 #include <algorithm>
 #include <fstream>
 
@@ -51,40 +51,51 @@ bool WindowMirror::isDesktop(const Toplevel& top) const {
            !isOwnWindow(top.id);
 }
 
-std::int32_t WindowMirror::layer(const Toplevel& top) const {
-    if (isOwnWindow(top.id)) return layer::normal;
+WindowRole WindowMirror::role(const Toplevel& top) const {
+    if (isOwnWindow(top.id)) return WindowRole::normal;
     const WindowProps* p = props(subjectOf(top));
-    if (!p) return top.isUnmanaged() ? layer::popUpMenu : layer::normal;
+    if (!p) return top.isUnmanaged() ? WindowRole::popup : WindowRole::normal;
     const xcb_ewmh_connection_t& e = connection_.ewmh();
-    if (has(p->types, e._NET_WM_WINDOW_TYPE_DESKTOP)) return layer::desktop;
-    if (has(p->types, e._NET_WM_WINDOW_TYPE_DOCK)) return layer::dock;
-    for (xcb_atom_t type : p->types) {
-        if (type == e._NET_WM_WINDOW_TYPE_DROPDOWN_MENU ||
-            type == e._NET_WM_WINDOW_TYPE_POPUP_MENU || type == e._NET_WM_WINDOW_TYPE_COMBO) {
-            return layer::popUpMenu;
-        }
-        if (type == e._NET_WM_WINDOW_TYPE_TOOLTIP) return layer::tooltip;
-        if (type == e._NET_WM_WINDOW_TYPE_NOTIFICATION) return layer::notification;
-        if (type == e._NET_WM_WINDOW_TYPE_DND) return layer::dragging;
+    if (has(p->types, e._NET_WM_WINDOW_TYPE_DESKTOP)) return WindowRole::desktop;
+    if (has(p->types, e._NET_WM_WINDOW_TYPE_DOCK)) return WindowRole::dock;
+    for (xcb_atom_t type : {e._NET_WM_WINDOW_TYPE_DROPDOWN_MENU, e._NET_WM_WINDOW_TYPE_POPUP_MENU,
+                            e._NET_WM_WINDOW_TYPE_COMBO, e._NET_WM_WINDOW_TYPE_TOOLTIP,
+                            e._NET_WM_WINDOW_TYPE_NOTIFICATION, e._NET_WM_WINDOW_TYPE_DND,
+                            e._NET_WM_WINDOW_TYPE_SPLASH}) {
+        if (has(p->types, type)) return WindowRole::popup;
     }
-    // Whatever else an unmanaged window is, it floats above the managed ones.
-    if (top.isUnmanaged()) return layer::popUpMenu;
-    bool ordinary = p->types.empty();  // an untyped window is a normal one
+    // Whatever else an unmanaged window is, no window manager stacks it.
+    if (top.isUnmanaged()) return WindowRole::popup;
+    // The first type the window names that we know wins; an untyped window is a normal one.
     for (xcb_atom_t type : p->types) {
+        if (type == e._NET_WM_WINDOW_TYPE_NORMAL) return WindowRole::normal;
+        if (type == e._NET_WM_WINDOW_TYPE_DIALOG) return WindowRole::dialog;
         if (type == e._NET_WM_WINDOW_TYPE_UTILITY || type == e._NET_WM_WINDOW_TYPE_TOOLBAR ||
             type == e._NET_WM_WINDOW_TYPE_MENU) {
-            return layer::floating;
-        }
-        if (type == e._NET_WM_WINDOW_TYPE_NORMAL || type == e._NET_WM_WINDOW_TYPE_DIALOG) {
-            ordinary = true;
-            break;
+            return WindowRole::utility;
         }
     }
-    // "Always on top" is a choice the user makes for a window they work in:
-    // such a window can be the front one, with the veil directly below it.
-    if (!ordinary && has(p->states, e._NET_WM_STATE_ABOVE)) return layer::floating;
-    if (has(p->states, e._NET_WM_STATE_BELOW)) return layer::below;
-    return layer::normal;
+    return WindowRole::normal;
+}
+
+bool WindowMirror::keepsAbove(const Toplevel& top) const {
+    const WindowProps* p = props(subjectOf(top));
+    return p && has(p->states, connection_.ewmh()._NET_WM_STATE_ABOVE);
+}
+
+bool WindowMirror::isFullscreen(const Toplevel& top) const {
+    const WindowProps* p = props(subjectOf(top));
+    return p && has(p->states, connection_.ewmh()._NET_WM_STATE_FULLSCREEN);
+}
+
+bool WindowMirror::isOwnProcess(const Toplevel& top) const {
+    if (isOwnWindow(top.id)) return false;
+    const WindowProps* p = props(subjectOf(top));
+    if (!p) return false;
+    for (const auto& pid : {p->netPid, p->resPid}) {
+        if (pid && pid_t(*pid) == connection_.ownPid()) return true;
+    }
+    return false;
 }
 
 bool WindowMirror::isOnScreen(const Toplevel& top) const {

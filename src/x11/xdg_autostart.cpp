@@ -108,20 +108,19 @@ std::optional<fs::path> XdgAutostart::systemEntry() const {
     return std::nullopt;
 }
 
-ports::LoginItemStatus XdgAutostart::status() const {
+bool XdgAutostart::isEnabled() const {
     std::error_code ec;
     // The user's entry overrides a system-wide one of the same name.
     if (fs::exists(entryPath(), ec)) {
-        return entryIsActive(entryPath()) ? ports::LoginItemStatus::Enabled
-                                          : ports::LoginItemStatus::NotEnabled;
+        return entryIsActive(entryPath());
     }
     if (auto system = systemEntry(); system && entryIsActive(*system)) {
-        return ports::LoginItemStatus::Enabled;
+        return true;
     }
-    return ports::LoginItemStatus::NotEnabled;
+    return false;
 }
 
-std::optional<std::string> XdgAutostart::registerMainApp() {
+std::optional<std::string> XdgAutostart::enable() {
     if (program_.empty()) return "the program's location is unknown";
     if (program_.find_first_of("\n\r") != std::string::npos) {
         return "the program's path cannot be written into a desktop entry";
@@ -129,7 +128,7 @@ std::optional<std::string> XdgAutostart::registerMainApp() {
     return writeEntry(entryText(program_));
 }
 
-std::optional<std::string> XdgAutostart::unregisterMainApp() {
+std::optional<std::string> XdgAutostart::disable() {
     if (systemEntry()) {
         // Removing our file would let the system-wide entry start us again.
         return writeEntry("[Desktop Entry]\nType=Application\nName=Quorvel\nHidden=true\n");

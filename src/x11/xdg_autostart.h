@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "ports/login_items.h"
+#include "ports/autostart_entry.h"
 
 namespace quorvel::x11 {
 
 /// Start at login through an XDG autostart entry, "quorvel.desktop" in the
 /// user's autostart directory. The entry is the only record: its presence,
 /// not Hidden and not disabled for GNOME, means enabled.
-class XdgAutostart final : public ports::LoginItems {
+class XdgAutostart final : public ports::AutostartEntry {
 public:
     static constexpr const char* kEntryName = "quorvel.desktop";
 
@@ -24,9 +24,9 @@ public:
     XdgAutostart(std::filesystem::path userDir, std::vector<std::filesystem::path> systemDirs,
                  std::string program);
 
-    ports::LoginItemStatus status() const override;
-    std::optional<std::string> registerMainApp() override;
-    std::optional<std::string> unregisterMainApp() override;
+    bool isEnabled() const override;
+    std::optional<std::string> enable() override;
+    std::optional<std::string> disable() override;
 
     /// The user's entry, whether or not it exists.
     std::filesystem::path entryPath() const { return userDir_ / kEntryName; }

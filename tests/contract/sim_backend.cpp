@@ -12,27 +12,36 @@ public:
     SimBackend() { desktop_.addMonitor({0, 0, 1280, 800}); }
 
     bool available() const override { return true; }
-    ports::WindowList& windowList() override { return desktop_; }
-    ports::Screens& screens() override { return desktop_; }
-    ports::OverlayWindowFactory& overlays() override { return desktop_; }
+    ports::Desktop& desktop() override { return desktop_; }
+    ports::VeilWindows& veils() override { return desktop_; }
 
-    std::int64_t openWindow(const core::Rect& bounds, const std::string& title) override {
-        return desktop_.addWindow({"contract", bounds, title, 0, {}});
+    ports::WindowId openWindow(const core::Rect& frame, const std::string& title) override {
+        return desktop_.open({.app = title, .frame = frame});
     }
-    void raise(std::int64_t number) override { desktop_.raiseWindow(number); }
+    void raise(ports::WindowId id) override { desktop_.activate(id); }
     void addMonitor() override {
-        const core::Rect first = desktop_.screens().front().frame;
+        const core::Rect first = desktop_.state().monitors.front().frame;
         desktop_.addMonitor({first.maxX(), first.y, first.width, first.height});
     }
-    std::optional<std::int64_t> clickAt(core::Point p) override {
+    std::optional<ports::WindowId> clickAt(core::Point p) override {
         // Veils ignore the mouse: the click lands on the front-most window under it.
-        for (const sim::StackEntry& e : desktop_.stacking()) {
-            if (e.isOverlay || e.owner != "contract") continue;
-            if (e.bounds.contains(p)) return e.windowNumber;
+        for (const auto& w : desktop_.state().windows) {
+            if (w.frame.contains(p)) return w.id;
         }
         return std::nullopt;
     }
     void settle() override {}
+    std::vector<ports::WindowId> stacking(const std::vector<ports::WindowId>& windows) override {
+        std::vector<ports::WindowId> order;
+        for (const auto& e : desktop_.stacking()) {
+            if (e.isVeil) {
+                order.push_back(0);
+            } else if (std::find(windows.begin(), windows.end(), e.id) != windows.end()) {
+                order.push_back(e.id);
+            }
+        }
+        return order;
+    }
 
 private:
     sim::SimDesktop desktop_{scheduler};
@@ -42,22 +51,6 @@ private:
 
 std::unique_ptr<Backend> makeSimBackend() {
     return std::make_unique<SimBackend>();
-}
-
-std::vector<std::int64_t> visibleOrder(Backend& backend,
-                                       const std::vector<std::int64_t>& testWindows) {
-    std::vector<std::int64_t> order;
-    for (const auto& w :
-         backend.windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly)) {
-        if (!w.windowNumber) continue;
-        if (w.ownerName == "Quorvel" && !w.title) {
-            order.push_back(0);
-        } else if (std::find(testWindows.begin(), testWindows.end(), *w.windowNumber) !=
-                   testWindows.end()) {
-            order.push_back(*w.windowNumber);
-        }
-    }
-    return order;
 }
 
 }  // namespace quorvel::contract

@@ -1,5 +1,5 @@
 // What only the X11 adapters must do: the X server's own view of the veil,
-// the layers of window types, and the frontmost application.
+// what window types and states mean, workspace switches, and the application in front.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,10 +9,6 @@
 #include "sim/sim_app_catalog.h"
 #include "x11/focus_return.h"
 #include "x11/window_mirror.h"
-#include "x11/x11_window_list.h"
-#include "x11/x11_workspace.h"
-#include "tracking/display_transition_detector.h"
-#include "tracking/window_poller.h"
 #include "x11_backend.h"
 
 namespace quorvel::contract {
@@ -23,21 +19,24 @@ protected:
     void SetUp() override {
         if (!x.available()) GTEST_SKIP() << "no X display (run through with-x-server)";
     }
-    std::optional<std::int32_t> layerOf(std::int64_t number) {
-        for (const auto& w :
-             x.windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly)) {
-            if (w.windowNumber == number) return w.layer;
+    /// What the desktop port says the window is; nothing when it is not listed.
+    std::optional<std::pair<ports::WindowKind, bool>> kindOf(ports::WindowId id) {
+        for (const auto& w : x.desktop().state().windows) {
+            if (w.id == id) return std::pair{w.kind, w.keepAbove};
         }
         return std::nullopt;
+    }
+    std::shared_ptr<ports::VeilWindow> veil() {
+        return x.veils().create(x.desktop().state().monitors.front());
     }
     X11Backend x;
 };
 
 TEST_F(X11Adapter, VeilInPlaceIsNotRestackedAgain) {
     const auto a = x.openWindow({100, 100, 400, 300}, "A");
-    auto veil = x.overlays().create(x.screens().screens().front());
-    auto* window = static_cast<x11::X11OverlayWindow*>(veil.get());
-    veil->orderBelow(a);
+    auto veil = this->veil();
+    auto* window = static_cast<x11::X11VeilWindow*>(veil.get());
+    veil->placeBelow(a);
     x.settle();
     // Watch the root as a compositor would and count the veil's restacks.
     xcb_connection_t* c = x.tester();
@@ -46,8 +45,8 @@ TEST_F(X11Adapter, VeilInPlaceIsNotRestackedAgain) {
                                  XCB_CW_EVENT_MASK, &mask);
     x.settle();
     for (int tick = 0; tick < 20; ++tick) {
-        x.windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly);
-        veil->orderBelow(a);
+        x.desktop().state();
+        veil->placeBelow(a);
     }
     x.settle();
     int restacks = 0;
@@ -64,15 +63,15 @@ TEST_F(X11Adapter, VeilInPlaceIsNotRestackedAgain) {
 TEST_F(X11Adapter, ChangesAreReportedButPlacingAVeilIsNot) {
     const auto a = x.openWindow({100, 100, 400, 300}, "A");
     const auto b = x.openWindow({200, 200, 400, 300}, "B");
-    auto veil = x.overlays().create(x.screens().screens().front());
-    veil->orderBelow(b);
+    auto veil = this->veil();
+    veil->placeBelow(b);
     x.settle();
     int changes = 0;
     auto counting = x.adapter().windows().changed().connect([&] { ++changes; });
     for (int i = 0; i < 3; ++i) {
-        veil->orderFront();
+        veil->cover();
         x.settle();
-        veil->orderBelow(b);
+        veil->placeBelow(b);
         x.settle();
     }
     EXPECT_EQ(changes, 0) << "a veil that wakes a sample by moving would spin";
@@ -83,7 +82,8 @@ TEST_F(X11Adapter, ChangesAreReportedButPlacingAVeilIsNot) {
 TEST_F(X11Adapter, AWindowInAnOverrideRedirectFrameIsOrdinary) {
     // i3, awesome, fluxbox and icewm frame their windows this way.
     const auto w = x.openWindow({100, 100, 300, 200}, "Framed");
-    ASSERT_TRUE(x.waitFor([&] { return layerOf(w) == 0; }));
+    const auto ordinary = std::pair{ports::WindowKind::normal, false};
+    ASSERT_TRUE(x.waitFor([&] { return kindOf(w) == ordinary; }));
     x11::WindowMirror& mirror = x.adapter().windows();
     const xcb_window_t frame = mirror.toplevelFor(xcb_window_t(w))->id;
     ASSERT_NE(frame, xcb_window_t(w)) << "openbox frames its windows";
@@ -95,12 +95,12 @@ TEST_F(X11Adapter, AWindowInAnOverrideRedirectFrameIsOrdinary) {
         const x11::Toplevel* top = mirror.toplevel(frame);
         return top && top->overrideRedirect;
     }));
-    EXPECT_EQ(layerOf(w), 0);
+    EXPECT_EQ(kindOf(w), ordinary);
 }
 
 TEST_F(X11Adapter, VeilOpacityPropertyFollowsTheFade) {
-    auto veil = x.overlays().create(x.screens().screens().front());
-    auto* window = static_cast<x11::X11OverlayWindow*>(veil.get());
+    auto veil = this->veil();
+    auto* window = static_cast<x11::X11VeilWindow*>(veil.get());
     veil->setAlpha(0);
     veil->animateAlpha(1.0, 0.5, nullptr);
     auto opacity = [&] {
@@ -123,113 +123,83 @@ TEST_F(X11Adapter, VeilOpacityPropertyFollowsTheFade) {
     EXPECT_EQ(opacity(), 0xFFFFFFFFu);
 }
 
-TEST_F(X11Adapter, WindowTypesAndStatesMapToLayers) {
+TEST_F(X11Adapter, WindowTypesAndStatesSayWhatAWindowIs) {
     const std::string normal = "_NET_WM_WINDOW_TYPE_NORMAL", dialog = "_NET_WM_WINDOW_TYPE_DIALOG",
                       utility = "_NET_WM_WINDOW_TYPE_UTILITY", above = "_NET_WM_STATE_ABOVE";
-    const std::int32_t floating = x11::layer::floating;
+    using K = ports::WindowKind;
+    using Is = std::optional<std::pair<K, bool>>;
     struct Case {
         std::vector<std::string> types, states;
-        std::optional<std::int32_t> layer;
+        Is is;
     } cases[] = {
-        {{normal}, {}, 0},
-        {{dialog}, {}, 0},
-        {{utility}, {}, floating},
-        {{"_NET_WM_WINDOW_TYPE_DOCK"}, {}, x11::layer::dock},
-        // "Always on top" is the user's choice for a window they work in.
-        {{}, {above}, 0},
-        {{normal}, {above}, 0},
-        {{dialog}, {above}, 0},
-        {{utility}, {above}, floating},
-        {{"_NET_WM_WINDOW_TYPE_TOOLBAR"}, {above}, floating},
+        {{normal}, {}, Is{{K::normal, false}}},
+        {{dialog}, {above}, Is{{K::dialog, true}}},
+        {{}, {above}, Is{{K::normal, true}}},  // untyped: a normal window
+        {{utility}, {}, Is{{K::utility, false}}},
+        {{"_NET_WM_WINDOW_TYPE_TOOLBAR"}, {above}, Is{{K::utility, true}}},
+        {{"_NET_WM_WINDOW_TYPE_DOCK"}, {}, Is{{K::other, false}}},
+        {{"_NET_WM_WINDOW_TYPE_SPLASH"}, {}, std::nullopt},
         {{normal}, {"_NET_WM_STATE_HIDDEN"}, std::nullopt},
     };
     for (const Case& c : cases) {
         const std::string label = (c.types.empty() ? "untyped" : c.types.front()) +
                                   (c.states.empty() ? "" : " " + c.states.front());
         const auto w = x.openWindow({100, 100, 300, 200}, label);
-        // From a layer other than the expected one, so the wait sees the case's own answer.
-        x.setAtoms(xcb_window_t(w), "_NET_WM_WINDOW_TYPE",
-                   {c.layer == floating ? normal : utility});
-        x.waitFor([&] { return layerOf(w) != c.layer; });
-        ASSERT_NE(layerOf(w), c.layer) << label;
         x.setAtoms(xcb_window_t(w), "_NET_WM_STATE", c.states);
         x.setAtoms(xcb_window_t(w), "_NET_WM_WINDOW_TYPE", c.types);
-        x.waitFor([&] { return layerOf(w) == c.layer; });
-        EXPECT_EQ(layerOf(w), c.layer) << label;
+        x.waitFor([&] { return kindOf(w) == c.is; });
+        EXPECT_EQ(kindOf(w), c.is) << label;
     }
 }
 
-TEST_F(X11Adapter, AWorkspaceSwitchReadsAsAWallpaperThatMovesAndThenStandsStill) {
-    struct Recorder final : tracking::WindowPollerDelegate {
-        void didUpdateWindows(const std::vector<tracking::WindowInfo>&) override {}
-        void beginScreenTransition(const ports::ScreenInfo&) override {
-            events.push_back("begin");
-        }
-        void endScreenTransition(const ports::ScreenInfo&) override { events.push_back("end"); }
-        std::vector<std::string> events;
-    } recorder;
+TEST_F(X11Adapter, AnAnimatedWorkspaceSwitchIsReportedUntilItHasSettled) {
+    auto& desktop = static_cast<x11::X11Desktop&>(x.desktop());
     int changes = 0;
-    x.windowList().setChangeHandler([&] { ++changes; });
-    core::VirtualScheduler clock{0.0};
-    core::PreferenceStore store(clock);
-    tracking::DisplayTransitionDetector detector(store, clock);
-    std::map<std::uint32_t, tracking::DisplayState> states;
-    const auto sampleForASecond = [&] {  // as the poller does, ten times a second
-        for (int i = 0; i < 10; ++i) {
-            x.adapter().sync();
-            detector.detect(
-                x.windowList().onScreenWindows(ports::WindowListOption::OnScreenOnly),
-                x.screens().screens(), states, &recorder);
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    };
-    sampleForASecond();
-    EXPECT_TRUE(recorder.events.empty()) << "a still desktop is no switch";
-
-    // What the window manager writes when it switches (wmctrl -s N).
+    auto counting = desktop.changed().connect([&] { ++changes; });
     xcb_connection_t* c = x.tester();
-    const auto switchTo = [&](std::uint32_t desktop) {
+    // What the window manager writes when it switches (wmctrl -s N).
+    const auto switchTo = [&](std::uint32_t number) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE,
                             xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
-                            x.atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &desktop);
-        x.adapter().sync();
-        sampleForASecond();
+                            x.atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &number);
+        x.settle();
+        x.scheduler.runPending();
+        return desktop.state().switchingWorkspace;
     };
-    auto& list = static_cast<x11::X11WindowList&>(x.windowList());
-    switchTo(1);
-    EXPECT_TRUE(recorder.events.empty()) << "an instant switch leaves the veil alone";
-    list.setSwitchAnimates([] { return true; });
-    switchTo(2);
-    EXPECT_GT(changes, 0) << "a switch asks for a sample";
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"begin", "end"}));
-    x.windowList().setChangeHandler({});
+    EXPECT_FALSE(switchTo(1)) << "an instant switch leaves the veils alone";
+    desktop.setSwitchAnimates([] { return true; });
+    EXPECT_TRUE(switchTo(2));
+    EXPECT_GT(changes, 0);
+    x.scheduler.advance(x11::X11Desktop::kSwitchSettle);
+    EXPECT_FALSE(desktop.state().switchingWorkspace);
 }
 
-TEST_F(X11Adapter, FrontmostApplicationIsNamedByItsDesktopEntry) {
+TEST_F(X11Adapter, TheApplicationInFrontIsNamedByItsDesktopEntry) {
     sim::SimAppCatalog catalog;
-    x11::X11Workspace workspace(x.adapter(), catalog);
+    x11::X11Desktop desktop(x.adapter(), x.scheduler, catalog);
     const auto w = x.openWindow({100, 100, 300, 200}, "A");
     x.raise(w);
-    x.waitFor([&] { return workspace.frontmostApplication().has_value(); });
-    auto front = workspace.frontmostApplication();
+    x.waitFor([&] { return desktop.frontApplication().has_value(); });
+    auto front = desktop.frontApplication();
     ASSERT_TRUE(front);
-    EXPECT_EQ(front->bundleId, std::nullopt) << "no entry is installed for it";
+    EXPECT_EQ(front->appId, std::nullopt) << "no entry is installed for it";
     EXPECT_EQ(front->name, "Contract");
 
-    // Entries are indexed when first needed, so a fresh workspace sees a new one.
+    // Entries are indexed when first needed, so a new adapter sees a new one.
     catalog.addApplication("org.example.Contract", "Contract Studio");
-    x11::X11Workspace later(x.adapter(), catalog);
-    front = later.frontmostApplication();
+    x11::X11Desktop later(x.adapter(), x.scheduler, catalog);
+    front = later.frontApplication();
     ASSERT_TRUE(front);
-    EXPECT_EQ(front->bundleId, "org.example.Contract");
+    EXPECT_EQ(front->appId, "org.example.Contract");
     EXPECT_EQ(front->name, "Contract Studio");
+    EXPECT_EQ(later.state().windows.front().appId, "org.example.Contract");
 }
 
 TEST_F(X11Adapter, FocusGoesBackToTheWindowThatHadItBeforeOursOpened) {
     x11::FocusReturn focus(x.adapter());
     auto active = [&] {
         x.adapter().windows().refresh();
-        return std::int64_t(x.adapter().windows().activeWindow());
+        return ports::WindowId(x.adapter().windows().activeWindow());
     };
     const auto a = x.openWindow({100, 100, 300, 200}, "A");
     const auto b = x.openWindow({200, 150, 300, 200}, "B");

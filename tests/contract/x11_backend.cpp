@@ -11,6 +11,8 @@
 #include <cstring>
 #include <thread>
 
+#include "x11/window_mirror.h"
+
 namespace quorvel::contract {
 
 namespace {
@@ -33,16 +35,15 @@ X11Backend::X11Backend() {
     // One 1280x800 monitor on the left half of the screen, like the simulated desktop.
     run("xrandr --delmonitor right");
     run("xrandr --setmonitor left 1280/340x800/210+0+0 screen");
-    list_ = std::make_unique<x11::X11WindowList>(*adapter_);
-    screens_ = std::make_unique<x11::X11Screens>(*adapter_);
-    factory_ = std::make_unique<x11::X11OverlayWindowFactory>(*adapter_, scheduler);
+    desktop_ = std::make_unique<x11::X11Desktop>(*adapter_, scheduler, catalog_);
+    veils_ = std::make_unique<x11::X11VeilWindows>(*adapter_, scheduler);
     xcb_connection_t* tester = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(tester)) {
         xcb_disconnect(tester);
         return;
     }
     tester_ = tester;
-    waitFor([this] { return screens_->screens().size() == 1; });
+    waitFor([this] { return desktop_->state().monitors.size() == 1; });
 }
 
 X11Backend::~X11Backend() {
@@ -70,7 +71,7 @@ bool X11Backend::waitFor(const std::function<bool()>& done) {
     }
 }
 
-std::int64_t X11Backend::openWindow(const core::Rect& b, const std::string& title) {
+ports::WindowId X11Backend::openWindow(const core::Rect& b, const std::string& title) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(tester_)).data;
     const xcb_window_t w = xcb_generate_id(tester_);
     const std::uint32_t values[] = {screen->white_pixel,
@@ -89,14 +90,12 @@ std::int64_t X11Backend::openWindow(const core::Rect& b, const std::string& titl
     xcb_icccm_set_wm_class(tester_, w, sizeof(wmClass), wmClass);
     xcb_map_window(tester_, w);
     windows_.push_back(w);
-    const bool listed = waitFor([&] {
-        return visibleOrder(*this, {std::int64_t(w)}) == std::vector<std::int64_t>{std::int64_t(w)};
-    });
-    if (!listed) ADD_FAILURE() << "window \"" << title << "\" never appeared in the window list";
-    return std::int64_t(w);
+    const bool listed = waitFor([&] { return stacking({w}) == std::vector<ports::WindowId>{w}; });
+    if (!listed) ADD_FAILURE() << "window \"" << title << "\" never appeared in the stacking";
+    return w;
 }
 
-void X11Backend::raise(std::int64_t number) {
+void X11Backend::raise(ports::WindowId number) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(tester_)).data;
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
@@ -107,9 +106,9 @@ void X11Backend::raise(std::int64_t number) {
     xcb_send_event(tester_, 0, screen->root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
-    std::vector<std::int64_t> ours(windows_.begin(), windows_.end());
+    std::vector<ports::WindowId> ours(windows_.begin(), windows_.end());
     waitFor([&] {
-        auto order = visibleOrder(*this, ours);
+        auto order = stacking(ours);
         std::erase(order, 0);
         return !order.empty() && order.front() == number;
     });
@@ -118,14 +117,14 @@ void X11Backend::raise(std::int64_t number) {
 void X11Backend::addMonitor() {
     run("xrandr --setmonitor right 1280/340x800/210+1280+0 none");
     addedMonitor_ = true;
-    waitFor([this] { return screens_->screens().size() == 2; });
+    waitFor([this] { return desktop_->state().monitors.size() == 2; });
 }
 
-std::optional<std::int64_t> X11Backend::clickAt(core::Point p) {
+std::optional<ports::WindowId> X11Backend::clickAt(core::Point p) {
     while (auto* stale = xcb_poll_for_event(tester_)) std::free(stale);
     run("xdotool mousemove " + std::to_string(int(p.x)) + " " + std::to_string(int(p.y)) +
         " click 1");
-    std::optional<std::int64_t> receiver;
+    std::optional<ports::WindowId> receiver;
     waitFor([&] {
         while (auto* raw = xcb_poll_for_event(tester_)) {
             auto event = x11::reply(raw);
@@ -141,6 +140,24 @@ std::optional<std::int64_t> X11Backend::clickAt(core::Point p) {
 void X11Backend::settle() {
     xcb_aux_sync(tester_);
     adapter_->sync();
+}
+
+std::vector<ports::WindowId> X11Backend::stacking(const std::vector<ports::WindowId>& windows) {
+    x11::WindowMirror& mirror = adapter_->windows();
+    mirror.refresh();
+    std::vector<ports::WindowId> order;
+    const auto& stack = mirror.stacking();  // bottom to top
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        const x11::Toplevel* top = mirror.toplevel(*it);
+        if (!top || !top->mapped) continue;
+        if (mirror.isOwnWindow(*it)) {
+            order.push_back(0);
+        } else if (std::find(windows.begin(), windows.end(), mirror.subjectOf(*top)) !=
+                   windows.end()) {
+            order.push_back(mirror.subjectOf(*top));
+        }
+    }
+    return order;
 }
 
 void X11Backend::setAtoms(xcb_window_t window, const std::string& property,

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "contract_backend.h"
+#include "sim/sim_app_catalog.h"
 #include "x11/connection.h"
-#include "x11/x11_overlay_window.h"
-#include "x11/x11_screens.h"
-#include "x11/x11_window_list.h"
+#include "x11/x11_desktop.h"
+#include "x11/x11_veil_window.h"
 
 namespace quorvel::contract {
 
@@ -25,15 +25,15 @@ public:
     ~X11Backend() override;
 
     bool available() const override { return tester_ != nullptr; }
-    ports::WindowList& windowList() override { return *list_; }
-    ports::Screens& screens() override { return *screens_; }
-    ports::OverlayWindowFactory& overlays() override { return *factory_; }
+    ports::Desktop& desktop() override { return *desktop_; }
+    ports::VeilWindows& veils() override { return *veils_; }
 
-    std::int64_t openWindow(const core::Rect& bounds, const std::string& title) override;
-    void raise(std::int64_t number) override;
+    ports::WindowId openWindow(const core::Rect& frame, const std::string& title) override;
+    void raise(ports::WindowId id) override;
     void addMonitor() override;
-    std::optional<std::int64_t> clickAt(core::Point topLeft) override;
+    std::optional<ports::WindowId> clickAt(core::Point point) override;
     void settle() override;
+    std::vector<ports::WindowId> stacking(const std::vector<ports::WindowId>& windows) override;
 
     /// Polls (syncing with the server) until `done` holds, at most five seconds.
     bool waitFor(const std::function<bool()>& done);
@@ -46,9 +46,9 @@ public:
 
 private:
     std::unique_ptr<x11::Connection> adapter_;
-    std::unique_ptr<x11::X11WindowList> list_;
-    std::unique_ptr<x11::X11Screens> screens_;
-    std::unique_ptr<x11::X11OverlayWindowFactory> factory_;
+    sim::SimAppCatalog catalog_;
+    std::unique_ptr<x11::X11Desktop> desktop_;
+    std::unique_ptr<x11::X11VeilWindows> veils_;
     xcb_connection_t* tester_ = nullptr;
     std::vector<xcb_window_t> windows_;
     bool addedMonitor_ = false;

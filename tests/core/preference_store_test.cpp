@@ -8,8 +8,8 @@
 #include <set>
 
 #include "core/log.h"
-#include "core/temp_dir.h"
 #include "core/virtual_scheduler.h"
+#include "sim/temp_dir.h"
 
 namespace quorvel::core {
 namespace {

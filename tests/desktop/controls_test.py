@@ -43,7 +43,7 @@ def screensaver(active):
 try:
     check(app.wait_for_lines(STARTUP_LINES), "started")
     check(poll(overlays, limit=5), "the veil is up")
-    missing = ("⚠️ Shortcut Ctrl+F17 (exclude or include the frontmost application): "
+    missing = ("⚠️ Shortcut Ctrl+F17 (exclude or include the application in front): "
                "no such key on this keyboard")
     check(app.wait_for_lines([missing], limit=3), "a shortcut on a missing key is named and told")
     time.sleep(1)  # any second notification would come within this

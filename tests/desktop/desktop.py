@@ -12,12 +12,8 @@ import tempfile
 import time
 
 SETTINGS_FILE = "com.quorvel.settings.json"
-STARTUP_LINES = [
-    "🔧 Process set up without a taskbar entry: true",
-    "🔧 Taskbar entry: hidden",
-    "🔄 Initializing update checks on the appcast feed...",
-    "🖥️ Monitors have separate workspaces: OFF",
-]
+# Said once everything is up, the scripting service last.
+STARTUP_LINES = ["📡 D-Bus: io.github.quorvel.Quorvel1 ready"]
 
 
 def fail(message):

@@ -11,10 +11,10 @@
 #include "core/notification_center.h"
 #include "core/preference_store.h"
 #include "core/virtual_scheduler.h"
+#include "rules/panel_auto_hide.h"
+#include "settings/settings_manager.h"
 #include "sim/sim_app_catalog.h"
 #include "sim/sim_script_service.h"
-#include "rules/system_ui_manager.h"
-#include "settings/settings_manager.h"
 
 namespace quorvel::fuzz {
 namespace {
@@ -55,13 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     core::PreferenceStore suite(scheduler);
     settings::SettingsManager settings(suite, center, catalog);
     core::PreferenceStore standard(scheduler);
-    standard.set(rules::SystemUIManager::capturedPanelSettingsKey, record);
+    standard.set(rules::PanelAutoHide::capturedPanelSettingsKey, record);
     sim::SimScriptService desktop;
     desktop.setPanel("dock", "dock-1", "1");
     {
-        rules::SystemUIManager manager(settings, center, scheduler, desktop,
-                                       sim::SimScriptService::panelScripts(withMenuBar), standard,
-                                       {[] { return false; }, [] { return false; }});
+        rules::PanelAutoHide manager(settings, center, scheduler, desktop,
+                                     sim::SimScriptService::panelScripts(withMenuBar), standard,
+                                     {[] { return false; }, [] { return false; }});
         scheduler.advance(2.0);
     }
     fuzz::checkScripts(desktop);

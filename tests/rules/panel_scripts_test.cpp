@@ -36,7 +36,7 @@ TEST(PanelScriptsTest, ReadsOnlyPlainIdValuePairs) {
 }
 
 TEST(PanelScriptsTest, WritesPutTheValueIntoEveryPlaceholder) {
-    const PanelElementScripts xfce = xfcePanelScripts().menuBar.value();
+    const PanelElementScripts xfce = xfcePanelScripts().top.value();
     const std::string script = writeScript(xfce, "panel-1=1");
     EXPECT_EQ(script.find("%VALUE%"), std::string::npos);
     EXPECT_NE(script.find("v='panel-1=1'"), std::string::npos);

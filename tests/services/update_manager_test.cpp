@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "core/log.h"
-#include "core/temp_dir.h"
 #include "core/virtual_scheduler.h"
 #include "sim/sim_application.h"
 #include "sim/sim_launcher_badge.h"
 #include "sim/sim_update_driver.h"
 #include "sim/sim_user_notifications.h"
 #include "sim/sim_wall_clock.h"
+#include "sim/temp_dir.h"
 
 namespace quorvel::services {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 using ports::ActivationPolicy;
 
 const ports::UpdateInfo kUpdate{"1.4.0", "1.4", "https://example.test/notes",
-                                   "https://example.test/release"};
+                                "https://example.test/release"};
 
 class UpdateManagerTest : public ::testing::Test {
 protected:

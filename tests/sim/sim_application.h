@@ -6,7 +6,6 @@
 
 #include "ports/activation_policy.h"
 #include "ports/url_opener.h"
-#include "ports/window_server.h"
 
 namespace quorvel::sim {
 
@@ -25,13 +24,6 @@ public:
 
 private:
     ports::ActivationPolicy policy_;
-};
-
-/// A window server that always connects, with one group of workspaces.
-class SimWindowServer final : public ports::WindowServer {
-public:
-    std::uint32_t mainConnectionID() override { return 1; }
-    std::size_t managedDisplaySpaceCount(std::uint32_t) override { return 1; }
 };
 
 /// A link handler that records what it was asked to open.

@@ -2,17 +2,33 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
-#include "app/app_context.h"
+#include <nlohmann/json.hpp>
+
+#include "app/application.h"
 #include "core/virtual_scheduler.h"
 #include "sim/sim_app_catalog.h"
+#include "sim/sim_application.h"
+#include "sim/sim_autostart.h"
 #include "sim/sim_desktop.h"
+#include "sim/sim_global_shortcuts.h"
+#include "sim/sim_hint_window.h"
 #include "sim/sim_keyboard_layout.h"
+#include "sim/sim_launcher_badge.h"
+#include "sim/sim_script_service.h"
+#include "sim/sim_session_events.h"
+#include "sim/sim_tray.h"
+#include "sim/sim_update_driver.h"
+#include "sim/sim_user_notifications.h"
+#include "sim/sim_wall_clock.h"
+#include "sim/temp_dir.h"
 
 namespace quorvel::sim {
 
-/// One application on the simulated desktop with virtual time: what a
-/// behaviour test or a replayed session starts from.
+/// One Quorvel on the simulated desktop with every port, in virtual time:
+/// what a behaviour test or a replayed session starts from. The test sets the
+/// desktop up, then starts the application.
 class SimHarness {
 public:
     /// An empty `configDir` keeps the settings in memory.
@@ -21,30 +37,47 @@ public:
     SimHarness(const SimHarness&) = delete;
     SimHarness& operator=(const SimHarness&) = delete;
 
-    core::VirtualScheduler& scheduler() { return scheduler_; }
-    SimDesktop& desktop() { return desktop_; }
-    SimAppCatalog& catalog() { return catalog_; }
-    SimKeyboardLayout& keyboardLayout() { return keyboardLayout_; }
-    app::AppContext& context() { return *context_; }
-
-    /// Moves virtual time by `seconds`.
-    void advance(double seconds) { scheduler_.advance(seconds); }
-    /// Moves virtual time by `count` poller ticks.
-    void ticks(int count = 1) { scheduler_.advance(0.1 * count); }
-
+    /// Makes the application (once) over a settings file holding `stored`
+    /// (keys as the file has them: {"transitionDuration": 0}).
+    app::Application& start(const nlohmann::json& stored = nlohmann::json::object());
+    app::Application& app() { return *application_; }
     /// Drops the application and starts a new one on the same desktop and
     /// settings folder, as a relaunch does.
-    void relaunch();
+    app::Application& relaunch();
+
+    /// Moves virtual time by `seconds`.
+    void advance(double seconds) { scheduler.advance(seconds); }
+    /// Moves virtual time by `count` ticks of the veils.
+    void ticks(int count = 1) { scheduler.advance(0.1 * count); }
+
+    core::VirtualScheduler scheduler;
+    SimDesktop desktop{scheduler};
+    SimAppCatalog catalog;
+    SimKeyboardLayout keyboard;
+    SimTray tray;
+    SimGlobalShortcuts shortcuts;
+    SimHintWindow hint{scheduler};
+    SimScriptService scripts;
+    SimUpdateDriver updates;
+    SimUserNotifications notifications;
+    SimLauncherBadge badge;
+    SimPresence presence;
+    SimWallClock clock{scheduler};
+    SimAutostart autostart;
+    SimSessionEvents session;
+    SimUrlOpener links;
+    /// The panels' scripts of the desktop the test pretends to be (none by
+    /// default) and the service that runs them (the simulated one unless a test
+    /// drives a real desktop's).
+    std::optional<rules::PanelScripts> panelScripts;
+    ports::ScriptService* scriptService = &scripts;
 
 private:
     app::DesktopPorts ports();
 
-    core::VirtualScheduler scheduler_;
-    SimDesktop desktop_;
-    SimAppCatalog catalog_;
-    SimKeyboardLayout keyboardLayout_;
     std::filesystem::path configDir_;
-    std::unique_ptr<app::AppContext> context_;
+    std::unique_ptr<quorvel::testing::TempDir> ownDir_;
+    std::unique_ptr<app::Application> application_;
 };
 
 }  // namespace quorvel::sim

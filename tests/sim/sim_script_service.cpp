@@ -15,14 +15,14 @@ rules::PanelElementScripts element(const std::string& kind) {
 
 SimScriptService::SimScriptService() {
     panels_["dock"]["dock-1"] = "0";
-    panels_["menubar"]["top-1"] = "0";
+    panels_["top"]["top-1"] = "0";
 }
 
-rules::PanelScripts SimScriptService::panelScripts(bool withMenuBar) {
+rules::PanelScripts SimScriptService::panelScripts(bool withTop) {
     rules::PanelScripts scripts;
     scripts.desktop = "Sim";
     scripts.dock = element("dock");
-    if (withMenuBar) scripts.menuBar = element("menubar");
+    if (withTop) scripts.top = element("top");
     scripts.openSettings = "sim open settings";
     scripts.openSettingsFallback = "sim open fallback";
     scripts.probe = "sim probe";

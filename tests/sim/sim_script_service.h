@@ -10,7 +10,7 @@
 namespace quorvel::sim {
 
 /// A desktop with a dock and a top bar whose auto-hide is read and written by
-/// the short scripts of `panelScripts()` ("sim read dock", "sim write menubar
+/// the short scripts of `panelScripts()` ("sim read dock", "sim write top
 /// 2", ...). Values follow XFCE: "0" never hides, "1" hides intelligently,
 /// "2" always hides. The service can refuse as "not permitted", fail reads,
 /// ignore writes, or refuse to compile, and it records every script it ran.
@@ -20,11 +20,11 @@ public:
 
     ports::ScriptOutcome execute(const std::string& source) override;
 
-    /// The table that drives this desktop; `withMenuBar` false models a
+    /// The table that drives this desktop; `withTop` false models a
     /// desktop whose top bar has no auto-hide.
-    static rules::PanelScripts panelScripts(bool withMenuBar = true);
+    static rules::PanelScripts panelScripts(bool withTop = true);
 
-    // The panels: kind is "dock" or "menubar"; each kind may hold several.
+    // The panels: kind is "dock" or "top"; each kind may hold several.
     void setPanel(const std::string& kind, const std::string& id, const std::string& value);
     void removePanel(const std::string& kind, const std::string& id);
     std::string value(const std::string& kind, const std::string& id) const;

@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
-#include "core/temp_dir.h"
-#include "x11/desktop_entry_matcher.h"
 #include "settings/excluded_app.h"
+#include "sim/temp_dir.h"
+#include "x11/desktop_entry_matcher.h"
 
 namespace quorvel::x11 {
 namespace {

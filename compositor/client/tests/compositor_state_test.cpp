@@ -5,10 +5,7 @@
 namespace quorvel::compositor {
 namespace {
 
-namespace layer = ports::layer;
-
-// The primary sits to the right of a second, taller monitor: the program's
-// coordinates start at the primary, the shell's at the left-most one.
+// The primary sits to the right of a second, taller monitor.
 constexpr const char* kState = R"({
   "version": 1, "shellVersion": "43.9", "session": "wayland", "workspace": 2,
   "overview": false, "focused": 12,
@@ -29,39 +26,23 @@ constexpr const char* kState = R"({
     {"id": "16", "x": 0, "y": 0, "width": 1, "height": 1},
     {"id": 17, "x": 0, "y": 0, "width": -5, "height": 1}]})";
 
-TEST(CompositorState, ReadsWhatTheWindowListAndScreensNeed) {
+TEST(CompositorState, ReadsWhatTheDesktopPortReportsInTheCompositorsCoordinates) {
     const auto state = parseShellState(kState);
     ASSERT_TRUE(state);
-    EXPECT_EQ(state->focused, 12u);
-    ASSERT_EQ(state->monitors.size(), 2u);
-    EXPECT_TRUE(state->monitors.front().primary);  // the primary first
     // The unreadable windows (a string id, a negative size) are skipped.
     ASSERT_EQ(state->windows.size(), 5u);
-
-    const auto list = rawWindows(*state, ports::WindowListOption::OnScreenOnly, 4.0, 999);
-    ASSERT_EQ(list.size(), 4u + 2u);  // the minimized one left out, two wallpapers added
-    EXPECT_EQ(list[0].layer, layer::tooltip);
-    EXPECT_EQ(list[1].ownerName, "Text Editor");
-    EXPECT_EQ(list[1].windowNumber, 12);
-    EXPECT_EQ(list[1].bounds, (core::Rect{100, 100, 600, 400}));  // from the primary's corner
-    EXPECT_EQ(list[2].ownerName, "Quorvel");                      // our own process
-    EXPECT_EQ(list[3].ownerName, "conky");
-    EXPECT_EQ(list[3].layer, layer::floating);
-    EXPECT_EQ(list[4].ownerName, "Wallpaper");
-    EXPECT_EQ(list[4].bounds, (core::Rect{4, 0, 1280, 800}));  // shifted while sliding
-    EXPECT_EQ(list[5].bounds, (core::Rect{-996, -100, 1000, 1200}));
-    EXPECT_EQ(
-        rawWindows(*state, ports::WindowListOption::OnScreenOnlyExcludingDesktop, 0, 1).size(),
-        4u);
-
-    const auto screens = screenInfos(*state);
-    ASSERT_EQ(screens.size(), 2u);
-    EXPECT_EQ(screens[0].frame, (core::Rect{0, 0, 1280, 800}));
-    EXPECT_EQ(screens[0].visibleFrame, (core::Rect{0, 0, 1280, 768}));  // less the top bar
-    EXPECT_EQ(screens[1].frame, (core::Rect{-1000, -300, 1000, 1200}));
-    // A veil's frame goes back to where the monitor is in the shell.
-    EXPECT_EQ(shellRect(screens[1].frame, primaryFrame(*state)), (core::Rect{0, 0, 1000, 1200}));
-    EXPECT_EQ(focusedMonitor(*state), 0u);
+    const ports::DesktopState desktop = desktopState(*state, 999);
+    ASSERT_EQ(desktop.monitors.size(), 2u);
+    EXPECT_EQ(desktop.monitors[0].frame, (core::Rect{1000, 100, 1280, 800})) << "the primary first";
+    EXPECT_EQ(desktop.monitors[0].workArea, (core::Rect{1000, 132, 1280, 768}));
+    EXPECT_EQ(desktop.monitors[1].frame, (core::Rect{0, 0, 1000, 1200}));
+    // The tooltip and the minimised window are left out.
+    ASSERT_EQ(desktop.windows.size(), 3u);
+    EXPECT_EQ(desktop.active, 12u);
+    EXPECT_EQ(desktop.windows[0].appId, "org.gnome.TextEditor.desktop");
+    EXPECT_EQ(desktop.windows[0].frame, (core::Rect{1100, 200, 600, 400}));
+    EXPECT_TRUE(desktop.windows[1].own) << "a window of our own process";
+    EXPECT_TRUE(desktop.windows[2].keepAbove);
 }
 
 TEST(CompositorState, RefusesWhatItCannotRead) {

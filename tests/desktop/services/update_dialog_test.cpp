@@ -5,13 +5,11 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "tracking/window_poller.h"
-
 namespace quorvel::qt {
 namespace {
 
 const ports::UpdateInfo kUpdate{"1.3.0", "1.3", "https://example.test/notes/1.3",
-                                   "https://example.test/releases/1.3"};
+                                "https://example.test/releases/1.3"};
 
 TEST(UpdateDialog, DownloadOpensTheReleasePageAndLaterOpensNothing) {
     std::vector<QUrl> opened;
@@ -24,13 +22,6 @@ TEST(UpdateDialog, DownloadOpensTheReleasePageAndLaterOpensNothing) {
     later.laterButton()->click();
     EXPECT_EQ(later.result(), QDialog::Rejected);
     EXPECT_EQ(opened.size(), 1u);
-}
-
-TEST(UpdateDialog, TakesPartAsOurOwnWindowByItsTitle) {
-    UpdateDialog dialog(kUpdate, "1.2.0", [](const QUrl&) {});
-    const auto& own = tracking::WindowPoller::kOwnWindowTitles;
-    EXPECT_NE(std::find(own.begin(), own.end(), dialog.windowTitle().toStdString()), own.end())
-        << dialog.windowTitle().toStdString();
 }
 
 TEST(UpdateDialog, ReleaseNotesLinkOpensTheNotes) {

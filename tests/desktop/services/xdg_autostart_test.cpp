@@ -1,5 +1,5 @@
 // Before any Qt header: Qt's `emit` keyword macro would eat Signal::emit.
-#include "services/launch_at_login_manager.h"
+#include "services/autostart.h"
 //
 #include "x11/xdg_autostart.h"
 
@@ -17,7 +17,6 @@ namespace quorvel::x11 {
 namespace {
 
 namespace fs = std::filesystem;
-using ports::LoginItemStatus;
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p);
@@ -56,7 +55,7 @@ protected:
 
 TEST_F(XdgAutostartTest, EnablingWritesAValidEntryThatStartsTheProgram) {
     auto autostart = make("/opt/Quorvel Beta/bin/quorvel");
-    services::LaunchAtLoginManager manager(autostart);
+    services::Autostart manager(autostart);
     EXPECT_FALSE(manager.isEnabled());
     manager.setEnabled(true);
     EXPECT_TRUE(manager.isEnabled());
@@ -76,23 +75,23 @@ TEST_F(XdgAutostartTest, EntryMadeOutsideTheProgramIsReadAsItSays) {
     struct Case {
         const char* name;
         std::string body;
-        LoginItemStatus expected;
+        bool enabled;
     };
     const std::string head = "[Desktop Entry]\nType=Application\nName=Quorvel\nExec=quorvel\n";
     const Case cases[] = {
-        {"plain", head, LoginItemStatus::Enabled},
-        {"hidden", head + "Hidden=true\n", LoginItemStatus::NotEnabled},
-        {"gnome off", head + "X-GNOME-Autostart-enabled=false\n", LoginItemStatus::NotEnabled},
-        {"hidden false", head + "Hidden=false\n", LoginItemStatus::Enabled},
-        {"other group", head + "[Desktop Action x]\nHidden=true\n", LoginItemStatus::Enabled},
+        {"plain", head, true},
+        {"hidden", head + "Hidden=true\n", false},
+        {"gnome off", head + "X-GNOME-Autostart-enabled=false\n", false},
+        {"hidden false", head + "Hidden=false\n", true},
+        {"other group", head + "[Desktop Action x]\nHidden=true\n", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto autostart = make();
-        services::LaunchAtLoginManager manager(autostart);
+        services::Autostart manager(autostart);
         writeFile(userDir() / "quorvel.desktop", c.body);
         manager.refresh();
-        EXPECT_EQ(manager.isEnabled(), c.expected == LoginItemStatus::Enabled);
+        EXPECT_EQ(manager.isEnabled(), c.enabled);
         fs::remove(userDir() / "quorvel.desktop");
         manager.refresh();
         EXPECT_FALSE(manager.isEnabled());
@@ -103,9 +102,9 @@ TEST_F(XdgAutostartTest, DisablingHidesASystemWideEntry) {
     writeFile(systemDir() / "quorvel.desktop",
               "[Desktop Entry]\nType=Application\nName=Q\nExec=quorvel\n");
     auto autostart = make();
-    EXPECT_EQ(autostart.status(), LoginItemStatus::Enabled);
-    EXPECT_EQ(autostart.unregisterMainApp(), std::nullopt);
-    EXPECT_EQ(autostart.status(), LoginItemStatus::NotEnabled);
+    EXPECT_EQ(autostart.isEnabled(), true);
+    EXPECT_EQ(autostart.disable(), std::nullopt);
+    EXPECT_EQ(autostart.isEnabled(), false);
     EXPECT_TRUE(fs::exists(systemDir() / "quorvel.desktop"));
     EXPECT_EQ(validate(userDir() / "quorvel.desktop"), std::nullopt);
 }

@@ -18,18 +18,16 @@
 #include <QTimer>
 
 #include "qt/app_picker_dialog.h"
+#include "qt/qt_settings_window_host.h"
 #include "qt/settings_appearance_tab.h"
 #include "qt/settings_more_tab.h"
 #include "qt/settings_rules_tab.h"
 #include "qt/settings_shortcuts_tab.h"
-#include "qt/settings_window_host.h"
 #include "qt/settings_window_widget.h"
 #include "qt/shortcut_recorder_widget.h"
 
 namespace quorvel::settings_window::testing {
 namespace {
-
-namespace names = settings::notifications;
 
 class SettingsWindowWidgetTest : public QtSettingsWindowTest {
 protected:
@@ -70,7 +68,7 @@ TEST_F(SettingsWindowWidgetTest, TheRecorderStoresAPressedFunctionKey) {
     QApplication::setActiveWindow(&window());
     QTest::mouseClick(recorders[0], Qt::LeftButton);
     EXPECT_EQ(recorders[0]->text(), "Recording...");
-    EXPECT_TRUE(hotKeys->isSuspended());
+    EXPECT_TRUE(harness.app().shortcuts()->isSuspended());
     // The keyboard is held only while the settings window is the active one.
     EXPECT_EQ(QWidget::keyboardGrabber(), recorders[0]);
     QWidget elsewhere;
@@ -81,10 +79,10 @@ TEST_F(SettingsWindowWidgetTest, TheRecorderStoresAPressedFunctionKey) {
     EXPECT_EQ(QWidget::keyboardGrabber(), recorders[0]);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
     QApplication::sendEvent(recorders[0], &press);
-    scheduler.runPending();
-    EXPECT_EQ(settings().shortcut(), (settings::KeyCombo{96, 0}));
+    harness.scheduler.runPending();
+    EXPECT_EQ(settings().toggleShortcut.get(), (settings::KeyCombo{96, 0}));
     EXPECT_EQ(recorders[0]->text(), "F5");
-    EXPECT_FALSE(hotKeys->isSuspended());
+    EXPECT_FALSE(harness.app().shortcuts()->isSuspended());
 }
 
 TEST_F(SettingsWindowWidgetTest, MoreTabSwitchesAutomaticChecksAsksUnderAHeadingAndTurnsItsIcon) {
@@ -118,7 +116,7 @@ TEST_F(SettingsWindowWidgetTest, MoreTabSwitchesAutomaticChecksAsksUnderAHeading
 TEST_F(SettingsWindowWidgetTest, RulesTabNamesPanelsAndDrawsRetryInLinkBlue) {
     panelDesktop = "XFCE";
     probeOutcome = ports::ScriptOutcome::failed({ports::scriptNotPermittedError, "silent"});
-    settings().setAutoHideEnabled(true);
+    settings().hidePanels.set(true);
     controller->showSettings("exclude");
     auto* rules = tab<qt::SettingsRulesTab>();
     ASSERT_NE(rules, nullptr);
@@ -179,12 +177,11 @@ void shootTabs(SettingsState& state, qt::QtSettingsWindowHost& host, const char*
 // Pictures for the README, not a test: `make screenshots` runs it.
 TEST_F(SettingsWindowWidgetTest, DISABLED_ScreenshotsOfEveryTabInLightAndDark) {
     catalog.addApplication("org.gnome.Nautilus", "Files", "system-file-manager");
-    context.excludedAppsManager().addApp(
-        *settings::ExcludedApp::fromLocation(*catalog.locate("org.gnome.Nautilus"), catalog));
+    harness.app().excludedApps().addInstalled("org.gnome.Nautilus");
     controller->showSettings();
     shootTabs(state, *host, "light");
     controller->closeSettings();
-    scheduler.runPending();
+    harness.scheduler.runPending();
 
     QPalette dark;
     dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));

@@ -95,8 +95,8 @@ VeilDesk::VeilDesk() {
     }
     xcb_map_window(c, background_);
     xcb_aux_sync(c);
-    factory = std::make_unique<x11::X11OverlayWindowFactory>(connection, scheduler);
-    factory->follow(style, schemes);
+    factory = std::make_unique<x11::X11VeilWindows>(connection, scheduler);
+    factory->follow(look);
     // The compositor may still be starting: wait for it to take its selection.
     const bool wantCompositor = std::getenv("QUORVEL_NO_COMPOSITOR") == nullptr;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -168,19 +168,19 @@ void VeilDesk::showFrontWindow(int x, int y, int width, int height) {
 }
 
 void VeilDesk::showVeil() {
-    ports::ScreenInfo screen;
+    ports::Monitor screen;
     screen.frame = {0, 0, double(width_), double(height_)};
-    screen.visibleFrame = screen.frame;
+    screen.workArea = screen.frame;
     veil = factory->create(screen);
     veil->setAlpha(1.0);
     if (front_) {
         connection.sync();
-        veil->orderBelow(front_);
+        veil->placeBelow(front_);
         settle();
         return;
     }
-    veil->orderFront();
-    auto* window = static_cast<x11::X11OverlayWindow*>(veil.get());
+    veil->cover();
+    auto* window = static_cast<x11::X11VeilWindow*>(veil.get());
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(tester_, window->id(), XCB_CONFIG_WINDOW_STACK_MODE, &above);
     settle();
@@ -227,7 +227,7 @@ Shot VeilDesk::screenshot() {
 }
 
 bool VeilDesk::veilHasEmptyShape() {
-    auto* window = static_cast<x11::X11OverlayWindow*>(veil.get());
+    auto* window = static_cast<x11::X11VeilWindow*>(veil.get());
     auto r = x11::reply(xcb_shape_get_rectangles_reply(
         tester_, xcb_shape_get_rectangles(tester_, window->id(), XCB_SHAPE_SK_BOUNDING), nullptr));
     return r && r->rectangles_len == 0;

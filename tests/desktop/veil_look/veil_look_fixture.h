@@ -7,15 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "core/notification_center.h"
 #include "core/preference_store.h"
 #include "core/virtual_scheduler.h"
+#include "look/look_follower.h"
+#include "ports/color_scheme.h"
+#include "settings/settings.h"
 #include "sim/sim_app_catalog.h"
 #include "x11/connection.h"
-#include "x11/x11_overlay_window.h"
-#include "look/overlay_style.h"
-#include "ports/color_scheme.h"
-#include "settings/settings_manager.h"
+#include "x11/x11_veil_window.h"
 
 namespace quorvel::veil_look {
 
@@ -50,7 +49,7 @@ struct Shot {
     void writePpm(const std::string& path) const;
 };
 
-/// The veil's adapters and the style driven in this process, over a test window
+/// The veil's adapters and the look driven in this process, over a test window
 /// of our own that fills the screen, on the compositor's X server.
 class VeilDesk {
 public:
@@ -67,7 +66,7 @@ public:
     /// Shows one veil at full window alpha: below the front window when
     /// there is one, else over everything.
     void showVeil();
-    /// Lets queued style work run, the server finish and the compositor repaint.
+    /// Lets queued look work run, the server finish and the compositor repaint.
     void settle();
     /// The composited screen once it stops changing.
     Shot screenshot();
@@ -76,13 +75,11 @@ public:
     x11::Connection connection;
     core::VirtualScheduler scheduler;
     core::PreferenceStore store{scheduler};
-    core::NotificationCenter center;
-    sim::SimAppCatalog catalog;
-    settings::SettingsManager settings{store, center, catalog};
-    look::OverlayStyle style{settings, center};
+    settings::Settings settings{store};
     TestSchemes schemes;
-    std::unique_ptr<x11::X11OverlayWindowFactory> factory;
-    std::shared_ptr<ports::OverlayWindow> veil;
+    look::LookFollower look{settings, schemes, scheduler, x11::VeilRenderer::frameRate};
+    std::unique_ptr<x11::X11VeilWindows> factory;
+    std::shared_ptr<ports::VeilWindow> veil;
 
 private:
     xcb_connection_t* tester_ = nullptr;

@@ -27,10 +27,10 @@ protected:
     }
     /// Applies a look the way the settings window does, then shows it.
     void look(FocusMode mode, ThemeMode theme, double opacity, double grain) {
-        desk.style.setFocusMode(mode);
-        desk.style.setThemeMode(theme);
-        desk.style.setOpacityValue(opacity);
-        desk.style.setGrainIntensity(grain);
+        desk.settings.mode.set(mode);
+        desk.settings.theme.set(theme);
+        desk.settings.opacity.set(opacity);
+        desk.settings.grain.set(grain);
         if (!desk.veil) desk.showVeil();
         desk.settle();
         desk.scheduler.advance(2.0);  // past any glide this started
@@ -44,7 +44,7 @@ protected:
 };
 
 TEST_F(VeilLook, AmbientLeavesTheTopClearAndIsFullFromMidHeightDown) {
-    desk.style.setTransitionDuration(0);
+    desk.settings.fadeDuration.set(0);
     look(FocusMode::ambient, ThemeMode::dark, 1.0, 0.0);
     const Shot shot = desk.screenshot();
     const int h = shot.height;
@@ -92,7 +92,7 @@ TEST_F(VeilLook, GrainShowsOnAFlatDesktopWithoutChangingTheVeilsStrength) {
 
 // A text-like desktop behind the veil, a striped window of the test's in front.
 TEST_F(VeilLook, FrostsWhatLiesBelowThroughTheMaskAndLeavesTheFrontWindowAlone) {
-    desk.style.setTransitionDuration(0);
+    desk.settings.fadeDuration.set(0);
     desk.paintPattern();
     const int w = clear.width, h = clear.height;
     const int fx = w - 400, fy = h - 300;  // the front window: 360 x 260
@@ -128,7 +128,7 @@ TEST_F(VeilLook, FrostsWhatLiesBelowThroughTheMaskAndLeavesTheFrontWindowAlone) 
 TEST_F(VeilLook, DISABLED_PicturesForTheReadme) {
     const char* dir = std::getenv("QUORVEL_VEIL_SHOTS");
     if (!dir) dir = ".";
-    desk.style.setTransitionDuration(0);
+    desk.settings.fadeDuration.set(0);
     desk.paintPattern();
     for (ThemeMode theme : {ThemeMode::dark, ThemeMode::light}) {
         for (FocusMode mode : {FocusMode::ambient, FocusMode::deep}) {
@@ -148,7 +148,7 @@ TEST(VeilWithoutCompositor, StaysInvisibleAndSaysWhyOnce) {
     if (desk.factory->renderer().compositorRunning()) GTEST_SKIP() << "a compositor runs";
     desk.paintBackground(0xffffff);
     desk.showVeil();
-    auto second = desk.factory->create(ports::ScreenInfo{});
+    auto second = desk.factory->create(ports::Monitor{});
     desk.settle();
     EXPECT_TRUE(desk.veilHasEmptyShape()) << "an opaque veil would black out the screen";
     EXPECT_GT(desk.screenshot().rowLevel(desk.screenshot().height - 1), 254.0);

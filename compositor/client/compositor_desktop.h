@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "compositor/client/compositor_client.h"
+#include "core/scheduler.h"
+#include "core/signal.h"
+#include "ports/desktop.h"
+
+namespace quorvel::compositor {
+
+/// The desktop as the compositor's component reports it: the last state it
+/// sent, so a tick never waits on the compositor, read anew when asked about
+/// the application in front.
+class CompositorDesktop final : public ports::Desktop {
+public:
+    /// How long the compositors slide a new workspace in.
+    static constexpr double kSwitchSettle = 0.4;
+
+    CompositorDesktop(CompositorClient& client, core::Scheduler& scheduler);
+    CompositorDesktop(const CompositorDesktop&) = delete;
+    CompositorDesktop& operator=(const CompositorDesktop&) = delete;
+
+    ports::DesktopState state() override;
+    std::optional<ports::Application> frontApplication() override;
+    std::vector<ports::Application> runningApplications() override;
+    core::Point pointer() override;
+    core::Signal<>& changed() override { return changed_; }
+
+private:
+    void stateChanged();
+
+    CompositorClient& client_;
+    core::Scheduler& scheduler_;
+    int workspace_ = 0;
+    double switchEnds_ = -1.0;
+    core::Timer switchTimer_;
+    core::Connection clientChanges_;
+    core::Signal<> changed_;
+};
+
+}  // namespace quorvel::compositor

@@ -1,0 +1,111 @@
+// The whole of Quorvel on the simulated desktop: focus across lock, wake and
+// quit, the commands scripts send, and the settings window's menus.
+#include <gtest/gtest.h>
+
+#include "app/app_menus.h"
+#include "app/remote_control.h"
+#include "core/log.h"
+#include "sim/sim_test.h"
+
+namespace quorvel::sim {
+namespace {
+
+class ApplicationTest : public SimTest {
+protected:
+    ApplicationTest() {
+        harness.scripts.setPanel("dock", "1", "0");
+        harness.scripts.setPanel("top", "2", "1");
+        harness.panelScripts = SimScriptService::panelScripts();
+        editor = open("Editor", {100, 100, 800, 600});
+    }
+    bool veiled() { return desktop.shownVeils() > 0; }
+
+    ports::WindowId editor = 0;
+};
+
+TEST_F(ApplicationTest, LockTakesTheVeilAwayUntilAThirdOfASecondAfterTheUnlock) {
+    auto& application = focusOn();
+    harness.session.lock();
+    harness.ticks(1);
+    EXPECT_FALSE(veiled());
+    EXPECT_TRUE(application.session().isOn()) << "focus itself stays on";
+    harness.session.wake();  // while locked: the unlock brings the veil back
+    harness.advance(1.0);
+    EXPECT_FALSE(veiled());
+    harness.session.unlock();
+    harness.advance(0.25);
+    EXPECT_FALSE(veiled());
+    harness.advance(0.1);
+    EXPECT_TRUE(veiled());
+    harness.session.wake();
+    harness.ticks(1);
+    EXPECT_FALSE(veiled()) << "a wake restarts the veils too";
+    harness.advance(0.3);
+    EXPECT_TRUE(veiled());
+}
+
+TEST_F(ApplicationTest, QuitFadesTheVeilAndGivesThePanelsBackAsTheUserHadThem) {
+    auto& application = focusOn({{"isAutoHideEnabled", true}});
+    EXPECT_EQ(harness.scripts.value("dock", "1"), "2") << "hidden while focus is on";
+    application.quit();
+    harness.ticks(1);
+    EXPECT_FALSE(veiled());
+    EXPECT_EQ(harness.scripts.value("dock", "1"), "0");
+    EXPECT_EQ(harness.scripts.value("top", "2"), "1");
+    EXPECT_EQ(harness.session.observerCount(), 0u);
+    EXPECT_EQ(harness.presence.activationPolicy(), ports::ActivationPolicy::Accessory);
+}
+
+TEST_F(ApplicationTest, ScriptsDriveFocusAndExcludeTheApplicationTheUserClickedLast) {
+    auto& application = focusOn();
+    app::RemoteControl remote(application);
+    std::vector<std::string> changes;
+    remote.onChange([&](const app::RemoteState& now, const app::RemoteState&) {
+        changes.push_back(std::string(now.focusOn ? "on " : "off ") + now.mode +
+                          (now.excluded ? " excluded" : ""));
+    });
+    EXPECT_FALSE(remote.setMode("sideways"));
+    EXPECT_TRUE(remote.setMode("ambient"));
+    remote.toggle();
+    remote.toggle();
+
+    // A compositor reports a click a moment after the user made it; the
+    // command still acts on the window the user clicked.
+    desktop.setReportsLate(true);
+    const auto files = open("Files", {200, 200, 600, 400});
+    EXPECT_TRUE(remote.excludeFront());
+    EXPECT_TRUE(application.excludedApps().isExcluded("Files"));
+    EXPECT_FALSE(application.excludedApps().isExcluded("Editor"));
+    harness.ticks(1);
+    EXPECT_FALSE(veiled()) << "the excluded application is in front";
+    desktop.activate(editor);
+    harness.ticks(1);
+    EXPECT_TRUE(veiled());
+    desktop.activate(files);
+    harness.ticks(1);
+    EXPECT_TRUE(remote.includeFront());
+    harness.ticks(1);
+    EXPECT_EQ(changes, (std::vector<std::string>{"on ambient", "off ambient", "on ambient",
+                                                 "on ambient excluded", "on ambient",
+                                                 "on ambient excluded", "on ambient"}));
+}
+
+TEST_F(ApplicationTest, MenusOpenTheSettingsTheLinksAndQuit) {
+    core::LogCapture log;
+    auto& application = harness.start();
+    std::vector<std::string> calls;
+    application.hooks().showSettings = [&](const std::string& tab) { calls.push_back(tab); };
+    application.hooks().quit = [&] { calls.push_back("quit"); };
+    namespace a = app::menu_action;
+    for (const char* action : {a::about, a::settings, a::sendFeedback, a::learnMore, a::quit}) {
+        EXPECT_TRUE(application.perform(action)) << action;
+    }
+    EXPECT_FALSE(application.perform(a::copy)) << "editing goes to the focused control";
+    EXPECT_EQ(calls, (std::vector<std::string>{"more", "appearance", "quit"}));
+    ASSERT_EQ(harness.links.opened.size(), 2u);
+    EXPECT_EQ(harness.links.opened[0].rfind("mailto:", 0), 0u);
+    EXPECT_EQ(harness.links.opened[1].rfind("https://", 0), 0u);
+}
+
+}  // namespace
+}  // namespace quorvel::sim

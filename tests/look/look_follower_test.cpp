@@ -1,0 +1,55 @@
+// The one follower of the look that every way of drawing the veil redraws from.
+#include "look/look_follower.h"
+
+#include <gtest/gtest.h>
+
+#include "core/preference_store.h"
+#include "core/virtual_scheduler.h"
+
+namespace quorvel::look {
+namespace {
+
+class Schemes final : public ports::ColorSchemeSource {
+public:
+    ports::SystemColorScheme colorScheme() const override { return scheme; }
+    core::Signal<>& colorSchemeChanged() override { return changed; }
+    ports::SystemColorScheme scheme = ports::SystemColorScheme::light;
+    core::Signal<> changed;
+};
+
+TEST(LookFollower, ChangesMadeTogetherRedrawOnceAndAModeChangeGlidesFrameByFrame) {
+    core::VirtualScheduler scheduler;
+    core::PreferenceStore store(scheduler);
+    settings::Settings settings(store);
+    settings.fadeDuration.set(0.5);
+    Schemes schemes;
+    LookFollower look(settings, schemes, scheduler, 20.0);
+    int redraws = 0;
+    const auto watch = look.changed().connect([&] { ++redraws; });
+
+    settings.opacity.set(0.8);  // a slider tick and the transparency it brings
+    settings.slightTransparency.set(true);
+    schemes.scheme = ports::SystemColorScheme::dark;
+    schemes.changed.emit();
+    EXPECT_EQ(redraws, 0) << "read on the next turn";
+    scheduler.runPending();
+    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(look.appearance().colorScheme, ColorScheme::dark);
+    EXPECT_DOUBLE_EQ(look.appearance().opacityValue, 0.8);
+
+    redraws = 0;
+    settings.mode.set(settings::FocusMode::ambient);
+    scheduler.advance(0.25);
+    EXPECT_TRUE(look.isGliding());
+    EXPECT_GT(look.appearance().stopLocation, 0.0);
+    EXPECT_LT(look.appearance().stopLocation, 0.5);
+    scheduler.advance(0.5);
+    EXPECT_FALSE(look.isGliding());
+    EXPECT_GE(redraws, 1 + 10) << "the change, then 20 frames a second for half a second";
+    const int settled = redraws;
+    scheduler.advance(1.0);
+    EXPECT_EQ(redraws, settled) << "no frames once the look has settled";
+}
+
+}  // namespace
+}  // namespace quorvel::look

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sim/sim_harness.h"
+
+namespace quorvel::sim {
+
+/// A test on the simulated desktop: one 1920x1080 monitor, windows opened by
+/// application name, and helpers that read what the user sees.
+class SimTest : public ::testing::Test {
+protected:
+    SimTest() { main = harness.desktop.addMonitor({0, 0, 1920, 1080}); }
+
+    /// An installed application's window, opened in front with the focus.
+    ports::WindowId open(const std::string& app, core::Rect frame, WindowSpec spec = {}) {
+        if (!harness.catalog.locate(app)) harness.catalog.addApplication(app, app, app + "-icon");
+        spec.app = app;
+        spec.frame = frame;
+        return harness.desktop.open(spec);
+    }
+    /// Starts Quorvel with focus on, instant fades and what else `stored`
+    /// says, and lets it settle.
+    app::Application& focusOn(nlohmann::json stored = nlohmann::json::object()) {
+        stored["isOverlayEnabled"] = true;
+        if (!stored.contains("transitionDuration")) stored["transitionDuration"] = 0;
+        auto& application = harness.start(stored);
+        harness.ticks(1);
+        return application;
+    }
+    /// The veil of `monitor` is shown directly below `window` (other
+    /// monitors' veils may lie between them).
+    bool veiledBelow(ports::WindowId window, ports::MonitorId monitor) {
+        const SimVeilWindow* veil = harness.desktop.veilOn(monitor);
+        if (!veil || !veil->isShown()) return false;
+        auto below = harness.desktop.windowBelow(window);
+        for (const auto& other : harness.desktop.createdVeils()) {
+            if (below == other->id() && other.get() != veil)
+                below = harness.desktop.windowBelow(*below);
+        }
+        return below == veil->id();
+    }
+
+    SimHarness harness;
+    SimDesktop& desktop = harness.desktop;
+    ports::MonitorId main = 0;
+};
+
+}  // namespace quorvel::sim
