@@ -33,11 +33,14 @@ export class TrayItem {
     }
 
     get frame() {
-        if (!this._button?.visible)
+        if (!this._button?.visible || !this._button.has_allocation())
             return null;
         const [x, y] = this._button.get_transformed_position();
         const [width, height] = this._button.get_transformed_size();
-        return {x: Math.round(x), y: Math.round(y), width: Math.round(width), height: Math.round(height)};
+        const frame = [x, y, width, height].map(Math.round);
+        if (!frame.every(Number.isFinite) || frame[2] <= 0 || frame[3] <= 0)
+            return null;
+        return {x: frame[0], y: frame[1], width: frame[2], height: frame[3]};
     }
 
     show(icon, tooltip) {
