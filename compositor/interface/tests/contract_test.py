@@ -14,7 +14,7 @@ import json
 import os
 import sys
 
-from desktop_common import (Owner, call, check, close_windows, color, desktop_driver, error_of,
+from desktop_common import (Owner, bare_screenshot, call, check, close_windows, color, desktop_driver, error_of,
                             inside, listed, looks, new_connection, run_test, sharp, smeared,
                             start_window, unchanged, wait_until)
 
@@ -123,9 +123,7 @@ def main():
                         for x in range(area["x"] + 30, area["x"] + area["width"] - 30, 10)
                         if not any(inside(w, x, y, 30) for w in (front, back))),
     }
-    bare = desktop.screenshot("bare")
-    check(bare.at(*spot["back"]) == BACK["color"] and bare.at(*spot["front"]) == FRONT["color"],
-          "the windows do not show their colours before any veil")
+    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"]})
 
     veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
     set_look(owner, veil, monitor["height"])
@@ -252,7 +250,9 @@ def tray_rows(desktop, owner, gnome):
         return min(xs), min(ys), max(xs), max(ys)
     left, top, right, bottom = wait_until(menu_box, 10, "the menu below the item")
     check(top < item["y"] + item["height"] + 20, f"the menu opens at {top}, not below the item")
-    desktop.click((left + right) // 2, top + (bottom - top) // 4)
+    entry = ((left + right) // 2, top + (bottom - top) // 4)
+    desktop.move_pointer(entry[0] - 10, entry[1])  # into the menu first, as a hand would
+    desktop.click(*entry)
     check(owner.signal("TrayMenuItemActivated") == ("toggle", 7), "the first entry was not reported")
     owner("HideTrayItem")
     wait_until(lambda: owner.state()["trayItem"] is None, 10, "the item gone from the state")

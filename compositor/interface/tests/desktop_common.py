@@ -195,6 +195,15 @@ def smeared(box):
     return fine_detail(box, -0.3, 0.3, "not smeared")
 
 
+def bare_screenshot(desktop, colors, name="bare"):
+    """A screenshot once every spot of `colors` shows its colour: the
+    windows painted."""
+    def painted():
+        image = desktop.screenshot(name)
+        return all(image.at(*spot) == rgb for spot, rgb in colors.items()) and image
+    return wait_until(painted, 10, "the windows painted")
+
+
 def looks(desktop, name, verdicts, bare, timeout=10):
     """Polls screenshots until every verdict holds; the misses of the last
     one are reported."""
