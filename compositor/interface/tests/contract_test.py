@@ -209,7 +209,18 @@ def main():
 def covering_row(desktop, owner, veil, processes, spot):
     """Covering: above the front and back windows, below a keep-above one."""
     def act():
-        above = open_window(desktop, owner, ABOVE, processes)
+        # Somewhere clear of every spot the verdicts look at.
+        monitor = owner.state()["monitors"][0]
+        w, h = ABOVE["width"], ABOVE["height"]
+        for at in ((monitor["x"] + monitor["width"] - w - 10, monitor["y"] + monitor["height"] - h - 10),
+                   (monitor["x"] + 10, monitor["y"] + monitor["height"] - h - 10),
+                   (monitor["x"] + monitor["width"] - w - 10, monitor["y"] + 40),
+                   (monitor["x"] + monitor["width"] // 2 - w // 2, monitor["y"] + monitor["height"] // 2 - h // 2)):
+            rect = {"x": at[0], "y": at[1], "width": w, "height": h}
+            if not any(inside(rect, p[0] + dx, p[1] + dy, 24) for p in spot.values()
+                       for dx in (0, p[2] if len(p) > 2 else 0) for dy in (0, p[3] if len(p) > 2 else 0)):
+                break
+        above = open_window(desktop, owner, {**ABOVE, "at": at}, processes)
         check(above["above"], f"the keep-above window is listed as {above}")
         owner("PlaceVeil", "ust", (veil, "hidden", 0))
         spot["above"] = plain_spot(above, [])
