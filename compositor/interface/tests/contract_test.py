@@ -250,21 +250,35 @@ def tray_rows(desktop, owner, gnome):
     owner("OpenTrayMenu", "s", (json.dumps([{"title": "Focus", "action": "toggle", "tag": 7, "checked": True},
                                             {"title": "Quit", "action": "quit", "tag": 9}]),))
 
+    # The menu: the region around the item's centre line, just below it,
+    # that differs from the picture without it (other changes, such as
+    # shadows of windows losing focus, lie apart from it).
     def menu_box():
         shown = desktop.screenshot("tray_menu")
-        changed = [(x, y) for y in range(item["y"] + item["height"], min(shown.height, 400), 2)
-                   for x in range(max(0, item["x"] - 400), min(shown.width, item["x"] + item["width"] + 200), 2)
-                   if shown.at(x, y) != closed.at(x, y)]
-        if len(changed) < 200:
+
+        def differs(x, y):
+            return any(0 <= x + d < shown.width and 0 <= y < shown.height and
+                       shown.at(x + d, y) != closed.at(x + d, y) for d in range(-2, 3))
+        x = centre[0]
+        top = next((y for y in range(item["y"] + item["height"], item["y"] + item["height"] + 60)
+                    if differs(x, y)), None)
+        if top is None:
             return None
-        xs, ys = [x for x, _ in changed], [y for _, y in changed]
-        return min(xs), min(ys), max(xs), max(ys)
-    left, top, right, bottom = wait_until(menu_box, 10, "the menu below the item")
+        left = right = x
+        while left > 0 and differs(left - 3, top + 10):
+            left -= 1
+        while right < shown.width - 1 and differs(right + 3, top + 10):
+            right += 1
+        return (left, top, right) if right - left > 30 else None
+    left, top, right = wait_until(menu_box, 10, "the menu below the item")
     check(top < item["y"] + item["height"] + 20, f"the menu opens at {top}, not below the item")
-    entry = ((left + right) // 2, top + (bottom - top) // 4)
+    entry = ((left + right) // 2, top + 22)  # within the first entry, below the menu's padding
     desktop.move_pointer(entry[0] - 10, entry[1])  # into the menu first, as a hand would
     desktop.click(*entry)
-    check(owner.signal("TrayMenuItemActivated") == ("toggle", 7), "the first entry was not reported")
+    try:
+        check(owner.signal("TrayMenuItemActivated") == ("toggle", 7), "another entry was reported")
+    except TimeoutError:
+        check(False, f"a click at {entry} on the menu at {(left, top, right)} was not reported")
     owner("HideTrayItem")
     wait_until(lambda: owner.state()["trayItem"] is None, 10, "the item gone from the state")
 
