@@ -3,6 +3,7 @@
 import Cogl from 'gi://Cogl';
 import GLib from 'gi://GLib';
 import GObject from 'gi://GObject';
+import Meta from 'gi://Meta';
 import Shell from 'gi://Shell';
 import St from 'gi://St';
 import * as Config from 'resource:///org/gnome/shell/misc/config.js';
@@ -49,3 +50,10 @@ export function imageContent(pixels, width, height) {
 // ClutterActor's child signals: 43 and 44 only have ClutterContainer's.
 export const CHILD_ADDED = GObject.signal_lookup('child-added', St.Widget) ? 'child-added' : 'actor-added';
 export const CHILD_REMOVED = CHILD_ADDED === 'child-added' ? 'child-removed' : 'actor-removed';
+
+// 50 runs on Wayland only and no longer asks.
+export function sessionType() {
+    if (typeof Meta.is_wayland_compositor !== 'function')
+        return 'wayland';
+    return Meta.is_wayland_compositor() ? 'wayland' : 'x11';
+}

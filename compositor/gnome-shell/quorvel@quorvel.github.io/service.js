@@ -6,7 +6,7 @@ import GLib from 'gi://GLib';
 import Meta from 'gi://Meta';
 import Shell from 'gi://Shell';
 import * as Main from 'resource:///org/gnome/shell/ui/main.js';
-import {CHILD_ADDED, CHILD_REMOVED, SHELL_VERSION} from './compat.js';
+import {CHILD_ADDED, CHILD_REMOVED, SHELL_VERSION, sessionType} from './compat.js';
 import {ICONS, TopBar, TrayItem, checkMenu} from './topbar.js';
 import {NoCull, Veil, intersect} from './veil.js';
 
@@ -259,7 +259,7 @@ export class Service {
             version: STATE_VERSION,
             compositor: 'GNOME Shell',
             compositorVersion: SHELL_VERSION,
-            session: Meta.is_wayland_compositor() ? 'wayland' : 'x11',
+            session: sessionType(),
             frost: true,
             monitors,
             windows,
