@@ -172,11 +172,11 @@ export class TopBar {
             const tracked = layout._trackedActors.find(a => a.actor === box);
             this._saved = {
                 translationY: box.translation_y,
-                chrome: tracked ? {
-                    affectsStruts: tracked.affectsStruts,
-                    affectsInputRegion: tracked.affectsInputRegion,
-                    trackFullscreen: tracked.trackFullscreen,
-                } : null,
+                // 50 tracks no input region (Wayland only): only the
+                // parameters this shell knows are given back.
+                chrome: tracked ? Object.fromEntries(
+                    ['affectsStruts', 'affectsInputRegion', 'trackFullscreen']
+                        .filter(key => key in tracked).map(key => [key, tracked[key]])) : null,
             };
             this._hidden = true;
             this._shown = null;
@@ -213,7 +213,10 @@ export class TopBar {
         this._shown = show;
         const chrome = this._saved.chrome;
         if (chrome)
-            this._track({...chrome, affectsStruts: false, affectsInputRegion: show && chrome.affectsInputRegion});
+            this._track({
+                ...chrome, affectsStruts: false,
+                ...'affectsInputRegion' in chrome ? {affectsInputRegion: show && chrome.affectsInputRegion} : {},
+            });
         box.remove_all_transitions();
         box.ease({
             translation_y: show ? this._saved.translationY : -box.height,
