@@ -1,155 +1,90 @@
-"""What the KWin desktop tests share: the effect's D-Bus object (the same
-interface as the GNOME extension's), screenshots and focus changes the way
-KWin offers them on X11 and on Wayland. The windows, verdicts and polling come
-from the GNOME tests' helpers."""
+"""The KWin session driver of the component tests (see desktop_common.py):
+screenshots of the X root on X11 (what Xvfb shows, taken past KWin), and the
+effect's own Screenshot on Wayland (test sessions only), which reads back
+what KWin painted on every output; windows placed by a KWin script, as a
+Wayland client cannot place itself; the pointer through XTest on X11."""
 import json
 import os
 import subprocess
-import sys
 import tempfile
-import threading
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+from desktop_common import (QUORVEL, SESSION, Image, call, check, new_connection,  # noqa: F401
+                            wait_until)
+from gi.repository import Gio  # noqa: E402
 
-from gnome_desktop import (Image, call, check, clear_and_veiled, clear_at_top,  # noqa: E402
-                           close_windows, color,
-                           contrast, distance, failures, find_spot, looks, new_connection,
-                           open_windows, run_test, sharp, smeared, veiled, veils_go_with_owner,
-                           wait_until, window_spots)
-from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
-
-# The GNOME tests' helpers the KWin tests use as they are.
-__all__ = ["SESSION", "KWinDesktop", "Image", "call", "check", "close_windows", "color",
-           "contrast", "failures", "find_spot", "looks", "new_connection", "open_windows",
-           "sharp", "smeared", "wait_until", "window_spots", "run_test", "veils_go_with_owner",
-           "clear_and_veiled", "distance", "veiled", "clear_at_top"]
-
-SESSION = os.environ.get("XDG_SESSION_TYPE", "unknown")
-
-# QImage::Format numbers ScreenShot2 may report, and where R, G and B sit in
-# each 4-byte pixel (QImage's 32-bit formats are native-endian words; this
-# machine's are little-endian).
-_QIMAGE_RGB_OFFSETS = {
-    4: (2, 1, 0),   # Format_RGB32
-    5: (2, 1, 0),   # Format_ARGB32
-    6: (2, 1, 0),   # Format_ARGB32_Premultiplied
-    16: (0, 1, 2),  # Format_RGBX8888
-    17: (0, 1, 2),  # Format_RGBA8888
-    18: (0, 1, 2),  # Format_RGBA8888_Premultiplied
-}
-
-
-def rgb_from_raw(data, width, height, stride, image_format):
-    """Packed RGB rows from a raw ScreenShot2 image. The screen is opaque, so
-    premultiplied and straight alpha read the same."""
-    if image_format not in _QIMAGE_RGB_OFFSETS:
-        raise ValueError(f"screenshot in QImage format {image_format}, which this test cannot read")
-    offsets = _QIMAGE_RGB_OFFSETS[image_format]
-    rgb = bytearray(width * height * 3)
-    for y in range(height):
-        row = data[y * stride:y * stride + width * 4]
-        out = memoryview(rgb)[y * width * 3:(y + 1) * width * 3]
-        for channel, offset in enumerate(offsets):
-            out[channel::3] = row[offset::4]
-    return bytes(rgb)
+BACKEND = os.environ.get("QUORVEL_KWIN_BACKEND", SESSION)
 
 
 class KWinDesktop:
-    """The desktop as the KWin tests see it; state() needs the effect."""
+    name = "kwin"
 
-    def __init__(self, shots, prefix):
-        self.prefix = prefix
-        self.shots = shots
-        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+    def __init__(self, shots, prefix, bus):
+        self.prefix, self.shots, self.bus = prefix, shots, bus
+        self.session_bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
         self._scripts = 0
 
-    def state(self):
-        return json.loads(call(self.bus, "GetState")[0])
-
-    def window(self, title, state=None):
-        state = state or self.state()
-        return next((w for w in state["windows"] if w["title"] == title), None)
-
     def screenshot(self, name):
-        path = os.path.join(self.shots, f"kwin_{self.prefix}_{SESSION}_{name}.png")
-        if SESSION == "wayland":
-            self._capture_wayland(path)
-        else:
+        path = os.path.join(self.shots, f"kwin_{self.prefix}_{BACKEND}_{name}.png")
+        if SESSION == "x11":
             subprocess.run(["import", "-window", "root", path], check=True, timeout=30)
+        elif self.bus:
+            check(call(self.bus, "Screenshot", "s", (path,))[0], f"Screenshot refused for {name}")
+        else:
+            # No owner: the effect answers only one, so one is made for the picture.
+            shooter = new_connection()
+            try:
+                call(shooter, "RequestName", "su", (QUORVEL, 4), dest="org.freedesktop.DBus",
+                     path="/org/freedesktop/DBus", iface="org.freedesktop.DBus")
+                check(call(shooter, "Screenshot", "s", (path,))[0], f"Screenshot refused for {name}")
+            finally:
+                shooter.close_sync(None)
         return Image(path)
 
-    def _capture_wayland(self, path):
-        # The whole screen: the union of the outputs, from KWin's own list.
-        width, height = self.screen_size()
-        read_end, write_end = os.pipe()
-        chunks = []
+    def place(self, title, x, y):
+        """Moves the window titled `title` to x, y, so that both sessions lay
+        windows out alike."""
+        self.run_script(f"for (const w of windows())"
+                        f" if (w.caption === {json.dumps(title)})"
+                        f" w.frameGeometry = {{x: {x}, y: {y}, width: w.width, height: w.height}};")
 
-        # KWin writes the image from a thread of its own, possibly before it
-        # answers, so the pipe is drained while the call waits.
-        def drain():
-            try:
-                while chunk := os.read(read_end, 1 << 20):
-                    chunks.append(chunk)
-            finally:
-                os.close(read_end)
-        reader = threading.Thread(target=drain, daemon=True)
-        reader.start()
-        fds = Gio.UnixFDList.new()
-        try:
-            fds.append(write_end)
-            reply, _ = self.bus.call_with_unix_fd_list_sync(
-                "org.kde.KWin", "/org/kde/KWin/ScreenShot2", "org.kde.KWin.ScreenShot2", "CaptureArea",
-                GLib.Variant("(iiuua{sv}h)", (0, 0, width, height, {}, 0)), None,
-                Gio.DBusCallFlags.NONE, 20000, fds, None)
-        finally:
-            # The end of the image is the end of the pipe: every copy of the
-            # writing end, the list's too, must be closed for it to come.
-            os.close(write_end)
-            for fd in fds.steal_fds():
-                os.close(fd)
-            reader.join(30)
-        if reader.is_alive():
-            raise RuntimeError("ScreenShot2 never closed its pipe")
-        meta = reply.unpack()[0]
-        if meta.get("type") != "raw":
-            raise RuntimeError(f"ScreenShot2 answered {meta}")
-        data = b"".join(chunks)
-        w, h, stride = meta["width"], meta["height"], meta["stride"]
-        if len(data) < stride * h:
-            raise RuntimeError(f"ScreenShot2 wrote {len(data)} bytes for {meta}")
-        rgb = rgb_from_raw(data, w, h, stride, meta["format"])
-        GdkPixbuf.Pixbuf.new_from_bytes(GLib.Bytes.new(rgb), GdkPixbuf.Colorspace.RGB, False, 8,
-                                        w, h, w * 3).savev(path, "png", [], [])
+    def move_pointer(self, x, y):
+        if SESSION != "x11":
+            raise NotImplementedError("no pointer of a user's on KWin Wayland here")
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True, timeout=10)
 
-    def screen_size(self):
-        """The bounding box of every output, from a KWin script (which works
-        with or without the effect)."""
-        width, height = self.run_script("const r = workspace.virtualScreenGeometry;"
-                                        "answer(r.width + ' ' + r.height);").split()
-        return int(width), int(height)
+    def click(self, x, y, button=1, shift=False):
+        self.move_pointer(x, y)
+        keys = ["keydown", "shift"] if shift else []
+        subprocess.run(["xdotool", *keys, "click", str(button)] + (["keyup", "shift"] if shift else []),
+                       check=True, timeout=10)
 
     def run_script(self, body):
-        """Runs `body` in KWin's scripting engine. What it passes to answer()
-        comes back (KWin prints it to its log, the only way out of a script
-        without a D-Bus service to call), else None."""
+        """Runs `body` in KWin's scripting engine, with windows() for the list
+        of windows whatever the KWin. What it passes to answer() comes back
+        (KWin prints it to its log, the only way out of a script without a
+        D-Bus service to call), else None."""
         self._scripts += 1
         name = f"quorvel-test-{os.getpid()}-{self._scripts}"
         tag = f"<{name}>"
+        prelude = (f"function answer(text) {{ print({json.dumps(tag)} + ' ' + text); }}\n"
+                   # WORKAROUND(KWin 5.27): clientList(); KWin 6: windowList().
+                   "function windows() { return workspace.windowList ? workspace.windowList()"
+                   " : workspace.clientList(); }\n")
         with tempfile.NamedTemporaryFile("w", suffix=".js", delete=False) as f:
-            f.write(f"function answer(text) {{ print({json.dumps(tag)} + ' ' + text); }}\n{body}\n")
+            f.write(prelude + body + "\n")
         kwin = dict(dest="org.kde.KWin", iface="org.kde.kwin.Scripting", path="/Scripting")
         try:
-            script = call(self.bus, "loadScript", "ss", (f.name, name), **kwin)[0]
+            script = call(self.session_bus, "loadScript", "ss", (f.name, name), **kwin)[0]
             if script < 0:
                 raise RuntimeError(f"KWin refused the script {name}")
-            # WORKAROUND(KWin): 5.27 exports a loaded script at /<id>; later
-            # versions at /Scripting/Script<id>.
+            # WORKAROUND(KWin 5.27): a loaded script is at /<id>; later at
+            # /Scripting/Script<id>.
             for path in (f"/Scripting/Script{script}", f"/{script}"):
                 try:
-                    call(self.bus, "run", dest="org.kde.KWin", path=path, iface="org.kde.kwin.Script")
+                    call(self.session_bus, "run", dest="org.kde.KWin", path=path, iface="org.kde.kwin.Script")
                     break
-                except GLib.Error as e:
-                    if "UnknownObject" not in e.message and "UnknownMethod" not in e.message:
+                except Exception as e:  # noqa: BLE001 - GLib.Error, told apart by its text
+                    if "UnknownObject" not in str(e) and "UnknownMethod" not in str(e):
                         raise
             else:
                 raise RuntimeError(f"KWin loaded the script {name} but exported no object for it")
@@ -164,27 +99,5 @@ class KWinDesktop:
                 return None
             return wait_until(answered, 10, f"an answer from the script {name}")
         finally:
-            call(self.bus, "unloadScript", "s", (name,), **kwin)
+            call(self.session_bus, "unloadScript", "s", (name,), **kwin)
             os.unlink(f.name)
-
-    def activate(self, title, at=None):
-        """Gives the window titled `title` the focus as a user would: a click
-        at `at` (a point on it) on X11, else an activation by the window
-        manager; on Wayland, where no client may move the pointer, KWin's own
-        activation through a script."""
-        if SESSION == "wayland":
-            self.run_script(f"for (const w of workspace.clientList())"
-                            f" if (w.caption === {json.dumps(title)}) workspace.activeClient = w;")
-        elif at:
-            subprocess.run(["xdotool", "mousemove", "--sync", str(at[0]), str(at[1]), "click", "1"],
-                           check=True, timeout=10)
-        else:
-            subprocess.run(["xdotool", "search", "--limit", "1", "--name", f"^{title}$",
-                            "windowactivate", "--sync"], check=True, timeout=10)
-
-    def place(self, title, x, y):
-        """Moves the window titled `title` to x, y: on Wayland, where a client
-        cannot place itself, so that both sessions lay windows out alike."""
-        self.run_script(f"for (const w of workspace.clientList())"
-                        f" if (w.caption === {json.dumps(title)})"
-                        f" w.frameGeometry = {{x: {x}, y: {y}, width: w.width, height: w.height}};")
