@@ -14,9 +14,27 @@ QRect deviceRect(const QRect& logical, qreal scale) {
             int(std::lround(logical.width() * scale)), int(std::lround(logical.height() * scale))};
 }
 
+// What a monitor shows: its colours whatever alpha the scene left behind
+// (converting would undo a premultiplication the screen never does).
+QImage opaque(QImage image) {
+    switch (image.format()) {
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+            image.reinterpretAsFormat(QImage::Format_RGB32);
+            break;
+        case QImage::Format_RGBA8888:
+        case QImage::Format_RGBA8888_Premultiplied:
+            image.reinterpretAsFormat(QImage::Format_RGBX8888);
+            break;
+        default:
+            break;
+    }
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
 // Reads back a framebuffer copy the right way up.
 QImage readBack(KWin::GLTexture& texture) {
-    return texture.toImage().mirrored().convertToFormat(QImage::Format_RGB32);
+    return opaque(texture.toImage().mirrored());
 }
 
 }  // namespace
@@ -39,8 +57,7 @@ void PaintTarget::copyTo(const QRect& logical, KWin::GLFramebuffer* into) const 
 
 QImage PaintTarget::grab() const {
     if (QImage* image = target_->image()) {
-        return image->copy(deviceRect(area_.translated(-area_.topLeft()), scale_))
-            .convertToFormat(QImage::Format_RGB32);
+        return opaque(image->copy(deviceRect(area_.translated(-area_.topLeft()), scale_)));
     }
     auto texture = gl::allocate(GL_RGBA8, deviceRect(area_, scale_).size());
     KWin::GLFramebuffer framebuffer(texture.get());
@@ -67,8 +84,7 @@ void PaintTarget::copyTo(const QRect& logical, KWin::GLFramebuffer* into) const 
 QImage PaintTarget::grab() const {
     if (painter_) {
         if (auto* image = dynamic_cast<QImage*>(painter_->device()))
-            return image->copy(deviceRect(area_.translated(-area_.topLeft()), scale_))
-                .convertToFormat(QImage::Format_RGB32);
+            return opaque(image->copy(deviceRect(area_.translated(-area_.topLeft()), scale_)));
         return {};
     }
     auto texture = gl::allocate(GL_RGBA8, deviceRect(area_, scale_).size());

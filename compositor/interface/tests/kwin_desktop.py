@@ -24,7 +24,7 @@ class KWinDesktop:
         self._scripts = 0
 
     def screenshot(self, name):
-        path = os.path.join(self.shots, f"kwin_{self.prefix}_{BACKEND}_{name}.png")
+        path = os.path.abspath(os.path.join(self.shots, f"kwin_{self.prefix}_{BACKEND}_{name}.png"))
         if SESSION == "x11":
             subprocess.run(["import", "-window", "root", path], check=True, timeout=30)
         elif self.bus:
@@ -42,10 +42,13 @@ class KWinDesktop:
 
     def place(self, title, x, y):
         """Moves the window titled `title` to x, y, so that both sessions lay
-        windows out alike."""
-        self.run_script(f"for (const w of windows())"
-                        f" if (w.caption === {json.dumps(title)})"
-                        f" w.frameGeometry = {{x: {x}, y: {y}, width: w.width, height: w.height}};")
+        windows out alike; a client that is mapped may not be managed yet."""
+        def moved():
+            return self.run_script(
+                f"let n = 0; for (const w of windows()) if (w.caption === {json.dumps(title)}) {{"
+                f" w.frameGeometry = {{x: {x}, y: {y}, width: w.width, height: w.height}}; n++; }}"
+                f" answer(n);") != "0"
+        wait_until(moved, 20, f"{title} managed by KWin and placed")
 
     def move_pointer(self, x, y):
         if SESSION != "x11":
