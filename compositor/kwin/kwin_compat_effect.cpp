@@ -34,7 +34,11 @@ QImage opaque(QImage image) {
 
 // Reads back a framebuffer copy the right way up.
 QImage readBack(KWin::GLTexture& texture) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 9, 0)
+    return opaque(texture.toImage().flipped(Qt::Vertical));
+#else
     return opaque(texture.toImage().mirrored());
+#endif
 }
 
 }  // namespace
