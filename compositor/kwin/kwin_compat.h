@@ -98,11 +98,13 @@ inline QString desktopFileName(const KWin::EffectWindow* w) {
 }
 
 /// KWin takes effects' global shortcuts through KGlobalAccel under its own
-/// component; false when the sequence is taken by another shortcut.
+/// component; false when the sequence is taken by any shortcut (KWin's own
+/// included, which asking for the "kwin" component would leave out).
 inline bool registerShortcut(QAction* action, const QKeySequence& sequence) {
     action->setProperty("componentName", QStringLiteral("kwin"));
-    if (!KGlobalAccel::isGlobalShortcutAvailable(sequence, QStringLiteral("kwin"))) return false;
-    return KGlobalAccel::self()->setShortcut(action, {sequence}, KGlobalAccel::NoAutoloading);
+    if (!KGlobalAccel::isGlobalShortcutAvailable(sequence)) return false;
+    return KGlobalAccel::self()->setShortcut(action, {sequence}, KGlobalAccel::NoAutoloading) &&
+           KGlobalAccel::self()->shortcut(action).contains(sequence);
 }
 
 inline void unregisterShortcut(QAction* action) {
