@@ -3,13 +3,14 @@
 across its middle, which a blur turns grey: a test client for the shell
 extension's tests.
 
-    color_window.py --title T --color #rrggbb [--x X --y Y] --width W --height H
+    color_window.py --title T --color #rrggbb [--x X --y Y] --width W --height H [--text] [--above]
 
 Undecorated, so the window's frame is the coloured area. --x/--y only count on
 X11 (GDK_BACKEND=x11): a Wayland client cannot place itself, mutter does.
 Prints "ready" once the window is mapped; ends on "quit" or the end of stdin.
 """
 import argparse
+import random
 import sys
 
 import gi
@@ -25,16 +26,31 @@ from gi.repository import Gdk, GdkPixbuf, Gtk  # noqa: E402
 
 STRIPE = 4
 BAND = 48
+# --text: marks from this far inside the edges, in lines this tall.
+TEXT_MARGIN = 60
+TEXT_LINE = 14
 
 
 # A pixbuf rather than cairo drawing: PyGObject's cairo glue is a package of its
 # own, and a picture is all this window shows.
-def picture(color, width, height):
+def picture(color, width, height, text):
     rgb = bytes(round(c * 255) for c in (color.red, color.green, color.blue))
     plain = rgb * width
     striped = b"".join((b"\xff\xff\xff" if (x // STRIPE) % 2 else b"\0\0\0") for x in range(width))
     top = (height - BAND) // 2
     rows = [striped if top <= y < top + BAND else plain for y in range(height)]
+    if text:
+        # Lines of dark 1-3 px marks, seeded so that every run is alike:
+        # fine detail like text's everywhere, a blur flattens it.
+        rng = random.Random(width * 7919 + height)
+        for y in range(TEXT_MARGIN, height - TEXT_MARGIN):
+            if (y - TEXT_MARGIN) % TEXT_LINE >= TEXT_LINE - 4 or top - 8 <= y < top + BAND + 8:
+                continue
+            row = bytearray(plain)
+            for x in range(TEXT_MARGIN, width - TEXT_MARGIN):
+                if rng.random() < 0.35:
+                    row[3 * x:3 * x + 3] = b"\x10\x10\x10"
+            rows[y] = bytes(row)
     return GdkPixbuf.Pixbuf.new_from_bytes(GLib.Bytes.new(b"".join(rows)), GdkPixbuf.Colorspace.RGB,
                                            False, 8, width, height, width * 3)
 
@@ -47,6 +63,8 @@ def main():
     parser.add_argument("--y", type=int)
     parser.add_argument("--width", type=int, required=True)
     parser.add_argument("--height", type=int, required=True)
+    parser.add_argument("--text", action="store_true", help="text-like marks across the window")
+    parser.add_argument("--above", action="store_true", help="kept above other windows (X11)")
     args = parser.parse_args()
 
     color = Gdk.RGBA()
@@ -58,10 +76,11 @@ def main():
     window.set_decorated(False)
     window.set_default_size(args.width, args.height)
     window.set_resizable(False)
+    window.set_keep_above(args.above)
     if args.x is not None and args.y is not None:
         window.move(args.x, args.y)
 
-    window.add(Gtk.Image.new_from_pixbuf(picture(color, args.width, args.height)))
+    window.add(Gtk.Image.new_from_pixbuf(picture(color, args.width, args.height, args.text)))
     window.connect("map-event", lambda *_: print("ready", flush=True))
     window.connect("destroy", Gtk.main_quit)
 

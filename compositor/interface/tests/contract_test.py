@@ -1,0 +1,319 @@
+#!/usr/bin/python3
+"""The compositor's component (the GNOME Shell extension, the KWin effect)
+against io.github.quorvel.Compositor1, driven as Quorvel drives it, judged
+from the compositor's own screenshots. The compositor is the session's
+(desktop_common.desktop_driver).
+
+    contract_test.py SCREENSHOT_DIR [ROW ...]
+
+Windows of known colours covered with text-like marks: a large one behind,
+a small one in front overlapping it; the compositor places them and the
+test reads where from GetState. With ROW names, only those rows run.
+"""
+import json
+import os
+import sys
+
+from desktop_common import (Owner, bare_screenshot, call, check, close_windows, color, desktop_driver, error_of,
+                            inside, listed, looks, new_connection, run_test, sharp, smeared,
+                            start_window, unchanged, wait_until)
+
+BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 1100, "height": 640,
+        "text": True, "at": (90, 100)}
+FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 320, "height": 220,
+         "text": True, "at": (0, 40)}
+# An X11 client, which can keep itself above others on either session.
+ABOVE = {"title": "Quorvel Above", "color": (0x30, 0x50, 0xE0), "width": 340, "height": 260,
+         "text": True, "above": True, "at": (450, 300), "env": {"GDK_BACKEND": "x11"}}
+TINT = (20, 30, 60, 128)  # premultiplied r, g, b, a: the veil's look, half opaque
+TINT_WIDTH = 64  # a tint not repeated across would show as a stripe
+BLUR = 6
+# color_window.py: plain colour this far inside the edges, its band of
+# stripes across the middle.
+MARGIN, BAND = 60, 48
+BOX = (40, 14)
+
+
+def tinted(rgb):
+    r, g, b, a = TINT
+    return tuple(round(t + c * (255 - a) / 255) for t, c in zip((r, g, b), rgb))
+
+
+def set_look(owner, veil, height, mask=lambda y: 255, blur=BLUR):
+    """A look as Quorvel sends it: the tint already masked row by row."""
+    r, g, b, a = TINT
+    rows = b"".join(bytes(round(c * mask(y) / 255) for c in (b, g, r, a)) * TINT_WIDTH for y in range(height))
+    owner("SetVeilLook", "uiiayayd", (veil, TINT_WIDTH, height, rows, bytes(mask(y) for y in range(height)),
+                                      float(blur)))
+
+
+def text_boxes(window, avoid):
+    """Boxes of text-like marks inside `window`, clear of `avoid` (the
+    windows above it) by 4 px."""
+    top, band = window["y"] + MARGIN, window["y"] + (window["height"] - BAND) // 2
+    for y in range(top, window["y"] + window["height"] - MARGIN - BOX[1], 4):
+        if band - 8 - BOX[1] < y < band + BAND + 8:
+            continue
+        for x in range(window["x"] + MARGIN, window["x"] + window["width"] - MARGIN - BOX[0], 4):
+            corners = [(x, y), (x + BOX[0], y), (x, y + BOX[1]), (x + BOX[0], y + BOX[1])]
+            if not any(inside(a, cx, cy, 4) for a in avoid for cx, cy in corners):
+                yield (x, y, *BOX)
+
+
+def nearest(boxes, point, within=None):
+    best = min(boxes, key=lambda b: (b[0] - point[0]) ** 2 + (b[1] - point[1]) ** 2)
+    if within is not None:
+        assert abs(best[0] - point[0]) + abs(best[1] - point[1]) <= within, \
+            f"no text within {within} px of {point}: the windows do not overlap as the test needs"
+    return best
+
+
+def plain_spot(window, avoid):
+    for x, y in ((window["x"] + MARGIN // 2, window["y"] + MARGIN // 2),
+                 (window["x"] + window["width"] - MARGIN // 2, window["y"] + window["height"] - MARGIN // 2),
+                 (window["x"] + window["width"] - MARGIN // 2, window["y"] + MARGIN // 2),
+                 (window["x"] + MARGIN // 2, window["y"] + window["height"] - MARGIN // 2)):
+        if not any(inside(a, x, y, 20) for a in avoid):
+            return x, y
+    raise AssertionError(f"no plain spot on {window}")
+
+
+def open_window(desktop, owner, spec, processes):
+    processes.append(start_window(spec, desktop))
+    if desktop.place:
+        desktop.place(spec["title"], *spec["at"])
+    return wait_until(lambda: (lambda s: (listed(s, spec) or {}).get("id") == s["active"] and
+                               listed(s, spec))(owner.state()), 30, f"{spec['title']} listed and active")
+
+
+def main():
+    shots, only = sys.argv[1], set(sys.argv[2:])
+    os.makedirs(shots, exist_ok=True)
+    owner = Owner()
+    stranger = new_connection()
+    stranger_signals = []
+    stranger.signal_subscribe(None, "io.github.quorvel.Compositor1", None, None, None, 0,
+                              lambda *a: stranger_signals.append(a[4]))
+    desktop = desktop_driver()(shots, "contract", owner.bus)
+    gnome = desktop.name == "gnome"
+    state = owner.state()
+    monitor = state["monitors"][0]
+    check(state["version"] == 2 and state["compositor"] in ("GNOME Shell", "KWin"), f"state {state}")
+    processes = []
+    back = open_window(desktop, owner, BACK, processes)
+    front = open_window(desktop, owner, FRONT, processes)
+    state = owner.state()
+    check([w["id"] for w in state["windows"][:2]] == [front["id"], back["id"]], "not listed front to back")
+    check(all(w["type"] == "normal" and not w["own"] and not w["above"] and "title" not in w and "pid" not in w
+              for w in (front, back)), f"listed as {front} and {back}")
+    area = {"x": monitor["x"], "y": monitor["workArea"]["y"], "width": monitor["width"],
+            "height": monitor["workArea"]["height"]}
+    back_boxes = list(text_boxes(back, [front]))
+    spot = {
+        "front": plain_spot(front, []), "front_text": next(text_boxes(front, [])),
+        "back": plain_spot(back, [front]),
+        "back_far": nearest(back_boxes, (back["x"] + back["width"] - 200, back["y"] + back["height"] - 100)),
+        # Right beside the front window, where a frost that does not see what
+        # lies under the window above it leaves a sharp strip.
+        "back_beside_right": nearest(back_boxes, (front["x"] + front["width"] + 4,
+                                                  max(front["y"], back["y"] + MARGIN) + 4), 16),
+        "back_beside_below": nearest(back_boxes, (max(front["x"], back["x"] + MARGIN) + 4,
+                                                  front["y"] + front["height"] + 4), 16),
+        "desktop": next((x, y) for y in range(area["y"] + 30, area["y"] + area["height"] - 30, 10)
+                        for x in range(area["x"] + 30, area["x"] + area["width"] - 30, 10)
+                        if not any(inside(w, x, y, 30) for w in (front, back))),
+    }
+    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"]})
+
+    veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
+    set_look(owner, veil, monitor["height"])
+    owner("FadeVeil", "udd", (veil, 1.0, 0.0))
+    back_veiled = {"back": color(spot["back"], tinted(BACK["color"])),
+                   "desktop": color(spot["desktop"], tinted(bare.at(*spot["desktop"])))}
+    back_veiled.update({name: smeared(spot[name]) for name in spot if name.startswith("back_")})
+    front_clear = {"front": unchanged(spot["front"]), "front_text": sharp(spot["front_text"])}
+    everything_clear = {**front_clear, "back": unchanged(spot["back"]), "back_far": sharp(spot["back_far"]),
+                        "desktop": unchanged(spot["desktop"])}
+    # Rows of the mask: clear above the cut, frosted below, and the reverse.
+    cut = spot["back_far"][1] - 40
+    above_cut = nearest(back_boxes, (spot["back_far"][0], cut - 60))
+    below_cut = spot["back_far"]
+
+    def place(how, window=0):
+        return lambda: check(owner("PlaceVeil", "ust", (veil, how, window))[0], f"PlaceVeil {how} refused")
+
+    def mask(m, opacity=1.0):
+        def apply():
+            set_look(owner, veil, monitor["height"], m)
+            owner("FadeVeil", "udd", (veil, opacity, 0.0))
+        return apply
+
+    def raise_back():
+        owner.signals.clear()
+        check(owner("ActivateWindow", "t", (back["id"],))[0], "ActivateWindow refused the back window")
+        wait_until(lambda: (lambda s: s["windows"][0]["id"] == s["active"] == back["id"])(owner.state()),
+                   10, "the back window raised and active")
+        owner.signal("Changed")
+        check(not owner("ActivateWindow", "t", (0xFFFFFFF0,))[0], "ActivateWindow took an unknown window")
+
+    rows = [
+        ("below", place("below", front["id"]), {**front_clear, **back_veiled}),
+        ("unknown_window", lambda: check(not owner("PlaceVeil", "ust", (veil, "below", 0xFFFFFFF0))[0],
+                                         "PlaceVeil below an unknown window accepted"),
+         {**front_clear, **back_veiled}),
+        ("mask_clear_above_cut", mask(lambda y: 0 if y < cut else 255),
+         {"above": sharp(above_cut), "below": smeared(below_cut)}),
+        ("mask_clear_below_cut", mask(lambda y: 255 if y < cut else 0),
+         {"above": smeared(above_cut), "below": sharp(below_cut)}),
+        ("faded_out", mask(lambda y: 255, 0.0), everything_clear),
+        ("covering", covering_row(desktop, owner, veil, processes, spot),
+         lambda: {"above": unchanged(spot["above"]), "above_text": sharp(spot["above_text"]),
+                  "front": color(spot["front"], tinted(FRONT["color"])), "front_text": smeared(spot["front_text"]),
+                  **back_veiled}),
+        ("hidden", place("hidden"), everything_clear),
+        # The back window raised above the front one: the veil stays below
+        # the front window, so the back window is now clear.
+        ("restack", lambda: (place("below", front["id"])(), raise_back()),
+         {"back": unchanged(spot["back"]), "back_far": sharp(spot["back_far"]),
+          "desktop": color(spot["desktop"], tinted(bare.at(*spot["desktop"])))}),
+    ]
+    for name, act, verdicts in rows:
+        if only and name not in only:
+            continue
+        result = act()
+        row_bare = result if hasattr(result, "at") else bare
+        looks(desktop, name, verdicts() if callable(verdicts) else verdicts, row_bare)
+        if name == "covering":
+            close_windows([processes.pop()])
+
+    # Whatever an owner made goes with it: veils and shortcuts.
+    action = owner("GrabAccelerator", "s", ("<Control><Alt>q",))[0]
+    check(action != 0, "GrabAccelerator refused <Control><Alt>q")
+    owner.close()
+    desktop.bus = None  # no owner: pictures from the compositor itself
+    looks(desktop, "owner_gone", {"back": unchanged(spot["back"]), "desktop": unchanged(spot["desktop"])}, bare)
+    owner = Owner()
+    desktop.bus = owner.bus
+    check(error_of(owner.bus, "FadeVeil", "udd", (veil, 1.0, 0.0)) == "NoSuchVeil", "a gone owner's veil answers")
+    check(owner("GrabAccelerator", "s", ("<Control><Alt>q",))[0] != 0, "a gone owner's shortcut is still taken")
+
+    if not only or "tray" in only:
+        tray_rows(desktop, owner, gnome)
+    if not only or "top_bar" in only:
+        top_bar_rows(desktop, owner, gnome, bare)
+    pump_and_check_unicast(stranger_signals)
+    close_windows(processes)
+    return 0
+
+
+def covering_row(desktop, owner, veil, processes, spot):
+    """Covering: above the front and back windows, below a keep-above one."""
+    def act():
+        # Somewhere clear of every spot the verdicts look at.
+        monitor = owner.state()["monitors"][0]
+        w, h = ABOVE["width"], ABOVE["height"]
+        for at in ((monitor["x"] + monitor["width"] - w - 10, monitor["y"] + monitor["height"] - h - 10),
+                   (monitor["x"] + 10, monitor["y"] + monitor["height"] - h - 10),
+                   (monitor["x"] + monitor["width"] - w - 10, monitor["y"] + 40),
+                   (monitor["x"] + monitor["width"] // 2 - w // 2, monitor["y"] + monitor["height"] // 2 - h // 2)):
+            rect = {"x": at[0], "y": at[1], "width": w, "height": h}
+            if not any(inside(rect, p[0] + dx, p[1] + dy, 24) for p in spot.values()
+                       for dx in (0, p[2] if len(p) > 2 else 0) for dy in (0, p[3] if len(p) > 2 else 0)):
+                break
+        above = open_window(desktop, owner, {**ABOVE, "at": at}, processes)
+        check(above["above"], f"the keep-above window is listed as {above}")
+        owner("PlaceVeil", "ust", (veil, "hidden", 0))
+        spot["above"] = plain_spot(above, [])
+        spot["above_text"] = next(text_boxes(above, []))
+        bare = wait_until(lambda: (lambda i: i.at(*spot["above"]) == ABOVE["color"] and i)(
+            desktop.screenshot("covering_bare")), 10, "the keep-above window shown")
+        check(owner("PlaceVeil", "ust", (veil, "covering", 0))[0], "PlaceVeil covering refused")
+        owner("FadeVeil", "udd", (veil, 1.0, 0.0))
+        set_look(owner, veil, owner.state()["monitors"][0]["height"])
+        return bare
+    return act
+
+
+def tray_rows(desktop, owner, gnome):
+    if not gnome:
+        for method, signature, args in (("ShowTrayItem", "ss", ("active", "")), ("HideTrayItem", None, ()),
+                                        ("OpenTrayMenu", "s", ("[]",))):
+            check(error_of(owner.bus, method, signature, args) == "NotSupported", f"{method} not NotSupported")
+        return
+    owner("ShowTrayItem", "ss", ("active", "Quorvel: focus on"))
+    item = wait_until(lambda: owner.state()["trayItem"], 10, "the top-bar item in the state")
+    centre = (item["x"] + item["width"] // 2, item["y"] + item["height"] // 2)
+    for button, shift, expected in ((1, False, ("left", 0)), (1, True, ("left", 1)), (3, False, ("right", 0))):
+        desktop.click(*centre, button=button, shift=shift)
+        check(owner.signal("TrayItemClicked") == expected, f"click {button} shift {shift}: not {expected}")
+    closed = desktop.screenshot("tray_closed")
+    owner("OpenTrayMenu", "s", (json.dumps([{"title": "Focus", "action": "toggle", "tag": 7, "checked": True},
+                                            {"title": "Quit", "action": "quit", "tag": 9}]),))
+
+    # The menu: the region around the item's centre line, just below it,
+    # that differs from the picture without it (other changes, such as
+    # shadows of windows losing focus, lie apart from it).
+    def menu_box():
+        shown = desktop.screenshot("tray_menu")
+
+        def differs(x, y):
+            return any(0 <= x + d < shown.width and 0 <= y < shown.height and
+                       shown.at(x + d, y) != closed.at(x + d, y) for d in range(-2, 3))
+        x = centre[0]
+        top = next((y for y in range(item["y"] + item["height"], item["y"] + item["height"] + 60)
+                    if differs(x, y)), None)
+        if top is None:
+            return None
+        left = right = x
+        while left > 0 and differs(left - 3, top + 10):
+            left -= 1
+        while right < shown.width - 1 and differs(right + 3, top + 10):
+            right += 1
+        return (left, top, right) if right - left > 30 else None
+    left, top, right = wait_until(menu_box, 10, "the menu below the item")
+    check(top < item["y"] + item["height"] + 20, f"the menu opens at {top}, not below the item")
+    entry = ((left + right) // 2, top + 22)  # within the first entry, below the menu's padding
+    desktop.move_pointer(entry[0] - 10, entry[1])  # into the menu first, as a hand would
+    desktop.click(*entry)
+    try:
+        check(owner.signal("TrayMenuItemActivated") == ("toggle", 7), "another entry was reported")
+    except TimeoutError:
+        check(False, f"a click at {entry} on the menu at {(left, top, right)} was not reported")
+    owner("HideTrayItem")
+    wait_until(lambda: owner.state()["trayItem"] is None, 10, "the item gone from the state")
+
+
+def top_bar_rows(desktop, owner, gnome, bare):
+    if not gnome:
+        check(error_of(owner.bus, "SetTopBarHidden", "b", (True,)) == "NotSupported", "SetTopBarHidden supported")
+        return
+    monitor = owner.state()["monitors"][0]
+    bar = [(x, 4) for x in range(monitor["x"] + 200, monitor["x"] + monitor["width"] - 200, 97)]
+
+    # Most of the bar as it was (the pointer may light up a part of it), or
+    # hardly any.
+    def showing(expected):
+        def holds():
+            image = desktop.screenshot("top_bar")
+            same = sum(image.at(*p) == bare.at(*p) for p in bar) / len(bar)
+            return same > 0.8 if expected else same < 0.2
+        return holds
+    owner("SetTopBarHidden", "b", (True,))
+    wait_until(lambda: owner.state()["monitors"][0]["workArea"]["y"] == monitor["y"], 10, "the work area grown")
+    wait_until(showing(False), 10, "the top bar slid away")
+    desktop.move_pointer(monitor["x"] + monitor["width"] * 7 // 10, monitor["y"])
+    wait_until(showing(True), 10, "the top bar back with the pointer at the top edge")
+    desktop.move_pointer(monitor["x"] + monitor["width"] // 2, monitor["y"] + monitor["height"] // 2)
+    wait_until(showing(False), 10, "the top bar gone with the pointer")
+    owner("SetTopBarHidden", "b", (False,))
+    wait_until(showing(True), 10, "the top bar given back")
+    check(owner.state()["monitors"][0]["workArea"] == monitor["workArea"], "the work area not given back")
+
+
+def pump_and_check_unicast(stranger_signals):
+    wait_until(lambda: True, 0, "")
+    check(not stranger_signals, f"signals reached another connection: {set(stranger_signals)}")
+
+
+if __name__ == "__main__":
+    run_test(main)

@@ -1,0 +1,275 @@
+"""What the component tests share, whatever the compositor: the caller that
+owns io.github.quorvel.Quorvel1 (the only one the component obeys), polling,
+screenshots read as pixels and the verdicts on them, the test windows
+(color_window.py), and the session driver of the compositor under test
+(gnome_desktop.py, kwin_desktop.py), picked from XDG_CURRENT_DESKTOP.
+
+A driver is a class Desktop(shots, prefix, bus) with `name` ("gnome",
+"kwin"), screenshot(name) -> Image, move_pointer(x, y), click(x, y,
+button=1, shift=False) as a user's pointer would, and place(process, x, y)
+for a window a Wayland client cannot place itself (None where the
+compositor places windows by itself). `bus` is the owner's connection."""
+import json
+import os
+import random
+import subprocess
+import sys
+import time
+
+import gi
+
+gi.require_version("GdkPixbuf", "2.0")
+from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
+
+BUS = "io.github.quorvel.Compositor1"
+PATH = "/io/github/quorvel/Compositor1"
+IFACE = BUS
+QUORVEL = "io.github.quorvel.Quorvel1"
+HERE = os.path.dirname(os.path.abspath(__file__))
+SESSION = os.environ.get("XDG_SESSION_TYPE", "unknown")
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print(f"FAIL: {message}", flush=True)
+    return condition
+
+
+def pump():
+    """Delivers whatever the buses brought (signals) to their handlers."""
+    while GLib.MainContext.default().iteration(False):
+        pass
+
+
+def wait_until(predicate, timeout, what):
+    deadline = time.monotonic() + timeout
+    while True:
+        pump()
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"timed out after {timeout}s waiting for {what}")
+        time.sleep(0.02)
+
+
+def call(connection, method, signature=None, args=(), dest=BUS, path=PATH, iface=IFACE, timeout=20000):
+    parameters = GLib.Variant(f"({signature})", args) if signature else None
+    reply = connection.call_sync(dest, path, iface, method, parameters, None,
+                                 Gio.DBusCallFlags.NONE, timeout, None)
+    return reply.unpack() if reply is not None else ()
+
+
+def error_of(connection, method, signature=None, args=(), timeout=20000):
+    """The short name of the D-Bus error a call ends in, or None."""
+    try:
+        call(connection, method, signature, args, timeout=timeout)
+        return None
+    except GLib.Error as e:
+        name = Gio.DBusError.get_remote_error(e) or e.message
+        return name.rsplit(".", 1)[-1]
+
+
+def new_connection():
+    return Gio.DBusConnection.new_for_address_sync(
+        os.environ["DBUS_SESSION_BUS_ADDRESS"],
+        Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION,
+        None, None)
+
+
+class Owner:
+    """A connection of its own that owns io.github.quorvel.Quorvel1, as the
+    running Quorvel does, and keeps the signals sent to it."""
+
+    def __init__(self):
+        self.bus = new_connection()
+        self.signals = []
+        self.bus.signal_subscribe(None, IFACE, None, PATH, None, Gio.DBusSignalFlags.NONE,
+                                  lambda c, s, p, i, name, params: self.signals.append((name, params.unpack())))
+        got = call(self.bus, "RequestName", "su", (QUORVEL, 4), dest="org.freedesktop.DBus",
+                   path="/org/freedesktop/DBus", iface="org.freedesktop.DBus")[0]
+        assert got == 1, f"{QUORVEL} is taken (RequestName answered {got})"
+
+    def __call__(self, method, signature=None, args=()):
+        return call(self.bus, method, signature, args)
+
+    def state(self):
+        return json.loads(self("GetState")[0])
+
+    def signal(self, name, timeout=10):
+        """The arguments of the next signal `name` not yet taken."""
+        def arrived():
+            for i, (n, args) in enumerate(self.signals):
+                if n == name:
+                    del self.signals[i]
+                    return (args,)
+            return None
+        return wait_until(arrived, timeout, f"the signal {name}")[0]
+
+    def close(self):
+        self.bus.close_sync(None)
+
+
+def desktop_driver():
+    if "KDE" in os.environ.get("XDG_CURRENT_DESKTOP", ""):
+        from kwin_desktop import KWinDesktop
+        return KWinDesktop
+    from gnome_desktop import GnomeDesktop
+    return GnomeDesktop
+
+
+# --- pictures --------------------------------------------------------------
+
+class Image:
+    def __init__(self, path):
+        pixbuf = GdkPixbuf.Pixbuf.new_from_file(path)
+        self.width, self.height = pixbuf.get_width(), pixbuf.get_height()
+        self.stride, self.channels = pixbuf.get_rowstride(), pixbuf.get_n_channels()
+        self.data = pixbuf.get_pixels()
+
+    def at(self, x, y):
+        i = y * self.stride + x * self.channels
+        return tuple(self.data[i:i + 3])
+
+    def gray(self, x, y):
+        i = y * self.stride + x * self.channels
+        return (self.data[i] + self.data[i + 1] + self.data[i + 2]) / 3
+
+    def detail(self, box):
+        """Each pixel of `box` (x, y, w, h) less the mean of the 5x5 around
+        it: the fine detail a blur takes away."""
+        x0, y0, w, h = box
+        out = []
+        for y in range(y0, y0 + h):
+            for x in range(x0, x0 + w):
+                around = sum(self.gray(x + i, y + j) for i in range(-2, 3) for j in range(-2, 3)) / 25
+                out.append(self.gray(x, y) - around)
+        return out
+
+
+def correlation(a, b):
+    n = len(a)
+    ma, mb = sum(a) / n, sum(b) / n
+    cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
+    va = sum((x - ma) ** 2 for x in a)
+    vb = sum((y - mb) ** 2 for y in b)
+    return cov / (va * vb) ** 0.5 if va > 0 and vb > 0 else 0.0
+
+
+def near(actual, expected, tolerance=3):
+    return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
+
+
+# Verdicts on a screenshot: each takes (image, bare) and answers None when it
+# holds, else what was seen. `bare` is the screenshot without any veil.
+def color(spot, expected, exact=False):
+    def test(image, bare):
+        actual = image.at(*spot)
+        ok = actual == expected if exact else near(actual, expected)
+        return None if ok else f"{actual} at {spot} instead of {expected}"
+    return test
+
+
+def unchanged(spot):
+    """Exactly as without a veil."""
+    return lambda image, bare: color(spot, bare.at(*spot), True)(image, bare)
+
+
+def fine_detail(box, low, high, what):
+    """The correlation of the fine detail in `box` with the bare picture's:
+    about 1 where it is sharp, about 0 where it is smeared."""
+    def test(image, bare):
+        c = correlation(image.detail(box), bare.detail(box))
+        return None if low <= c <= high else f"{what} at {box}: detail correlation {c:.2f}"
+    return test
+
+
+def sharp(box):
+    return fine_detail(box, 0.95, 1.0, "not sharp")
+
+
+def smeared(box):
+    return fine_detail(box, -0.3, 0.3, "not smeared")
+
+
+def bare_screenshot(desktop, colors, name="bare"):
+    """A screenshot once every spot of `colors` shows its colour: the
+    windows painted."""
+    def painted():
+        image = desktop.screenshot(name)
+        return all(image.at(*spot) == rgb for spot, rgb in colors.items()) and image
+    return wait_until(painted, 10, "the windows painted")
+
+
+def looks(desktop, name, verdicts, bare, timeout=10):
+    """Polls screenshots until every verdict holds; the misses of the last
+    one are reported."""
+    misses = []
+
+    def holds():
+        image = desktop.screenshot(name)
+        misses[:] = [f"{name}: {label}: {problem}" for label, test in verdicts.items()
+                     for problem in [test(image, bare)] if problem]
+        return not misses
+    try:
+        wait_until(holds, timeout, name)
+    except TimeoutError:
+        for miss in misses:
+            check(False, miss)
+    return not misses
+
+
+# --- windows ---------------------------------------------------------------
+
+def start_window(spec, desktop):
+    """A color_window.py window, once mapped. `spec` holds color, width,
+    height, and may hold text, above, at (x, y) and env."""
+    x, y = spec.get("at", (None, None))
+    process = subprocess.Popen(
+        ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
+         "--color", "#%02x%02x%02x" % spec["color"], "--width", str(spec["width"]),
+         "--height", str(spec["height"])] +
+        (["--x", str(x), "--y", str(y)] if x is not None else []) +
+        (["--text"] if spec.get("text") else []) + (["--above"] if spec.get("above") else []),
+        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+        env={**os.environ, **spec.get("env", {})})
+    process.stdout.readline()
+    return process
+
+
+def listed(state, spec):
+    """The window of `spec` in a state: the test windows differ in size, as
+    the state names no titles."""
+    return next((w for w in state["windows"]
+                 if (w["width"], w["height"]) == (spec["width"], spec["height"])), None)
+
+
+def close_windows(processes):
+    for process in processes:
+        process.stdin.close()
+        process.wait(10)
+
+
+def inside(window, x, y, margin=0):
+    return (window["x"] - margin <= x < window["x"] + window["width"] + margin and
+            window["y"] - margin <= y < window["y"] + window["height"] + margin)
+
+
+def run_test(main):
+    """Runs `main`; a test that breaks off shows the compositor's log tail."""
+    seed = os.environ.get("QUORVEL_TEST_SEED")
+    random.seed(seed)
+    try:
+        status = main()
+        print(f"{SESSION}: {len(failures)} failure(s)", flush=True)
+        sys.exit(status or (1 if failures else 0))
+    except Exception:
+        for variable in ("QUORVEL_GNOME_LOG", "QUORVEL_KWIN_LOG"):
+            log = os.environ.get(variable)
+            if log and os.path.exists(log):
+                with open(log, errors="replace") as f:
+                    sys.stderr.write(f"--- {variable} (tail) ---\n" + "".join(f.readlines()[-40:]))
+        raise
