@@ -8,6 +8,7 @@ import os
 import subprocess
 import tempfile
 
+import desktop_common
 from desktop_common import (QUORVEL, SESSION, Image, call, check, new_connection,  # noqa: F401
                             wait_until)
 from gi.repository import Gio  # noqa: E402
@@ -22,6 +23,8 @@ class KWinDesktop:
         self.prefix, self.shots, self.bus = prefix, shots, bus
         self.session_bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
         self._scripts = 0
+        # KWin on QPainter veils without frost.
+        desktop_common.frost = json.loads(call(bus, "GetState")[0])["frost"]
 
     def screenshot(self, name):
         path = os.path.abspath(os.path.join(self.shots, f"kwin_{self.prefix}_{BACKEND}_{name}.png"))
