@@ -76,4 +76,29 @@ set(QUORVEL_KWIN_PACKAGE_DEPENDS "${QUORVEL_KWIN_PACKAGE_DEPENDS}" PARENT_SCOPE)
 if(QUORVEL_BUILD_TESTS)
   add_test(NAME kwin_effect.core COMMAND ${kwin_effect_build}/quorvel_effect_test)
   set_tests_properties(kwin_effect.core PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  # Beside the shared suites' sessions (compositor/interface/tests): KWin
+  # Wayland nested on Xvfb, where it paints with QPainter, and two outputs.
+  find_program(QUORVEL_KWIN_WAYLAND kwin_wayland)
+  set(kwin_session ${PROJECT_SOURCE_DIR}/compositor/sessions/kwin-session)
+  set(interface_tests ${PROJECT_SOURCE_DIR}/compositor/interface/tests)
+  set(shots ${CMAKE_BINARY_DIR}/tests/desktop/screenshots)
+  if(QUORVEL_KWIN_WAYLAND)
+    foreach(suite contract hostile)
+      add_test(NAME desktop.kwin_${suite}_wayland_nested
+        COMMAND ${kwin_session} --wayland --nested --plugins ${kwin_effect_build} --
+                /usr/bin/python3 ${interface_tests}/${suite}_test.py ${shots})
+    endforeach()
+    foreach(backend virtual nested)
+      set(flags --outputs 2)
+      if(backend STREQUAL nested)
+        list(APPEND flags --nested)
+      endif()
+      add_test(NAME desktop.kwin_outputs_wayland_${backend}
+        COMMAND ${kwin_session} --wayland ${flags} --plugins ${kwin_effect_build} --
+                /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/tests/outputs_test.py ${shots})
+    endforeach()
+    set_tests_properties(desktop.kwin_contract_wayland_nested desktop.kwin_hostile_wayland_nested
+      desktop.kwin_outputs_wayland_virtual desktop.kwin_outputs_wayland_nested
+      PROPERTIES TIMEOUT 300 LABELS desktop ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
+  endif()
 endif()

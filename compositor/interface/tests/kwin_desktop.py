@@ -1,17 +1,23 @@
 """The KWin session driver of the component tests (see desktop_common.py):
-screenshots of the X root on X11 (what Xvfb shows, taken past KWin), and the
-effect's own Screenshot on Wayland (test sessions only), which reads back
-what KWin painted on every output; windows placed by a KWin script, as a
-Wayland client cannot place itself; the pointer through XTest on X11."""
+screenshots of the X root on X11 (what Xvfb shows, taken past KWin); on
+Wayland KWin's own ScreenShot2 where KWin offers it (OpenGL), else the
+effect's Screenshot (test sessions only), which takes what KWin painted on
+every output; windows placed by a KWin script, as a Wayland client cannot
+place itself; the pointer through XTest on X11."""
 import json
 import os
 import subprocess
 import tempfile
+import threading
 
 import desktop_common
 from desktop_common import (QUORVEL, SESSION, Image, call, check, new_connection,  # noqa: F401
                             wait_until)
-from gi.repository import Gio  # noqa: E402
+from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
+
+# QImage::Format numbers ScreenShot2 may report, and where R, G and B sit in
+# each 4-byte pixel (native-endian words; this machine is little-endian).
+QIMAGE_RGB_OFFSETS = {4: (2, 1, 0), 5: (2, 1, 0), 6: (2, 1, 0), 16: (0, 1, 2), 17: (0, 1, 2), 18: (0, 1, 2)}
 
 BACKEND = os.environ.get("QUORVEL_KWIN_BACKEND", SESSION)
 
@@ -30,6 +36,8 @@ class KWinDesktop:
         path = os.path.abspath(os.path.join(self.shots, f"kwin_{self.prefix}_{BACKEND}_{name}.png"))
         if SESSION == "x11":
             subprocess.run(["import", "-window", "root", path], check=True, timeout=30)
+        elif self._screenshot2(path):
+            pass
         elif self.bus:
             check(call(self.bus, "Screenshot", "s", (path,))[0], f"Screenshot refused for {name}")
         else:
@@ -42,6 +50,51 @@ class KWinDesktop:
             finally:
                 shooter.close_sync(None)
         return Image(path)
+
+    def _screenshot2(self, path):
+        """The whole desktop through KWin's ScreenShot2 into `path`; False
+        where KWin has none (QPainter)."""
+        read_end, write_end = os.pipe()
+        chunks = []
+
+        # KWin writes from a thread of its own, maybe before it answers.
+        def drain():
+            try:
+                while chunk := os.read(read_end, 1 << 20):
+                    chunks.append(chunk)
+            finally:
+                os.close(read_end)
+        reader = threading.Thread(target=drain, daemon=True)
+        reader.start()
+        fds = Gio.UnixFDList.new()
+        try:
+            fds.append(write_end)
+            reply, _ = self.session_bus.call_with_unix_fd_list_sync(
+                "org.kde.KWin", "/org/kde/KWin/ScreenShot2", "org.kde.KWin.ScreenShot2", "CaptureWorkspace", GLib.Variant("(a{sv}h)", ({}, 0)), None,
+                Gio.DBusCallFlags.NONE, 20000, fds, None)
+        except GLib.Error as e:
+            if "UnknownObject" in e.message or "UnknownMethod" in e.message:
+                return False
+            raise
+        finally:
+            # The end of the image is the end of the pipe: every copy of the
+            # writing end must be closed for it to come.
+            os.close(write_end)
+            for fd in fds.steal_fds():
+                os.close(fd)
+            reader.join(30)
+        meta = reply.unpack()[0]
+        width, height, stride = meta["width"], meta["height"], meta["stride"]
+        data = b"".join(chunks)
+        offsets = QIMAGE_RGB_OFFSETS[meta["format"]]
+        rgb = bytearray(width * height * 3)
+        for y in range(height):
+            row, out = data[y * stride:y * stride + width * 4], memoryview(rgb)[y * width * 3:(y + 1) * width * 3]
+            for channel, offset in enumerate(offsets):
+                out[channel::3] = row[offset::4]
+        GdkPixbuf.Pixbuf.new_from_bytes(GLib.Bytes.new(bytes(rgb)), GdkPixbuf.Colorspace.RGB, False, 8,
+                                        width, height, width * 3).savev(path, "png", [], [])
+        return True
 
     def place(self, title, x, y):
         """Moves the window titled `title` to x, y, so that both sessions lay
