@@ -79,7 +79,21 @@ int keyNamed(const QString& name) {
 
 }  // namespace
 
-QKeySequence parseGtkAccelerator(const QString& accelerator) {
+QKeySequence Accelerator::sequence() const {
+    if (key == 0) return {};
+    return QKeySequence(key | int(modifiers));
+}
+
+bool Accelerator::mayBeGlobal() const {
+    if (key == 0) return false;
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return true;
+    return key >= Qt::Key_F1 && key <= Qt::Key_F24;
+}
+
+Accelerator parseGtkAccelerator(const QString& accelerator) {
+    // A keysym name is short; anything longer is no accelerator and is not
+    // worth walking through.
+    if (accelerator.size() > 256) return {};
     Qt::KeyboardModifiers modifiers;
     QString rest = accelerator.trimmed();
     while (rest.startsWith(QLatin1Char('<'))) {
@@ -92,7 +106,7 @@ QKeySequence parseGtkAccelerator(const QString& accelerator) {
     }
     const int key = keyNamed(rest);
     if (key == 0) return {};
-    return QKeySequence(key | int(modifiers));
+    return {key, modifiers};
 }
 
 }  // namespace quorvel::kwin

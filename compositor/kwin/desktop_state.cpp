@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include "kwin_compat.h"
+#include "kwin_compat_watch.h"
 #include "window_layers.h"
 
 namespace quorvel::kwin {
@@ -23,34 +24,36 @@ QJsonValue orNull(const QString& s) {
 
 QJsonArray monitorsJson() {
     QJsonArray monitors;
-    const QList<KWin::EffectScreen*> screens = effects->screens();
+    const auto screens = effects->screens();
     for (int i = 0; i < screens.size(); ++i) {
-        QJsonObject m = rectObject(screens[i]->geometry());
+        QJsonObject m = rectObject(compat::geometry(screens[i]));
         m.insert("index", i);
         m.insert("workArea", rectObject(compat::workArea(screens[i])));
-        m.insert("primary", i == 0);  // KWin 5.27 names no primary; the first leads
+        // KWin keeps its outputs in the user's order, the primary first.
+        m.insert("primary", i == 0);
         monitors.append(m);
     }
     return monitors;
 }
 
-QJsonObject windowJson(EffectWindow* w, quint64 id) {
-    const QString wmClass = w->windowClass().section(QLatin1Char(' '), 1);
+bool onScreen(const EffectWindow* w) {
+    return !w->isDeleted() && w->isManaged() && !w->isMinimized() && w->isVisible() &&
+           (w->isOnCurrentDesktop() || w->isOnAllDesktops());
+}
+
+QJsonObject windowJson(const EffectWindow* w, quint64 id, bool own) {
     QString app = compat::desktopFileName(w);
     if (!app.isEmpty() && !app.endsWith(QLatin1String(".desktop"))) app += ".desktop";
-    QJsonObject o = rectObject(w->frameGeometry().toRect());
+    QJsonObject o = rectObject(compat::frameGeometry(w));
     o.insert("id", double(id));
     o.insert("app", orNull(app));
-    o.insert("appName", orNull(wmClass));
-    o.insert("pid", w->pid() > 0 ? QJsonValue(int(w->pid())) : QJsonValue());
-    o.insert("wmClass", orNull(wmClass));
-    o.insert("title", orNull(w->caption()));
+    // The class's second part is the program's own name for itself.
+    o.insert("appName", orNull(w->windowClass().section(QLatin1Char(' '), 1)));
     o.insert("monitor", int(effects->screens().indexOf(w->screen())));
     o.insert("type", windowTypeName(w));
-    o.insert("layer", windowLayer(w));
-    o.insert("minimized", w->isMinimized());
     o.insert("fullscreen", w->isFullScreen());
     o.insert("above", w->keepAbove());
+    o.insert("own", own);
     return o;
 }
 
@@ -62,58 +65,68 @@ DesktopState::DesktopState(QObject* parent) : QObject(parent) {
     connect(&changedTimer_, &QTimer::timeout, this, &DesktopState::changed);
 
     for (EffectWindow* w : effects->stackingOrder()) track(w);
-    for (KWin::EffectScreen* screen : effects->screens()) watchScreen(screen);
-
-    auto* e = effects;
-    connect(e, &KWin::EffectsHandler::windowAdded, this, [this](EffectWindow* w) {
+    using E = KWin::EffectsHandler;
+    connect(effects, &E::windowAdded, this, [this](EffectWindow* w) {
         track(w);
         queueChanged();
     });
-    connect(e, &KWin::EffectsHandler::windowClosed, this, &DesktopState::onClosed);
-    connect(e, &KWin::EffectsHandler::windowDeleted, this, &DesktopState::onDeleted);
-    connect(e, &KWin::EffectsHandler::screenAdded, this, [this](KWin::EffectScreen* screen) {
-        watchScreen(screen);
-        queueChanged();
-    });
+    connect(effects, &E::windowClosed, this, &DesktopState::onClosed);
+    connect(effects, &E::windowDeleted, this, &DesktopState::onClosed);
     const auto queue = [this] { queueChanged(); };
-    connect(e, &KWin::EffectsHandler::windowActivated, this, queue);
-    connect(e, &KWin::EffectsHandler::windowMinimized, this, queue);
-    connect(e, &KWin::EffectsHandler::windowUnminimized, this, queue);
-    connect(e, &KWin::EffectsHandler::windowFrameGeometryChanged, this, queue);
-    connect(e, &KWin::EffectsHandler::windowFullScreenChanged, this, queue);
-    connect(e, &KWin::EffectsHandler::windowKeepAboveChanged, this, queue);
-    connect(e, &KWin::EffectsHandler::stackingOrderChanged, this, queue);
-    connect(e, qOverload<int, int, EffectWindow*>(&KWin::EffectsHandler::desktopChanged), this,
-            queue);
-    connect(e, &KWin::EffectsHandler::screenRemoved, this, queue);
-    connect(e, &KWin::EffectsHandler::virtualScreenGeometryChanged, this, queue);
-    connect(e, &KWin::EffectsHandler::activeFullScreenEffectChanged, this, queue);
-    compat::watchCaptions(this, [this](EffectWindow*) { queueChanged(); });
+    connect(effects, &E::windowActivated, this, queue);
+    connect(effects, &E::stackingOrderChanged, this, queue);
+    connect(effects, &E::screenAdded, this, queue);
+    connect(effects, &E::screenRemoved, this, queue);
+    connect(effects, &E::virtualScreenGeometryChanged, this, queue);
+    connect(effects, &E::activeFullScreenEffectChanged, this, queue);
+    compat::watchAllWindows(this, queue);
+    compat::watchDesktopSwitches(
+        this, [this] { setSwitching(true); }, [this] { setSwitching(false); });
 }
 
 QString DesktopState::json() const {
     QJsonArray windows;
-    const QList<EffectWindow*> stack = effects->stackingOrder();
+    const auto stack = effects->stackingOrder();
     for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
-        EffectWindow* w = *it;
-        const quint64 id = ids_.value(w);
-        if (id == 0 || w->isDeleted()) continue;
-        if (!w->isOnCurrentDesktop() && !w->isOnAllDesktops()) continue;
-        windows.append(windowJson(w, id));
+        const quint64 id = ids_.value(*it);
+        if (id == 0 || !onScreen(*it)) continue;
+        windows.append(windowJson(*it, id, ownerPid_ > 0 && (*it)->pid() == ownerPid_));
     }
     EffectWindow* active = effects->activeWindow();
-    const quint64 focused = active ? ids_.value(active) : 0;
+    const quint64 activeId = active && onScreen(active) ? ids_.value(active) : 0;
     const QJsonObject state{
-        {"version", 1},
-        {"shellVersion", compat::shellVersion()},
+        {"version", 2},
+        {"compositor", "KWin"},
+        {"compositorVersion", compat::compositorVersion()},
         {"session", compat::isWayland() ? "wayland" : "x11"},
-        {"workspace", effects->currentDesktop() - 1},  // KWin counts from 1, Quorvel from 0
-        {"overview", compat::overviewActive()},
-        {"focused", focused ? QJsonValue(double(focused)) : QJsonValue()},
+        {"frost", effects->isOpenGLCompositing()},
         {"monitors", monitorsJson()},
         {"windows", windows},
+        {"active", activeId ? QJsonValue(double(activeId)) : QJsonValue()},
+        {"workspace", QJsonObject{{"index", compat::currentDesktop()}, {"switching", switching_}}},
+        {"overview", compat::overviewActive()},
+        {"trayItem", QJsonValue()},
     };
     return QString::fromUtf8(QJsonDocument(state).toJson(QJsonDocument::Compact));
+}
+
+void DesktopState::setOwnerPid(qint64 pid) {
+    if (pid == ownerPid_) return;
+    ownerPid_ = pid;
+    queueChanged();
+}
+
+void DesktopState::framePainted() {
+    // The slide between desktops is a full-screen effect while it runs.
+    if (switching_ && !effects->activeFullScreenEffect()) setSwitching(false);
+}
+
+void DesktopState::setSwitching(bool switching) {
+    if (switching_ == switching) return;
+    switching_ = switching;
+    // The frame that ends a switch may never come on its own.
+    if (switching) effects->addRepaintFull();
+    queueChanged();
 }
 
 void DesktopState::queueChanged() {
@@ -125,27 +138,20 @@ void DesktopState::track(EffectWindow* w) {
     const quint64 id = nextId_++;
     ids_.insert(w, id);
     windows_.insert(id, w);
-}
-
-void DesktopState::watchScreen(KWin::EffectScreen* screen) {
-    connect(screen, &KWin::EffectScreen::geometryChanged, this, &DesktopState::queueChanged);
+    compat::watchWindow(this, w, [this] { queueChanged(); });
 }
 
 void DesktopState::onClosed(EffectWindow* w) {
-    const QList<EffectWindow*> stack = effects->stackingOrder();
-    EffectWindow* successor = nullptr;
-    for (int i = stack.indexOf(w) + 1; i > 0 && i < stack.size() && !successor; ++i) {
-        EffectWindow* above = stack[i];
-        if (!above->isDeleted() && above->isVisible()) successor = above;
+    const quint64 id = ids_.take(w);
+    if (id == 0) return;
+    windows_.remove(id);
+    const auto stack = effects->stackingOrder();
+    quint64 successor = 0;
+    for (int i = int(stack.indexOf(w)) + 1; i > 0 && i < stack.size() && !successor; ++i) {
+        if (!stack[i]->isDeleted() && stack[i]->isVisible()) successor = ids_.value(stack[i]);
     }
-    Q_EMIT windowClosing(w, successor);
-    windows_.remove(ids_.take(w));
+    Q_EMIT windowClosing(id, successor);
     queueChanged();
-}
-
-void DesktopState::onDeleted(EffectWindow* w) {
-    windows_.remove(ids_.take(w));
-    Q_EMIT windowGone(w);
 }
 
 }  // namespace quorvel::kwin

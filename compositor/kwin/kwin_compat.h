@@ -1,22 +1,40 @@
 #pragma once
 
-// Every call here is particular to KWin 5.27 (effect API 0.236); a Plasma 6
-// port changes this file only.
+// Every difference between the KWin versions the effect is built for (5.27,
+// 6.3, 6.7) lives in the kwin_compat*.h files; the rest of the effect is
+// written once. QUORVEL_KWIN_VERSION comes from the build: 0xMMmmpp.
 
+#define QUORVEL_KWIN_AT_LEAST(major, minor) \
+    (QUORVEL_KWIN_VERSION >= (((major) << 16) | ((minor) << 8)))
+
+#if QUORVEL_KWIN_AT_LEAST(6, 0)
+#include <config-kwin.h>
+#include <effect/effect.h>
+#include <effect/effecthandler.h>
+#include <effect/effectwindow.h>
+#include <window.h>
+#else
 #include <kwinconfig.h>
 #include <kwineffects.h>
+#endif
 
 #include <KGlobalAccel>
 #include <QAction>
 #include <QDBusConnection>
-#include <QHash>
 #include <QKeySequence>
 #include <QVariantMap>
-#include <memory>
 
 namespace quorvel::kwin::compat {
 
-inline QString shellVersion() {
+#if QUORVEL_KWIN_AT_LEAST(6, 7)
+using Screen = KWin::LogicalOutput;
+#elif QUORVEL_KWIN_AT_LEAST(6, 0)
+using Screen = KWin::Output;
+#else
+using Screen = KWin::EffectScreen;
+#endif
+
+inline QString compositorVersion() {
     return QStringLiteral(KWIN_PLUGIN_VERSION_STRING);
 }
 
@@ -32,15 +50,43 @@ inline bool overviewActive() {
     return effect && effect->inherits("KWin::QuickSceneEffect");
 }
 
-inline QRect workArea(const KWin::EffectScreen* screen) {
-    return KWin::effects->clientArea(KWin::MaximizeArea, screen, KWin::effects->currentDesktop())
-        .toRect();
+inline QRect geometry(const Screen* screen) {
+    return QRect(screen->geometry());
 }
 
-// WORKAROUND(KWin): 5.27's EffectWindow does not know its desktop file name;
-// KWin's own D-Bus object (org.kde.KWin at /KWin) tells it in its window info,
-// and being in the same process it is asked directly, without the bus.
+inline QRect workArea(const Screen* screen) {
+#if QUORVEL_KWIN_AT_LEAST(6, 7)
+    return QRectF(KWin::effects->clientArea(KWin::MaximizeArea, screen)).toRect();
+#else
+    return KWin::effects->clientArea(KWin::MaximizeArea, screen, KWin::effects->currentDesktop())
+        .toRect();
+#endif
+}
+
+inline QRect frameGeometry(const KWin::EffectWindow* w) {
+    return QRectF(w->frameGeometry()).toRect();
+}
+
+inline QPoint cursorPos() {
+    return QPointF(KWin::effects->cursorPos()).toPoint();
+}
+
+/// The current virtual desktop, counted from 0.
+inline int currentDesktop() {
+#if QUORVEL_KWIN_AT_LEAST(6, 0)
+    return int(KWin::effects->desktops().indexOf(KWin::effects->currentDesktop()));
+#else
+    return KWin::effects->currentDesktop() - 1;
+#endif
+}
+
 inline QString desktopFileName(const KWin::EffectWindow* w) {
+#if QUORVEL_KWIN_AT_LEAST(6, 0)
+    return w->window() ? w->window()->desktopFileName() : QString();
+#else
+    // WORKAROUND(KWin 5.27): EffectWindow does not know its desktop file
+    // name; KWin's own D-Bus object (org.kde.KWin at /KWin) tells it in its
+    // window info, and being in the same process it is asked directly.
     QObject* kwin = QDBusConnection::sessionBus().objectRegisteredAt(QStringLiteral("/KWin"));
     QVariantMap info;
     if (!kwin || !QMetaObject::invokeMethod(kwin, "getWindowInfo", Qt::DirectConnection,
@@ -48,33 +94,17 @@ inline QString desktopFileName(const KWin::EffectWindow* w) {
                                             Q_ARG(QString, w->internalId().toString())))
         return {};
     return info.value(QStringLiteral("desktopFile")).toString();
+#endif
 }
 
-// WORKAROUND(KWin): 5.27 signals no new caption to effects. A client that
-// retitles its window nearly always repaints it too, so each damage is a
-// chance to notice; `changed` runs for a window whose caption differs from
-// the one it had at the last call.
-template <typename Changed>
-inline void watchCaptions(QObject* context, Changed changed) {
-    auto captions = std::make_shared<QHash<KWin::EffectWindow*, QString>>();
-    QObject::connect(KWin::effects, &KWin::EffectsHandler::windowDamaged, context,
-                     [captions, changed](KWin::EffectWindow* w) {
-                         QString& known = (*captions)[w];
-                         if (known == w->caption()) return;
-                         const bool first = known.isNull();
-                         known = w->caption();
-                         if (!first) changed(w);
-                     });
-    QObject::connect(KWin::effects, &KWin::EffectsHandler::windowDeleted, context,
-                     [captions](KWin::EffectWindow* w) { captions->remove(w); });
-}
-
-/// KWin 5.27 takes effects' global shortcuts through KGlobalAccel under its
-/// own component; false when the sequence is taken by another shortcut.
+/// KWin takes effects' global shortcuts through KGlobalAccel under its own
+/// component; false when the sequence is taken by any shortcut (KWin's own
+/// included, which asking for the "kwin" component would leave out).
 inline bool registerShortcut(QAction* action, const QKeySequence& sequence) {
     action->setProperty("componentName", QStringLiteral("kwin"));
-    if (!KGlobalAccel::isGlobalShortcutAvailable(sequence, QStringLiteral("kwin"))) return false;
-    return KGlobalAccel::self()->setShortcut(action, {sequence}, KGlobalAccel::NoAutoloading);
+    if (!KGlobalAccel::isGlobalShortcutAvailable(sequence)) return false;
+    return KGlobalAccel::self()->setShortcut(action, {sequence}, KGlobalAccel::NoAutoloading) &&
+           KGlobalAccel::self()->shortcut(action).contains(sequence);
 }
 
 inline void unregisterShortcut(QAction* action) {

@@ -1,6 +1,8 @@
 #include "quorvel_effect.h"
 
-#include "shell_service.h"
+#include "compositor_service.h"
+#include "soft_veil_painter.h"
+#include "veil_painter.h"
 #include "window_layers.h"
 
 namespace quorvel::kwin {
@@ -8,15 +10,20 @@ namespace quorvel::kwin {
 using KWin::effects;
 using KWin::EffectWindow;
 
-QuorvelEffect::QuorvelEffect()
-    : service_(std::make_unique<ShellService>(state_, veils_, shortcuts_)) {
+QuorvelEffect::QuorvelEffect() {
+    const bool testSession = qgetenv("QUORVEL_COMPOSITOR_TEST") == "1";
+    service_ = std::make_unique<CompositorService>(
+        CompositorService::Parts{state_, veils_, shortcuts_, capture_, testSession});
     if (!service_->publish())
-        qWarning("quorvel: io.github.quorvel.Shell1 is taken on the session bus");
-    connect(service_.get(), &ShellService::veilsChanged, this, [] { effects->addRepaintFull(); });
+        qWarning("quorvel: io.github.quorvel.Compositor1 is taken on the session bus");
+    if (effects->isOpenGLCompositing())
+        glPainter_ = std::make_unique<VeilPainter>();
+    else
+        softPainter_ = std::make_unique<SoftVeilPainter>();
+    connect(service_.get(), &CompositorService::veilsChanged, this,
+            [] { effects->addRepaintFull(); });
     connect(&state_, &DesktopState::windowClosing, this,
-            [this](EffectWindow* w, EffectWindow* successor) { veils_.retarget(w, successor); });
-    connect(&state_, &DesktopState::windowGone, this,
-            [this](EffectWindow* w) { veils_.retarget(w, nullptr); });
+            [this](quint64 window, quint64 successor) { veils_.retarget(window, successor); });
 }
 
 QuorvelEffect::~QuorvelEffect() {
@@ -25,104 +32,89 @@ QuorvelEffect::~QuorvelEffect() {
     effects->addRepaintFull();
 }
 
-bool QuorvelEffect::shown(const Veil& veil) const {
-    return veil.placement != Placement::None && !veil.frame.isEmpty() &&
-           veil.fade.at(frameTime_) > 0.0 && (veil.placement == Placement::Covering || veil.below);
+bool QuorvelEffect::isActive() const {
+    return !veils_.empty() || state_.switching() || capture_.pending();
 }
 
-void QuorvelEffect::prePaintScreen(KWin::ScreenPrePaintData& data,
-                                   std::chrono::milliseconds presentTime) {
+bool QuorvelEffect::shown(const Veil& veil) const {
+    return veil.placement != Placement::Hidden && !veil.look.tint.isNull() &&
+           veil.fade.at(frameTime_) > 0.0 &&
+           (veil.placement == Placement::Covering || state_.window(veil.below));
+}
+
+bool QuorvelEffect::beginFrame() {
     frameTime_ = Clock::now();
     animating_ = false;
-    bool anyCovering = false;
+    bool any = false, covering = false;
     for (const auto& veil : veils_.all()) {
         animating_ = animating_ || veil->fade.running(frameTime_);
         if (!shown(*veil)) continue;
-        anyCovering = anyCovering || veil->placement == Placement::Covering;
-        // Everything under a veil is painted again whenever anything is:
-        // frosting or tinting a half-repainted area would stack on the
-        // previous frame's veil.
-        data.paint += veil->frame;
+        any = true;
+        covering = covering || veil->placement == Placement::Covering;
     }
-    coverAnchor_ = nullptr;
-    if (anyCovering) {
-        for (EffectWindow* w : effects->stackingOrder()) {
-            if (aboveNormalLayer(w) && w->isVisible()) {
-                coverAnchor_ = w;
-                break;
-            }
-        }
-    }
-    findWindowsAboveVeils();
-    effects->prePaintScreen(data, presentTime);
+    coverAnchor_ = covering ? findCoverAnchor() : nullptr;
+    if (glPainter_) glPainter_->prune(veils_);
+    // Everything under a veil is painted again whenever anything is: a frost
+    // or tint over a half-repainted area would stack on the last frame's.
+    return any || capture_.pending();
 }
 
-void QuorvelEffect::findWindowsAboveVeils() {
-    aboveVeils_.clear();
-    bool above = false;
-    for (EffectWindow* w : effects->stackingOrder()) {  // bottom to top
-        if (above) aboveVeils_.insert(w);
-        if (w == coverAnchor_ || !framesOf(Placement::Below, w).isEmpty()) {
-            above = true;
-            aboveVeils_.insert(w);
-        }
+EffectWindow* QuorvelEffect::findCoverAnchor() const {
+    // The kept-above windows at the top of the stack stay over the veil;
+    // everything from the first other window down lies under it.
+    EffectWindow* anchor = nullptr;
+    const auto stack = effects->stackingOrder();
+    for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
+        if ((*it)->isDeleted() || !(*it)->isVisible()) continue;
+        if (!keptAbove(*it)) break;
+        anchor = *it;
     }
+    return anchor;
 }
 
-void QuorvelEffect::paintScreen(int mask, const QRegion& region, KWin::ScreenPaintData& data) {
-    painter_.prune(veils_);
+bool QuorvelEffect::paintsWith(EffectWindow* w) {
+    if (w == coverAnchor_) return true;
+    const quint64 id = state_.id(w);
+    if (id == 0) return false;
+    for (const auto& veil : veils_.all()) {
+        if (veil->placement == Placement::Below && veil->below == id && shown(*veil)) return true;
+    }
+    return false;
+}
+
+void QuorvelEffect::beginScreen(const compat::PaintTarget&) {
     covered_ = false;
-    effects->paintScreen(mask, region, data);
-    if (!covered_) paintVeils(Placement::Covering, nullptr, data.projectionMatrix());
 }
 
-void QuorvelEffect::postPaintScreen() {
-    if (animating_) effects->addRepaintFull();
-    effects->postPaintScreen();
-}
-
-void QuorvelEffect::prePaintWindow(EffectWindow* w, KWin::WindowPrePaintData& data,
-                                   std::chrono::milliseconds presentTime) {
-    // WORKAROUND(KWin): what an opaque window hides is not painted again, so
-    // the frost, read back from what has been painted so far, would pick up
-    // the previous frame's picture of a window above the veil.
-    if (aboveVeils_.contains(w)) data.opaque = QRegion();
-    QRegion frames = framesOf(Placement::Below, w);
-    if (w == coverAnchor_) frames += framesOf(Placement::Covering, nullptr);
-    if (!frames.isEmpty()) {
-        // KWin clips a window's painting to its own rectangle unless it is
-        // transformed; the veil painted with it spans the whole monitor.
-        data.setTransformed();
-        data.paint += frames;
-    }
-    effects->prePaintWindow(w, data, presentTime);
-}
-
-void QuorvelEffect::paintWindow(EffectWindow* w, int mask, QRegion region,
-                                KWin::WindowPaintData& data) {
+void QuorvelEffect::beforeWindow(const compat::PaintTarget& target, EffectWindow* w) {
     if (w == coverAnchor_ && !covered_) {
-        paintVeils(Placement::Covering, nullptr, data.projectionMatrix());
+        paintVeils(target, Placement::Covering, 0);
         covered_ = true;
     }
-    paintVeils(Placement::Below, w, data.projectionMatrix());
-    effects->paintWindow(w, mask, region, data);
+    if (const quint64 id = state_.id(w)) paintVeils(target, Placement::Below, id);
 }
 
-void QuorvelEffect::paintVeils(Placement placement, EffectWindow* below,
-                               const QMatrix4x4& projection) {
+void QuorvelEffect::endScreen(const compat::PaintTarget& target) {
+    if (!covered_) paintVeils(target, Placement::Covering, 0);
+    capture_.add(target);
+}
+
+void QuorvelEffect::endFrame() {
+    if (animating_) effects->addRepaintFull();
+    state_.framePainted();
+    capture_.frameDone();
+}
+
+void QuorvelEffect::paintVeils(const compat::PaintTarget& target, Placement placement,
+                               quint64 below) {
     for (const auto& veil : veils_.all()) {
         if (veil->placement != placement || veil->below != below || !shown(*veil)) continue;
-        painter_.paint(*veil, veil->fade.at(frameTime_), projection);
+        const double opacity = veil->fade.at(frameTime_);
+        if (glPainter_)
+            glPainter_->paint(target, *veil, opacity);
+        else
+            softPainter_->paint(target, *veil, opacity);
     }
-}
-
-QRegion QuorvelEffect::framesOf(Placement placement, EffectWindow* below) const {
-    QRegion frames;
-    for (const auto& veil : veils_.all()) {
-        if (veil->placement == placement && veil->below == below && shown(*veil))
-            frames += veil->frame;
-    }
-    return frames;
 }
 
 }  // namespace quorvel::kwin

@@ -1,57 +1,54 @@
 #pragma once
 
-#include <QSet>
-
-#include <kwineffects.h>
-
 #include <memory>
 
 #include "desktop_state.h"
+#include "kwin_compat_effect.h"
+#include "screen_capture.h"
 #include "shortcuts.h"
 #include "veil.h"
-#include "veil_painter.h"
 
 namespace quorvel::kwin {
 
-class ShellService;
+class CompositorService;
+class SoftVeilPainter;
+class VeilPainter;
 
-/// Quorvel's veils inside KWin, driven over D-Bus exactly as the GNOME
-/// extension is. A veil "below" a window is painted just before that window;
-/// a "covering" one just before the first window above the normal layer.
-class QuorvelEffect : public KWin::Effect {
+/// Quorvel's veils inside KWin, driven over D-Bus. A veil "below" a window
+/// is painted just before that window; a "covering" one just before the
+/// lowest of the kept-above windows at the top of the stack (or last).
+class QuorvelEffect : public compat::EffectBase {
     Q_OBJECT
 public:
     QuorvelEffect();
     ~QuorvelEffect() override;
 
-    void prePaintScreen(KWin::ScreenPrePaintData& data,
-                        std::chrono::milliseconds presentTime) override;
-    void paintScreen(int mask, const QRegion& region, KWin::ScreenPaintData& data) override;
-    void postPaintScreen() override;
-    void prePaintWindow(KWin::EffectWindow* w, KWin::WindowPrePaintData& data,
-                        std::chrono::milliseconds presentTime) override;
-    void paintWindow(KWin::EffectWindow* w, int mask, QRegion region,
-                     KWin::WindowPaintData& data) override;
-
-    bool isActive() const override { return !veils_.empty(); }
+    bool isActive() const override;
     int requestedEffectChainPosition() const override { return 10; }
 
+protected:
+    bool beginFrame() override;
+    bool paintsWith(KWin::EffectWindow* w) override;
+    void beginScreen(const compat::PaintTarget& target) override;
+    void beforeWindow(const compat::PaintTarget& target, KWin::EffectWindow* w) override;
+    void endScreen(const compat::PaintTarget& target) override;
+    void endFrame() override;
+
 private:
-    void findWindowsAboveVeils();
     bool shown(const Veil& veil) const;
-    void paintVeils(Placement placement, KWin::EffectWindow* below, const QMatrix4x4& projection);
-    QRegion framesOf(Placement placement, KWin::EffectWindow* below) const;
+    KWin::EffectWindow* findCoverAnchor() const;
+    void paintVeils(const compat::PaintTarget& target, Placement placement, quint64 below);
 
     VeilStore veils_;
     DesktopState state_;
     Shortcuts shortcuts_;
-    std::unique_ptr<ShellService> service_;
-    VeilPainter painter_;
+    ScreenCapture capture_;
+    std::unique_ptr<CompositorService> service_;
+    std::unique_ptr<VeilPainter> glPainter_;
+    std::unique_ptr<SoftVeilPainter> softPainter_;
     Clock::time_point frameTime_;
-    KWin::EffectWindow* coverAnchor_ = nullptr;
+    KWin::EffectWindow* coverAnchor_ = nullptr;  // only within one frame
     bool covered_ = false;
-    /// The windows a veil's target or cover anchor has at or above it this frame.
-    QSet<KWin::EffectWindow*> aboveVeils_;
     bool animating_ = false;
 };
 

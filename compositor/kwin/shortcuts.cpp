@@ -13,8 +13,8 @@ Shortcuts::~Shortcuts() {
     for (quint32 action : grabs_.keys()) release(action);
 }
 
-quint32 Shortcuts::grab(const QString& owner, const QString& accelerator) {
-    const QKeySequence sequence = parseGtkAccelerator(accelerator);
+quint32 Shortcuts::grab(const QString& owner, const Accelerator& accelerator, const QString& text) {
+    const QKeySequence sequence = accelerator.sequence();
     if (sequence.isEmpty()) return 0;
     const quint32 id = nextAction_++;
     auto grab = std::make_shared<Grab>();
@@ -23,7 +23,7 @@ quint32 Shortcuts::grab(const QString& owner, const QString& accelerator) {
     // KGlobalAccel keys its registry on the object name; a fixed prefix keeps
     // Quorvel's entries together in KDE's shortcut settings.
     grab->action->setObjectName(QStringLiteral("quorvel-%1").arg(id));
-    grab->action->setText(QStringLiteral("Quorvel %1").arg(accelerator));
+    grab->action->setText(QStringLiteral("Quorvel %1").arg(text));
     if (!compat::registerShortcut(grab->action.get(), sequence)) {
         compat::unregisterShortcut(grab->action.get());
         return 0;
@@ -46,11 +46,10 @@ void Shortcuts::dropOwner(const QString& owner) {
     }
 }
 
-bool Shortcuts::owns(const QString& owner) const {
-    for (const auto& grab : grabs_) {
-        if (grab->owner == owner) return true;
-    }
-    return false;
+int Shortcuts::count(const QString& owner) const {
+    int n = 0;
+    for (const auto& grab : grabs_) n += grab->owner == owner ? 1 : 0;
+    return n;
 }
 
 void Shortcuts::release(quint32 action) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+#include "accelerator.h"
+
 class QAction;
 
 namespace quorvel::kwin {
@@ -16,12 +18,12 @@ public:
     explicit Shortcuts(QObject* parent = nullptr);
     ~Shortcuts() override;
 
-    /// 0 when the accelerator cannot be read or is taken.
-    quint32 grab(const QString& owner, const QString& accelerator);
+    /// 0 when KWin refuses the accelerator: taken, or no key here.
+    quint32 grab(const QString& owner, const Accelerator& accelerator, const QString& text);
     /// False when `action` is not one of `owner`'s.
     bool ungrab(const QString& owner, quint32 action);
     void dropOwner(const QString& owner);
-    bool owns(const QString& owner) const;
+    int count(const QString& owner) const;
 
 Q_SIGNALS:
     void activated(quint32 action);

@@ -25,8 +25,9 @@ bool Fade::running(Clock::time_point now) const {
 
 std::vector<MaskStrip> maskStrips(const QByteArray& mask, int rows) {
     std::vector<MaskStrip> strips;
-    for (int row = 0; row < rows; ++row) {
-        const int value = row < mask.size() ? quint8(mask.at(row)) : 0;
+    const int known = std::min<qsizetype>(rows, mask.size());
+    for (int row = 0; row < known; ++row) {
+        const int value = quint8(mask.at(row));
         if (value == 0) continue;
         if (!strips.empty() && strips.back().value == value &&
             strips.back().y + strips.back().height == row) {
@@ -58,23 +59,24 @@ void VeilStore::destroy(quint32 id) {
     std::erase_if(veils_, [id](const auto& veil) { return veil->id == id; });
 }
 
-bool VeilStore::owns(const QString& owner) const {
-    return std::any_of(veils_.begin(), veils_.end(),
-                       [&owner](const auto& veil) { return veil->owner == owner; });
+bool VeilStore::dropOwner(const QString& owner) {
+    return std::erase_if(veils_, [&owner](const auto& veil) { return veil->owner == owner; }) > 0;
 }
 
-void VeilStore::dropOwner(const QString& owner) {
-    std::erase_if(veils_, [&owner](const auto& veil) { return veil->owner == owner; });
+int VeilStore::countOn(const QString& owner, const QRect& monitor, quint32 except) const {
+    return int(std::count_if(veils_.begin(), veils_.end(), [&](const auto& veil) {
+        return veil->owner == owner && veil->id != except && veil->frame.intersects(monitor);
+    }));
 }
 
-void VeilStore::retarget(KWin::EffectWindow* gone, KWin::EffectWindow* successor) {
+void VeilStore::retarget(quint64 gone, quint64 successor) {
     for (const auto& veil : veils_) {
         if (veil->below == gone) veil->below = successor;
     }
 }
 
-void setLook(VeilStore& store, Veil& veil, VeilLook look) {
-    look.serial = store.nextSerial_++;
+void VeilStore::setLook(Veil& veil, VeilLook look) {
+    look.serial = nextSerial_++;
     veil.look = std::move(look);
 }
 

@@ -1,17 +1,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QImage>
 #include <QRect>
 #include <QString>
 #include <chrono>
 #include <memory>
 #include <vector>
-
-namespace KWin {
-class EffectWindow;
-}
 
 namespace quorvel::kwin {
 
@@ -38,24 +33,25 @@ struct MaskStrip {
     int value = 0;  // 1..255
 };
 
-/// Rows past the end of `mask` count as 0, as the GNOME extension reads them.
+/// Rows past the end of `mask` count as 0, as the interface says.
 std::vector<MaskStrip> maskStrips(const QByteArray& mask, int rows);
 
-enum class Placement { None, Below, Covering };
+enum class Placement { Hidden, Below, Covering };
 
 struct VeilLook {
-    QImage tint;  // premultiplied; null when the veil has no tint
+    QImage tint;  // premultiplied; null when the veil has no look yet
     QByteArray mask;
-    double sigma = 0.0;
-    quint64 serial = 0;  // tells the painter when its texture is stale
+    double blur = 0.0;
+    quint64 serial = 0;  // tells the painters when their copy is stale
 };
 
 struct Veil {
     quint32 id = 0;
     QString owner;
     QRect frame;
-    Placement placement = Placement::None;
-    KWin::EffectWindow* below = nullptr;
+    Placement placement = Placement::Hidden;
+    /// The window id (DesktopState's) the veil lies below; 0 for none.
+    quint64 below = 0;
     VeilLook look;
     Fade fade;
 };
@@ -67,11 +63,13 @@ public:
     /// Null unless the veil exists and belongs to `owner`.
     Veil* find(quint32 id, const QString& owner);
     void destroy(quint32 id);
-    /// Whether `owner` still has veils left.
-    bool owns(const QString& owner) const;
-    void dropOwner(const QString& owner);
-    /// Veils below `gone` go below `successor` instead (null: not drawn).
-    void retarget(KWin::EffectWindow* gone, KWin::EffectWindow* successor);
+    /// False when `owner` had none.
+    bool dropOwner(const QString& owner);
+    /// How many of `owner`'s veils reach into `monitor`, leaving out `except`.
+    int countOn(const QString& owner, const QRect& monitor, quint32 except = 0) const;
+    /// Veils below `gone` go below `successor` instead (0: none, not drawn).
+    void retarget(quint64 gone, quint64 successor);
+    void setLook(Veil& veil, VeilLook look);
     void clear() { veils_.clear(); }
 
     bool empty() const { return veils_.empty(); }
@@ -81,11 +79,6 @@ private:
     std::vector<std::unique_ptr<Veil>> veils_;  // creation order = paint order
     quint32 nextId_ = 1;
     quint64 nextSerial_ = 1;
-
-    friend void setLook(VeilStore&, Veil&, VeilLook);
 };
-
-/// Replaces a veil's look, marking it new for the painter.
-void setLook(VeilStore& store, Veil& veil, VeilLook look);
 
 }  // namespace quorvel::kwin

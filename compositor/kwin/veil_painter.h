@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QMatrix4x4>
 #include <QRect>
 #include <QSize>
 #include <memory>
@@ -14,18 +13,21 @@ class GLTexture;
 
 namespace quorvel::kwin {
 
+namespace compat {
+class PaintTarget;
+}
 struct Veil;
 class VeilStore;
 
-/// Draws veils with OpenGL over whatever the current render target holds so
-/// far: a frosted copy of it through the veil's mask, then the tint. Only to
-/// be used while KWin paints (its GL context is current then).
+/// Draws veils with OpenGL over whatever the render target holds so far: a
+/// frosted copy of it through the veil's mask, row by row, then Quorvel's
+/// tint and grain. Only while KWin paints (its GL context is current then).
 class VeilPainter {
 public:
     VeilPainter();
     ~VeilPainter();
 
-    void paint(const Veil& veil, double opacity, const QMatrix4x4& projection);
+    void paint(const compat::PaintTarget& target, const Veil& veil, double opacity);
     /// Frees the textures of veils no longer in `veils`.
     void prune(const VeilStore& veils);
 
@@ -39,12 +41,12 @@ private:
         std::unique_ptr<KWin::GLTexture> texture;
     };
 
-    void drawFrost(const Veil& veil, const QRect& area, const QRect& source, double opacity,
-                   const QMatrix4x4& projection, qreal scale);
-    void drawTint(const Veil& veil, const QRect& area, double opacity, const QMatrix4x4& projection,
-                  qreal scale);
-    /// Blurs `source` of the current framebuffer into the first level.
-    bool frost(const QRect& source, int levels);
+    void drawFrost(const compat::PaintTarget& target, const Veil& veil, const QRect& area,
+                   double opacity);
+    void drawTint(const compat::PaintTarget& target, const Veil& veil, const QRect& area,
+                  double opacity);
+    /// Blurs `area` of what has been painted into the first level.
+    bool frost(const compat::PaintTarget& target, const QRect& area, int levels);
     KWin::GLTexture* tintTexture(const Veil& veil);
 
     std::vector<Level> chain_;

@@ -8,14 +8,12 @@ class EffectWindow;
 
 namespace quorvel::kwin {
 
-/// The GNOME extension's type names (Meta.WindowType in lower case), which
-/// Quorvel already reads; KWin's on-screen displays count as notifications.
+/// The interface's type names: "normal", "dialog", "utility", "toolbar",
+/// "menu", "splash", "dock", "desktop", "notification" or "other".
 QString windowTypeName(const KWin::EffectWindow* w);
 
-/// Mutter's stack layer numbers, for the same reason.
-int windowLayer(const KWin::EffectWindow* w);
-
-/// Above the layer of ordinary windows: a covering veil goes below these.
-bool aboveNormalLayer(const KWin::EffectWindow* w);
+/// Kept above ordinary windows by KWin (keep-above, docks, notifications,
+/// on-screen displays, popups): a covering veil stays below these.
+bool keptAbove(const KWin::EffectWindow* w);
 
 }  // namespace quorvel::kwin
