@@ -3,6 +3,7 @@
 #include "compositor/client/compositor_client.h"
 #include "compositor/client/compositor_desktop.h"
 #include "compositor/client/compositor_shortcuts.h"
+#include "compositor/client/compositor_tray.h"
 #include "compositor/client/compositor_veil_window.h"
 #include "qt/gnome_overview.h"
 #include "qt/kde_overview.h"
@@ -92,12 +93,16 @@ public:
     std::string describe(const app::EnvironmentLookup& env) const override {
         const auto& state = client.state();
         return std::string("🔧 Backend: ") + (gnome ? "GNOME Shell " : "KWin ") +
-               state.shellVersion + " through Quorvel's " + (gnome ? "extension (" : "effect (") +
+               state.compositorVersion + " through Quorvel's " +
+               (gnome ? "extension (" : "effect (") +
                (state.session.empty() ? "unknown" : state.session) +
                " session; Quorvel's own windows on X display " + env("DISPLAY").value_or("") + ")";
     }
     app::DesktopPorts ports(const app::EnvironmentLookup& env) override {
-        return portsWith(env, desktop, veils, keyboard, shortcuts);
+        app::DesktopPorts p = portsWith(env, desktop, veils, keyboard, shortcuts);
+        // Plasma always has a tray; GNOME has one only with an extension of its own.
+        if (gnome) p.tray = &topBar;
+        return p;
     }
     void follow(look::LookFollower& look) override { veils.follow(look); }
     // Each frame sends whole images over the bus.
@@ -107,9 +112,10 @@ public:
     compositor::CompositorClient& client;
     x11::Connection& connection;
     bool gnome;
-    compositor::CompositorDesktop desktop{client, scheduler};
+    compositor::CompositorDesktop desktop{client};
     compositor::CompositorVeilWindows veils{client, scheduler};
     compositor::CompositorShortcuts shortcuts{client};
+    compositor::CompositorTray topBar{client, tray};
     x11::X11KeyboardLayout keyboard{connection};
 };
 

@@ -121,18 +121,17 @@ struct SettingsWindow {
     core::Connection visibility;
 };
 
-/// GNOME shows tray icons only through an extension of its own; without a
-/// tray the settings window is how the user reaches Quorvel, so it opens at
-/// start, with a note saying why.
+/// Where no tray shows Quorvel (an X11 desktop without a tray host, GNOME
+/// without Quorvel's extension) the settings window is how the user reaches
+/// Quorvel, so it opens at start, with a note saying why.
 void openSettingsWithoutTray(core::Scheduler& scheduler, app::Application& application,
-                             ports::UserNotifications& notifications) {
+                             ports::Tray& tray, ports::UserNotifications& notifications) {
     // A tray host may still be starting with the session.
-    scheduler.dispatchAfter(3.0, [&application, &notifications] {
-        if (QSystemTrayIcon::isSystemTrayAvailable()) return;
+    scheduler.dispatchAfter(3.0, [&application, &tray, &notifications] {
+        if (tray.isAvailable()) return;
         const std::string note =
             "This desktop shows no tray icons, so the settings window opens at start. The "
-            "shortcuts and the quorvel command (quorvel toggle) work as ever; GNOME shows "
-            "Quorvel's icon with the AppIndicator extension.";
+            "shortcuts and the quorvel command (quorvel toggle) work as ever.";
         core::log("⚠️ No tray host: opening the settings window instead");
         notifications.post({"no-tray", "Quorvel", "", note, false});
         if (application.hooks().showSettings) application.hooks().showSettings("appearance");
@@ -161,7 +160,8 @@ int run(QApplication& qtApplication, x11::Connection& connection,
                    : program::makeX11Backend(connection, scheduler, env);
     DesktopBackend& desktop = *backend;
     core::log(desktop.describe(env));
-    app::Application application(desktop.ports(env), prepareConfigDirectory(env));
+    const app::DesktopPorts ports = desktop.ports(env);
+    app::Application application(ports, prepareConfigDirectory(env));
     look::LookFollower look(application.settings(), colorScheme, scheduler, desktop.frameRate());
     desktop.follow(look);
     qt::PowerMonitor power([&](bool onBattery) { desktop.setOnBattery(onBattery); });
@@ -181,7 +181,9 @@ int run(QApplication& qtApplication, x11::Connection& connection,
     desktop.updater.start();
     QObject::connect(&qtApplication, &QCoreApplication::aboutToQuit, [&] { application.quit(); });
 
-    if (compositor) openSettingsWithoutTray(scheduler, application, desktop.notifications);
+    // GNOME shows tray icons only through extensions (Quorvel's own among them).
+    if (app::isGnomeDesktop(env))
+        openSettingsWithoutTray(scheduler, application, *ports.tray, desktop.notifications);
     // Scripts and `quorvel <command>` drive the same actions as the tray.
     app::RemoteControl remote(application);
     program::DBusService dbus(remote, QString::fromLatin1(desktop.name()));
@@ -326,6 +328,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<compositor::CompositorClient> shell;
     if (compositorPlaces) {
+        // The component answers only the holder of Quorvel's name.
+        program::claimServiceName();
         std::string missing;
         shell = connectCompositor(gnomeDesktop, missing);
         // On Wayland nothing else can place a veil.

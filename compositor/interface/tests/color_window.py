@@ -4,6 +4,7 @@ across its middle, which a blur turns grey: a test client for the shell
 extension's tests.
 
     color_window.py --title T --color #rrggbb [--x X --y Y] --width W --height H [--text] [--above]
+                    [--app ID]
 
 Undecorated, so the window's frame is the coloured area. --x/--y only count on
 X11 (GDK_BACKEND=x11): a Wayland client cannot place itself, mutter does.
@@ -20,8 +21,10 @@ gi.require_version("Gdk", "3.0")
 gi.require_version("GdkPixbuf", "2.0")
 from gi.repository import GLib  # noqa: E402
 
-# Before GTK starts: the name becomes the Wayland app id and the X11 class.
-GLib.set_prgname("quorvel-color-window")
+# Before GTK starts: the name becomes the Wayland app id and the X11 class,
+# which the compositors match with a desktop entry of that name (--app).
+APP = sys.argv[sys.argv.index("--app") + 1] if "--app" in sys.argv else "quorvel-color-window"
+GLib.set_prgname(APP)
 from gi.repository import Gdk, GdkPixbuf, Gtk  # noqa: E402
 
 STRIPE = 4
@@ -65,13 +68,14 @@ def main():
     parser.add_argument("--height", type=int, required=True)
     parser.add_argument("--text", action="store_true", help="text-like marks across the window")
     parser.add_argument("--above", action="store_true", help="kept above other windows (X11)")
+    parser.add_argument("--app", help="the app id (a desktop entry of that name)")
     args = parser.parse_args()
 
     color = Gdk.RGBA()
     if not color.parse(args.color):
         parser.error(f"not a colour: {args.color}")
 
-    Gdk.set_program_class("quorvel-color-window")
+    Gdk.set_program_class(APP)
     window = Gtk.Window(title=args.title)
     window.set_decorated(False)
     window.set_default_size(args.width, args.height)

@@ -233,14 +233,15 @@ def looks(desktop, name, verdicts, bare, timeout=10):
 
 def start_window(spec, desktop):
     """A color_window.py window, once mapped. `spec` holds color, width,
-    height, and may hold text, above, at (x, y) and env."""
+    height, and may hold text, above, at (x, y), app and env."""
     x, y = spec.get("at", (None, None))
     process = subprocess.Popen(
         ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
          "--color", "#%02x%02x%02x" % spec["color"], "--width", str(spec["width"]),
          "--height", str(spec["height"])] +
         (["--x", str(x), "--y", str(y)] if x is not None else []) +
-        (["--text"] if spec.get("text") else []) + (["--above"] if spec.get("above") else []),
+        (["--text"] if spec.get("text") else []) + (["--above"] if spec.get("above") else []) +
+        (["--app", spec["app"]] if spec.get("app") else []),
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
         env={**os.environ, **spec.get("env", {})})
     process.stdout.readline()

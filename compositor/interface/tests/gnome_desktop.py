@@ -45,6 +45,14 @@ class GnomeDesktop:
         return Image(path)
 
     def move_pointer(self, x, y):
+        if not self.bus:
+            # Without the owner's GetPointer: from the top-left corner, where
+            # the shell stops any motion past the edge; virtual devices move
+            # unaccelerated.
+            self.input("NotifyPointerMotionRelative", "dd", (-100000.0, -100000.0))
+            self.input("NotifyPointerMotionRelative", "dd", (float(x), float(y)))
+            return
+
         def arrived():
             px, py = call(self.bus, "GetPointer")
             if (px, py) == (x, y):
@@ -61,3 +69,14 @@ class GnomeDesktop:
         self.input("NotifyPointerButton", "ib", (BUTTON_CODES[button], False))
         if shift:
             self.input("NotifyKeyboardKeysym", "ub", (SHIFT_L, False))
+
+    def activate(self, title, spot):
+        """Gives `title` the focus as a user would: a click on `spot`."""
+        self.click(*spot)
+
+    def press(self, *keysyms):
+        """Holds each key down in turn, then lets them go in reverse."""
+        for keysym in keysyms:
+            self.input("NotifyKeyboardKeysym", "ub", (keysym, True))
+        for keysym in reversed(keysyms):
+            self.input("NotifyKeyboardKeysym", "ub", (keysym, False))

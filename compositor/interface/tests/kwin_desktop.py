@@ -20,6 +20,11 @@ from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
 QIMAGE_RGB_OFFSETS = {4: (2, 1, 0), 5: (2, 1, 0), 6: (2, 1, 0), 16: (0, 1, 2), 17: (0, 1, 2), 18: (0, 1, 2)}
 
 BACKEND = os.environ.get("QUORVEL_KWIN_BACKEND", SESSION)
+KEY_NAMES = {0xFFE3: "ctrl", 0xFFE9: "alt", 0xFFEB: "super", 0xFFE1: "shift"}
+
+
+def key_name(keysym):
+    return KEY_NAMES.get(keysym) or chr(keysym)
 
 
 class KWinDesktop:
@@ -116,6 +121,25 @@ class KWinDesktop:
         keys = ["keydown", "shift"] if shift else []
         subprocess.run(["xdotool", *keys, "click", str(button)] + (["keyup", "shift"] if shift else []),
                        check=True, timeout=10)
+
+    def activate(self, title, spot):
+        """Gives `title` the focus: a click on `spot` on X11; on Wayland, with
+        no user's pointer here, as a pager would."""
+        if SESSION == "x11":
+            return self.click(*spot)
+        # WORKAROUND(KWin 5.27): activeClient; KWin 6: activeWindow.
+        self.run_script(
+            f"for (const w of windows()) if (w.caption === {json.dumps(title)}) {{"
+            " if ('activeWindow' in workspace) workspace.activeWindow = w;"
+            " else workspace.activeClient = w; }")
+
+    def press(self, *keysyms):
+        """The keys as a user types them (X11 only: KWin Wayland here has no
+        user's keyboard)."""
+        if SESSION != "x11":
+            raise NotImplementedError("no user's keyboard on KWin Wayland here")
+        names = [key_name(k) for k in keysyms]
+        subprocess.run(["xdotool", "key", "+".join(names)], check=True, timeout=10)
 
     def run_script(self, body):
         """Runs `body` in KWin's scripting engine, with windows() for the list
