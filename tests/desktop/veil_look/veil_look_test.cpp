@@ -138,6 +138,7 @@ TEST_F(VeilLook, DISABLED_PicturesForTheReadme) {
     if (!dir) dir = ".";
     desk.settings.fadeDuration.set(0);
     desk.paintPattern();
+    desk.showFrontWindow(660, 420, 420, 300);  // the window one works in stays clear
     for (ThemeMode theme : {ThemeMode::dark, ThemeMode::light}) {
         for (FocusMode mode : {FocusMode::ambient, FocusMode::deep}) {
             look(mode, theme, 1.0, 0.5);
