@@ -121,6 +121,17 @@ def desktop_driver():
     return GnomeDesktop
 
 
+# Keys as xdotool names them, for the X11 sessions.
+KEY_NAMES = {0xFFE3: "ctrl", 0xFFE9: "alt", 0xFFEB: "super", 0xFFE1: "shift", 0xFF54: "Down",
+             0xFF0D: "Return", 0xFF1B: "Escape", 0xFF55: "Page_Up", 0xFF56: "Page_Down"}
+
+
+def xdotool_keys(*keysyms):
+    """Holds each key down in turn, then lets them go, on the X server."""
+    combo = "+".join(KEY_NAMES.get(k) or chr(k) for k in keysyms)
+    subprocess.run(["xdotool", "key", combo], check=True, timeout=10)
+
+
 # --- pictures --------------------------------------------------------------
 
 class Image:

@@ -20,11 +20,7 @@ from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
 QIMAGE_RGB_OFFSETS = {4: (2, 1, 0), 5: (2, 1, 0), 6: (2, 1, 0), 16: (0, 1, 2), 17: (0, 1, 2), 18: (0, 1, 2)}
 
 BACKEND = os.environ.get("QUORVEL_KWIN_BACKEND", SESSION)
-KEY_NAMES = {0xFFE3: "ctrl", 0xFFE9: "alt", 0xFFEB: "super", 0xFFE1: "shift"}
 
-
-def key_name(keysym):
-    return KEY_NAMES.get(keysym) or chr(keysym)
 
 
 class KWinDesktop:
@@ -138,8 +134,7 @@ class KWinDesktop:
         user's keyboard)."""
         if SESSION != "x11":
             raise NotImplementedError("no user's keyboard on KWin Wayland here")
-        names = [key_name(k) for k in keysyms]
-        subprocess.run(["xdotool", "key", "+".join(names)], check=True, timeout=10)
+        desktop_common.xdotool_keys(*keysyms)
 
     def run_script(self, body):
         """Runs `body` in KWin's scripting engine, with windows() for the list

@@ -35,15 +35,16 @@ from desktop import Quorvel  # noqa: E402
 # Where the compositor places them itself (GNOME) they may overlap or not;
 # each has a part of its own large enough for the verdicts either way.
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 640, "height": 440,
-        "text": True, "at": (60, 100), "app": "quorvel-test-back"}
+        "text": True, "at": (60, 100), "app": "io.github.quorvel.TestBack"}
 FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 560, "height": 380,
-         "text": True, "at": (520, 300), "app": "quorvel-test-front"}
+         "text": True, "at": (520, 300), "app": "io.github.quorvel.TestFront"}
 # The front window of each other monitor.
 SIDE = {"title": "Quorvel Side", "color": (0x80, 0x30, 0xA0), "width": 300, "height": 200,
-        "app": "quorvel-test-side"}
+        "app": "io.github.quorvel.TestSide"}
 MARGIN = 60  # color_window.py's plain edge
 BOX = (40, 14)
-CONTROL, ALT, SUPER, SHIFT, F, DOWN, RETURN = 0xFFE3, 0xFFE9, 0xFFEB, 0xFFE1, 0x66, 0xFF54, 0xFF0D
+CONTROL, ALT, SUPER, F = 0xFFE3, 0xFFE9, 0xFFEB, 0x66
+PAGE_UP, PAGE_DOWN, ESCAPE = 0xFF55, 0xFF56, 0xFF1B
 
 
 def veiled(spot):
@@ -156,9 +157,10 @@ def tray_clicks(s, binary, host):
     d = s.desktop
     toggled_to = lambda on: wait_until(lambda: status(binary).get("focus") == on, 10,
                                        f"focus {'on' if on else 'off'} from the tray")
+    x = None
     if d.name == "gnome":
         x = wait_until(lambda: tray_item(d, s.monitors[0], s.top_bar), 10, "Quorvel's item in the top bar")
-        press = lambda **kw: d.click(x, 16, **kw)
+        press = lambda y=16, **kw: d.click(x, y, **kw)
     else:
         item = wait_until(host.item, 10, "Quorvel's StatusNotifier item")
         press = lambda button=1, shift=False: host.click(item, button)
@@ -174,16 +176,48 @@ def tray_clicks(s, binary, host):
         mode = status(binary).get("mode")
         click(shift=True)
         wait_until(lambda: status(binary).get("mode") not in (None, mode), 10, "Shift-click: the other look")
-    # The menu opens on a right-click; its first item is Unfocus.
+    if d.name != "gnome":
+        # Plasma's panel shows the menu of a StatusNotifier item itself.
+        return subprocess.run([binary, "off"], check=True, timeout=10)
+    # The menu opens below the item on a right-click; its first item is Unfocus.
+    closed = d.screenshot("menu_closed")
     click(button=3)
+    wait_until(lambda: d.screenshot("menu").at(x, 64) != closed.at(x, 64), 10, "the menu open")
+    press(y=60)
+    toggled_to(False)
+
+
+def gnome_moments(s, app):
+    """The overview and a switch to an empty workspace, through GNOME's own
+    keys: the veils step aside and come back as they were."""
+    d = s.desktop
+    d.press(SUPER)
+    wait_until(lambda: "🚀 The overview shows" in app.output(), 10, "the overview noticed")
+    d.press(ESCAPE)
+    wait_until(lambda: "🛬 The overview is gone" in app.output(), 10, "the overview's end noticed")
+    looks(d, "after_overview", s.clear_and_veiled("front", "back"), s.bare)
+    # Only the primary monitor's workspaces switch; its new one is empty.
+    d.press(SUPER, PAGE_DOWN)
+    looks(d, "empty_workspace", {"desktop 0": unchanged(s.spots["desktop 0"])}, s.bare)
+    d.press(SUPER, PAGE_UP)
+    looks(d, "workspace_back", s.clear_and_veiled("front", "back"), s.bare)
+
+
+def single_mode(s, binary):
+    """One veil follows the pointer's monitor; every other monitor is
+    covered, its front window too."""
+    d, side = s.desktop, s.sides[0]
+    app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "deep",
+                                    "transitionDuration": 0.0, "isSingleMode": True}).start()
     try:
-        time.sleep(0.5)  # the menu's opening animation
-        d.press(DOWN)
-        d.press(RETURN)
-        toggled_to(False)
-    except NotImplementedError as e:
-        print(f"not tested here: choosing from the menu ({e})", flush=True)
-        subprocess.run([binary, "off"], check=True, timeout=10)
+        d.move_pointer(*s.spots["desktop 0"])
+        looks(d, "single_first", {**s.clear_and_veiled("front", "back"), "side 0": veiled(s.spots["side 0"])},
+              s.bare)
+        d.move_pointer(side["x"] + 10, side["y"] + side["height"] + 40)
+        looks(d, "single_second", {"side 0": unchanged(s.spots["side 0"]), "front": veiled(s.spots["front"]),
+                                   "desktop 1": veiled(s.spots["desktop 1"])}, s.bare)
+    finally:
+        check(app.stop() == 0, "Quorvel in single mode quits with status 0")
 
 
 def main():
@@ -225,13 +259,17 @@ def main():
         except NotImplementedError as e:
             print(f"not tested here: the shortcut ({e})", flush=True)
         check("opening the settings window instead" not in app.output(), "no settings window stands in for the tray")
+        if d.name == "gnome":
+            gnome_moments(s, app)
         tray_clicks(s, binary, host)
         looks(d, "tray_off", s.all_clear(), s.bare)
         check(app.stop() == 0, "Quorvel quits with status 0")
     finally:
         app.stop()
         print("Quorvel's log:", app.output(), sep="\n", flush=True)
-        close_windows(s.processes)
+    if s.sides and d.name == "gnome":  # no user's pointer on KWin Wayland here
+        single_mode(s, binary)
+    close_windows(s.processes)
 
 
 if __name__ == "__main__":
