@@ -123,7 +123,7 @@ def desktop_driver():
 
 # Keys as xdotool names them, for the X11 sessions.
 KEY_NAMES = {0xFFE3: "ctrl", 0xFFE9: "alt", 0xFFEB: "super", 0xFFE1: "shift", 0xFF54: "Down",
-             0xFF0D: "Return", 0xFF1B: "Escape", 0xFF55: "Page_Up", 0xFF56: "Page_Down"}
+             0xFF0D: "Return", 0xFF1B: "Escape", 0xFF55: "Page_Up", 0xFF56: "Page_Down", 0xFFC1: "F4"}
 
 
 def xdotool_keys(*keysyms):
