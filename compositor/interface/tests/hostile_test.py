@@ -16,7 +16,7 @@ import sys
 import time
 
 from contract_test import BACK, FRONT, open_window, plain_spot, set_look, text_boxes, tinted
-from desktop_common import (Owner, bare_screenshot, call, check, close_windows, color, desktop_driver, error_of, looks,
+from desktop_common import (Owner, bare_screenshot, call, corners, check, close_windows, color, desktop_driver, error_of, looks,
                             new_connection, run_test, sharp, smeared, unchanged)
 
 BIG = 2 ** 31 - 1
@@ -100,7 +100,8 @@ def main():
     front = open_window(desktop, owner, FRONT, processes)
     spot = {"back": plain_spot(back, [front]), "front": plain_spot(front, []),
             "back_text": next(text_boxes(back, [front])), "front_text": next(text_boxes(front, []))}
-    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"]})
+    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"],
+                                     **corners(front, FRONT["color"])})
 
     def standard_veil(owner):
         veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
