@@ -211,7 +211,9 @@ def fuzz(owner, stranger, monitor, window):
         method, signature, make = rng.choice(calls)
         caller = stranger if rng.random() < 0.1 else owner.bus
         try:
-            reply = call(caller, method, signature, make(), timeout=5000)
+            # A freeze is minutes; a frame with the most frost strips takes
+            # llvmpipe seconds on a processor shared with other work.
+            reply = call(caller, method, signature, make(), timeout=15000)
             if method == "CreateVeil":
                 ids.append(reply[0])
         except Exception as e:
