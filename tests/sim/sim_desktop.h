@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,14 +24,6 @@ struct WindowSpec {
     std::optional<std::string> appId{};
 };
 
-/// One row of the stacking readout, front to back.
-struct StackEntry {
-    ports::WindowId id = 0;
-    std::string app;  ///< empty for a veil
-    bool isVeil = false;
-    double alpha = 1.0;
-};
-
 /// The simulated desktop, with a control surface for tests. It stacks as a
 /// window manager does: keep-above windows over the others, the last raised
 /// first within each; a veil sits where it was placed. Every change is
@@ -45,7 +36,7 @@ public:
     SimDesktop& operator=(const SimDesktop&) = delete;
 
     // Ports.
-    ports::DesktopState state() override;
+    ports::DesktopState state() override { return reported_ ? *reported_ : now(); }
     std::optional<ports::Application> frontApplication() override;
     std::vector<ports::Application> runningApplications() override;
     core::Point pointer() override { return pointer_; }
@@ -60,12 +51,9 @@ public:
     void focus(ports::WindowId id);
     void move(ports::WindowId id, const core::Rect& frame);
     void close(ports::WindowId id);
-    void setMinimized(ports::WindowId id, bool minimized);
-    void setFullscreen(ports::WindowId id, bool fullscreen);
 
     // Monitors: the first is the primary.
     ports::MonitorId addMonitor(const core::Rect& frame);
-    void removeMonitor(ports::MonitorId id);
     void setMonitorFrame(ports::MonitorId id, const core::Rect& frame);
     void movePointer(core::Point location) { pointer_ = location; }
     void setOverview(bool showing);
@@ -75,7 +63,8 @@ public:
     void setReportsLate(bool late) { late_ = late; }
 
     // Readout.
-    std::vector<StackEntry> stacking() const;
+    /// Front to back, every window by id and every shown veil as 0.
+    std::vector<ports::WindowId> stacking() const;
     /// One line, front to back: windows by app name, veils as "[veil:<monitor> a=<alpha>]".
     std::string describeStacking() const;
     /// The veils made so far, in order, closed ones included.
@@ -86,8 +75,9 @@ public:
     std::size_t shownVeils() const;
     /// A shown veil with some alpha lies over the window.
     bool isCovered(ports::WindowId id) const;
-    /// The entry directly behind the window: a window or a veil, by id.
-    std::optional<ports::WindowId> windowBelow(ports::WindowId id) const;
+    /// The monitor's veil is shown directly below the window (other
+    /// monitors' veils may lie between them).
+    bool veiledBelow(ports::WindowId id, ports::MonitorId monitor) const;
 
     // Called by veils.
     void veilPlaced(SimVeilWindow& veil, std::optional<ports::WindowId> below);
@@ -97,7 +87,6 @@ private:
     struct Record {
         WindowSpec spec;
         ports::WindowId id = 0;
-        bool minimized = false;
         SimVeilWindow* veil = nullptr;
     };
     struct Screen {
@@ -106,9 +95,10 @@ private:
     };
 
     ports::DesktopState now() const;
-    std::vector<Record>::iterator find(ports::WindowId id);
-    void raise(ports::WindowId id);
-    void report();
+    std::vector<Record>::const_iterator find(ports::WindowId id) const;
+    /// Where `record` goes: in front of its kind (keep-above or not).
+    void insertInFront(const Record& record);
+    void report() { changed_.emit(); }
     /// Where reports come late: the state as it is now stays what `state` says a moment longer.
     void holdReport();
 
