@@ -11,34 +11,30 @@
 
 namespace quorvel::veil_look {
 
+double Shot::grey(int x, int y) const {
+    const std::size_t i = (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3;
+    return (rgb[i] + rgb[i + 1] + rgb[i + 2]) / 3.0;
+}
+
 double Shot::rowLevel(int y) const {
     double sum = 0;
-    const std::size_t row = std::size_t(y) * std::size_t(width) * 3;
-    for (std::size_t i = 0; i < std::size_t(width) * 3; ++i) sum += rgb[row + i];
-    return sum / (width * 3.0);
+    for (int x = 0; x < width; ++x) sum += grey(x, y);
+    return sum / width;
 }
 
 double Shot::variance(int top, int bottom) const {
     double sum = 0, squares = 0;
-    std::size_t n = 0;
     for (int y = top; y < bottom; ++y) {
         for (int x = 0; x < width; ++x) {
-            const std::size_t i = (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3;
-            const double grey = (rgb[i] + rgb[i + 1] + rgb[i + 2]) / 3.0;
-            sum += grey;
-            squares += grey * grey;
-            ++n;
+            sum += grey(x, y);
+            squares += grey(x, y) * grey(x, y);
         }
     }
-    const double mean = sum / double(n);
-    return squares / double(n) - mean * mean;
+    const double n = double(bottom - top) * width;
+    return squares / n - (sum / n) * (sum / n);
 }
 
 double Shot::contrast(int x0, int y0, int x1, int y1) const {
-    const auto grey = [this](int x, int y) {
-        const std::size_t i = (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3;
-        return (rgb[i] + rgb[i + 1] + rgb[i + 2]) / 3.0;
-    };
     double sum = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
@@ -84,15 +80,10 @@ VeilDesk::VeilDesk() {
     // WORKAROUND(xfwm4): an opaque full-screen override-redirect window is
     // shown directly, bypassing the compositor and everything it draws over
     // it, unless it asks to stay composited.
-    const std::string bypass = "_NET_WM_BYPASS_COMPOSITOR";
-    auto atom = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, std::uint16_t(bypass.size()), bypass.c_str()), nullptr);
     const std::uint32_t stayComposited = 2;
-    if (atom) {
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, background_, atom->atom, XCB_ATOM_CARDINAL,
-                            32, 1, &stayComposited);
-        std::free(atom);
-    }
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, background_,
+                        connection.intern("_NET_WM_BYPASS_COMPOSITOR"), XCB_ATOM_CARDINAL, 32, 1,
+                        &stayComposited);
     xcb_map_window(c, background_);
     xcb_aux_sync(c);
     factory = std::make_unique<x11::X11VeilWindows>(connection, scheduler);

@@ -36,6 +36,8 @@ struct Shot {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgb;
+    /// Mean of the three channels at one pixel, 0 to 255.
+    double grey(int x, int y) const;
     /// Mean of the three channels over one row, 0 to 255.
     double rowLevel(int y) const;
     /// Variance of the grey level over rows [top, bottom).
