@@ -70,25 +70,6 @@ TEST_F(X11Adapter, AVeilInPlaceIsNotRestackedAgainAndPlacingOneIsNotReported) {
     EXPECT_TRUE(x.waitFor([&] { return changes > 0; }));
 }
 
-TEST_F(X11Adapter, AWindowInAnOverrideRedirectFrameIsOrdinary) {
-    // i3, awesome, fluxbox and icewm frame their windows this way.
-    const auto w = x.openWindow({100, 100, 300, 200}, "Framed");
-    const auto ordinary = std::pair{ports::WindowKind::normal, false};
-    ASSERT_TRUE(x.waitFor([&] { return kindOf(w) == ordinary; }));
-    x11::WindowMirror& mirror = x.adapter().windows();
-    const xcb_window_t frame = mirror.toplevelFor(xcb_window_t(w))->id;
-    ASSERT_NE(frame, xcb_window_t(w)) << "openbox frames its windows";
-    const std::uint32_t on = 1, position[] = {120, 110};
-    xcb_change_window_attributes(x.tester(), frame, XCB_CW_OVERRIDE_REDIRECT, &on);
-    // The move makes the server report the flag to the mirror.
-    xcb_configure_window(x.tester(), frame, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
-    ASSERT_TRUE(x.waitFor([&] {
-        const x11::Toplevel* top = mirror.toplevel(frame);
-        return top && top->overrideRedirect;
-    }));
-    EXPECT_EQ(kindOf(w), ordinary);
-}
-
 TEST_F(X11Adapter, VeilOpacityPropertyFollowsTheFade) {
     auto veil = this->veil();
     auto* window = static_cast<x11::X11VeilWindow*>(veil.get());
