@@ -53,12 +53,6 @@ X11Backend::~X11Backend() {
     xcb_disconnect(tester_);
 }
 
-xcb_atom_t X11Backend::atom(const std::string& name) {
-    auto r = x11::reply(xcb_intern_atom_reply(
-        tester_, xcb_intern_atom(tester_, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
-    return r ? r->atom : XCB_NONE;
-}
-
 bool X11Backend::waitFor(const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (true) {

@@ -38,7 +38,7 @@ public:
     /// Sets a property on a test window from the tester's connection.
     void setAtoms(xcb_window_t window, const std::string& property,
                   const std::vector<std::string>& values);
-    xcb_atom_t atom(const std::string& name);
+    xcb_atom_t atom(const std::string& name) { return adapter_->intern(name); }
     xcb_connection_t* tester() const { return tester_; }
     x11::Connection& adapter() { return *adapter_; }
 

@@ -88,11 +88,6 @@ void SimDesktop::activate(ports::WindowId id) {
     report();
 }
 
-void SimDesktop::focus(ports::WindowId id) {
-    active_ = id;
-    report();
-}
-
 void SimDesktop::move(ports::WindowId id, const core::Rect& frame) {
     for (auto& r : order_) {
         if (r.id == id) r.spec.frame = frame;

@@ -50,8 +50,6 @@ public:
     ports::WindowId open(const WindowSpec& spec);
     /// A click on the window: raised and focused.
     void activate(ports::WindowId id);
-    /// Focused without being raised, as a tiling window manager does.
-    void focus(ports::WindowId id);
     void move(ports::WindowId id, const core::Rect& frame);
     void close(ports::WindowId id);
 

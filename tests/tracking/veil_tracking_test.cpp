@@ -31,15 +31,6 @@ TEST_F(VeilTracking, EachMonitorsVeilSitsDirectlyBelowItsFrontWindowAndFollowsAC
     EXPECT_EQ(desktop.createdVeils().size(), 2u) << "the veils are kept, not made anew";
 }
 
-TEST_F(VeilTracking, TheActiveWindowIsInFrontEvenWhereTheWindowManagerDoesNotRaiseIt) {
-    const auto left = open("Editor", {0, 0, 960, 1080});
-    open("Terminal", {960, 0, 960, 1080});
-    focusOn();
-    desktop.focus(left);  // a tiling window manager: focused, not raised
-    harness.ticks(1);
-    EXPECT_TRUE(desktop.veiledBelow(left, main)) << desktop.describeStacking();
-}
-
 TEST_F(VeilTracking, WhichWindowsCanBeInFrontOfTheirMonitor) {
     struct Case {
         const char* name;
