@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <chrono>
 #include <regex>
 
 #include "core/log.h"
@@ -89,8 +90,15 @@ DesktopKeyboardLayout::~DesktopKeyboardLayout() {
 
 bool DesktopKeyboardLayout::ensureKeymap() const {
     if (!context_) return false;
-    // Unnamed: xkbcommon's default (XKB_DEFAULT_LAYOUT, else US).
-    const LayoutNames now = names_().value_or(LayoutNames{});
+    // Asked at most every two seconds: a redraw names several keys at once,
+    // and a layout the user just changed is seen the next time.
+    const auto clock = std::chrono::steady_clock::now();
+    if (!asked_ || clock - *asked_ > std::chrono::seconds(2)) {
+        // Unnamed: xkbcommon's default (XKB_DEFAULT_LAYOUT, else US).
+        current_ = names_().value_or(LayoutNames{});
+        asked_ = clock;
+    }
+    const LayoutNames now = current_;
     if (keymap_ && compiled_ == now) return true;
     const xkb_rule_names rules{nullptr, nullptr, now.layout.empty() ? nullptr : now.layout.c_str(),
                                now.variant.empty() ? nullptr : now.variant.c_str(),

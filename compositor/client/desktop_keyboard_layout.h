@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,7 +30,7 @@ std::optional<LayoutNames> plasmaLayout(const std::string& kxkbrc);
 /// Names keys through the layout the desktop's settings name, where Quorvel
 /// has no X server to ask (its own windows native on Wayland): GNOME's input
 /// sources or Plasma's keyboard settings, compiled with xkbcommon, read anew
-/// whenever a key is named.
+/// when a key is named (at most every two seconds).
 class DesktopKeyboardLayout final : public ports::KeyboardLayout {
 public:
     /// `names` reads the desktop's settings now.
@@ -50,6 +51,8 @@ private:
     xkb_context* context_ = nullptr;
     mutable xkb_keymap* keymap_ = nullptr;
     mutable std::optional<LayoutNames> compiled_;
+    mutable LayoutNames current_;
+    mutable std::optional<std::chrono::steady_clock::time_point> asked_;
 };
 
 }  // namespace quorvel::compositor

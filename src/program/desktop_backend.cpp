@@ -3,6 +3,7 @@
 #include "compositor/client/compositor_client.h"
 #include "compositor/client/compositor_desktop.h"
 #include "compositor/client/compositor_shortcuts.h"
+#include "compositor/client/compositor_top_bar.h"
 #include "compositor/client/compositor_tray.h"
 #include "compositor/client/compositor_veil_window.h"
 #include "compositor/client/desktop_keyboard_layout.h"
@@ -116,8 +117,12 @@ public:
     }
     app::DesktopPorts ports(const app::EnvironmentLookup& env) override {
         app::DesktopPorts p = portsWith(env, desktop, veils, *keyboard, shortcuts);
-        // Plasma always has a tray; GNOME has one only with an extension of its own.
-        if (gnome) p.tray = &topBar;
+        // Plasma always has a tray; GNOME has one only with an extension of
+        // its own, and its top bar hides only through Quorvel's.
+        if (gnome) {
+            p.tray = &trayItem;
+            p.topBar = &topBar;
+        }
         return p;
     }
     void follow(look::LookFollower& look) override { veils.follow(look); }
@@ -138,7 +143,8 @@ public:
     compositor::CompositorDesktop desktop{client};
     compositor::CompositorVeilWindows veils{client, scheduler};
     compositor::CompositorShortcuts shortcuts;
-    compositor::CompositorTray topBar{client, tray};
+    compositor::CompositorTray trayItem{client, tray};
+    compositor::CompositorTopBar topBar{client};
     std::optional<std::uint64_t> focused;
 };
 

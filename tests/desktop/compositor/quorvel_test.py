@@ -226,6 +226,24 @@ def gnome_moments(s, app):
     looks(d, "workspace_back", s.clear_and_veiled("front", "back"), s.bare)
 
 
+def top_bar_hides(s, binary):
+    """With the panels set to hide, GNOME's top bar slides away while focus
+    is on and comes back when it ends."""
+    d, primary = s.desktop, s.monitors[0]
+    bar = (primary["x"] + primary["width"] // 2 - 120, primary["y"] + 6)  # beside the clock
+    app = Quorvel(binary, settings={"isOverlayEnabled": True, "transitionDuration": 0.0,
+                                    "isAutoHideEnabled": True, "autoHideOption": "top"})
+    app.extra_env = NATIVE
+    app.start()
+    try:
+        d.move_pointer(*s.spots["desktop 0"])
+        looks(d, "top_bar_hidden", {"top bar": veiled(bar)}, s.top_bar)
+        subprocess.run([binary, "off"], check=True, timeout=10)
+        looks(d, "top_bar_back", {"top bar": unchanged(bar)}, s.top_bar)
+    finally:
+        check(app.stop() == 0, "Quorvel with hiding panels quits with status 0")
+
+
 def single_mode(s, binary):
     """One veil follows the pointer's monitor; every other monitor is
     covered, its front window too."""
@@ -295,6 +313,8 @@ def main():
     finally:
         app.stop()
         print("Quorvel's log:", app.output(), sep="\n", flush=True)
+    if d.name == "gnome":
+        top_bar_hides(s, binary)
     if s.sides and d.name == "gnome":  # no user's pointer on KWin Wayland here
         single_mode(s, binary)
     close_windows(s.processes)

@@ -29,6 +29,13 @@
 namespace quorvel::settings_window {
 namespace {
 
+/// Makes `w` the active window as the window manager would, and waits for
+/// the platform to say so.
+void activate(QWidget& w) {
+    w.activateWindow();
+    (void)QTest::qWaitForWindowActive(&w);
+}
+
 /// The real settings window widgets, made by the Qt host for a controller,
 /// over Quorvel on the simulated desktop; the updates' answers are the test's.
 class SettingsWindowWidgetTest : public ::testing::Test {
@@ -93,7 +100,7 @@ TEST_F(SettingsWindowWidgetTest, TheRecorderStoresAPressedFunctionKey) {
     auto recorders = shortcuts->findChildren<qt::ShortcutRecorderWidget*>();
     ASSERT_EQ(recorders.size(), 3);
     EXPECT_EQ(recorders[0]->text(), "Ctrl+Alt+Super+F");
-    QApplication::setActiveWindow(&window());
+    activate(window());
     QTest::mouseClick(recorders[0], Qt::LeftButton);
     EXPECT_EQ(recorders[0]->text(), "Recording...");
     EXPECT_TRUE(harness.app().shortcuts()->isSuspended());
@@ -151,7 +158,7 @@ TEST_F(SettingsWindowWidgetTest, AppPickerRescansListsRunningFirstAndFindsHidden
 
 TEST_F(SettingsWindowWidgetTest, ControlWClosesTheFocusedWindow) {
     controller->showSettings();
-    QApplication::setActiveWindow(&window());
+    activate(window());
     QApplication::processEvents();
     if (!controller->isMonitoringKeys()) GTEST_SKIP() << "the platform gives no focus";
     QKeyEvent press(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier);
