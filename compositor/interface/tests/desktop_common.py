@@ -123,13 +123,14 @@ def desktop_driver():
 
 # Keys as xdotool names them, for the X11 sessions.
 KEY_NAMES = {0xFFE3: "ctrl", 0xFFE9: "alt", 0xFFEB: "super", 0xFFE1: "shift", 0xFF54: "Down",
-             0xFF0D: "Return", 0xFF1B: "Escape", 0xFF55: "Page_Up", 0xFF56: "Page_Down", 0xFFC1: "F4"}
+             0xFF0D: "Return", 0xFF1B: "Escape", 0xFF55: "Page_Up", 0xFF56: "Page_Down", 0xFFC1: "F4", 0xFF53: "Right"}
 
 
-def xdotool_keys(*keysyms):
+def xdotool_keys(*keysyms, display=None):
     """Holds each key down in turn, then lets them go, on the X server."""
     combo = "+".join(KEY_NAMES.get(k) or chr(k) for k in keysyms)
-    subprocess.run(["xdotool", "key", combo], check=True, timeout=10)
+    env = {**os.environ, "DISPLAY": display} if display else None
+    subprocess.run(["xdotool", "key", combo], check=True, timeout=10, env=env)
 
 
 # --- pictures --------------------------------------------------------------

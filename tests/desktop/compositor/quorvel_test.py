@@ -32,18 +32,19 @@ from status_notifier_host import StatusNotifierHost  # noqa: E402
 
 from desktop import Quorvel  # noqa: E402
 
-# Where the compositor places them itself (GNOME) they may overlap or not;
-# each has a part of its own large enough for the verdicts either way.
-BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 640, "height": 440,
-        "text": True, "at": (60, 100), "app": "io.github.quorvel.TestBack"}
-FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 560, "height": 380,
-         "text": True, "at": (520, 300), "app": "io.github.quorvel.TestFront"}
+# Wide and low, narrow and tall: wherever the compositor puts them (GNOME
+# places them itself, 48 and later in the middle), each keeps a part of its
+# own large enough for the verdicts.
+BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 760, "height": 300,
+        "text": True, "at": (60, 200), "app": "io.github.quorvel.TestBack"}
+FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 360, "height": 560,
+         "text": True, "at": (600, 60), "app": "io.github.quorvel.TestFront"}
 # The front window of each other monitor.
 SIDE = {"title": "Quorvel Side", "color": (0x80, 0x30, 0xA0), "width": 300, "height": 200,
         "app": "io.github.quorvel.TestSide"}
 MARGIN = 60  # color_window.py's plain edge
 BOX = (40, 14)
-CONTROL, ALT, SUPER, F, F4 = 0xFFE3, 0xFFE9, 0xFFEB, 0x66, 0xFFC1
+CONTROL, ALT, SUPER, SHIFT, F, F4, RIGHT = 0xFFE3, 0xFFE9, 0xFFEB, 0xFFE1, 0x66, 0xFFC1, 0xFF53
 # On Wayland Quorvel's own windows are Wayland windows: no X server for it.
 # (Quorvel runs with a runtime directory of its own: the socket by its path.)
 NATIVE = {"DISPLAY": None, "WAYLAND_DISPLAY": os.path.join(os.environ["XDG_RUNTIME_DIR"],
@@ -104,12 +105,18 @@ class Setup:
                   "at": (m["x"] + 80, m["workArea"]["y"] + 80)}
                  for i, m in enumerate(self.monitors) if i > 0]
         for spec in (BACK, FRONT, *sides):
-            if spec in sides and self.desktop.name == "gnome":
-                self.desktop.move_pointer(spec["at"][0] + 20, spec["at"][1] + 20)
             self.processes.append(start_window(spec, self.desktop))
             if self.desktop.place:
                 self.desktop.place(spec["title"], *spec["at"])
-            wait_until(lambda: listed(owner.state(), spec), 30, f"{spec['title']} listed")
+            window = wait_until(lambda: listed(owner.state(), spec), 30, f"{spec['title']} listed")
+            if spec in sides and not self.desktop.place:
+                # Where the shell places windows itself: moved as a user
+                # would, with the shell's own keys.
+                i = sides.index(spec) + 1
+                for _ in range(i - window["monitor"]):
+                    self.desktop.press(SUPER, SHIFT, RIGHT)
+                wait_until(lambda: (listed(owner.state(), spec) or {}).get("monitor") == i, 10,
+                           f"{spec['title']} on monitor {i}")
         state = owner.state()
         self.back, self.front = listed(state, BACK), listed(state, FRONT)
         self.sides = [listed(state, spec) for spec in sides]
@@ -199,15 +206,15 @@ def tray_clicks(s, binary, host):
 def settings_window(s, binary, app):
     """The settings window takes the focus while it shows; closed, it gives
     the focus back to the window that had it."""
-    try:
-        subprocess.run([binary, "settings"], check=True, timeout=10)
-        wait_until(lambda: "🪟 Showing the taskbar entry" in app.output(), 10, "the settings window")
-        time.sleep(0.5)  # mapped and focused before it is closed
-        s.desktop.press(ALT, F4)
-        wait_until(lambda: "🪟 Hiding the taskbar entry" in app.output(), 10, "the settings window closed")
-        looks(s.desktop, "settings_closed", s.clear_and_veiled("front", "back"), s.bare)
-    except NotImplementedError as e:
-        print(f"not tested here: closing the settings window ({e})", flush=True)
+    if not s.desktop.keyboard:
+        print("not tested here: closing the settings window (no user's keyboard)", flush=True)
+        return
+    subprocess.run([binary, "settings"], check=True, timeout=10)
+    wait_until(lambda: "🪟 Showing the taskbar entry" in app.output(), 10, "the settings window")
+    time.sleep(0.5)  # mapped and focused before it is closed
+    s.desktop.press(ALT, F4)
+    wait_until(lambda: "🪟 Hiding the taskbar entry" in app.output(), 10, "the settings window closed")
+    looks(s.desktop, "settings_closed", s.clear_and_veiled("front", "back"), s.bare)
 
 
 def gnome_moments(s, app):
@@ -294,15 +301,15 @@ def main():
         subprocess.run([binary, "include"], check=True, timeout=10)
         looks(d, "front_included", s.clear_and_veiled("front", "back"), s.bare)
 
-        try:
+        if d.keyboard:
             d.press(CONTROL, ALT, SUPER, F)
             wait_until(lambda: status(binary).get("focus") is False, 10, "Ctrl+Alt+Super+F: focus off")
             looks(d, "shortcut_off", s.all_clear(), s.bare)
             time.sleep(0.4)  # a second press within 0.3 s counts as the same one
             d.press(CONTROL, ALT, SUPER, F)
             wait_until(lambda: status(binary).get("focus") is True, 10, "Ctrl+Alt+Super+F: focus on")
-        except NotImplementedError as e:
-            print(f"not tested here: the shortcut ({e})", flush=True)
+        else:
+            print("not tested here: the shortcut (no user's keyboard)", flush=True)
         settings_window(s, binary, app)
         check("opening the settings window instead" not in app.output(), "no settings window stands in for the tray")
         if d.name == "gnome":
