@@ -5,24 +5,17 @@
 
 #include "core/preference_store.h"
 #include "core/virtual_scheduler.h"
+#include "sim/sim_color_scheme.h"
 
 namespace quorvel::look {
 namespace {
-
-class Schemes final : public ports::ColorSchemeSource {
-public:
-    ports::SystemColorScheme colorScheme() const override { return scheme; }
-    core::Signal<>& colorSchemeChanged() override { return changed; }
-    ports::SystemColorScheme scheme = ports::SystemColorScheme::light;
-    core::Signal<> changed;
-};
 
 TEST(LookFollower, ChangesMadeTogetherRedrawOnceAndAModeChangeGlidesFrameByFrame) {
     core::VirtualScheduler scheduler;
     core::PreferenceStore store(scheduler);
     settings::Settings settings(store);
     settings.fadeDuration.set(0.5);
-    Schemes schemes;
+    sim::SimColorScheme schemes;
     LookFollower look(settings, schemes, scheduler, 20.0);
     int redraws = 0;
     const auto watch = look.changed().connect([&] { ++redraws; });
