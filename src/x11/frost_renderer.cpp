@@ -217,6 +217,17 @@ void FrostRenderer::refreshAll() {
     xcb_flush(connection_.raw());
 }
 
+void FrostRenderer::findSourcesNow(xcb_window_t veil) {
+    auto it = frosts_.find(veil);
+    std::vector<Source> sources;
+    if (it == frosts_.end() || !findSources(veil, it->second, sources)) return;
+    if (sources != it->second.sources) {
+        it->second.sources = std::move(sources);
+        it->second.stale = true;
+    }
+    watchSources();
+}
+
 bool FrostRenderer::findSources(xcb_window_t veil, Frost& frost, std::vector<Source>& out) {
     const WindowMirror& mirror = connection_.windows();
     const Toplevel* self = mirror.toplevelFor(veil);

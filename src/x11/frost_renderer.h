@@ -52,6 +52,9 @@ public:
 
     void attach(xcb_window_t veil, int width, int height);
     void detach(xcb_window_t veil);
+    /// Reads what lies below `veil` now rather than on the next refresh (for
+    /// the frame it is mapped with).
+    void findSourcesNow(xcb_window_t veil);
 
     /// Draws what lies below `veil`, frosted and under `tint`, into a picture
     /// of the veil's size and returns it (0 when the veil is unknown). The

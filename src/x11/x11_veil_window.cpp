@@ -199,6 +199,7 @@ xcb_window_t X11VeilWindow::toplevelId() const {
 void X11VeilWindow::placeBelow(ports::WindowId window) {
     if (closed_) return;
     followStrategy();
+    dropDefaultLook();
     WindowMirror& mirror = connection_.windows();
     mirror.refresh();
     const Toplevel* target = mirror.toplevelFor(xcb_window_t(window));
@@ -240,6 +241,7 @@ void X11VeilWindow::raiseOverNeighbours(const Toplevel& target) {
 void X11VeilWindow::cover() {
     if (closed_) return;
     followStrategy();
+    dropDefaultLook();
     WindowMirror& mirror = connection_.windows();
     mirror.refresh();
     // Above every window the user works in, below panels, menus and keep-above windows.
@@ -316,10 +318,21 @@ void X11VeilWindow::restack(xcb_window_t sibling, std::uint32_t mode) {
 
 void X11VeilWindow::ensureMapped() {
     if (mapped_) return;
-    xcb_map_window(connection_.raw(), window_);
     mapped_ = true;
+    mappedWithoutLook_ = !renderer_->hasLook();
     connection_.windows().noteMapped(window_, true);
+    renderer_->prepareMap(window_);
+    xcb_map_window(connection_.raw(), window_);
     xcb_flush(connection_.raw());
+}
+
+void X11VeilWindow::dropDefaultLook() {
+    // The veils start before the program hands the renderer its look, and a
+    // compositor may keep the frame a window was mapped with for good.
+    // A window made anew: picom keeps the old picture of a window unmapped
+    // and mapped again at once.
+    if (mappedWithoutLook_ && renderer_->hasLook()) remake();
+    mappedWithoutLook_ = false;
 }
 
 void X11VeilWindow::setAlpha(double alpha) {
@@ -398,6 +411,10 @@ void X11VeilWindow::followStrategy() {
     if (!strategy_ || strategy_->current() == built_) return;
     // Whether the window manager manages a window is settled when it is
     // mapped; a new window is the one way every window manager notices.
+    remake();
+}
+
+void X11VeilWindow::remake() {
     destroy();
     mapped_ = false;
     create(xFrame_);

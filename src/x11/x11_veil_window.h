@@ -82,6 +82,11 @@ private:
     /// The first window that counts above or below `window`; none at the end.
     xcb_window_t neighbour(xcb_window_t window, bool upwards) const;
     void ensureMapped();
+    /// Makes a veil mapped before its renderer followed a look anew, so that
+    /// it is mapped with its frame in the user's look.
+    void dropDefaultLook();
+    /// A new window in place of this one, unmapped.
+    void remake();
     void step();
     /// True when only unmapped or own windows lie between `window` and the first
     /// window below it that counts (`below` is that window, or none for the bottom).
@@ -96,6 +101,7 @@ private:
     xcb_colormap_t colormap_ = 0;
     core::Rect xFrame_;
     bool mapped_ = false;
+    bool mappedWithoutLook_ = false;
     bool closed_ = false;
     double alpha_ = 0;
     double from_ = 0, to_ = 0, start_ = 0, duration_ = 0;
