@@ -23,13 +23,14 @@ class Connection;
 /// server-side pictures of the current frame.
 ///
 /// The sources are the root background (_XROOTPMAP_ID or ESETROOT_PMAP_ID,
-/// else the root window itself) and, bottom to top, the mapped toplevels below
-/// the veil that overlap its monitor, read through Composite's window pixmaps
-/// (so they must be redirected: a compositor runs). They are drawn at half
-/// size with bilinear filtering (an exact 2x2 average) and halved twice more to
-/// an eighth, so thin lines such as text cannot beat against a coarse sampling
-/// into bands. That eighth is blurred there by Kawase passes (each pixel the
-/// mean of four bilinear samples at growing diagonal offsets: a wide, smooth
+/// else black: the root window itself reads back the compositor's output)
+/// and, bottom to top, the mapped toplevels below the veil that overlap its
+/// monitor, read through Composite's window pixmaps (so they must be
+/// redirected: a compositor runs). They are drawn at half size with bilinear
+/// filtering (an exact 2x2 average) and halved twice more to an eighth, so
+/// thin lines such as text cannot beat against a coarse sampling into bands.
+/// That eighth is blurred there by Kawase passes (each pixel the mean of four
+/// bilinear samples at growing diagonal offsets: a wide, smooth
 /// blur for 20 small composites), tinted, and scaled back up to the veil.
 ///
 /// Damage on the sources and any restack, map, unmap or move among the root's
