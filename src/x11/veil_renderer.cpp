@@ -121,6 +121,7 @@ void VeilRenderer::follow(look::LookFollower& look) {
     look_ = &look;
     lookChanged_ = look.changed().connect([this] { redrawAll(); });
     redrawAll();
+    lookFollowed_.emit();
 }
 
 void VeilRenderer::setOnBattery(bool onBattery) {

@@ -68,6 +68,8 @@ public:
     bool compositorRunning() const { return compositor_; }
     /// Whether the veils are drawn with a look followed, not the default one.
     bool hasLook() const { return look_ != nullptr; }
+    /// Emitted once `follow` has drawn every veil with its look.
+    core::Signal<>& lookFollowed() { return lookFollowed_; }
     /// The frost follows what changes below it less often while on battery.
     void setOnBattery(bool onBattery);
     look::VeilAppearance appearance() const;  ///< settled
@@ -116,6 +118,7 @@ private:
     core::Scheduler& scheduler_;
     look::LookFollower* look_ = nullptr;
     core::Connection lookChanged_;
+    core::Signal<> lookFollowed_;
 
     look::GrainTile grain_;
     look::VeilAppearance defaultLook_;

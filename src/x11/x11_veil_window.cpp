@@ -47,6 +47,7 @@ X11VeilWindow::X11VeilWindow(Connection& connection, core::Scheduler& scheduler,
         return;
     }
     create(frame);
+    lookFollowed_ = renderer_->lookFollowed().connect([this] { dropDefaultLook(); });
 }
 
 X11VeilWindow::~X11VeilWindow() {
@@ -199,7 +200,8 @@ xcb_window_t X11VeilWindow::toplevelId() const {
 void X11VeilWindow::placeBelow(ports::WindowId window) {
     if (closed_) return;
     followStrategy();
-    dropDefaultLook();
+    placedBelow_ = window;
+    covering_ = false;
     WindowMirror& mirror = connection_.windows();
     mirror.refresh();
     const Toplevel* target = mirror.toplevelFor(xcb_window_t(window));
@@ -241,7 +243,7 @@ void X11VeilWindow::raiseOverNeighbours(const Toplevel& target) {
 void X11VeilWindow::cover() {
     if (closed_) return;
     followStrategy();
-    dropDefaultLook();
+    covering_ = true;
     WindowMirror& mirror = connection_.windows();
     mirror.refresh();
     // Above every window the user works in, below panels, menus and keep-above windows.
@@ -327,12 +329,18 @@ void X11VeilWindow::ensureMapped() {
 }
 
 void X11VeilWindow::dropDefaultLook() {
-    // The veils start before the program hands the renderer its look, and a
-    // compositor may keep the frame a window was mapped with for good.
-    // A window made anew: picom keeps the old picture of a window unmapped
-    // and mapped again at once.
-    if (mappedWithoutLook_ && renderer_->hasLook()) remake();
-    mappedWithoutLook_ = false;
+    // A compositor may keep the frame a window was mapped with for good. A
+    // window made anew, as picom keeps the old picture of a window unmapped
+    // and mapped again at once. A managed veil is left alone: the window
+    // manager maps it anew wherever it likes until the next placing.
+    if (!std::exchange(mappedWithoutLook_, false) || closed_ || !mapped_ ||
+        built_ != VeilStrategy::unmanaged)
+        return;
+    remake();
+    if (covering_)
+        cover();
+    else if (placedBelow_)
+        placeBelow(placedBelow_);
 }
 
 void X11VeilWindow::setAlpha(double alpha) {

@@ -82,8 +82,10 @@ private:
     /// The first window that counts above or below `window`; none at the end.
     xcb_window_t neighbour(xcb_window_t window, bool upwards) const;
     void ensureMapped();
-    /// Makes a veil mapped before its renderer followed a look anew, so that
-    /// it is mapped with its frame in the user's look.
+    /// Makes an unmanaged veil mapped before its renderer followed a look
+    /// anew and places it again, so that it is mapped with its frame in the
+    /// user's look (the program hands the renderer its look just after the
+    /// veils start, before their fade-in has made them visible).
     void dropDefaultLook();
     /// A new window in place of this one, unmapped.
     void remake();
@@ -102,6 +104,9 @@ private:
     core::Rect xFrame_;
     bool mapped_ = false;
     bool mappedWithoutLook_ = false;
+    ports::WindowId placedBelow_ = 0;  // the last placing asked, to repeat it
+    bool covering_ = false;
+    core::Connection lookFollowed_;
     bool closed_ = false;
     double alpha_ = 0;
     double from_ = 0, to_ = 0, start_ = 0, duration_ = 0;
