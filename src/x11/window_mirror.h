@@ -51,6 +51,7 @@ struct Toplevel {
     core::Rect geometry;  // outer rectangle (border included), X coordinates
     std::uint32_t border = 0;
     xcb_window_t client = 0;  // the managed client inside, 0 when none
+    std::uint32_t moves = 0;  // ConfigureNotify events that put it elsewhere in the stacking
 
     bool isUnmanaged() const { return overrideRedirect && client == 0; }
 };

@@ -272,18 +272,13 @@ void X11VeilWindow::cover() {
 }
 
 void X11VeilWindow::placeBetween(xcb_window_t under, xcb_window_t over) {
-    // WORKAROUND(mutter): a restack request below a sibling only ever moves a
-    // window down and one above a sibling only up, so the request must point
-    // the way the veil has to go.
-    const auto& stack = connection_.windows().stacking();
-    const auto position = [&](xcb_window_t id) {
-        return std::distance(stack.begin(), std::find(stack.begin(), stack.end(), id));
-    };
-    const auto self = position(toplevelId());
-    if (under != XCB_NONE && (self < position(under) || over == XCB_NONE))
-        requestRestack(under, XCB_STACK_MODE_ABOVE);
-    else if (over != XCB_NONE)
-        requestRestack(over, XCB_STACK_MODE_BELOW);
+    const WindowMirror& mirror = connection_.windows();
+    const Toplevel* self = mirror.toplevelFor(window_);
+    // Until the window manager has framed and shown the veil, a request would be lost.
+    if (!self || self->client != window_ || !self->mapped) return;
+    const auto request =
+        requests_.next(mirror.stacking(), self->id, under, over, self->moves, scheduler_.now());
+    if (request) requestRestack(request->sibling, request->mode);
 }
 
 void X11VeilWindow::requestRestack(xcb_window_t sibling, std::uint32_t mode) {
@@ -423,6 +418,7 @@ void X11VeilWindow::followStrategy() {
 }
 
 void X11VeilWindow::remake() {
+    requests_.reset();
     destroy();
     mapped_ = false;
     create(xFrame_);
