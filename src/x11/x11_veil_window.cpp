@@ -274,8 +274,8 @@ void X11VeilWindow::cover() {
 void X11VeilWindow::placeBetween(xcb_window_t under, xcb_window_t over) {
     const WindowMirror& mirror = connection_.windows();
     const Toplevel* self = mirror.toplevelFor(window_);
-    // Until the window manager has framed and shown the veil, a request would be lost.
-    if (!self || self->client != window_ || !self->mapped) return;
+    // Until the window manager has shown the veil, a request would be lost.
+    if (!self || !self->mapped) return;
     const auto request =
         requests_.next(mirror.stacking(), self->id, under, over, self->moves, scheduler_.now());
     if (request) requestRestack(request->sibling, request->mode);
@@ -317,7 +317,8 @@ void X11VeilWindow::ensureMapped() {
     if (mapped_) return;
     mapped_ = true;
     mappedWithoutLook_ = !renderer_->hasLook();
-    connection_.windows().noteMapped(window_, true);
+    // A window manager maps a managed veil when it likes; the mirror hears it.
+    if (built_ == VeilStrategy::unmanaged) connection_.windows().noteMapped(window_, true);
     renderer_->prepareMap(window_);
     xcb_map_window(connection_.raw(), window_);
     xcb_flush(connection_.raw());
