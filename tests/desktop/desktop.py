@@ -137,51 +137,69 @@ def client_id(title):
     return int(out[0]) if out else 0
 
 
-ROW = re.compile(r'^\s+(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)): \((.*?)\)\s+'
-                 r'(\d+)x(\d+)\+(-?\d+)\+(-?\d+)')
+def stacking():
+    """What the X server stacks, read in one go: {"active": window id,
+    "windows": every child of the root, front to back}. Each window is a dict
+    with id, viewable, x, y, w, h (its inside, on the screen), name, cls
+    ([instance, class]) and, for a root child, `inner`: the windows inside it."""
+    return json.loads(run(os.environ["QUORVEL_STACKING_DUMP"]))
 
 
 def top_level_windows():
-    """The root's children, front to back: dicts with id, name, cls, geometry, mapped."""
-    rows = []
-    for line in run("xwininfo", "-root", "-children").splitlines():
-        m = ROW.match(line)
-        if not m:
-            continue
-        wid, name, cls, w, h, x, y = m.groups()
-        rows.append({"id": int(wid, 16), "name": name or "", "cls": cls,
-                     "w": int(w), "h": int(h), "x": int(x), "y": int(y)})
-    return [r for r in rows if is_viewable(r["id"])]
+    """The root's children that are on screen, front to back."""
+    return [w for w in stacking()["windows"] if w["viewable"]]
 
 
 def is_viewable(wid):
-    return "IsViewable" in run("xwininfo", "-id", str(wid))
+    return any(row["id"] == wid and row["viewable"]
+               for w in stacking()["windows"] for row in [w] + w["inner"])
+
+
+def is_veil(row):
+    """Whether a root child is one of Quorvel's veils: a monitor-sized quorvel
+    window, override-redirect or inside a window manager's frame (the tray
+    hint and the settings window share its class)."""
+    return any(w["cls"] == ["quorvel", "Quorvel"] and w["w"] >= 640 and w["h"] >= 480
+               for w in [row] + row["inner"])
 
 
 def overlays():
-    """Quorvel's veils that are on screen, front to back: its windows as large
-    as a monitor (the tray hint and the settings window share their class)."""
-    return [w for w in top_level_windows()
-            if '"quorvel" "Quorvel"' in w["cls"] and w["w"] >= 640 and w["h"] >= 480]
+    """Quorvel's veils that are on screen, front to back (root children)."""
+    return [w for w in top_level_windows() if is_veil(w)]
 
 
 def any_overlay_window_exists():
     """Any veil window at all, mapped or not."""
-    return '"quorvel" "Quorvel"' in run("xwininfo", "-root", "-children")
+    return any(is_veil(w) for w in stacking()["windows"])
 
 
-def frame_of(client):
-    """The root child that holds `client` (the window manager's frame)."""
-    wid = client
-    while True:
-        info = run("xwininfo", "-id", str(wid), "-children")
-        m = re.search(r"Parent window id: (0x[0-9a-f]+)", info)
-        if not m:
-            return wid
-        parent = int(m.group(1), 16)
-        if "(the root window)" in info.split("Parent window id:")[1].splitlines()[0]:
-            return wid
-        wid = parent
+def frame_of(client, windows=None):
+    """The root child that holds `client` (the window manager's frame), or
+    `client` itself when it is one or is gone."""
+    for w in windows or stacking()["windows"]:
+        if w["id"] == client or any(row["id"] == client for row in w["inner"]):
+            return w["id"]
+    return client
+
+
+def directly_below(client):
+    """The veil right under `client`'s frame in the stacking order, if any."""
+    stack = top_level_windows()
+    order = [w["id"] for w in stack]
+    frame = frame_of(client, stack)
+    i = order.index(frame) if frame in order else len(order)
+    return stack[i + 1] if i + 1 < len(stack) and is_veil(stack[i + 1]) else None
+
+
+def stacking_report():
+    """What to print when a placement check fails: the active window and the
+    stack, front first."""
+    now = stacking()
+    named = lambda w: next((r["name"] or r["cls"][1] for r in [w] + w["inner"] if r["cls"][1]),
+                           w["name"])
+    return f"active {now['active']:#x}; stack, front first: " + " | ".join(
+        f"{w['id']:#x} {named(w)} {w['w']}x{w['h']}+{w['x']}+{w['y']}"
+        for w in now["windows"] if w["viewable"])
 
 
 def monitors():
@@ -201,43 +219,13 @@ def screenshot(path):
     return path
 
 
-def top_level_tree():
-    """As `top_level_windows`, each with `inner`: the windows inside it (its
-    descendants, as rows with id, name, cls and geometry)."""
-    rows = []
-    for line in run("xwininfo", "-root", "-tree").splitlines():
-        m = ROW.match(line)
-        if not m:
-            continue
-        wid, name, cls, w, h, x, y = m.groups()
-        row = {"id": int(wid, 16), "name": name or "", "cls": cls,
-               "w": int(w), "h": int(h), "x": int(x), "y": int(y), "inner": []}
-        # The root's children are indented by five spaces, each level below by three more.
-        if len(line) - len(line.lstrip(" ")) == 5:
-            rows.append(row)
-        elif rows:
-            rows[-1]["inner"].append(row)
-    return [r for r in rows if is_viewable(r["id"])]
-
-
-def is_veil(row):
-    """Whether a row of `top_level_tree` is one of Quorvel's veils: a monitor-sized
-    quorvel window, override-redirect or inside a window manager's frame."""
-    return any('"quorvel" "Quorvel"' in w["cls"] and w["w"] >= 640 and w["h"] >= 480
-               for w in [row] + row["inner"])
-
-
-def veils():
-    """Quorvel's veils that are on screen, front to back (root children)."""
-    return [w for w in top_level_tree() if is_veil(w)]
-
-
 def client_geometry(client):
     """Where a client window is on screen: (x, y, w, h)."""
-    info = run("xwininfo", "-id", str(client))
-    value = lambda label: int(re.search(label + r":\s+(-?\d+)", info).group(1))
-    return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
-            value("Width"), value("Height"))
+    for w in stacking()["windows"]:
+        for row in [w] + w["inner"]:
+            if row["id"] == client:
+                return row["x"], row["y"], row["w"], row["h"]
+    fail(f"the window {client} is gone")
 
 
 def read_pixels(path):
