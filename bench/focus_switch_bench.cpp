@@ -224,6 +224,39 @@ struct Flashes {
     }
 };
 
+struct Run {
+    std::vector<double> ms;  // until the veil followed, per switch
+    int missed = 0;
+    Flashes flashes;
+};
+
+/// Activates the windows in turn, reading the stacking all along: until the
+/// veil follows and the pause is over, at most 2 s a switch.
+Run switchRepeatedly(Desktop& d, const std::vector<xcb_window_t>& windows,
+                     const std::vector<xcb_window_t>& frames, int switches, int pauseMs) {
+    Run run;
+    for (int i = 1; i <= switches; ++i) {
+        const std::size_t k = std::size_t(i) % windows.size();
+        const auto start = Clock::now();
+        d.activate(windows[k]);
+        bool followed = false;
+        while (msSince(start) < 2000 && (!followed || msSince(start) < pauseMs)) {
+            const Sample s = d.current();
+            const auto active = std::find(windows.begin(), windows.end(), s.active);
+            if (active != windows.end())
+                run.flashes.note(d.veilAbove(s, frames[std::size_t(active - windows.begin())]));
+            if (!followed && s.active == windows[k] && d.veilBelow(s, frames[k])) {
+                followed = true;
+                run.ms.push_back(msSince(start));
+            }
+            usleep(500);
+        }
+        if (!followed) ++run.missed;
+    }
+    run.flashes.note(false);
+    return run;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -262,40 +295,18 @@ int main(int argc, char** argv) {
         }
         usleep(10000);
     }
-    std::vector<double> ms;
-    int missed = 0;
-    Flashes flashes;
-    for (int i = 1; i <= switches; ++i) {
-        const std::size_t k = std::size_t(i) % windows.size();
-        const auto start = Clock::now();
-        d.activate(windows[k]);
-        bool followed = false;
-        // Until the veil follows and the pause is over, at most 2 s.
-        while (msSince(start) < 2000 && (!followed || msSince(start) < pauseMs)) {
-            const Sample s = d.current();
-            const auto active = std::find(windows.begin(), windows.end(), s.active);
-            if (active != windows.end())
-                flashes.note(d.veilAbove(s, frames[std::size_t(active - windows.begin())]));
-            if (!followed && s.active == windows[k] && d.veilBelow(s, frames[k])) {
-                followed = true;
-                ms.push_back(msSince(start));
-            }
-            usleep(500);
-        }
-        if (!followed) ++missed;
-    }
-    flashes.note(false);
+    Run run = switchRepeatedly(d, windows, frames, switches, pauseMs);
     kill(program, SIGTERM);
     waitpid(program, nullptr, 0);
     std::filesystem::remove_all(home);
-    if (ms.empty()) return 1;
+    if (run.ms.empty()) return 1;
     const std::string pace =
         pauseMs > 0 ? std::to_string(pauseMs) + " ms apart" : std::string("back to back");
     std::printf(
         "%s, %d switches %s: veil re-placed p50 %.1f ms, p95 %.1f ms (goal p95 <= 20 ms)%s\n",
-        label.c_str(), switches, pace.c_str(), percentile(ms, 0.5), percentile(ms, 0.95),
-        missed ? (", " + std::to_string(missed) + " not followed within 2 s").c_str() : "");
+        label.c_str(), switches, pace.c_str(), percentile(run.ms, 0.5), percentile(run.ms, 0.95),
+        run.missed ? (", " + std::to_string(run.missed) + " not followed within 2 s").c_str() : "");
     std::printf("  veil above the active window: %d times (%d samples), longest %.1f ms (goal 0)\n",
-                flashes.count, flashes.samples, flashes.longest);
+                run.flashes.count, run.flashes.samples, run.flashes.longest);
     return 0;
 }

@@ -52,12 +52,10 @@ public:
     void resize(xcb_window_t window, int width, int height);
     /// Stops drawing `window`; call before destroying it.
     void detach(xcb_window_t window);
-    /// Call just before mapping `window`: its current frame becomes the window's
-    /// background, which the X server paints within the map itself. A compositor
-    /// takes a window's picture as it handles the map (picom's GLX backend on a
-    /// software renderer keeps that picture for good), and a frame drawn when
-    /// the Expose comes back lands after it: the veil showed nothing. The first
-    /// Expose takes the background away again.
+    /// Call just before mapping `window`: its frame becomes its background, which
+    /// the X server paints within the map, before a compositor takes the window's
+    /// picture (picom's GLX backend on a software renderer keeps that one for
+    /// good). The first Expose takes the background away again.
     void prepareMap(xcb_window_t window);
 
     /// Draws every veil as the look stands now (also what Expose does).

@@ -57,60 +57,66 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return r ? r->atom : XCB_NONE;
 }
 
+struct Asked {
+    xcb_get_window_attributes_cookie_t attributes;
+    xcb_get_geometry_cookie_t geometry;
+    xcb_query_tree_cookie_t tree;
+    xcb_get_property_cookie_t name, netName, cls;
+};
+
 struct Reader {
     xcb_connection_t* c;
     xcb_atom_t netName, utf8;
 
+    Asked ask(xcb_window_t id) const {
+        return {xcb_get_window_attributes(c, id),
+                xcb_get_geometry(c, id),
+                xcb_query_tree(c, id),
+                xcb_get_property(c, 0, id, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+                xcb_get_property(c, 0, id, netName, utf8, 0, 256),
+                xcb_get_property(c, 0, id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256)};
+    }
+    /// Fills `row` (inside a parent whose inside starts at `origin`) from the
+    /// replies; its children, front to back, go to the end of `children`.
+    void fill(Row& row, const Asked& asked, std::pair<int, int> origin,
+              std::vector<Row>& children) const {
+        auto attributes = own(xcb_get_window_attributes_reply(c, asked.attributes, nullptr));
+        auto geometry = own(xcb_get_geometry_reply(c, asked.geometry, nullptr));
+        auto tree = own(xcb_query_tree_reply(c, asked.tree, nullptr));
+        auto name = own(xcb_get_property_reply(c, asked.name, nullptr));
+        auto netNameReply = own(xcb_get_property_reply(c, asked.netName, nullptr));
+        auto cls = own(xcb_get_property_reply(c, asked.cls, nullptr));
+        row.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        if (geometry) {
+            row.x = origin.first + geometry->x + geometry->border_width;
+            row.y = origin.second + geometry->y + geometry->border_width;
+            row.width = geometry->width;
+            row.height = geometry->height;
+        }
+        row.name = text(netNameReply.get());
+        if (row.name.empty()) row.name = text(name.get());
+        const std::string classes = text(cls.get());
+        row.instance = classes.c_str();
+        if (row.instance.size() < classes.size())
+            row.cls = classes.c_str() + row.instance.size() + 1;
+        if (!tree) return;
+        const xcb_window_t* ids = xcb_query_tree_children(tree.get());
+        for (int k = xcb_query_tree_children_length(tree.get()); k-- > 0;)
+            children.emplace_back(ids[k]);
+    }
     /// Fills `rows` (one level of the tree, each inside a parent whose inside
     /// starts at its `origins` entry) and the levels below them.
     void read(std::vector<Row>& rows, const std::vector<std::pair<int, int>>& origins) {
-        struct Asked {
-            xcb_get_window_attributes_cookie_t attributes;
-            xcb_get_geometry_cookie_t geometry;
-            xcb_query_tree_cookie_t tree;
-            xcb_get_property_cookie_t name, netName, cls;
-        };
         std::vector<Asked> asked;
-        for (const Row& row : rows) {
-            asked.push_back(
-                {xcb_get_window_attributes(c, row.id), xcb_get_geometry(c, row.id),
-                 xcb_query_tree(c, row.id),
-                 xcb_get_property(c, 0, row.id, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                                  256),
-                 xcb_get_property(c, 0, row.id, netName, utf8, 0, 256),
-                 xcb_get_property(c, 0, row.id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256)});
-        }
-        std::vector<std::size_t> counts(rows.size(), 0);
+        for (const Row& row : rows) asked.push_back(ask(row.id));
+        std::vector<std::size_t> counts;
         std::vector<std::pair<int, int>> below;
         std::vector<Row> children;  // every child of this level, parent by parent
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            Row& row = rows[i];
-            auto attributes = own(xcb_get_window_attributes_reply(c, asked[i].attributes, nullptr));
-            auto geometry = own(xcb_get_geometry_reply(c, asked[i].geometry, nullptr));
-            auto tree = own(xcb_query_tree_reply(c, asked[i].tree, nullptr));
-            auto name = own(xcb_get_property_reply(c, asked[i].name, nullptr));
-            auto netNameReply = own(xcb_get_property_reply(c, asked[i].netName, nullptr));
-            auto cls = own(xcb_get_property_reply(c, asked[i].cls, nullptr));
-            row.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-            if (geometry) {
-                row.x = origins[i].first + geometry->x + geometry->border_width;
-                row.y = origins[i].second + geometry->y + geometry->border_width;
-                row.width = geometry->width;
-                row.height = geometry->height;
-            }
-            row.name = text(netNameReply.get());
-            if (row.name.empty()) row.name = text(name.get());
-            const std::string classes = text(cls.get());
-            row.instance = classes.c_str();
-            if (row.instance.size() < classes.size())
-                row.cls = classes.c_str() + row.instance.size() + 1;
-            if (!tree) continue;
-            const xcb_window_t* ids = xcb_query_tree_children(tree.get());
-            counts[i] = std::size_t(xcb_query_tree_children_length(tree.get()));
-            for (std::size_t k = counts[i]; k-- > 0;) {
-                children.emplace_back(ids[k]);
-                below.emplace_back(row.x, row.y);
-            }
+            const std::size_t before = children.size();
+            fill(rows[i], asked[i], origins[i], children);
+            counts.push_back(children.size() - before);
+            below.resize(children.size(), {rows[i].x, rows[i].y});
         }
         if (children.empty()) return;
         read(children, below);
