@@ -61,7 +61,7 @@ TEST_F(X11Adapter, VeilInPlaceIsNotRestackedAgain) {
     EXPECT_EQ(restacks, 0);
 }
 
-TEST(X11RestackRequests, OneIsOutAtATimeUntilTheWindowManagerHasMovedTheVeil) {
+TEST(X11RestackRequests, EachIsSentOnceAndTheNextBuiltFromTheStackingTheyLeave) {
     using Request = x11::RestackRequests::Request;
     using Sent = std::optional<Request>;
     constexpr xcb_window_t V = 1, A = 2, B = 3, C = 4, none = XCB_NONE;
@@ -91,8 +91,10 @@ TEST(X11RestackRequests, OneIsOutAtATimeUntilTheWindowManagerHasMovedTheVeil) {
          {first,
           {{V, A, B}, A, B, 0, 0.016, std::nullopt},
           {{V, A, B}, A, B, 0, 0.3, std::nullopt}}},
-        {"a new front window meanwhile: nothing built from the stale stacking",
-         {first, {{V, A, B, C}, B, C, 0, 0.1, std::nullopt}}},
+        // Built from the stacking the first request leaves, so that it undoes
+        // that request's putting the veil over the window, not from the one before.
+        {"back to the window below before the window manager acted: below it at once",
+         {first, {{V, B, A}, B, A, 0, 0.1, Request{A, below}}}},
         {"once the window manager moved the veil: the next request at once",
          {first, {{A, V, B, C}, B, C, 1, 0.02, Request{B, above}}}},
         {"a request never acted on goes out again after half a second",
