@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDBusPendingCall>
 #include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,21 +15,23 @@
 #include "core/geometry.h"
 #include "core/signal.h"
 
+class Compositor1Proxy;
+
 namespace quorvel::compositor {
 
 /// Quorvel's component inside the compositor (GNOME Shell's extension, the
-/// KWin effect), on the session bus. It keeps the
-/// last state the extension reported and reads it anew, without waiting, on
-/// every Changed signal, so the window list, screens and workspace ports
-/// sample a copy and never wait on the shell during a tick.
+/// KWin effect), on the session bus. It keeps the last state the component
+/// reported and reads it anew, without waiting, on every Changed signal, so
+/// the desktop port samples a copy and never waits on the compositor during
+/// a tick. The component answers only the process that owns Quorvel's own
+/// bus name, so that name is claimed before this client calls.
 class CompositorClient final : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kService = "io.github.quorvel.Shell1";
-    static constexpr const char* kPath = "/io/github/quorvel/Shell1";
-    static constexpr const char* kInterface = "io.github.quorvel.Shell1";
-    /// A call the shell does not answer in this many ms is given up: a busy
-    /// shell must not freeze the tray and the settings window.
+    static constexpr const char* kService = "io.github.quorvel.Compositor1";
+    static constexpr const char* kPath = "/io/github/quorvel/Compositor1";
+    /// A call the compositor does not answer in this many ms is given up: a
+    /// busy compositor must not freeze the tray and the settings window.
     static constexpr int kCallTimeoutMs = 800;
     /// Calls nothing waits for may take longer, as a new look does on a slow GPU.
     static constexpr int kSendTimeoutMs = 10000;
@@ -36,50 +40,63 @@ public:
     explicit CompositorClient(std::string component);
     ~CompositorClient() override;
 
-    /// True while the extension is on the bus.
+    /// True while the component is on the bus.
     bool available() const { return available_; }
-    /// The interface version the extension reports, 0 when it cannot be read.
-    std::uint32_t interfaceVersion() const;
     const CompositorState& state() const { return state_; }
     /// Reads the state now, waiting for the answer (at most kCallTimeoutMs):
     /// for acting on what the user sees at this moment.
     void readNow() { refresh(); }
-    /// The pointer in the shell's coordinates as last reported (a tick late at
-    /// most); nothing until the shell has answered once.
+    /// The pointer in the compositor's coordinates as last reported (a tick
+    /// late at most); nothing until the compositor has answered once.
     std::optional<core::Point> pointer();
 
-    /// A new veil's id, 0 when the extension could not make one.
-    std::uint32_t createVeil(const core::Rect& shellFrame);
-    void setVeilFrame(std::uint32_t veil, const core::Rect& shellFrame);
+    /// A new veil's id, 0 when the component could not make one.
+    std::uint32_t createVeil(const core::Rect& frame);
+    void setVeilFrame(std::uint32_t veil, const core::Rect& frame);
     void placeVeil(std::uint32_t veil, const std::string& how, std::uint64_t window);
     void fadeVeil(std::uint32_t veil, double opacity, double seconds);
     void setVeilLook(std::uint32_t veil, int width, int height,
                      const std::vector<std::uint32_t>& pixels,
-                     const std::vector<std::uint8_t>& mask, double sigma);
+                     const std::vector<std::uint8_t>& mask, double blur);
     void destroyVeil(std::uint32_t veil);
 
-    /// The action of a grabbed accelerator, 0 when the shell refuses it.
+    /// The action of a grabbed accelerator, 0 when the compositor refuses it.
     std::uint32_t grabAccelerator(const std::string& accelerator);
     void ungrabAccelerator(std::uint32_t action);
+    void activateWindow(std::uint64_t window);
+
+    /// The top-bar item (GNOME only); `icon` is one of the component's four.
+    void showTrayItem(const std::string& icon, const std::string& tooltip);
+    void hideTrayItem();
+    void openTrayMenu(const std::string& menuJson);
+    void setTopBarHidden(bool hidden);
 
     /// After every new state.
     core::Signal<>& changed() { return changed_; }
-    /// When the extension came back after going away: veils and grabs made
-    /// before are gone and must be made again.
+    /// When the component came back after going away: veils, grabs and the
+    /// top-bar item made before are gone and must be made again.
     core::Signal<>& returned() { return returned_; }
+    /// When the component left the bus (KWin unloads an effect it was not
+    /// told to keep on).
+    core::Signal<>& left() { return left_; }
     core::Signal<std::uint32_t>& acceleratorActivated() { return acceleratorActivated_; }
+    /// button "left", "middle" or "right"; modifiers 1 Shift, 2 Control, 4 Alt, 8 Super.
+    core::Signal<std::string, std::uint32_t>& trayItemClicked() { return trayItemClicked_; }
+    core::Signal<std::string, int>& trayMenuItemActivated() { return trayMenuItemActivated_; }
 
 private:
-    Q_SLOT void onChanged();
-    Q_SLOT void onAccelerator(uint action);
-    /// Reads the state at once (at start and when the extension comes back).
+    /// Reads the state at once (at start and when the component comes back).
     void refresh();
     void requestState();
-    void applyState(const std::string& json);
+    void applyState(const QString& json);
     void connectSignals();
-    void send(const char* method, const QList<QVariant>& args);
+    void ownerChanged(const QString& owner);
+    /// Logs a refusal or a timeout of a call nothing waits for.
+    void watch(const char* method, const QDBusPendingCall& call);
 
     std::string component_;
+    std::unique_ptr<Compositor1Proxy> now_;    // calls waited for, kCallTimeoutMs
+    std::unique_ptr<Compositor1Proxy> later_;  // calls sent, kSendTimeoutMs
     QDBusServiceWatcher watcher_;
     bool available_ = false;
     bool warnedState_ = false;
@@ -90,7 +107,10 @@ private:
     CompositorState state_;
     core::Signal<> changed_;
     core::Signal<> returned_;
+    core::Signal<> left_;
     core::Signal<std::uint32_t> acceleratorActivated_;
+    core::Signal<std::string, std::uint32_t> trayItemClicked_;
+    core::Signal<std::string, int> trayMenuItemActivated_;
 };
 
 }  // namespace quorvel::compositor

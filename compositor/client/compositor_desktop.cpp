@@ -1,33 +1,18 @@
 #include "compositor/client/compositor_desktop.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "compositor/client/compositor_state.h"
 
 namespace quorvel::compositor {
 
-CompositorDesktop::CompositorDesktop(CompositorClient& client, core::Scheduler& scheduler)
-    : client_(client), scheduler_(scheduler), workspace_(client.state().workspace) {
-    clientChanges_ = client_.changed().connect([this] { stateChanged(); });
-}
-
-void CompositorDesktop::stateChanged() {
-    if (client_.state().workspace != workspace_) {
-        workspace_ = client_.state().workspace;
-        switchEnds_ = scheduler_.now() + kSwitchSettle;
-        switchTimer_ =
-            scheduler_.after(kSwitchSettle, core::TimerMode::Common, [this] { changed_.emit(); });
-    }
-    changed_.emit();
+CompositorDesktop::CompositorDesktop(CompositorClient& client) : client_(client) {
+    clientChanges_ = client_.changed().connect([this] { changed_.emit(); });
 }
 
 ports::DesktopState CompositorDesktop::state() {
     if (!client_.available()) return {};
-    ports::DesktopState state = desktopState(client_.state(), ::getpid());
-    state.switchingWorkspace = scheduler_.now() < switchEnds_;
-    return state;
+    return desktopState(client_.state());
 }
 
 std::optional<ports::Application> CompositorDesktop::frontApplication() {
@@ -35,7 +20,7 @@ std::optional<ports::Application> CompositorDesktop::frontApplication() {
     // The last report can be a moment behind a click; the user acts on what
     // they see now.
     client_.readNow();
-    const ports::DesktopState now = desktopState(client_.state(), ::getpid());
+    const ports::DesktopState now = desktopState(client_.state());
     for (const auto& w : now.windows) {
         if (now.active == w.id) return ports::Application{w.appId, w.appName};
     }

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "compositor/client/compositor_client.h"
-#include "core/scheduler.h"
 #include "core/signal.h"
 #include "ports/desktop.h"
 
@@ -15,10 +14,7 @@ namespace quorvel::compositor {
 /// the application in front.
 class CompositorDesktop final : public ports::Desktop {
 public:
-    /// How long the compositors slide a new workspace in.
-    static constexpr double kSwitchSettle = 0.4;
-
-    CompositorDesktop(CompositorClient& client, core::Scheduler& scheduler);
+    explicit CompositorDesktop(CompositorClient& client);
     CompositorDesktop(const CompositorDesktop&) = delete;
     CompositorDesktop& operator=(const CompositorDesktop&) = delete;
 
@@ -29,13 +25,7 @@ public:
     core::Signal<>& changed() override { return changed_; }
 
 private:
-    void stateChanged();
-
     CompositorClient& client_;
-    core::Scheduler& scheduler_;
-    int workspace_ = 0;
-    double switchEnds_ = -1.0;
-    core::Timer switchTimer_;
     core::Connection clientChanges_;
     core::Signal<> changed_;
 };

@@ -67,19 +67,13 @@ std::optional<CompositorWindow> readWindow(const json& w) {
     if (!readRect(w, window.frame)) return std::nullopt;
     window.app = optionalString(w, "app");
     window.appName = optionalString(w, "appName");
-    window.wmClass = optionalString(w, "wmClass");
-    window.title = optionalString(w, "title");
     double number = 0;
-    if (readNumber(w, "pid", number) && number > 0 && number < 4194305.0)
-        window.pid = static_cast<std::int64_t>(number);
     if (readNumber(w, "monitor", number) && number >= 0 && number < 1024)
         window.monitor = static_cast<int>(number);
-    if (readNumber(w, "layer", number) && std::abs(number) < 1024)
-        window.layer = static_cast<int>(number);
     window.type = optionalString(w, "type").value_or("normal");
-    window.minimized = readFlag(w, "minimized");
     window.fullscreen = readFlag(w, "fullscreen");
     window.above = readFlag(w, "above");
+    window.own = readFlag(w, "own");
     return window;
 }
 
@@ -100,9 +94,24 @@ void readLists(const json& root, CompositorState& state) {
     }
 }
 
+void readWorkspace(const json& root, CompositorState& state) {
+    const auto it = root.find("workspace");
+    if (it == root.end() || !it->is_object()) return;
+    double index = 0;
+    if (readNumber(*it, "index", index) && index >= 0 && index < 1e6)
+        state.workspace = static_cast<int>(index);
+    state.switchingWorkspace = readFlag(*it, "switching");
+}
+
+void readTrayItem(const json& root, CompositorState& state) {
+    const auto it = root.find("trayItem");
+    core::Rect frame;
+    if (it != root.end() && readRect(*it, frame)) state.trayItem = frame;
+}
+
 }  // namespace
 
-std::optional<CompositorState> parseShellState(std::string_view text, std::string* reason) {
+std::optional<CompositorState> parseCompositorState(std::string_view text, std::string* reason) {
     const auto fail = [reason](const std::string& why) -> std::optional<CompositorState> {
         if (reason) *reason = why;
         return std::nullopt;
@@ -110,19 +119,22 @@ std::optional<CompositorState> parseShellState(std::string_view text, std::strin
     const json root = json::parse(text, nullptr, false);
     if (root.is_discarded() || !root.is_object()) return fail("not a JSON object");
     double version = 0;
-    if (!readNumber(root, "version", version) || version != 1.0)
-        return fail("an unknown state version");
+    if (!readNumber(root, "version", version) || version != double(kStateVersion))
+        return fail("an unknown state version (this Quorvel reads version " +
+                    std::to_string(kStateVersion) + ")");
     CompositorState state;
-    state.shellVersion = optionalString(root, "shellVersion").value_or("");
+    state.compositor = optionalString(root, "compositor").value_or("");
+    state.compositorVersion = optionalString(root, "compositorVersion").value_or("");
     state.session = optionalString(root, "session").value_or("");
-    double workspace = 0;
-    if (readNumber(root, "workspace", workspace) && workspace >= 0 && workspace < 1e6)
-        state.workspace = static_cast<int>(workspace);
+    if (const auto it = root.find("frost"); it != root.end() && it->is_boolean())
+        state.frost = it->get<bool>();
+    readWorkspace(root, state);
     state.overview = readFlag(root, "overview");
-    std::uint64_t focused = 0;
-    if (const auto it = root.find("focused"); it != root.end() && readId(*it, focused))
-        state.focused = focused;
+    std::uint64_t active = 0;
+    if (const auto it = root.find("active"); it != root.end() && readId(*it, active))
+        state.active = active;
     readLists(root, state);
+    readTrayItem(root, state);
     return state;
 }
 
@@ -130,41 +142,46 @@ namespace {
 
 ports::WindowKind kindOf(const std::string& type) {
     if (type == "normal") return ports::WindowKind::normal;
-    if (type == "dialog" || type == "modal_dialog") return ports::WindowKind::dialog;
+    if (type == "dialog") return ports::WindowKind::dialog;
     if (type == "utility" || type == "toolbar" || type == "menu") return ports::WindowKind::utility;
     return ports::WindowKind::other;
 }
 
-bool isManaged(const std::string& type) {
-    // Menus, tooltips and other windows no window manager stacks.
-    return type != "dropdown_menu" && type != "popup_menu" && type != "combo" &&
-           type != "tooltip" && type != "dnd" && type != "override_other" && type != "notification";
+/// The compositors name a desktop entry by its file name; the rest of Quorvel
+/// (the catalog, the stored exclusions) by the id without ".desktop".
+std::optional<std::string> entryId(const std::optional<std::string>& app) {
+    const std::string suffix = ".desktop";
+    if (!app || app->size() <= suffix.size() ||
+        app->compare(app->size() - suffix.size(), suffix.size(), suffix) != 0)
+        return app;
+    return app->substr(0, app->size() - suffix.size());
 }
 
 }  // namespace
 
-ports::DesktopState desktopState(const CompositorState& state, std::int64_t ownPid) {
+ports::DesktopState desktopState(const CompositorState& state) {
     ports::DesktopState desktop;
     for (const CompositorMonitor& m : state.monitors) {
-        // Mutter numbers monitors by connector order; the index is what stays
-        // put while the set of monitors does.
+        // The compositors number monitors by connector order; the index is
+        // what stays put while the set of monitors does.
         desktop.monitors.push_back({std::uint32_t(m.index + 1), m.frame, m.workArea});
     }
     for (const CompositorWindow& w : state.windows) {
-        if (w.minimized || w.frame.isEmpty() || !isManaged(w.type)) continue;
+        if (w.frame.isEmpty()) continue;
         ports::Window window;
         window.id = w.id;
         window.frame = w.frame;
         window.kind = kindOf(w.type);
-        window.appId = w.app;
-        window.appName = w.appName.value_or(w.wmClass.value_or(""));
+        window.appId = entryId(w.app);
+        window.appName = w.appName.value_or("");
         window.fullscreen = w.fullscreen;
         window.keepAbove = w.above;
-        window.own = w.pid == ownPid;
+        window.own = w.own;
         desktop.windows.push_back(std::move(window));
-        if (state.focused == w.id) desktop.active = w.id;
+        if (state.active == w.id) desktop.active = w.id;
     }
     desktop.overview = state.overview;
+    desktop.switchingWorkspace = state.switchingWorkspace;
     return desktop;
 }
 

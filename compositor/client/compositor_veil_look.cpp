@@ -49,10 +49,15 @@ void CompositorVeilLook::follow(look::LookFollower& look) {
     changed_.emit();
 }
 
+void CompositorVeilLook::setFrost(bool frost) {
+    if (frost == frost_) return;
+    frost_ = frost;
+    changed_.emit();
+}
+
 look::VeilAppearance CompositorVeilLook::appearance() const {
-    // The compositor always blurs behind the veil.
     look::VeilAppearance appearance = look_ ? look_->appearance() : default_;
-    appearance.blurAvailable = true;
+    appearance.blurAvailable = frost_;
     return appearance;
 }
 

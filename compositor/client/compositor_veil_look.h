@@ -40,6 +40,9 @@ public:
     /// It must outlive this object.
     void follow(look::LookFollower& look);
     look::VeilAppearance appearance() const;
+    /// Where the compositor cannot blur (KWin on QPainter) the tint stands in
+    /// for the frost, as on an X11 desktop without a compositor.
+    void setFrost(bool frost);
     const look::GrainTile& grain() const { return grain_; }
     /// At every change of the look, and every frame of a glide.
     core::Signal<>& changed() { return changed_; }
@@ -51,6 +54,7 @@ private:
     look::GrainTile grain_;
     look::VeilAppearance default_;
     look::LookFollower* look_ = nullptr;
+    bool frost_ = true;
     core::Connection lookChanged_;
     core::Signal<> changed_;
 };

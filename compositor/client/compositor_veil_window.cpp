@@ -39,7 +39,7 @@ void CompositorVeilWindow::make() {
         const double left = std::max(0.0, start_ + duration_ - scheduler_.now());
         shell_.fadeVeil(veil_, to_, left);
     }
-    if (how_ != "none") shell_.placeVeil(veil_, how_, below_);
+    if (how_ != "hidden") shell_.placeVeil(veil_, how_, below_);
 }
 
 void CompositorVeilWindow::sendLook(bool force) {
@@ -80,7 +80,7 @@ void CompositorVeilWindow::cover() {
 }
 
 void CompositorVeilWindow::hide() {
-    place("none", 0);
+    place("hidden", 0);
 }
 
 double CompositorVeilWindow::alpha() const {
@@ -132,6 +132,12 @@ void CompositorVeilWindow::close() {
     veil_ = 0;
     // A fade that was still running ends here, as if it had finished.
     if (auto done = std::exchange(completion_, nullptr)) done();
+}
+
+CompositorVeilWindows::CompositorVeilWindows(CompositorClient& shell, core::Scheduler& scheduler)
+    : shell_(shell), scheduler_(scheduler) {
+    look_.setFrost(shell_.state().frost);
+    frostChanges_ = shell_.changed().connect([this] { look_.setFrost(shell_.state().frost); });
 }
 
 std::shared_ptr<ports::VeilWindow> CompositorVeilWindows::create(const ports::Monitor& monitor) {

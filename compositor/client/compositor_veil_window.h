@@ -47,7 +47,7 @@ private:
     core::Rect frame_;  // in the compositor's coordinates
     std::uint32_t veil_ = 0;
     bool closed_ = false;
-    std::string how_ = "none";
+    std::string how_ = "hidden";
     std::uint64_t below_ = 0;
     double from_ = 0, to_ = 0, start_ = 0, duration_ = 0;
     core::Timer fadeEnd_;
@@ -61,8 +61,7 @@ private:
 /// Makes veils in the compositor, drawn with the look `follow` was given.
 class CompositorVeilWindows final : public ports::VeilWindows {
 public:
-    CompositorVeilWindows(CompositorClient& shell, core::Scheduler& scheduler)
-        : shell_(shell), scheduler_(scheduler) {}
+    CompositorVeilWindows(CompositorClient& shell, core::Scheduler& scheduler);
     ~CompositorVeilWindows() override;
     CompositorVeilWindows(const CompositorVeilWindows&) = delete;
     CompositorVeilWindows& operator=(const CompositorVeilWindows&) = delete;
@@ -76,6 +75,7 @@ private:
     core::Scheduler& scheduler_;
     CompositorVeilLook look_;
     std::vector<std::weak_ptr<CompositorVeilWindow>> made_;
+    core::Connection frostChanges_;
 };
 
 }  // namespace quorvel::compositor

@@ -16,8 +16,8 @@
 #include <sstream>
 
 #include "app/session_environment.h"
-#include "core/log.h"
 #include "compositor/client/compositor_client.h"
+#include "core/log.h"
 
 namespace quorvel::compositor {
 
@@ -126,7 +126,8 @@ bool GnomeExtensionSetup::offerToEnable() {
 
 std::optional<std::string> GnomeExtensionSetup::run() {
     QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    if (bus && bus->isServiceRegistered(compositor::CompositorClient::kService)) return std::nullopt;
+    if (bus && bus->isServiceRegistered(compositor::CompositorClient::kService))
+        return std::nullopt;
     const auto extension = info();
     if (!extension)
         return "⚠️ GNOME Shell does not answer on the session bus, so Quorvel's extension "

@@ -8,8 +8,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include "core/log.h"
 #include "compositor/client/compositor_client.h"
+#include "core/log.h"
 
 namespace quorvel::compositor {
 
@@ -44,8 +44,10 @@ std::optional<std::string> KwinEffectSetup::run() {
             "⚠️ KWin could not load Quorvel's effect: install Quorvel's package "
             "with its KWin effect (built against this KWin), then start Quorvel "
             "again");
-    // Kept on in KWin's own settings, as System Settings would.
-    const QString writer = QStandardPaths::findExecutable(QStringLiteral("kwriteconfig5"));
+    // Kept on in KWin's own settings, as System Settings would: KWin unloads
+    // an effect its configuration does not name at its next reconfigure.
+    QString writer = QStandardPaths::findExecutable(QStringLiteral("kwriteconfig6"));
+    if (writer.isEmpty()) writer = QStandardPaths::findExecutable(QStringLiteral("kwriteconfig5"));
     const bool kept =
         !writer.isEmpty() &&
         QProcess::execute(

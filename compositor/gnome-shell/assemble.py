@@ -84,8 +84,10 @@ def main():
                                  if (int(v.split(".")[0]) < LEGACY_BEFORE) == (form == "legacy")]
     (out / "metadata.json").write_text(json.dumps(metadata, indent=2) + "\n")
     shutil.copyfile(interface, out / interface.name)
+    # "-symbolic": the shell draws such an icon in the top bar's own text
+    # colour, as it does its own; the files are drawn in black.
     for icon in ICONS:
-        shutil.copyfile(icons / f"menubar-icon-{icon}.svg", out / "icons" / f"quorvel-{icon}.svg")
+        shutil.copyfile(icons / f"menubar-icon-{icon}.svg", out / "icons" / f"quorvel-{icon}-symbolic.svg")
 
 
 if __name__ == "__main__":

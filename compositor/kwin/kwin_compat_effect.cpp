@@ -3,6 +3,7 @@
 #include "kwin_compat_gl.h"
 
 #include <cmath>
+#include <utility>
 
 namespace quorvel::kwin::compat {
 namespace {
@@ -155,9 +156,27 @@ void EffectBase::paintWindow(const KWin::RenderTarget& target, const KWin::Rende
     effects->paintWindow(target, viewport, w, mask, region, data);
 }
 #else
+// WORKAROUND(KWin 5.27): its OpenGL scene clears the bare desktop of a partly
+// repainted output where the output's desktop coordinates would lie in its
+// framebuffer, so on any output but the one at the desktop's origin it clears
+// nothing, and what the veils painted last stays once they no longer ask for
+// whole frames (which it clears whole). Each output gets whole frames until
+// every buffer it may cycle through (one shown, one queued, one drawn) has
+// been painted without them.
+constexpr int buffersPerOutput = 3;
+
 void EffectBase::prePaintScreen(KWin::ScreenPrePaintData& data,
                                 std::chrono::milliseconds presentTime) {
-    if (beginFrame()) data.mask |= PAINT_SCREEN_WITH_TRANSFORMED_WINDOWS;
+    if (beginFrame()) {
+        owed_[data.screen] = buffersPerOutput;
+        data.mask |= PAINT_SCREEN_WITH_TRANSFORMED_WINDOWS;
+    } else if (auto owed = owed_.find(data.screen); owed != owed_.end()) {
+        data.mask |= PAINT_SCREEN_WITH_TRANSFORMED_WINDOWS;
+        if (--*owed > 0)
+            repaintNext_ = data.screen->geometry();
+        else
+            owed_.erase(owed);
+    }
     effects->prePaintScreen(data, presentTime);
 }
 
@@ -181,9 +200,32 @@ void EffectBase::paintWindow(KWin::EffectWindow* w, int mask, QRegion region,
 }
 #endif
 
+#if QUORVEL_KWIN_AT_LEAST(6, 0)
+EffectBase::EffectBase() = default;
+
+bool EffectBase::owesWholeFrames() const {
+    return false;
+}
+
 void EffectBase::postPaintScreen() {
     endFrame();
     effects->postPaintScreen();
 }
+#else
+EffectBase::EffectBase() {
+    connect(effects, &KWin::EffectsHandler::screenRemoved, this,
+            [this](KWin::EffectScreen* screen) { owed_.remove(screen); });
+}
+
+bool EffectBase::owesWholeFrames() const {
+    return !owed_.isEmpty();
+}
+
+void EffectBase::postPaintScreen() {
+    endFrame();
+    if (!repaintNext_.isEmpty()) effects->addRepaint(std::exchange(repaintNext_, QRect()));
+    effects->postPaintScreen();
+}
+#endif
 
 }  // namespace quorvel::kwin::compat

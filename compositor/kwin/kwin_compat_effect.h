@@ -10,6 +10,7 @@
 #include <core/renderviewport.h>
 #endif
 
+#include <QHash>
 #include <QImage>
 #include <QMatrix4x4>
 #include <QPainter>
@@ -59,6 +60,7 @@ private:
 /// KWin::Effect with the paint hooks every version has in common.
 class EffectBase : public KWin::Effect {
 protected:
+    EffectBase();
     /// Before a frame: true when the whole screen must be painted, as a
     /// frost reads back everything under it.
     virtual bool beginFrame() = 0;
@@ -69,6 +71,9 @@ protected:
     virtual void beforeWindow(const PaintTarget& target, KWin::EffectWindow* w) = 0;
     virtual void endScreen(const PaintTarget& target) = 0;
     virtual void endFrame() = 0;
+    /// True while some output still needs whole frames to clear what the
+    /// effect painted last: the effect must stay active until then.
+    bool owesWholeFrames() const;
 
 public:
 #if QUORVEL_KWIN_AT_LEAST(6, 7)
@@ -100,6 +105,13 @@ public:
                      KWin::WindowPaintData& data) override;
 #endif
     void postPaintScreen() override;
+
+private:
+#if !QUORVEL_KWIN_AT_LEAST(6, 0)
+    // Whole frames each output still needs since its last frame with veils.
+    QHash<const KWin::EffectScreen*, int> owed_;
+    QRect repaintNext_;
+#endif
 };
 
 }  // namespace quorvel::kwin::compat

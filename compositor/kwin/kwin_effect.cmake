@@ -21,6 +21,7 @@ endif()
 file(STRINGS ${kwin_config} kwin_version_line REGEX "KWIN_PLUGIN_VERSION_STRING")
 string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" QUORVEL_KWIN_VERSION "${kwin_version_line}")
 message(STATUS "The KWin effect is built for KWin ${QUORVEL_KWIN_VERSION} (Qt ${kwin_qt})")
+set(QUORVEL_KWIN_VERSION ${QUORVEL_KWIN_VERSION} PARENT_SCOPE)
 
 include(ExternalProject)
 set(kwin_effect_build ${CMAKE_CURRENT_BINARY_DIR}/kwin)

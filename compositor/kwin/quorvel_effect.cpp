@@ -33,7 +33,7 @@ QuorvelEffect::~QuorvelEffect() {
 }
 
 bool QuorvelEffect::isActive() const {
-    return !veils_.empty() || state_.switching() || capture_.pending();
+    return !veils_.empty() || state_.switching() || capture_.pending() || owesWholeFrames();
 }
 
 bool QuorvelEffect::shown(const Veil& veil) const {

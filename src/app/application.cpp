@@ -40,9 +40,9 @@ Application::Application(DesktopPorts ports, std::filesystem::path configDir)
     // An old record of the window tracking that nothing reads any more.
     standardStore_->remove("tracked_window_ids");
     if (ports_.scripts) {
-        panels_ = std::make_unique<rules::PanelAutoHide>(settings_, session_, front_,
-                                                         ports_.scheduler, *ports_.scripts,
-                                                         ports_.panelScripts, *standardStore_);
+        panels_ = std::make_unique<rules::PanelAutoHide>(
+            settings_, session_, front_, ports_.scheduler, *ports_.scripts, ports_.panelScripts,
+            *standardStore_, ports_.topBar);
     }
     if (ports_.tray) {
         controls::TrayHooks trayHooks{[this] {

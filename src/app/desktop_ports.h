@@ -15,6 +15,7 @@
 #include "ports/launcher_badge.h"
 #include "ports/script_service.h"
 #include "ports/session_events.h"
+#include "ports/top_bar.h"
 #include "ports/tray.h"
 #include "ports/update_driver.h"
 #include "ports/url_opener.h"
@@ -42,6 +43,7 @@ struct DesktopPorts {
     ports::HintWindow* hintWindow = nullptr;
     ports::ScriptService* scripts = nullptr;
     std::optional<rules::PanelScripts> panelScripts = std::nullopt;
+    ports::TopBar* topBar = nullptr;  // where the table's top panel cannot hide
     ports::UpdateDriver* updateDriver = nullptr;
     ports::UserNotifications* userNotifications = nullptr;
     ports::LauncherBadge* launcherBadge = nullptr;

@@ -57,11 +57,8 @@ std::optional<std::string> sessionProblem(const EnvironmentLookup& env, bool com
         return "⚠️ Quorvel needs an X11 session: " + desktop +
                " on Wayland is not supported yet (log in with an Xorg session)";
     }
-    if (nonEmpty(env, "DISPLAY")) return std::nullopt;
-    if (isWaylandSession(env))
-        return "⚠️ Quorvel needs Xwayland for its own windows: no display found (DISPLAY is "
-               "not "
-               "set)";
+    // GNOME and Plasma on Wayland: Quorvel's own windows are Wayland windows.
+    if (isWaylandSession(env) || nonEmpty(env, "DISPLAY")) return std::nullopt;
     return "⚠️ Quorvel needs an X11 session: no display found (DISPLAY is not set)";
 }
 

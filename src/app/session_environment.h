@@ -26,10 +26,11 @@ bool isKdeDesktop(const EnvironmentLookup& env);
 bool isWaylandSession(const EnvironmentLookup& env);
 
 /// Why the program cannot run in this session, as one line for the user;
-/// nothing when it can. It needs an X display for its own windows (Xwayland
-/// on Wayland), and on Wayland a compositor that places the veil: GNOME Shell
-/// with Quorvel's extension or KWin with Quorvel's effect (`compositorPlaces`:
-/// the component answers on the bus). An empty variable counts as unset.
+/// nothing when it can. On X11 it needs the X display; on Wayland a
+/// compositor that places the veil: GNOME Shell with Quorvel's extension or
+/// KWin with Quorvel's effect (`compositorPlaces`: the component answers on
+/// the bus), and then its own windows are Wayland windows. An empty variable
+/// counts as unset.
 std::optional<std::string> sessionProblem(const EnvironmentLookup& env, bool compositorPlaces);
 
 /// Where the settings live: $XDG_CONFIG_HOME/quorvel, else ~/.config/quorvel.

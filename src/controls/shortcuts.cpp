@@ -92,8 +92,9 @@ void Shortcuts::grabAll() {
                 grabbed_[slot(id)] = true;
                 continue;
             }
-            problems_[slot(id)] = desktop_.hasKey(key.keyCode) ? "used by another application"
-                                                               : "no such key on this keyboard";
+            problems_[slot(id)] = desktop_.hasKey(key.keyCode)
+                                      ? "taken by the desktop or another application"
+                                      : "no such key on this keyboard";
         }
         reportFailure(id, *combo);
     }

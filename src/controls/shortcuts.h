@@ -49,7 +49,7 @@ public:
     /// The keys that are grabbed right now.
     std::vector<ShortcutId> grabbed() const;
     /// Why the stored shortcut of `id` could not be grabbed at the last try
-    /// ("used by another application", "same as ...", "no such key on this
+    /// ("taken by the desktop or another application", "same as ...", "no such key on this
     /// keyboard"); empty when it was, or none is stored.
     const std::string& problem(ShortcutId id) const { return problems_[slot(id)]; }
     /// After every grab (the Shortcuts tab shows the problems).

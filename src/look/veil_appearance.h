@@ -38,8 +38,8 @@ Rgba veilTint(const VeilAppearance& appearance);
 
 /// The final alpha of every row of a monitor `height` rows tall, sampled at the
 /// row's centre: the tint's alpha times the mask. This is how much of each row
-/// the veil covers; grain changes colour, never coverage, so the whole row has
-/// it. Empty for a height of 0 or less.
+/// the veil covers; the grain moves single pixels around it but not the row's
+/// mean. Empty for a height of 0 or less.
 std::vector<double> veilRowAlphas(int height, const VeilAppearance& appearance);
 
 /// The mask column for this appearance, 8 bits per row (see veilMaskColumn8).

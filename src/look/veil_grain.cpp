@@ -41,24 +41,14 @@ std::uint8_t grainLuminance(std::int64_t soft) {
     return static_cast<std::uint8_t>(((v + kSoftRange) * 255 + kSoftRange) / (2 * kSoftRange));
 }
 
+// The swing at the full slider: with the tile's spread of luminance and the
+// tints' alpha, about 9 grey levels of spread over a mid-grey desktop, where
+// either tint lies 108 levels away. The exponent makes half the slider a bit
+// less than half of that (about 4), where the texture still reads as fine.
+constexpr double kFullSwing = 0.42;
+constexpr double kSwingExponent = 1.2;
+
 }  // namespace
-
-double multiplyBlend(double backdrop, double source) {
-    return backdrop * source;
-}
-
-double screenBlend(double backdrop, double source) {
-    return backdrop + source - backdrop * source;
-}
-
-double hardLightBlend(double backdrop, double source) {
-    if (source <= 0.5) return multiplyBlend(backdrop, 2.0 * source);
-    return screenBlend(backdrop, 2.0 * source - 1.0);
-}
-
-double overlayBlend(double backdrop, double source) {
-    return hardLightBlend(source, backdrop);
-}
 
 std::uint32_t grainHash(std::uint32_t value) {
     value ^= value >> 16;
@@ -88,8 +78,12 @@ GrainTile makeGrainTile(int size, std::uint32_t seed) {
     return tile;
 }
 
-double grainSource(std::uint8_t luminance, double intensity) {
-    return 0.5 + clampUnit(intensity) * (static_cast<double>(luminance) / 255.0 - 0.5);
+double grainSwing(double intensity) {
+    return kFullSwing * std::pow(clampUnit(intensity), kSwingExponent);
+}
+
+double grainCoverage(std::uint8_t luminance, double intensity) {
+    return 1.0 + grainSwing(intensity) * (127.5 - static_cast<double>(luminance)) / 127.5;
 }
 
 std::uint32_t premultipliedArgb(const Rgba& colour) {
@@ -100,13 +94,12 @@ std::uint32_t premultipliedArgb(const Rgba& colour) {
 }
 
 ArgbTile makeVeilTile(const GrainTile& grain, const Rgba& tint, double intensity) {
-    // A pixel depends only on its grain byte: blend the 256 possible greys once.
+    // A pixel depends only on its grain byte: work out the 256 possible ones once.
     std::array<std::uint32_t, 256> byLuminance{};
     for (std::size_t i = 0; i < byLuminance.size(); ++i) {
-        const double cs = grainSource(static_cast<std::uint8_t>(i), intensity);
-        byLuminance[i] = premultipliedArgb({overlayBlend(clampUnit(tint.red), cs),
-                                            overlayBlend(clampUnit(tint.green), cs),
-                                            overlayBlend(clampUnit(tint.blue), cs), tint.alpha});
+        const double alpha =
+            clampUnit(tint.alpha) * grainCoverage(static_cast<std::uint8_t>(i), intensity);
+        byLuminance[i] = premultipliedArgb({tint.red, tint.green, tint.blue, alpha});
     }
     ArgbTile tile;
     tile.size = grain.size;

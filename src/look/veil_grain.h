@@ -7,18 +7,6 @@
 
 namespace quorvel::look {
 
-// Separable blend functions of the W3C Compositing and Blending standard, per
-// channel, `backdrop` (cb) being what is drawn below and `source` (cs) what is
-// drawn on top. Inputs are in [0, 1].
-double multiplyBlend(double backdrop, double source);
-double screenBlend(double backdrop, double source);
-/// The source decides: multiply where it is dark, screen where it is light.
-double hardLightBlend(double backdrop, double source);
-/// The backdrop decides: hard light with the layers swapped. A mid-grey source
-/// (0.5) leaves every backdrop unchanged, which is why the grain can sit
-/// around mid-grey without shifting the veil's colour.
-double overlayBlend(double backdrop, double source);
-
 /// The side of the square grain tile, in pixels. The tile repeats across the
 /// monitor; 128 is large enough that the eye finds no repeat in fine grain.
 inline constexpr int kGrainTileSize = 128;
@@ -46,9 +34,18 @@ std::uint32_t grainHash(std::uint32_t value);
 /// no seam. A size below 1 gives an empty tile.
 GrainTile makeGrainTile(int size = kGrainTileSize, std::uint32_t seed = kGrainSeed);
 
-/// The grain layer's grey for one tile luminance at `intensity` (clamped to
-/// [0, 1], NaN counts as 0): mid-grey at 0, the tile's full swing at 1.
-double grainSource(std::uint8_t luminance, double intensity);
+/// How far the grain moves the tint's alpha at `intensity` (clamped to [0, 1],
+/// NaN counts as 0), as a fraction of it: the tile's darkest and lightest
+/// grain cover that much more and less than the tint. It grows a little
+/// faster than the slider, so half way (the default) stays a fine texture on
+/// a flat area, about 4 grey levels of spread on mid-grey, and the full slider
+/// about doubles it.
+double grainSwing(double intensity);
+
+/// The factor on the tint's alpha at a pixel of tile luminance `luminance`:
+/// above 1 where the grain is darker than mid-grey, below 1 where it is
+/// lighter, by up to grainSwing(intensity) at black and white.
+double grainCoverage(std::uint8_t luminance, double intensity);
 
 /// A tile of premultiplied 32-bit ARGB pixels (alpha in the top byte, then
 /// red, green, blue: the layout of an X Render ARGB32 picture), row-major.
@@ -77,11 +74,14 @@ inline std::uint8_t blueByte(std::uint32_t p) {
     return static_cast<std::uint8_t>(p);
 }
 
-/// The veil's unmasked backing and grain in one tile: the grain layer (grey
-/// from `grainSource`) blended with the overlay mode onto `tint`. The grain
-/// takes the tint's coverage: it changes the veil's colour, never how much of
-/// the desktop shows through, so every pixel's alpha is the tint's alpha and at
-/// intensity 0 the tile is the flat tint.
+/// The veil's unmasked tint and grain in one tile, laid over the frost on
+/// every backend alike (Quorvel's X11 frost, GNOME Shell's and KWin's blur):
+/// the tint's colour everywhere, its alpha scaled by `grainCoverage`. The grain
+/// is how densely the tint covers each pixel, so it lightens and darkens
+/// evenly in either scheme (only over-the-frost drawing is available to the
+/// compositors, and a colour-only grain has no room below a near-black tint),
+/// and on average the tile covers as much as the tint: whatever lies below,
+/// the veil's mean colour does not move. At intensity 0 it is the flat tint.
 ArgbTile makeVeilTile(const GrainTile& grain, const Rgba& tint, double intensity);
 
 }  // namespace quorvel::look

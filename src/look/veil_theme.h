@@ -24,9 +24,10 @@ struct Rgba {
 // behind the overlay window. These are its values:
 //   dark scheme   RGB(20, 20, 24), a near-black with a cool cast, alpha 0.55;
 //   light scheme  RGB(236, 236, 240), an off-white with a cool cast, alpha 0.55.
-// The grain is overlay-blended onto the tint, and overlay flattens towards
-// black and white; both tints sit about 20 levels from their extreme so that
-// the grain has the same visible swing in either scheme.
+// The grain varies how densely the tint covers, so its swing over a desktop
+// grows with the desktop's distance from the tint; both tints sit about 20
+// levels from their extreme, as far from mid-grey, so that the grain has the
+// same visible swing in either scheme there.
 // Without a compositor that blurs, the content behind shows through sharp and
 // competes with the focused window, so the tint gets alpha 0.8 instead.
 // "Slight transparency" multiplies the alpha by 0.75 (0.55 -> 0.4125 with blur,

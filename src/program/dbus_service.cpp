@@ -22,6 +22,19 @@ DBusService::~DBusService() {
     bus_.unregisterObject(dbus_names::path);
 }
 
+bool claimServiceName(QDBusConnection bus) {
+    if (!bus.isConnected()) {
+        core::log("⚠️ D-Bus: no session bus, so no commands: " +
+                  bus.lastError().message().toStdString());
+        return false;
+    }
+    // Another instance (on another display of the same session) keeps the name.
+    if (bus.registerService(dbus_names::service)) return true;
+    core::log("⚠️ D-Bus: " + dbus_names::service.toStdString() +
+              " is taken; commands go to the process that holds it");
+    return false;
+}
+
 bool DBusService::publish() {
     if (!bus_.isConnected()) {
         core::log("⚠️ D-Bus: no session bus, so no commands: " +
@@ -33,10 +46,7 @@ bool DBusService::publish() {
         core::log("⚠️ D-Bus: cannot register " + dbus_names::path.toStdString());
         return false;
     }
-    // Another instance (on another display of the same session) keeps the name.
-    if (!bus_.registerService(dbus_names::service)) {
-        core::log("⚠️ D-Bus: " + dbus_names::service.toStdString() +
-                  " is taken; commands go to the process that holds it");
+    if (!claimServiceName(bus_)) {
         bus_.unregisterObject(dbus_names::path);
         return false;
     }

@@ -18,6 +18,11 @@ inline const QString badMode = QStringLiteral("io.github.quorvel.Quorvel1.Error.
 inline const QString noApp = QStringLiteral("io.github.quorvel.Quorvel1.Error.NoApplication");
 }  // namespace dbus_names
 
+/// Claims Quorvel's name before anything else is on the bus: the compositor's
+/// component answers only the process that holds it. False (and a log line)
+/// when there is no bus or another process holds it.
+bool claimServiceName(QDBusConnection bus = QDBusConnection::sessionBus());
+
 /// The running instance on the session bus: the remote control's commands as
 /// methods, its state as properties with PropertiesChanged on every change.
 class DBusService final : public QObject, protected QDBusContext {

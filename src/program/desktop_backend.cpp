@@ -3,7 +3,10 @@
 #include "compositor/client/compositor_client.h"
 #include "compositor/client/compositor_desktop.h"
 #include "compositor/client/compositor_shortcuts.h"
+#include "compositor/client/compositor_top_bar.h"
+#include "compositor/client/compositor_tray.h"
 #include "compositor/client/compositor_veil_window.h"
+#include "compositor/client/desktop_keyboard_layout.h"
 #include "qt/gnome_overview.h"
 #include "qt/kde_overview.h"
 #include "rules/desktop_panel_tables.h"
@@ -83,34 +86,66 @@ public:
     x11::FocusReturn focusReturn{connection};
 };
 
+/// The keyboard layout from the X server where Quorvel's windows live on one
+/// (Xorg, Xwayland), else as the desktop's settings name it.
+std::unique_ptr<ports::KeyboardLayout> layoutFor(x11::Connection* connection, bool gnome) {
+    if (connection) return std::make_unique<x11::X11KeyboardLayout>(*connection);
+    return std::make_unique<compositor::DesktopKeyboardLayout>(
+        compositor::DesktopKeyboardLayout::readerFor(gnome));
+}
+
 class CompositorBackend final : public DesktopBackend {
 public:
-    CompositorBackend(compositor::CompositorClient& c, x11::Connection& x, core::Scheduler& s,
+    CompositorBackend(compositor::CompositorClient& c, x11::Connection* x, core::Scheduler& s,
                       bool isGnome)
-        : DesktopBackend(s), client(c), connection(x), gnome(isGnome) {}
+        : DesktopBackend(s),
+          client(c),
+          connection(x),
+          gnome(isGnome),
+          keyboard(layoutFor(x, isGnome)),
+          shortcuts(client, *keyboard) {}
 
     std::string describe(const app::EnvironmentLookup& env) const override {
         const auto& state = client.state();
+        const std::string windows =
+            connection ? "Quorvel's own windows on X display " + env("DISPLAY").value_or("")
+                       : "Quorvel's own windows native on Wayland";
         return std::string("🔧 Backend: ") + (gnome ? "GNOME Shell " : "KWin ") +
-               state.shellVersion + " through Quorvel's " + (gnome ? "extension (" : "effect (") +
-               (state.session.empty() ? "unknown" : state.session) +
-               " session; Quorvel's own windows on X display " + env("DISPLAY").value_or("") + ")";
+               state.compositorVersion + " through Quorvel's " +
+               (gnome ? "extension (" : "effect (") +
+               (state.session.empty() ? "unknown" : state.session) + " session; " + windows + ")";
     }
     app::DesktopPorts ports(const app::EnvironmentLookup& env) override {
-        return portsWith(env, desktop, veils, keyboard, shortcuts);
+        app::DesktopPorts p = portsWith(env, desktop, veils, *keyboard, shortcuts);
+        // Plasma always has a tray; GNOME has one only with an extension of
+        // its own, and its top bar hides only through Quorvel's.
+        if (gnome) {
+            p.tray = &trayItem;
+            p.topBar = &topBar;
+        }
+        return p;
     }
     void follow(look::LookFollower& look) override { veils.follow(look); }
     // Each frame sends whole images over the bus.
     double frameRate() const override { return 20.0; }
+    // The compositor gives the focus back: no client may take it on Wayland.
+    void rememberFocus() override { focused = client.state().active; }
+    void restoreFocus() override {
+        if (focused) client.activateWindow(*focused);
+        focused.reset();
+    }
     const char* name() const override { return gnome ? "gnome-shell" : "kwin"; }
 
     compositor::CompositorClient& client;
-    x11::Connection& connection;
+    x11::Connection* connection;
     bool gnome;
-    compositor::CompositorDesktop desktop{client, scheduler};
+    std::unique_ptr<ports::KeyboardLayout> keyboard;
+    compositor::CompositorDesktop desktop{client};
     compositor::CompositorVeilWindows veils{client, scheduler};
-    compositor::CompositorShortcuts shortcuts{client};
-    x11::X11KeyboardLayout keyboard{connection};
+    compositor::CompositorShortcuts shortcuts;
+    compositor::CompositorTray trayItem{client, tray};
+    compositor::CompositorTopBar topBar{client};
+    std::optional<std::uint64_t> focused;
 };
 
 }  // namespace
@@ -123,7 +158,7 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
 }
 
 std::unique_ptr<DesktopBackend> makeCompositorBackend(compositor::CompositorClient& client,
-                                                      x11::Connection& connection,
+                                                      x11::Connection* connection,
                                                       core::Scheduler& scheduler, bool gnome) {
     return std::make_unique<CompositorBackend>(client, connection, scheduler, gnome);
 }

@@ -86,10 +86,10 @@ std::unique_ptr<DesktopBackend> makeX11Backend(x11::Connection& connection,
 
 /// A compositor that places the veil itself, through Quorvel's component in
 /// it (GNOME Shell's extension when `gnome`, else the KWin effect), on
-/// Wayland and X11 alike; the X connection (Xwayland on Wayland) serves the
-/// keyboard layout only.
+/// Wayland and X11 alike; the X connection, where Quorvel's windows live on
+/// an X server, serves the keyboard layout only (null: native on Wayland).
 std::unique_ptr<DesktopBackend> makeCompositorBackend(compositor::CompositorClient& client,
-                                                      x11::Connection& connection,
+                                                      x11::Connection* connection,
                                                       core::Scheduler& scheduler, bool gnome);
 
 }  // namespace quorvel::program

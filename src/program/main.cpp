@@ -121,31 +121,30 @@ struct SettingsWindow {
     core::Connection visibility;
 };
 
-/// GNOME shows tray icons only through an extension of its own; without a
-/// tray the settings window is how the user reaches Quorvel, so it opens at
-/// start, with a note saying why.
+/// Where no tray shows Quorvel (an X11 desktop without a tray host, GNOME
+/// without Quorvel's extension) the settings window is how the user reaches
+/// Quorvel, so it opens at start, with a note saying why.
 void openSettingsWithoutTray(core::Scheduler& scheduler, app::Application& application,
-                             ports::UserNotifications& notifications) {
+                             ports::Tray& tray, ports::UserNotifications& notifications) {
     // A tray host may still be starting with the session.
-    scheduler.dispatchAfter(3.0, [&application, &notifications] {
-        if (QSystemTrayIcon::isSystemTrayAvailable()) return;
+    scheduler.dispatchAfter(3.0, [&application, &tray, &notifications] {
+        if (tray.isAvailable()) return;
         const std::string note =
             "This desktop shows no tray icons, so the settings window opens at start. The "
-            "shortcuts and the quorvel command (quorvel toggle) work as ever; GNOME shows "
-            "Quorvel's icon with the AppIndicator extension.";
+            "shortcuts and the quorvel command (quorvel toggle) work as ever.";
         core::log("⚠️ No tray host: opening the settings window instead");
         notifications.post({"no-tray", "Quorvel", "", note, false});
         if (application.hooks().showSettings) application.hooks().showSettings("appearance");
     });
 }
 
-void flushStores(app::Application& application, x11::Connection& connection) {
+void flushStores(app::Application& application, x11::Connection* connection) {
     application.settingsStore().flush();
     application.standardStore().flush();
-    connection.flush();
+    if (connection) connection->flush();
 }
 
-int run(QApplication& qtApplication, x11::Connection& connection,
+int run(QApplication& qtApplication, x11::Connection* connection,
         compositor::CompositorClient* compositor, const app::EnvironmentLookup& env) {
     // Before anything that may hide the panels. A signal waits in its pipe
     // until the event loop reads it, and by then `quitting` is set.
@@ -158,10 +157,11 @@ int run(QApplication& qtApplication, x11::Connection& connection,
     const std::unique_ptr<DesktopBackend> backend =
         compositor ? program::makeCompositorBackend(*compositor, connection, scheduler,
                                                     app::isGnomeDesktop(env))
-                   : program::makeX11Backend(connection, scheduler, env);
+                   : program::makeX11Backend(*connection, scheduler, env);
     DesktopBackend& desktop = *backend;
     core::log(desktop.describe(env));
-    app::Application application(desktop.ports(env), prepareConfigDirectory(env));
+    const app::DesktopPorts ports = desktop.ports(env);
+    app::Application application(ports, prepareConfigDirectory(env));
     look::LookFollower look(application.settings(), colorScheme, scheduler, desktop.frameRate());
     desktop.follow(look);
     qt::PowerMonitor power([&](bool onBattery) { desktop.setOnBattery(onBattery); });
@@ -172,16 +172,21 @@ int run(QApplication& qtApplication, x11::Connection& connection,
     application.hooks().quit = [&quitting] {
         if (quitting) quitting->request();
     };
-    program::XConnectionWatch xEvents(connection, env("DISPLAY").value_or(""), [&] {
-        application.quit();
-        flushStores(application, connection);
-    });
+    std::optional<program::XConnectionWatch> xEvents;
+    if (connection) {
+        xEvents.emplace(*connection, env("DISPLAY").value_or(""), [&] {
+            application.quit();
+            flushStores(application, connection);
+        });
+    }
     // Started only now that the update manager listens, so that the first
     // scheduled check is heard.
     desktop.updater.start();
     QObject::connect(&qtApplication, &QCoreApplication::aboutToQuit, [&] { application.quit(); });
 
-    if (compositor) openSettingsWithoutTray(scheduler, application, desktop.notifications);
+    // GNOME shows tray icons only through extensions (Quorvel's own among them).
+    if (app::isGnomeDesktop(env))
+        openSettingsWithoutTray(scheduler, application, *ports.tray, desktop.notifications);
     // Scripts and `quorvel <command>` drive the same actions as the tray.
     app::RemoteControl remote(application);
     program::DBusService dbus(remote, QString::fromLatin1(desktop.name()));
@@ -278,6 +283,19 @@ static std::optional<int> handleOptions(int argc, char** argv) {
     return std::nullopt;
 }
 
+/// The X server Quorvel's windows live on; null when it cannot be opened. The
+/// adapter's own line about a failed open is left out: the caller says what
+/// the user needs.
+static std::unique_ptr<x11::Connection> openDisplay(const std::string& display) {
+    auto openLog = std::make_unique<core::LogCapture>();
+    auto connection = std::make_unique<x11::Connection>(display.c_str());
+    const auto openLines = openLog->lines();
+    openLog.reset();
+    if (!connection->isOpen()) return nullptr;
+    for (const auto& line : openLines) core::log(line);
+    return connection;
+}
+
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (program::RemoteCommand::isCommand(args)) {
@@ -294,42 +312,43 @@ int main(int argc, char** argv) {
     // Whether the compositor's component answers can only be asked once Qt runs.
     if (auto problem = app::sessionProblem(env, compositorPlaces))
         return refuse(*problem, kNoX11Session);
+    // On GNOME and Plasma on Wayland Quorvel's own windows are native there
+    // and it needs no X server at all.
+    const bool nativeWayland = compositorPlaces && app::isWaylandSession(env);
     const std::string display = env("DISPLAY").value_or("");
-
-    // The adapter's own line about a failed open is replaced by one that says
-    // what the user needs.
-    auto openLog = std::make_unique<core::LogCapture>();
-    x11::Connection connection(display.c_str());
-    const auto openLines = openLog->lines();
-    openLog.reset();
-    if (connection.isOpen()) {
-        for (const auto& line : openLines) core::log(line);
-    } else {
+    std::unique_ptr<x11::Connection> connection;
+    if (!nativeWayland && !(connection = openDisplay(display)))
         return refuse("⚠️ Quorvel needs an X11 session: cannot open display " + display,
                       kNoX11Session);
-    }
 
-    program::SingleInstance instance(app::displayKey(display));
+    const std::string place =
+        nativeWayland ? env("WAYLAND_DISPLAY").value_or("wayland-0") : display;
+    program::SingleInstance instance(app::displayKey(place));
     if (!instance.acquire()) {
         const auto pid = instance.holderPid();
-        return refuse("⚠️ Quorvel is already running on display " + display +
+        return refuse("⚠️ Quorvel is already running on display " + place +
                           (pid > 0 ? " (process " + std::to_string(pid) + ")" : std::string()) +
                           "; not starting a second one",
                       kAlreadyRunning);
     }
 
-    // Qt must talk to the same X server as the adapters, even where a Wayland
-    // compositor is also around.
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    // Qt must talk to the same display server as the adapters, even where
+    // both are around; on Wayland Xwayland stands in where Qt's Wayland
+    // plugin is missing (its own package on most distributions).
+    qputenv("QT_QPA_PLATFORM", nativeWayland ? "wayland;xcb" : "xcb");
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvel");
+    // The app id on Wayland: the desktop entry the compositor shows it by.
+    QApplication::setDesktopFileName("quorvel");
     QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<compositor::CompositorClient> shell;
     if (compositorPlaces) {
+        // The component answers only the holder of Quorvel's name.
+        program::claimServiceName();
         std::string missing;
         shell = connectCompositor(gnomeDesktop, missing);
         // On Wayland nothing else can place a veil.
-        if (!shell && app::sessionProblem(env, false)) return refuse(missing, kNoX11Session);
+        if (!shell && nativeWayland) return refuse(missing, kNoX11Session);
     }
-    return run(application, connection, shell.get(), env);
+    return run(application, connection.get(), shell.get(), env);
 }

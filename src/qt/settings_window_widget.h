@@ -18,6 +18,7 @@ namespace quorvel::qt {
 
 /// One button of the tab bar: the tab's icon above its title.
 class SettingsTabButton : public QAbstractButton {
+    Q_OBJECT
 public:
     SettingsTabButton(settings_window::SettingsTab tab, QWidget* parent);
     QSize sizeHint() const override;

@@ -9,6 +9,7 @@ namespace quorvel::qt {
 /// The button of one shortcut row: shows the shortcut, and while its row
 /// records takes every key press (Tab included) for the row's recorder.
 class ShortcutRecorderWidget : public QPushButton {
+    Q_OBJECT
 public:
     ShortcutRecorderWidget(settings_window::ShortcutsView& view, settings_window::ShortcutRow row,
                            QWidget* parent);

@@ -24,14 +24,15 @@ bool autoHideOf(const std::optional<PanelSetting>& setting) {
 PanelAutoHide::PanelAutoHide(settings::Settings& settings, focus::FocusSession& session,
                              focus::FrontApplication& front, core::Scheduler& scheduler,
                              ports::ScriptService& scripts, std::optional<PanelScripts> desktop,
-                             core::PreferenceStore& standardStore)
+                             core::PreferenceStore& standardStore, ports::TopBar* topBar)
     : settings_(settings),
       session_(session),
       front_(front),
       scheduler_(scheduler),
       scripts_(scripts),
       desktop_(std::move(desktop)),
-      standardStore_(standardStore) {
+      standardStore_(standardStore),
+      topBar_(topBar) {
     if (desktop_) {
         restoreUncleanExit();
     } else {
@@ -119,6 +120,7 @@ void PanelAutoHide::captureSystemSettings() {
 
 void PanelAutoHide::restoreSystemSettings() {
     if (!desktop_) return;
+    if (topBar_ && !desktop_->top) topBar_->setHidden(false);
     if (!hasAnyOriginal()) {
         core::log("🪟 No panel settings of the user's to give back");
         return;
@@ -173,6 +175,10 @@ std::string PanelAutoHide::valueToRestore(Panel panel) {
 
 bool PanelAutoHide::setAutoHide(Panel panel, bool hidden) {
     const PanelElementScripts* scripts = scriptsFor(panel);
+    if (!scripts && topBar_) {
+        topBar_->setHidden(hidden);
+        return true;
+    }
     if (!scripts) {
         if (!topNoticeLogged_) {
             core::log("🪟 The top panel of " + desktop_->desktop +

@@ -10,6 +10,7 @@
 #include "focus/focus_session.h"
 #include "focus/front_application.h"
 #include "ports/script_service.h"
+#include "ports/top_bar.h"
 #include "rules/panel_scripts.h"
 #include "settings/settings.h"
 
@@ -26,11 +27,12 @@ public:
     static constexpr const char* capturedPanelSettingsKey = "captured_panel_settings";
 
     /// Without a table (`desktop` empty) nothing is hidden on this desktop:
-    /// one log line, and no panel is ever touched.
+    /// one log line, and no panel is ever touched. `topBar`, where the table
+    /// has no top panel, slides the top bar away instead.
     PanelAutoHide(settings::Settings& settings, focus::FocusSession& session,
                   focus::FrontApplication& front, core::Scheduler& scheduler,
                   ports::ScriptService& scripts, std::optional<PanelScripts> desktop,
-                  core::PreferenceStore& standardStore);
+                  core::PreferenceStore& standardStore, ports::TopBar* topBar = nullptr);
     ~PanelAutoHide();
     PanelAutoHide(const PanelAutoHide&) = delete;
     PanelAutoHide& operator=(const PanelAutoHide&) = delete;
@@ -91,6 +93,7 @@ private:
     ports::ScriptService& scripts_;
     std::optional<PanelScripts> desktop_;
     core::PreferenceStore& standardStore_;
+    ports::TopBar* topBar_;
 
     std::optional<AppliedState> lastAppliedState_;
     std::optional<PanelSetting> originalDock_;

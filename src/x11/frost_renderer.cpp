@@ -96,15 +96,15 @@ void FrostRenderer::attach(xcb_window_t veil, int width, int height) {
     frost.width = std::max(1, width);
     frost.height = std::max(1, height);
     int w = (frost.width + kGather - 1) / kGather, h = (frost.height + kGather - 1) / kGather;
+    // Each level's `up` reads it at the veil's size; only the eighth's (or the
+    // scratch's, which trades places with it) is ever used.
     for (Surface& level : frost.levels) {
-        level = makeSurface(w, h, 0.5);
+        level = makeSurface(w, h, 1.0 / kScale);
         w = (w + 1) / 2;
         h = (h + 1) / 2;
     }
     const Surface& eighth = frost.levels[kFrostLevel];
-    frost.scratch = makeSurface(eighth.width, eighth.height, 0.5);
-    frost.tinted = makeSurface(frost.levels[kFrostLevel].width, frost.levels[kFrostLevel].height,
-                               1.0 / kScale);
+    frost.scratch = makeSurface(eighth.width, eighth.height, 1.0 / kScale);
     frost.full = makeSurface(frost.width, frost.height, 1.0);
     frosts_.emplace(veil, std::move(frost));
     schedule();
@@ -148,7 +148,6 @@ void FrostRenderer::freeSurface(Surface& s) {
 void FrostRenderer::freeFrost(Frost& frost) {
     for (Surface& level : frost.levels) freeSurface(level);
     freeSurface(frost.scratch);
-    freeSurface(frost.tinted);
     freeSurface(frost.full);
 }
 
@@ -400,7 +399,7 @@ void FrostRenderer::blur(Frost& frost) {
     if (from != &l[kFrostLevel]) std::swap(l[kFrostLevel], frost.scratch);
 }
 
-xcb_render_picture_t FrostRenderer::backing(xcb_window_t veil, const look::Rgba& tint) {
+xcb_render_picture_t FrostRenderer::backing(xcb_window_t veil) {
     auto it = frosts_.find(veil);
     if (it == frosts_.end()) return XCB_NONE;
     Frost& frost = it->second;
@@ -411,19 +410,9 @@ xcb_render_picture_t FrostRenderer::backing(xcb_window_t veil, const look::Rgba&
         blur(frost);
         frost.stale = false;
     }
-    // The tint is flat, so it is laid on before scaling up, where it costs nothing.
-    const Surface& small = frost.levels[kFrostLevel];
-    const auto w = std::uint16_t(small.width), h = std::uint16_t(small.height);
-    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, small.picture, XCB_NONE, frost.tinted.picture,
-                         0, 0, 0, 0, 0, 0, w, h);
-    const double a = std::clamp(tint.alpha, 0.0, 1.0);
-    const auto channel = [a](double v) { return std::uint16_t(std::lround(v * a * 65535.0)); };
-    const xcb_render_color_t colour{channel(tint.red), channel(tint.green), channel(tint.blue),
-                                    std::uint16_t(std::lround(a * 65535.0))};
-    const xcb_rectangle_t all{0, 0, w, h};
-    xcb_render_fill_rectangles(c, XCB_RENDER_PICT_OP_OVER, frost.tinted.picture, colour, 1, &all);
-    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, frost.tinted.up, XCB_NONE, frost.full.picture,
-                         0, 0, 0, 0, 0, 0, std::uint16_t(frost.width), std::uint16_t(frost.height));
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, frost.levels[kFrostLevel].up, XCB_NONE,
+                         frost.full.picture, 0, 0, 0, 0, 0, 0, std::uint16_t(frost.width),
+                         std::uint16_t(frost.height));
     return frost.full.picture;
 }
 

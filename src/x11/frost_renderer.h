@@ -12,7 +12,6 @@
 
 #include "core/geometry.h"
 #include "core/scheduler.h"
-#include "look/veil_theme.h"
 
 namespace quorvel::x11 {
 
@@ -31,7 +30,7 @@ class Connection;
 /// thin lines such as text cannot beat against a coarse sampling into bands.
 /// That eighth is blurred there by Kawase passes (each pixel the mean of four
 /// bilinear samples at growing diagonal offsets: a wide, smooth
-/// blur for 20 small composites), tinted, and scaled back up to the veil.
+/// blur for 20 small composites), and scaled back up to the veil.
 ///
 /// Damage on the sources and any restack, map, unmap or move among the root's
 /// children mark the veils stale; refreshes are coalesced to at most `maxRate`
@@ -57,10 +56,10 @@ public:
     /// the frame it is mapped with).
     void findSourcesNow(xcb_window_t veil);
 
-    /// Draws what lies below `veil`, frosted and under `tint`, into a picture
-    /// of the veil's size and returns it (0 when the veil is unknown). The
-    /// caller may draw onto it; the next call draws it anew.
-    xcb_render_picture_t backing(xcb_window_t veil, const look::Rgba& tint);
+    /// Draws what lies below `veil`, frosted, into a picture of the veil's size
+    /// and returns it (0 when the veil is unknown). The caller may draw onto
+    /// it; the next call draws it anew.
+    xcb_render_picture_t backing(xcb_window_t veil);
 
     /// Refreshes per second at most; a frosted background a few frames late
     /// is invisible, a busy processor is not. On battery, fewer.
@@ -84,7 +83,7 @@ private:
         xcb_pixmap_t pixmap = 0;
         xcb_render_picture_t picture = 0;  // plain, and the destination
         xcb_render_picture_t down = 0;     // read halved (the next level is half as large)
-        xcb_render_picture_t up = 0;       // read enlarged to the next larger level
+        xcb_render_picture_t up = 0;       // read enlarged to the veil's size
         xcb_render_picture_t shift = 0;    // read shifted by part of a pixel
         int width = 0, height = 0;
     };
@@ -98,7 +97,6 @@ private:
         core::Rect frame;               // on the root, as last drawn
         std::array<Surface, 3> levels;  // 1/2, 1/4, 1/8 of the monitor
         Surface scratch;                // 1/8, the other side of each blur pass
-        Surface tinted;                 // 1/8, read scaled back to full size
         Surface full;
         std::vector<Source> sources;
         bool stale = true;

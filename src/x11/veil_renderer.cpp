@@ -61,9 +61,8 @@ VeilRenderer::~VeilRenderer() {
     xcb_connection_t* c = connection_.raw();
     for (auto& [window, veil] : veils_) freeVeil(veil);
     frost_.reset();
-    for (auto [picture, pixmap] :
-         {std::pair{tile_, tilePixmap_}, std::pair{strip_, stripPixmap_},
-          std::pair{scaled_, scaledPixmap_}, std::pair{grey_, greyPixmap_}}) {
+    for (auto [picture, pixmap] : {std::pair{tile_, tilePixmap_}, std::pair{strip_, stripPixmap_},
+                                   std::pair{scaled_, scaledPixmap_}}) {
         if (picture) xcb_render_free_picture(c, picture);
         if (pixmap) xcb_free_pixmap(c, pixmap);
     }
@@ -336,38 +335,18 @@ void VeilRenderer::sayBacking() {
     }
 }
 
-void VeilRenderer::ensureGrey(float intensity) {
-    if (intensity == greyIntensity_) return;
-    xcb_connection_t* c = connection_.raw();
-    const int size = grain_.size;
-    if (!grey_) grey_ = makePicture(greyPixmap_, size, size);
-    std::vector<std::uint32_t> pixels(grain_.luminance.size());
-    std::transform(grain_.luminance.begin(), grain_.luminance.end(), pixels.begin(),
-                   [intensity](std::uint8_t l) {
-                       const std::uint32_t g = look::toChannel8(look::grainSource(l, intensity));
-                       return 0xff000000u | g << 16 | g << 8 | g;  // the same in either byte order
-                   });
-    xcb_gcontext_t gc = xcb_generate_id(c);
-    xcb_create_gc(c, gc, greyPixmap_, 0, nullptr);
-    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, greyPixmap_, gc, std::uint16_t(size),
-                  std::uint16_t(size), 0, 0, 0, 32, std::uint32_t(pixels.size() * 4),
-                  reinterpret_cast<const std::uint8_t*>(pixels.data()));
-    xcb_free_gc(c, gc);
-    greyIntensity_ = intensity;
-}
-
 bool VeilRenderer::drawFrosted(Veil& veil, const look::VeilAppearance& appearance,
                                xcb_render_picture_t into) {
     if (!frost_ || !frost_->available() || !veil.translucent) return false;
-    const xcb_render_picture_t backing = frost_->backing(veil.window, look::veilTint(appearance));
+    const xcb_render_picture_t backing = frost_->backing(veil.window);
     if (!backing) return false;
     xcb_connection_t* c = connection_.raw();
     const auto width = std::uint16_t(veil.width);
-    if (appearance.grainIntensity > 0) {
-        ensureGrey(appearance.grainIntensity);
-        xcb_render_composite(c, XCB_RENDER_PICT_OP_OVERLAY, grey_, XCB_NONE, backing, 0, 0, 0, 0, 0,
-                             0, width, std::uint16_t(veil.height));
-    }
+    // Tint and grain as the compositors lay them over their blur, so the veil
+    // looks the same on every backend.
+    ensureTile(appearance);
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_OVER, tile_, XCB_NONE, backing, 0, 0, 0, 0, 0, 0,
+                         width, std::uint16_t(veil.height));
     uploadColumn(veil, look::veilMaskColumn8(veil.height, appearance));
     const std::vector<std::uint8_t>& column = veil.column;
     std::size_t ramp = column.size();

@@ -25,9 +25,9 @@ namespace quorvel::x11 {
 class Connection;
 
 /// Draws the veil into every overlay window, in the X server with Render: the
-/// frost of what lies below it (FrostRenderer), tinted; the grain, an opaque
-/// grey tile, overlay-blended onto it; and the mode's mask multiplying the
-/// whole stack on its way into the window (an A8 column repeated across the
+/// frost of what lies below it (FrostRenderer); the tile of tint and grain
+/// over it, as the compositors lay it over their blur; and the mode's mask
+/// multiplying the whole stack on its way into the window (an A8 column repeated across the
 /// width for the ramp's rows, one solid alpha below). No compositor is known to
 /// blur through a window's mask, so the frost is always Quorvel's (without
 /// Composite or Damage in the server: the tinted grain tile alone).
@@ -107,7 +107,6 @@ private:
     void draw(Veil& veil, const look::VeilAppearance& appearance, xcb_render_picture_t into = 0);
     /// Frost, tint, grain and mask; false when there is no frost to draw on.
     bool drawFrosted(Veil& veil, const look::VeilAppearance& appearance, xcb_render_picture_t into);
-    void ensureGrey(float intensity);
     void sayBacking();
     void uploadColumn(Veil& veil, std::vector<std::uint8_t> column);
     void applyShape(xcb_window_t window, const Veil& veil);
@@ -140,9 +139,6 @@ private:
     int eventHandler_ = 0;
     core::Connection compositorChanged_;
     std::unique_ptr<FrostRenderer> frost_;
-    xcb_pixmap_t greyPixmap_ = 0;
-    xcb_render_picture_t grey_ = 0;  // the grain layer's greys, opaque
-    float greyIntensity_ = -1.0f;
     bool compositor_ = false;
     bool warned_ = false;
 };

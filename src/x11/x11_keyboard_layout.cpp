@@ -10,24 +10,9 @@
 #include "core/log.h"
 #include "x11/connection.h"
 #include "x11/key_table.h"
+#include "x11/keymap_text.h"
 
 namespace quorvel::x11 {
-
-namespace {
-// What a key types at level 0 of `group`, as UTF-8; empty for nothing or a
-// control character.
-std::string typedText(xkb_keymap* keymap, xkb_keycode_t key, xkb_layout_index_t group) {
-    const xkb_keysym_t* syms = nullptr;
-    if (xkb_keymap_key_get_syms_by_level(keymap, key, group, 0, &syms) <= 0) return {};
-    char text[16] = {};
-    const int length = xkb_keysym_to_utf8(syms[0], text, sizeof(text));
-    if (length <= 1) return {};
-    const auto first = static_cast<unsigned char>(text[0]);
-    if (length == 2 && (first < 0x20 || first == 0x7f)) return {};
-    return std::string(text, std::size_t(length - 1));
-}
-
-}  // namespace
 
 X11KeyboardLayout::X11KeyboardLayout(Connection& connection) : connection_(connection) {
     if (!connection_.isOpen()) return;
@@ -70,31 +55,18 @@ bool X11KeyboardLayout::ensureKeymap() const {
     return true;
 }
 
-std::uint32_t X11KeyboardLayout::asciiGroup() const {
-    // Shortcuts are named as an ASCII-capable layout types them ("us,ru" with
-    // Russian active still names J "J"): the active group when its A key types
-    // ASCII, else the first group that does.
+std::uint32_t X11KeyboardLayout::activeGroup() const {
     xkb_state* state = xkb_x11_state_new_from_device(keymap_, connection_.raw(), device_);
     const xkb_layout_index_t active =
         state ? xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE) : 0;
     if (state) xkb_state_unref(state);
-    const xkb_keycode_t keyA = xKeycodeFor(0).value_or(38);
-    const auto ascii = [&](xkb_layout_index_t group) {
-        const std::string text = typedText(keymap_, keyA, group);
-        return text.size() == 1 && text[0] > 0x20;
-    };
-    if (ascii(active)) return active;
-    const xkb_layout_index_t count = xkb_keymap_num_layouts(keymap_);
-    for (xkb_layout_index_t group = 0; group < count; ++group) {
-        if (ascii(group)) return group;
-    }
     return active;
 }
 
 std::optional<std::string> X11KeyboardLayout::characters(std::uint32_t keyCode) const {
     const auto xKeycode = xKeycodeFor(keyCode);
     if (!xKeycode || !ensureKeymap()) return std::nullopt;
-    std::string text = typedText(keymap_, *xKeycode, asciiGroup());
+    std::string text = typedText(keymap_, *xKeycode, asciiGroup(keymap_, activeGroup()));
     if (text.empty()) return std::nullopt;
     return text;
 }

@@ -25,8 +25,8 @@ public:
 
 private:
     bool ensureKeymap() const;
-    /// The group that names keys; the keymap must be loaded.
-    std::uint32_t asciiGroup() const;
+    /// The group the user types in now; the keymap must be loaded.
+    std::uint32_t activeGroup() const;
 
     Connection& connection_;
     int handler_ = 0;

@@ -119,7 +119,7 @@ TEST_F(ControlsTest, AShortcutThatCannotBeGrabbedIsToldOnceAndKeepsItsReason) {
     const auto& shortcuts = *application.shortcuts();
     EXPECT_EQ(shortcuts.problem(controls::ShortcutId::toggle), "");
     EXPECT_EQ(shortcuts.problem(controls::ShortcutId::mode), "same as toggle focus");
-    EXPECT_EQ(shortcuts.problem(controls::ShortcutId::exclude), "used by another application");
+    EXPECT_EQ(shortcuts.problem(controls::ShortcutId::exclude), "taken by the desktop or another application");
     ASSERT_EQ(harness.notifications.posted().size(), 2u);
     EXPECT_EQ(harness.notifications.posted()[0].subtitle, "Ctrl+Alt+Super+E");
 

@@ -54,6 +54,7 @@ class Quorvel:
                 f.write(settings_text)
         self.log_path = os.path.join(self.home, "quorvel.log")
         self.process = None
+        self.extra_env = {}  # for the program itself; None unsets
 
     @property
     def settings_path(self):
@@ -69,7 +70,7 @@ class Quorvel:
     def start(self):
         log = open(self.log_path, "w")
         self.process = subprocess.Popen([self.binary], stdout=log, stderr=subprocess.STDOUT,
-                                        env=self.env())
+                                        env=self.env(**self.extra_env))
         return self
 
     def run_once(self, timeout=10, **env):

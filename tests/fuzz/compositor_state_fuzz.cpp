@@ -1,6 +1,6 @@
-// What GNOME Shell's extension reports of the desktop (GetState's JSON) as
-// the GNOME adapters read it, then turn it into windows, monitors and a veil
-// frame: any peer on the session bus may own the extension's name.
+// What the compositor's component reports of the desktop (GetState's JSON),
+// read and turned into what the desktop port reports: a component of another
+// version, or a broken one, must not take Quorvel down.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -10,17 +10,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quorvel;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto state = compositor::parseShellState(text);
+    const auto state = compositor::parseCompositorState(text);
     if (!state) return 0;
-    // One wallpaper per monitor, whatever the windows claim to be.
-    std::size_t wallpapers = 0;
-    for (const auto& w :
-         compositor::rawWindows(*state, ports::WindowListOption::OnScreenOnly, 2.0, 1))
-        wallpapers += w.windowNumber < 0 && w.ownerName == "Wallpaper";
-    if (wallpapers != state->monitors.size()) __builtin_trap();
-    (void)compositor::rawWindows(*state, ports::WindowListOption::OnScreenOnlyExcludingDesktop, 0, 1);
-    for (const auto& screen : compositor::screenInfos(*state))
-        (void)compositor::shellRect(screen.frame, compositor::primaryFrame(*state));
-    (void)compositor::focusedMonitor(*state);
+    const ports::DesktopState desktop = compositor::desktopState(*state);
+    // Only a listed window can be the active one, and no window lacks an area.
+    bool activeListed = !desktop.active;
+    for (const auto& w : desktop.windows) {
+        if (w.frame.isEmpty()) __builtin_trap();
+        activeListed = activeListed || desktop.active == w.id;
+    }
+    if (!activeListed) __builtin_trap();
     return 0;
 }

@@ -19,7 +19,7 @@ for f in bin/quorvel share/applications/quorvel.desktop \
          share/icons/hicolor/scalable/status/quorvel-active-symbolic.svg \
          share/gnome-shell/extensions/quorvel@quorvel.github.io/metadata.json \
          share/gnome-shell/extensions/quorvel@quorvel.github.io/extension.js \
-         share/gnome-shell/extensions/quorvel@quorvel.github.io/io.github.quorvel.Shell1.xml; do
+         share/gnome-shell/extensions/quorvel@quorvel.github.io/io.github.quorvel.Compositor1.xml; do
   [ -e "$root/$f" ] || fail "missing $f"
 done
 [ -x "$root/bin/quorvel" ] || fail "bin/quorvel is not executable"

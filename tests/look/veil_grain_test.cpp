@@ -2,45 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <vector>
-
 namespace quorvel::look {
 namespace {
 
-struct ChannelStats {
-    double mean, variance;
-};
-
-ChannelStats redStats(const ArgbTile& tile) {
-    double sum = 0, sumSq = 0;
-    for (std::uint32_t p : tile.pixels) {
-        sum += redByte(p);
-        sumSq += double(redByte(p)) * redByte(p);
-    }
-    const double n = double(tile.pixels.size());
-    return {sum / n, sumSq / n - (sum / n) * (sum / n)};
-}
-
-TEST(VeilGrain, NoIntensityIsTheFlatTintAndGrainGrowsWithIntensityWithoutShiftingIt) {
+// What the desktop tests cannot show: the compositors lay the same tile over
+// whatever their blur gives, and over any desktop, not only a grey one, the
+// grain must leave the veil's mean colour where the flat tint puts it.
+TEST(VeilGrain, OverAnyDesktopTheGrainKeepsTheFlatTintsMeanAndIsFlatAtZero) {
     const GrainTile grain = makeGrainTile();
-    const Rgba tints[] = {kDarkTint, kLightTint, {0.45, 0.5, 0.55, 0.8}};
-    for (const Rgba& tint : tints) {
+    for (const Rgba& tint : {kDarkTint, kLightTint, Rgba{0.45, 0.5, 0.55, 0.8}}) {
         const std::uint32_t flat = premultipliedArgb(tint);
-        double previous = -1.0;
-        for (double intensity : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+        for (double intensity : {0.0, 0.5, 1.0}) {
             const ArgbTile tile = makeVeilTile(grain, tint, intensity);
             ASSERT_EQ(tile.pixels.size(), grain.luminance.size());
             if (intensity == 0.0) {
                 for (std::uint32_t p : tile.pixels) ASSERT_EQ(p, flat);
             }
-            const ChannelStats stats = redStats(tile);
-            EXPECT_GT(stats.variance, previous) << "tint red " << tint.red << " at " << intensity;
-            previous = stats.variance;
-            // Overlay is linear in the source on each side of mid-grey, so
-            // grain around mid-grey keeps the veil's average colour.
-            EXPECT_NEAR(stats.mean, redByte(flat), 0.75) << tint.red << " at " << intensity;
-            for (std::uint32_t p : tile.pixels) ASSERT_EQ(alphaByte(p), alphaByte(flat));
+            for (double desktop : {0.0, 128.0, 255.0}) {
+                // A pixel laid over the desktop: premultiplied, so colour + (1 - alpha) x desktop.
+                const auto over = [desktop](std::uint32_t p) {
+                    return redByte(p) + (1.0 - alphaByte(p) / 255.0) * desktop;
+                };
+                double sum = 0;
+                for (std::uint32_t p : tile.pixels) sum += over(p);
+                EXPECT_NEAR(sum / double(tile.pixels.size()), over(flat), 0.75)
+                    << "tint red " << tint.red << " at " << intensity << " over " << desktop;
+            }
         }
     }
 }

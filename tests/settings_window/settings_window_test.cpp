@@ -120,7 +120,7 @@ TEST_F(SettingsWindowTest, ShortcutsRecordWhileTheGlobalKeysStandAsideAndDropATa
     harness.shortcuts.takeByOtherApplication(120, settings::modifier::control);
     tab.startRecording(ShortcutRow::exclude);
     press(ShortcutRow::exclude, 120, settings::modifier::control);
-    EXPECT_EQ(tab.problem(ShortcutRow::exclude), "used by another application");
+    EXPECT_EQ(tab.problem(ShortcutRow::exclude), "taken by the desktop or another application");
     tab.trash(ShortcutRow::exclude);
     EXPECT_EQ(tab.label(ShortcutRow::exclude), "Record");
     EXPECT_EQ(tab.problem(ShortcutRow::exclude), "");

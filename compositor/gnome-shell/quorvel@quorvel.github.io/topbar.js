@@ -22,7 +22,7 @@ function modifierBits(state) {
 }
 
 export class TrayItem {
-    // `dir` holds icons/quorvel-NAME.svg; the callbacks report clicks,
+    // `dir` holds icons/quorvel-NAME-symbolic.svg; the callbacks report clicks,
     // chosen entries and a moved or resized item.
     constructor(dir, {clicked, activated, changed}) {
         this._dir = dir;
@@ -46,7 +46,7 @@ export class TrayItem {
     show(icon, tooltip) {
         if (!this._button)
             this._create();
-        this._icon.gicon = Gio.FileIcon.new(this._dir.get_child('icons').get_child(`quorvel-${icon}.svg`));
+        this._icon.gicon = Gio.FileIcon.new(this._dir.get_child('icons').get_child(`quorvel-${icon}-symbolic.svg`));
         // The top bar shows no tooltips; screen readers read this.
         this._button.accessible_name = tooltip || 'Quorvel';
     }

@@ -4,6 +4,7 @@ across its middle, which a blur turns grey: a test client for the shell
 extension's tests.
 
     color_window.py --title T --color #rrggbb [--x X --y Y] --width W --height H [--text] [--above]
+                    [--app ID]
 
 Undecorated, so the window's frame is the coloured area. --x/--y only count on
 X11 (GDK_BACKEND=x11): a Wayland client cannot place itself, mutter does.
@@ -20,9 +21,13 @@ gi.require_version("Gdk", "3.0")
 gi.require_version("GdkPixbuf", "2.0")
 from gi.repository import GLib  # noqa: E402
 
-# Before GTK starts: the name becomes the Wayland app id and the X11 class.
-GLib.set_prgname("quorvel-color-window")
-from gi.repository import Gdk, GdkPixbuf, Gtk  # noqa: E402
+# Before GTK starts: the name becomes the X11 class. With --app the window
+# belongs to an application of that id (a GtkApplication: the Wayland app id
+# and the X11 _GTK_APPLICATION_ID), which the compositors match with the
+# desktop entry of that name.
+APP = sys.argv[sys.argv.index("--app") + 1] if "--app" in sys.argv else "quorvel-color-window"
+GLib.set_prgname(APP)
+from gi.repository import Gdk, GdkPixbuf, Gio, Gtk  # noqa: E402
 
 STRIPE = 4
 BAND = 48
@@ -65,39 +70,53 @@ def main():
     parser.add_argument("--height", type=int, required=True)
     parser.add_argument("--text", action="store_true", help="text-like marks across the window")
     parser.add_argument("--above", action="store_true", help="kept above other windows (X11)")
+    parser.add_argument("--app", help="the app id (a desktop entry of that name)")
     args = parser.parse_args()
 
     color = Gdk.RGBA()
     if not color.parse(args.color):
         parser.error(f"not a colour: {args.color}")
 
-    Gdk.set_program_class("quorvel-color-window")
-    window = Gtk.Window(title=args.title)
-    window.set_decorated(False)
-    window.set_default_size(args.width, args.height)
-    window.set_resizable(False)
-    window.set_keep_above(args.above)
-    if args.x is not None and args.y is not None:
-        window.move(args.x, args.y)
+    Gdk.set_program_class(APP)
 
-    window.add(Gtk.Image.new_from_pixbuf(picture(color, args.width, args.height, args.text)))
-    window.connect("map-event", lambda *_: print("ready", flush=True))
-    window.connect("destroy", Gtk.main_quit)
+    def build(application=None):
+        window = Gtk.ApplicationWindow(application=application, title=args.title) if application \
+            else Gtk.Window(title=args.title)
+        window.set_decorated(False)
+        window.set_default_size(args.width, args.height)
+        window.set_resizable(False)
+        window.set_keep_above(args.above)
+        if args.x is not None and args.y is not None:
+            window.move(args.x, args.y)
+        window.add(Gtk.Image.new_from_pixbuf(picture(color, args.width, args.height, args.text)))
+        window.connect("map-event", lambda *_: print("ready", flush=True))
+        window.connect("destroy", lambda *_: quit())
+        window.show_all()
+
+    application = Gtk.Application(application_id=APP, flags=Gio.ApplicationFlags.NON_UNIQUE) \
+        if args.app else None
+
+    def quit():
+        if application:
+            application.quit()
+        else:
+            Gtk.main_quit()
 
     def command(channel, condition):
         line = sys.stdin.readline()
-        if not line:
-            Gtk.main_quit()
-            return False
-        if line.strip() == "quit":
-            Gtk.main_quit()
+        if not line or line.strip() == "quit":
+            quit()
             return False
         return True
 
     GLib.io_add_watch(GLib.IOChannel.unix_new(sys.stdin.fileno()), GLib.PRIORITY_DEFAULT,
                       GLib.IOCondition.IN | GLib.IOCondition.HUP, command)
-    window.show_all()
-    Gtk.main()
+    if application:
+        application.connect("activate", build)
+        application.run([])
+    else:
+        build()
+        Gtk.main()
 
 
 if __name__ == "__main__":

@@ -121,6 +121,18 @@ def desktop_driver():
     return GnomeDesktop
 
 
+# Keys as xdotool names them, for the X11 sessions.
+KEY_NAMES = {0xFFE3: "ctrl", 0xFFE9: "alt", 0xFFEB: "super", 0xFFE1: "shift", 0xFF54: "Down",
+             0xFF0D: "Return", 0xFF1B: "Escape", 0xFF55: "Page_Up", 0xFF56: "Page_Down", 0xFFC1: "F4", 0xFF53: "Right"}
+
+
+def xdotool_keys(*keysyms, display=None):
+    """Holds each key down in turn, then lets them go, on the X server."""
+    combo = "+".join(KEY_NAMES.get(k) or chr(k) for k in keysyms)
+    env = {**os.environ, "DISPLAY": display} if display else None
+    subprocess.run(["xdotool", "key", combo], check=True, timeout=10, env=env)
+
+
 # --- pictures --------------------------------------------------------------
 
 class Image:
@@ -233,14 +245,15 @@ def looks(desktop, name, verdicts, bare, timeout=10):
 
 def start_window(spec, desktop):
     """A color_window.py window, once mapped. `spec` holds color, width,
-    height, and may hold text, above, at (x, y) and env."""
+    height, and may hold text, above, at (x, y), app and env."""
     x, y = spec.get("at", (None, None))
     process = subprocess.Popen(
         ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
          "--color", "#%02x%02x%02x" % spec["color"], "--width", str(spec["width"]),
          "--height", str(spec["height"])] +
         (["--x", str(x), "--y", str(y)] if x is not None else []) +
-        (["--text"] if spec.get("text") else []) + (["--above"] if spec.get("above") else []),
+        (["--text"] if spec.get("text") else []) + (["--above"] if spec.get("above") else []) +
+        (["--app", spec["app"]] if spec.get("app") else []),
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
         env={**os.environ, **spec.get("env", {})})
     process.stdout.readline()

@@ -20,10 +20,19 @@ from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
 QIMAGE_RGB_OFFSETS = {4: (2, 1, 0), 5: (2, 1, 0), 6: (2, 1, 0), 16: (0, 1, 2), 17: (0, 1, 2), 18: (0, 1, 2)}
 
 BACKEND = os.environ.get("QUORVEL_KWIN_BACKEND", SESSION)
+# The X server the user's pointer and keys and the pictures go through: the
+# session's own on X11, the one KWin's window is on when nested.
+HOST = {"x11": os.environ.get("DISPLAY"), "nested": os.environ.get("QUORVEL_KWIN_HOST_DISPLAY")}.get(BACKEND)
+
+
+def on_host(*command):
+    subprocess.run(list(command), check=True, timeout=30, env={**os.environ, "DISPLAY": HOST})
+
 
 
 class KWinDesktop:
     name = "kwin"
+    keyboard = bool(HOST)  # KWin's virtual outputs have no user's keyboard
 
     def __init__(self, shots, prefix, bus):
         self.prefix, self.shots, self.bus = prefix, shots, bus
@@ -34,8 +43,8 @@ class KWinDesktop:
 
     def screenshot(self, name):
         path = os.path.abspath(os.path.join(self.shots, f"kwin_{self.prefix}_{BACKEND}_{name}.png"))
-        if SESSION == "x11":
-            subprocess.run(["import", "-window", "root", path], check=True, timeout=30)
+        if HOST:
+            on_host("import", "-window", "root", path)
         elif desktop_common.frost and self._screenshot2(path):
             pass  # KWin 6.7 has ScreenShot2 on QPainter too, where it fails
         elif self.bus:
@@ -107,15 +116,32 @@ class KWinDesktop:
         wait_until(moved, 20, f"{title} managed by KWin and placed")
 
     def move_pointer(self, x, y):
-        if SESSION != "x11":
-            raise NotImplementedError("no pointer of a user's on KWin Wayland here")
-        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True, timeout=10)
+        if not HOST:
+            raise NotImplementedError("no pointer of a user's on KWin's virtual outputs")
+        on_host("xdotool", "mousemove", str(x), str(y), "sleep", "0.1")
 
     def click(self, x, y, button=1, shift=False):
         self.move_pointer(x, y)
         keys = ["keydown", "shift"] if shift else []
-        subprocess.run(["xdotool", *keys, "click", str(button)] + (["keyup", "shift"] if shift else []),
-                       check=True, timeout=10)
+        on_host("xdotool", *keys, "click", str(button), *(["keyup", "shift"] if shift else []))
+
+    def activate(self, title, spot):
+        """Gives `title` the focus: a click on `spot` on X11; on Wayland, with
+        no user's pointer here, as a pager would."""
+        if HOST:
+            return self.click(*spot)
+        # WORKAROUND(KWin 5.27): activeClient; KWin 6: activeWindow.
+        self.run_script(
+            f"for (const w of windows()) if (w.caption === {json.dumps(title)}) {{"
+            " if ('activeWindow' in workspace) workspace.activeWindow = w;"
+            " else workspace.activeClient = w; }")
+
+    def press(self, *keysyms):
+        """The keys as a user types them (not on KWin's virtual outputs,
+        which have no user's keyboard)."""
+        if not HOST:
+            raise NotImplementedError("no user's keyboard on KWin's virtual outputs")
+        desktop_common.xdotool_keys(*keysyms, display=HOST)
 
     def run_script(self, body):
         """Runs `body` in KWin's scripting engine, with windows() for the list

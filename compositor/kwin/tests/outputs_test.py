@@ -5,7 +5,8 @@ second; the window behind spans both. Both outputs show their veil alike:
 the bare desktop tinted the same, the window behind tinted and smeared on
 each side; the front window stays exact, and nothing of it is frosted into
 the veil just outside its edges; so too after other windows have repainted
-parts of the second output.
+parts of the second output. Once the veils are faded out, hidden and
+destroyed, both outputs are bare again.
 
     outputs_test.py SCREENSHOT_DIR
 """
@@ -47,8 +48,10 @@ def main():
     front_spot, front_text = plain_spot(front, []), next(text_boxes(front, []))
     bare = bare_screenshot(desktop, {front_spot: FRONT["color"], spot["back_second"]: BACK["color"]})
 
+    veils = []
     for monitor in (first, second):
         veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
+        veils.append(veil)
         set_look(owner, veil, monitor["height"])
         owner("PlaceVeil", "ust", (veil, "below", front["id"]))
         owner("FadeVeil", "udd", (veil, 1.0, 0.0))
@@ -63,6 +66,13 @@ def main():
     for step in range(6):
         desktop.place(SMALL["title"], second["x"] + 900 + 20 * step, 500)
     looks(desktop, "after_repaints", verdicts, bare)
+
+    # As when focus goes off; the small window lies clear of every spot.
+    for veil in veils:
+        owner("FadeVeil", "udd", (veil, 0.0, 0.0))
+        owner("PlaceVeil", "ust", (veil, "hidden", 0))
+        owner("DestroyVeil", "u", (veil,))
+    looks(desktop, "gone", {name: unchanged(at) for name, at in spot.items()}, bare)
     close_windows(processes)
     return 0
 

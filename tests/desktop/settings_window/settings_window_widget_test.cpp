@@ -29,6 +29,13 @@
 namespace quorvel::settings_window::testing {
 namespace {
 
+/// Makes `w` the active window as the window manager would, and waits for
+/// the platform to say so.
+void activate(QWidget& w) {
+    w.activateWindow();
+    (void)QTest::qWaitForWindowActive(&w);
+}
+
 class SettingsWindowWidgetTest : public QtSettingsWindowTest {
 protected:
     QAbstractButton* tabButton(const QString& title) {
@@ -65,7 +72,7 @@ TEST_F(SettingsWindowWidgetTest, TheRecorderStoresAPressedFunctionKey) {
     auto recorders = shortcuts->findChildren<qt::ShortcutRecorderWidget*>();
     ASSERT_EQ(recorders.size(), 3);
     EXPECT_EQ(recorders[0]->text(), "Ctrl+Alt+Super+F");
-    QApplication::setActiveWindow(&window());
+    activate(window());
     QTest::mouseClick(recorders[0], Qt::LeftButton);
     EXPECT_EQ(recorders[0]->text(), "Recording...");
     EXPECT_TRUE(harness.app().shortcuts()->isSuspended());
@@ -73,9 +80,9 @@ TEST_F(SettingsWindowWidgetTest, TheRecorderStoresAPressedFunctionKey) {
     EXPECT_EQ(QWidget::keyboardGrabber(), recorders[0]);
     QWidget elsewhere;
     elsewhere.show();
-    QApplication::setActiveWindow(&elsewhere);
+    activate(elsewhere);
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
-    QApplication::setActiveWindow(&window());
+    activate(window());
     EXPECT_EQ(QWidget::keyboardGrabber(), recorders[0]);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
     QApplication::sendEvent(recorders[0], &press);
@@ -153,7 +160,7 @@ TEST_F(SettingsWindowWidgetTest, AppPickerRescansListsRunningFirstAndFindsHidden
 
 TEST_F(SettingsWindowWidgetTest, ControlWClosesTheFocusedWindow) {
     controller->showSettings();
-    QApplication::setActiveWindow(&window());
+    activate(window());
     QApplication::processEvents();
     if (!controller->isMonitoringKeys()) GTEST_SKIP() << "the platform gives no focus";
     QKeyEvent press(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier);

@@ -114,6 +114,11 @@ VeilDesk::~VeilDesk() {
     if (!tester_) return;
     xcb_destroy_window(tester_, background_);
     if (front_) xcb_destroy_window(tester_, front_);
+    // The wallpaper goes with this connection: the next test must not read it.
+    if (wallpaper_) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(tester_)).data->root;
+        xcb_delete_property(tester_, root, connection.intern("_XROOTPMAP_ID"));
+    }
     xcb_aux_sync(tester_);
     xcb_disconnect(tester_);
 }
@@ -121,6 +126,23 @@ VeilDesk::~VeilDesk() {
 void VeilDesk::paintBackground(std::uint32_t rgb) {
     xcb_change_window_attributes(tester_, background_, XCB_CW_BACK_PIXEL, &rgb);
     xcb_clear_area(tester_, 0, background_, 0, 0, 0, 0);
+    xcb_aux_sync(tester_);
+}
+
+void VeilDesk::paintRoot(std::uint32_t rgb) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(tester_)).data;
+    wallpaper_ = xcb_generate_id(tester_);
+    xcb_create_pixmap(tester_, screen->root_depth, wallpaper_, screen->root, 8, 8);
+    xcb_gcontext_t gc = xcb_generate_id(tester_);
+    xcb_create_gc(tester_, gc, wallpaper_, XCB_GC_FOREGROUND, &rgb);
+    const xcb_rectangle_t all{0, 0, 8, 8};
+    xcb_poly_fill_rectangle(tester_, wallpaper_, gc, 1, &all);
+    xcb_free_gc(tester_, gc);
+    xcb_change_window_attributes(tester_, screen->root, XCB_CW_BACK_PIXMAP, &wallpaper_);
+    xcb_change_property(tester_, XCB_PROP_MODE_REPLACE, screen->root,
+                        connection.intern("_XROOTPMAP_ID"), XCB_ATOM_PIXMAP, 32, 1, &wallpaper_);
+    xcb_clear_area(tester_, 0, screen->root, 0, 0, 0, 0);
+    xcb_unmap_window(tester_, background_);
     xcb_aux_sync(tester_);
 }
 

@@ -59,6 +59,9 @@ public:
     bool available() const { return tester_ != nullptr && connection.isOpen(); }
     /// Fills the background with a flat grey level (0 to 255).
     void paintBackground(std::uint32_t rgb);
+    /// Takes the background away and shows the root window with a flat
+    /// wallpaper of `rgb`, set as wallpaper setters do.
+    void paintRoot(std::uint32_t rgb);
     /// A busy background, so the frosted backing shows in pictures.
     void paintPattern();
     /// Maps a window of the test's own in front, at `frame` (x, y, w, h), striped.
@@ -85,6 +88,7 @@ private:
     xcb_connection_t* tester_ = nullptr;
     xcb_window_t background_ = 0;
     xcb_window_t front_ = 0;
+    xcb_pixmap_t wallpaper_ = 0;
     int width_ = 0;
     int height_ = 0;
 };

@@ -1,0 +1,331 @@
+#!/usr/bin/python3
+"""Quorvel itself where the compositor places the veil: GNOME Shell through
+its extension, KWin through its effect, on Wayland and X11; the same suite
+for each, judged from the compositor's own pictures.
+
+    quorvel_test.py QUORVEL_BINARY SCREENSHOT_DIR
+
+Two windows of two applications, of known colours with text-like marks, the
+one in front overlapping the one behind. With focus on, the front window
+keeps its exact colours and its marks sharp while the one behind and the
+bare desktop of every monitor are tinted and their marks smeared; the roles
+swap when the user activates the other window. Then what a user does from
+the command line, the keyboard and the tray (on GNOME Quorvel's item in the
+top bar, on Plasma its StatusNotifier icon): excluding the application in
+front acts on the one the user just activated, the shortcut toggles focus,
+a click on the tray icon toggles it, a Shift-click switches the look, a
+right-click opens the menu and its first item toggles focus.
+"""
+import json
+import os
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.dirname(HERE),
+                os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests")]
+from desktop_common import (Owner, bare_screenshot, check, close_windows, desktop_driver,  # noqa: E402
+                            inside, listed, looks, run_test, sharp, smeared, start_window,
+                            unchanged, wait_until)
+from status_notifier_host import StatusNotifierHost  # noqa: E402
+
+from desktop import Quorvel  # noqa: E402
+
+# Wide and low, narrow and tall: wherever the compositor puts them (GNOME
+# places them itself, 48 and later in the middle), each keeps a part of its
+# own large enough for the verdicts.
+BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 760, "height": 300,
+        "text": True, "at": (60, 200), "app": "io.github.quorvel.TestBack"}
+FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 360, "height": 560,
+         "text": True, "at": (600, 60), "app": "io.github.quorvel.TestFront"}
+# The front window of each other monitor.
+SIDE = {"title": "Quorvel Side", "color": (0x80, 0x30, 0xA0), "width": 300, "height": 200,
+        "app": "io.github.quorvel.TestSide"}
+MARGIN = 60  # color_window.py's plain edge
+BOX = (40, 14)
+CONTROL, ALT, SUPER, SHIFT, F, F4, RIGHT = 0xFFE3, 0xFFE9, 0xFFEB, 0xFFE1, 0x66, 0xFFC1, 0xFF53
+# On Wayland Quorvel's own windows are Wayland windows: no X server for it.
+# (Quorvel runs with a runtime directory of its own: the socket by its path.)
+NATIVE = {"DISPLAY": None, "WAYLAND_DISPLAY": os.path.join(os.environ["XDG_RUNTIME_DIR"],
+                                                           os.environ.get("WAYLAND_DISPLAY", ""))} \
+    if os.environ.get("XDG_SESSION_TYPE") == "wayland" else {}
+PAGE_UP, PAGE_DOWN, ESCAPE = 0xFF55, 0xFF56, 0xFF1B
+
+
+def veiled(spot):
+    """Clearly darker or tinted than without a veil."""
+    def test(image, bare):
+        a, b = image.at(*spot), bare.at(*spot)
+        return None if max(abs(p - q) for p, q in zip(a, b)) >= 30 else f"{a} at {spot}, bare {b}"
+    return test
+
+
+def text_box(window, avoid):
+    """A box of marks inside `window` clear of `avoid`."""
+    for y in range(window["y"] + MARGIN, window["y"] + window["height"] - MARGIN - BOX[1], 14):
+        for x in range(window["x"] + MARGIN, window["x"] + window["width"] - MARGIN - BOX[0], 8):
+            corners = [(x, y), (x + BOX[0], y), (x, y + BOX[1]), (x + BOX[0], y + BOX[1])]
+            if not any(inside(a, cx, cy, 8) for a in avoid for cx, cy in corners):
+                return (x, y, *BOX)
+    raise AssertionError(f"no text clear of the others in {window}")
+
+
+def plain_spot(window, avoid):
+    for x, y in ((window["x"] + 20, window["y"] + 20),
+                 (window["x"] + window["width"] - 20, window["y"] + window["height"] - 20)):
+        if not any(inside(a, x, y, 10) for a in avoid):
+            return x, y
+    raise AssertionError(f"no plain spot on {window}")
+
+
+def desktop_spots(monitors, windows):
+    """Per monitor a spot of bare desktop, clear of every window."""
+    spots = {}
+    for i, m in enumerate(monitors):
+        area = m["workArea"]
+        spots[f"desktop {i}"] = next(
+            (x, y) for y in range(area["y"] + area["height"] - 40, area["y"] + 20, -20)
+            for x in range(area["x"] + area["width"] - 40, area["x"] + 20, -20)
+            if not any(inside(w, x, y, 30) for w in windows))
+    return spots
+
+
+class Setup:
+    """The windows opened and read while the test holds Quorvel's name (the
+    component answers its owner only); then the name is given up."""
+
+    def __init__(self, shots):
+        owner = Owner()
+        self.desktop = desktop_driver()(shots, "quorvel", owner.bus)
+        self.processes = []
+        self.monitors = owner.state()["monitors"]
+        # A window on every other monitor, opened where the pointer is.
+        sides = [{**SIDE, "title": f"{SIDE['title']} {i}", "height": SIDE["height"] + i,
+                  "at": (m["x"] + 80, m["workArea"]["y"] + 80)}
+                 for i, m in enumerate(self.monitors) if i > 0]
+        for spec in (BACK, FRONT, *sides):
+            self.processes.append(start_window(spec, self.desktop))
+            if self.desktop.place:
+                self.desktop.place(spec["title"], *spec["at"])
+            window = wait_until(lambda: listed(owner.state(), spec), 30, f"{spec['title']} listed")
+            if spec in sides and not self.desktop.place:
+                # Where the shell places windows itself: moved as a user
+                # would, with the shell's own keys.
+                i = sides.index(spec) + 1
+                for _ in range(i - window["monitor"]):
+                    self.desktop.press(SUPER, SHIFT, RIGHT)
+                wait_until(lambda: (listed(owner.state(), spec) or {}).get("monitor") == i, 10,
+                           f"{spec['title']} on monitor {i}")
+        state = owner.state()
+        self.back, self.front = listed(state, BACK), listed(state, FRONT)
+        self.sides = [listed(state, spec) for spec in sides]
+        # Each window's spots where the other never covers them, whichever is in front.
+        self.spots = {"front": plain_spot(self.front, [self.back]),
+                      "front text": text_box(self.front, [self.back]),
+                      "back": plain_spot(self.back, [self.front]),
+                      "back text": text_box(self.back, [self.front]),
+                      **{f"side {i}": plain_spot(w, []) for i, w in enumerate(self.sides)},
+                      **desktop_spots(self.monitors, [self.back, self.front, *self.sides])}
+        self.desktop.activate(FRONT["title"], self.spots["front"])
+        self.bare = bare_screenshot(self.desktop, {self.spots["back"]: BACK["color"],
+                                                   self.spots["front"]: FRONT["color"]})
+        owner.close()
+        self.desktop.bus = None
+
+    def clear_and_veiled(self, clear, veiled_one):
+        s = self.spots
+        verdicts = {clear: unchanged(s[clear]), f"{clear} text": sharp(s[f"{clear} text"]),
+                    veiled_one: veiled(s[veiled_one]),
+                    f"{veiled_one} text": smeared(s[f"{veiled_one} text"])}
+        verdicts.update({name: veiled(spot) for name, spot in s.items()
+                         if name.startswith("desktop")})
+        verdicts.update({name: unchanged(spot) for name, spot in s.items() if name.startswith("side")})
+        return verdicts
+
+    def all_clear(self):
+        return {name: (sharp(spot) if len(spot) == 4 else unchanged(spot))
+                for name, spot in self.spots.items()}
+
+
+def status(binary):
+    done = subprocess.run([binary, "status", "--json"], capture_output=True, text=True, timeout=10)
+    return json.loads(done.stdout) if done.returncode == 0 else {}
+
+
+def tray_item(desktop, primary, before):
+    """Quorvel's item in GNOME's top bar: the columns of the top bar (on the
+    primary monitor) that changed since `before` (taken before Quorvel
+    started), right of the clock."""
+    image = desktop.screenshot("top_bar")
+    columns = [x for x in range(primary["x"] + primary["width"] * 2 // 3, primary["x"] + primary["width"])
+               if any(image.at(x, y) != before.at(x, y) for y in range(4, 28))]
+    return (min(columns) + max(columns)) // 2 if columns else None
+
+
+def tray_clicks(s, binary, host):
+    """The tray icon as a user clicks it; through the top bar on GNOME,
+    through the StatusNotifier host elsewhere."""
+    d = s.desktop
+    toggled_to = lambda on: wait_until(lambda: status(binary).get("focus") == on, 10,
+                                       f"focus {'on' if on else 'off'} from the tray")
+    x = None
+    if d.name == "gnome":
+        x = wait_until(lambda: tray_item(d, s.monitors[0], s.top_bar), 10, "Quorvel's item in the top bar")
+        press = lambda y=16, **kw: d.click(x, y, **kw)
+    else:
+        item = wait_until(host.item, 10, "Quorvel's StatusNotifier item")
+        press = lambda button=1, shift=False: host.click(item, button)
+
+    def click(**kw):
+        time.sleep(0.4)  # clicks closer together count as one (a host's double report)
+        press(**kw)
+    click()
+    toggled_to(False)
+    click()
+    toggled_to(True)
+    if d.name == "gnome":  # a StatusNotifier host reports no modifiers
+        mode = status(binary).get("mode")
+        click(shift=True)
+        wait_until(lambda: status(binary).get("mode") not in (None, mode), 10, "Shift-click: the other look")
+    if d.name != "gnome":
+        # Plasma's panel shows the menu of a StatusNotifier item itself.
+        return subprocess.run([binary, "off"], check=True, timeout=10)
+    # The menu opens below the item on a right-click; its first item is Unfocus.
+    closed = d.screenshot("menu_closed")
+    click(button=3)
+    wait_until(lambda: d.screenshot("menu").at(x, 64) != closed.at(x, 64), 10, "the menu open")
+    # Onto the item first, as a hand would: the shell's menus act on the
+    # item under the pointer.
+    d.move_pointer(x, 60)
+    time.sleep(0.3)
+    press(y=60)
+    toggled_to(False)
+
+
+def settings_window(s, binary, app):
+    """The settings window takes the focus while it shows; closed, it gives
+    the focus back to the window that had it."""
+    if not s.desktop.keyboard:
+        print("not tested here: closing the settings window (no user's keyboard)", flush=True)
+        return
+    subprocess.run([binary, "settings"], check=True, timeout=10)
+    wait_until(lambda: "🪟 Showing the taskbar entry" in app.output(), 10, "the settings window")
+    time.sleep(0.5)  # mapped and focused before it is closed
+    s.desktop.press(ALT, F4)
+    wait_until(lambda: "🪟 Hiding the taskbar entry" in app.output(), 10, "the settings window closed")
+    looks(s.desktop, "settings_closed", s.clear_and_veiled("front", "back"), s.bare)
+
+
+def gnome_moments(s, app):
+    """The overview and a switch to an empty workspace, through GNOME's own
+    keys: the veils step aside and come back as they were."""
+    d = s.desktop
+    d.press(SUPER)
+    wait_until(lambda: "🚀 The overview shows" in app.output(), 10, "the overview noticed")
+    d.press(ESCAPE)
+    wait_until(lambda: "🛬 The overview is gone" in app.output(), 10, "the overview's end noticed")
+    looks(d, "after_overview", s.clear_and_veiled("front", "back"), s.bare)
+    # Only the primary monitor's workspaces switch; its new one is empty.
+    d.press(SUPER, PAGE_DOWN)
+    looks(d, "empty_workspace", {"desktop 0": unchanged(s.spots["desktop 0"])}, s.bare)
+    d.press(SUPER, PAGE_UP)
+    looks(d, "workspace_back", s.clear_and_veiled("front", "back"), s.bare)
+
+
+def top_bar_hides(s, binary):
+    """With the panels set to hide, GNOME's top bar slides away while focus
+    is on and comes back when it ends."""
+    d, primary = s.desktop, s.monitors[0]
+    bar = (primary["x"] + primary["width"] // 2 - 120, primary["y"] + 6)  # beside the clock
+    app = Quorvel(binary, settings={"isOverlayEnabled": True, "transitionDuration": 0.0,
+                                    "isAutoHideEnabled": True, "autoHideOption": "top"})
+    app.extra_env = NATIVE
+    app.start()
+    try:
+        d.move_pointer(*s.spots["desktop 0"])
+        looks(d, "top_bar_hidden", {"top bar": veiled(bar)}, s.top_bar)
+        subprocess.run([binary, "off"], check=True, timeout=10)
+        looks(d, "top_bar_back", {"top bar": unchanged(bar)}, s.top_bar)
+    finally:
+        check(app.stop() == 0, "Quorvel with hiding panels quits with status 0")
+
+
+def single_mode(s, binary):
+    """One veil follows the pointer's monitor; every other monitor is
+    covered, its front window too."""
+    d, side = s.desktop, s.sides[0]
+    app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "deep",
+                                    "transitionDuration": 0.0, "isSingleMode": True})
+    app.extra_env = NATIVE
+    app.start()
+    try:
+        d.move_pointer(*s.spots["desktop 0"])
+        looks(d, "single_first", {**s.clear_and_veiled("front", "back"), "side 0": veiled(s.spots["side 0"])},
+              s.bare)
+        d.move_pointer(side["x"] + 10, side["y"] + side["height"] + 40)
+        looks(d, "single_second", {"side 0": unchanged(s.spots["side 0"]), "front": veiled(s.spots["front"]),
+                                   "desktop 1": veiled(s.spots["desktop 1"])}, s.bare)
+    finally:
+        check(app.stop() == 0, "Quorvel in single mode quits with status 0")
+
+
+def main():
+    binary, shots = sys.argv[1], sys.argv[2]
+    os.makedirs(shots, exist_ok=True)
+    host = StatusNotifierHost() if "KDE" in os.environ.get("XDG_CURRENT_DESKTOP", "") else None
+    s = Setup(shots)
+    d = s.desktop
+    s.top_bar = d.screenshot("before")
+    app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "deep",
+                                    "transitionDuration": 0.0})
+    app.extra_env = NATIVE
+    app.start()
+    try:
+        wait_until(lambda: "🔧 Backend: " in app.output(), 30, "Quorvel's backend line")
+        check(("GNOME Shell" if d.name == "gnome" else "KWin") in app.output(), "the compositor's backend")
+        looks(d, "front", s.clear_and_veiled("front", "back"), s.bare)
+        d.activate(BACK["title"], s.spots["back"])
+        looks(d, "swapped", s.clear_and_veiled("back", "front"), s.bare)
+
+        # The application in front is excluded: the veils step aside while
+        # it is in front, and only then.
+        d.activate(FRONT["title"], s.spots["front"])
+        looks(d, "front_again", s.clear_and_veiled("front", "back"), s.bare)
+        subprocess.run([binary, "exclude"], check=True, timeout=10)
+        looks(d, "front_excluded", s.all_clear(), s.bare)
+        d.activate(BACK["title"], s.spots["back"])
+        looks(d, "back_after_exclusion", s.clear_and_veiled("back", "front"), s.bare)
+        d.activate(FRONT["title"], s.spots["front"])
+        looks(d, "excluded_in_front_again", s.all_clear(), s.bare)
+        subprocess.run([binary, "include"], check=True, timeout=10)
+        looks(d, "front_included", s.clear_and_veiled("front", "back"), s.bare)
+
+        if d.keyboard:
+            d.press(CONTROL, ALT, SUPER, F)
+            wait_until(lambda: status(binary).get("focus") is False, 10, "Ctrl+Alt+Super+F: focus off")
+            looks(d, "shortcut_off", s.all_clear(), s.bare)
+            time.sleep(0.4)  # a second press within 0.3 s counts as the same one
+            d.press(CONTROL, ALT, SUPER, F)
+            wait_until(lambda: status(binary).get("focus") is True, 10, "Ctrl+Alt+Super+F: focus on")
+        else:
+            print("not tested here: the shortcut (no user's keyboard)", flush=True)
+        settings_window(s, binary, app)
+        check("opening the settings window instead" not in app.output(), "no settings window stands in for the tray")
+        if d.name == "gnome":
+            gnome_moments(s, app)
+        tray_clicks(s, binary, host)
+        looks(d, "tray_off", s.all_clear(), s.bare)
+        check(app.stop() == 0, "Quorvel quits with status 0")
+    finally:
+        app.stop()
+        print("Quorvel's log:", app.output(), sep="\n", flush=True)
+    if d.name == "gnome":
+        top_bar_hides(s, binary)
+    if s.sides and d.name == "gnome":  # no user's pointer on KWin Wayland here
+        single_mode(s, binary)
+    close_windows(s.processes)
+
+
+if __name__ == "__main__":
+    run_test(main)
