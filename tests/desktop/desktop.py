@@ -113,9 +113,9 @@ class SampleWindows:
     def __init__(self):
         self.processes = {}
 
-    def open(self, title, geometry, colour):
+    def open(self, title, geometry, colour, command=("sleep", "600")):
         p = subprocess.Popen(["xterm", "-T", title, "-geometry", geometry, "-bg", colour,
-                              "-e", "sleep", "600"], stderr=subprocess.DEVNULL)
+                              "-e", *command], stderr=subprocess.DEVNULL)
         self.processes[title] = p
         wid = poll(lambda: client_id(title), limit=10)
         if not wid:
@@ -138,12 +138,31 @@ def client_id(title):
     return int(out[0]) if out else 0
 
 
+# A row of `xwininfo -root -tree`: indent, id, name, class, size, place on the screen.
+ROW = re.compile(r'^( +)(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)): \((.*?)\)\s+(\d+)x(\d+)'
+                 r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+
+
 def stacking():
-    """What the X server stacks, read in one go: {"active": window id,
-    "windows": every child of the root, front to back}. Each window is a dict
-    with id, viewable, x, y, w, h (its inside, on the screen), name, cls
-    ([instance, class]) and, for a root child, `inner`: the windows inside it."""
-    return json.loads(run(os.environ["QUORVEL_STACKING_DUMP"]))
+    """{"active": window id, "windows": the root's children, front to back},
+    each a dict with id, viewable, x, y, w, h (on the screen), name, cls
+    ([instance, class]) and `inner`: the named windows inside it (a window
+    manager's frame holds its client). Three processes whatever the windows."""
+    active = run("xdotool", "getactivewindow").strip()
+    shown = {int(w) for w in run("xdotool", "search", "--onlyvisible", "").split()}
+    windows = []
+    for m in map(ROW.match, run("xwininfo", "-root", "-tree").splitlines()):
+        if not m:
+            continue
+        indent, wid, name, cls, w, h, x, y = m.groups()
+        row = {"id": int(wid, 16), "viewable": int(wid, 16) in shown, "x": int(x), "y": int(y),
+               "w": int(w), "h": int(h), "name": name or "",
+               "cls": (re.findall(r'"(.*?)"', cls) + ["", ""])[:2]}
+        if len(indent) == 5:  # the root's children; each level below is indented by three more
+            windows.append(dict(row, inner=[]))
+        elif windows and (name or cls):
+            windows[-1]["inner"].append(row)
+    return {"active": int(active or 0), "windows": windows}
 
 
 def top_level_windows():
@@ -167,6 +186,11 @@ def is_veil(row):
 def overlays():
     """Quorvel's veils that are on screen, front to back (root children)."""
     return [w for w in top_level_windows() if is_veil(w)]
+
+
+def veil_on(monitor):
+    """The veil on screen exactly as large as `monitor` (name, x, y, w, h), if any."""
+    return next((v for v in overlays() if (v["x"], v["y"], v["w"], v["h"]) == monitor[1:]), None)
 
 
 def any_overlay_window_exists():
@@ -194,13 +218,11 @@ def directly_below(client):
 
 def stacking_report():
     """What to print when a placement check fails: the active window and the
-    stack, front first."""
+    stack, front first, each window named by what it holds."""
     now = stacking()
-    named = lambda w: next((r["name"] or r["cls"][1] for r in [w] + w["inner"] if r["cls"][1]),
-                           w["name"])
     return f"active {now['active']:#x}; stack, front first: " + " | ".join(
-        f"{w['id']:#x} {named(w)} {w['w']}x{w['h']}+{w['x']}+{w['y']}"
-        for w in now["windows"] if w["viewable"])
+        f"{w['id']:#x} {next((r['name'] for r in w['inner'] + [w] if r['name']), '')} "
+        f"{w['w']}x{w['h']}+{w['x']}+{w['y']}" for w in now["windows"] if w["viewable"])
 
 
 def monitors():
