@@ -63,7 +63,6 @@ TEST_F(X11Adapter, VeilInPlaceIsNotRestackedAgain) {
 
 TEST(X11RestackRequests, EachIsSentOnceAndTheNextBuiltFromTheStackingTheyLeave) {
     using Request = x11::RestackRequests::Request;
-    using Sent = std::optional<Request>;
     constexpr xcb_window_t V = 1, A = 2, B = 3, C = 4, none = XCB_NONE;
     constexpr auto above = XCB_STACK_MODE_ABOVE, below = XCB_STACK_MODE_BELOW;
     struct Step {
@@ -71,7 +70,7 @@ TEST(X11RestackRequests, EachIsSentOnceAndTheNextBuiltFromTheStackingTheyLeave) 
         xcb_window_t under, over;
         std::uint32_t moves;  // of the veil by the window manager so far
         double at;
-        Sent sent;
+        std::optional<Request> sent;
     };
     const Step first{{V, A, B}, A, B, 0, 0.0, Request{A, above}};
     const struct {

@@ -57,7 +57,7 @@ def screen(path):
     """A root screenshot of a fresh frame (a window moved by a pixel makes the
     compositor paint one), in PNG's fastest compression."""
     nudge[0] ^= 1
-    run("xdotool", "windowmove", str(text), str(40 + nudge[0]), "40")
+    run("xdotool", "windowmove", str(ids["Text"]), str(40 + nudge[0]), "40")
     run("import", "-window", "root", "-quality", "21", path)
     return read_pixels(path)
 
@@ -127,9 +127,8 @@ def shot(step):
 
 
 windows = SampleWindows()
-text = windows.open("Text", "90x45+40+40", "white", ("sh", "-c", "yes lorem ipsum dolor sit amet "
-                    "consectetur adipiscing elit | head -n 2000; sleep 600"))
-ids = {"Text": text}
+ids = {"Text": windows.open("Text", "90x45+40+40", "white", ("sh", "-c", "yes lorem ipsum dolor "
+                           "sit amet consectetur adipiscing elit | head -n 2000; sleep 600"))}
 for (back, back_colour, front, front_colour), m in zip(PAIRS, mons):
     ids[back] = windows.open(back, f"50x16+{m[1] + 40}+450", back_colour)
     ids[front] = windows.open(front, f"50x16+{m[1] + 280}+600", front_colour)
