@@ -100,6 +100,6 @@ if(QUORVEL_BUILD_TESTS)
     endforeach()
     set_tests_properties(desktop.kwin_contract_wayland_nested desktop.kwin_hostile_wayland_nested
       desktop.kwin_outputs_wayland_virtual desktop.kwin_outputs_wayland_nested
-      PROPERTIES TIMEOUT 300 LABELS desktop ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
+      PROPERTIES TIMEOUT 300 LABELS desktop RESOURCE_LOCK compositor_session ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
   endif()
 endif()

@@ -1,10 +1,8 @@
 // The whole of Quorvel on the simulated desktop: focus across lock, wake and
-// quit, the commands scripts send, and the settings window's menus.
+// quit, and the commands scripts send.
 #include <gtest/gtest.h>
 
-#include "app/app_menus.h"
 #include "app/remote_control.h"
-#include "core/log.h"
 #include "sim/sim_test.h"
 
 namespace quorvel::sim {
@@ -56,7 +54,7 @@ TEST_F(ApplicationTest, QuitFadesTheVeilAndGivesThePanelsBackAsTheUserHadThem) {
     EXPECT_EQ(harness.presence.activationPolicy(), ports::ActivationPolicy::Accessory);
 }
 
-TEST_F(ApplicationTest, ScriptsDriveFocusAndExcludeTheApplicationTheUserClickedLast) {
+TEST_F(ApplicationTest, ScriptsExcludeTheApplicationTheUserClickedLastAndHearOfEachChange) {
     auto& application = focusOn();
     app::RemoteControl remote(application);
     std::vector<std::string> changes;
@@ -64,11 +62,6 @@ TEST_F(ApplicationTest, ScriptsDriveFocusAndExcludeTheApplicationTheUserClickedL
         changes.push_back(std::string(now.focusOn ? "on " : "off ") + now.mode +
                           (now.excluded ? " excluded" : ""));
     });
-    EXPECT_FALSE(remote.setMode("sideways"));
-    EXPECT_TRUE(remote.setMode("ambient"));
-    remote.toggle();
-    remote.toggle();
-
     // A compositor reports a click a moment after the user made it; the
     // command still acts on the window the user clicked.
     desktop.setReportsLate(true);
@@ -85,26 +78,8 @@ TEST_F(ApplicationTest, ScriptsDriveFocusAndExcludeTheApplicationTheUserClickedL
     harness.ticks(1);
     EXPECT_TRUE(remote.includeFront());
     harness.ticks(1);
-    EXPECT_EQ(changes, (std::vector<std::string>{"on ambient", "off ambient", "on ambient",
-                                                 "on ambient excluded", "on ambient",
-                                                 "on ambient excluded", "on ambient"}));
-}
-
-TEST_F(ApplicationTest, MenusOpenTheSettingsTheLinksAndQuit) {
-    core::LogCapture log;
-    auto& application = harness.start();
-    std::vector<std::string> calls;
-    application.hooks().showSettings = [&](const std::string& tab) { calls.push_back(tab); };
-    application.hooks().quit = [&] { calls.push_back("quit"); };
-    namespace a = app::menu_action;
-    for (const char* action : {a::about, a::settings, a::sendFeedback, a::learnMore, a::quit}) {
-        EXPECT_TRUE(application.perform(action)) << action;
-    }
-    EXPECT_FALSE(application.perform(a::copy)) << "editing goes to the focused control";
-    EXPECT_EQ(calls, (std::vector<std::string>{"more", "appearance", "quit"}));
-    ASSERT_EQ(harness.links.opened.size(), 2u);
-    EXPECT_EQ(harness.links.opened[0].rfind("mailto:", 0), 0u);
-    EXPECT_EQ(harness.links.opened[1].rfind("https://", 0), 0u);
+    EXPECT_EQ(changes, (std::vector<std::string>{"on deep excluded", "on deep", "on deep excluded",
+                                                 "on deep"}));
 }
 
 }  // namespace

@@ -30,10 +30,6 @@ public:
     virtual ports::WindowId openWindow(const core::Rect& frame, const std::string& title) = 0;
     /// Brings a window to the front as a click on it would.
     virtual void raise(ports::WindowId id) = 0;
-    /// Adds a monitor to the right of the first one, as wide and high as it.
-    virtual void addMonitor() = 0;
-    /// A click at a point: the test window that receives it, nothing when none does.
-    virtual std::optional<ports::WindowId> clickAt(core::Point point) = 0;
     /// Lets the desktop deliver what it owes after a veil call.
     virtual void settle() = 0;
     /// Front to back as the screen stacks them: the windows among `windows`

@@ -19,27 +19,12 @@ public:
         return desktop_.open({.app = title, .frame = frame});
     }
     void raise(ports::WindowId id) override { desktop_.activate(id); }
-    void addMonitor() override {
-        const core::Rect first = desktop_.state().monitors.front().frame;
-        desktop_.addMonitor({first.maxX(), first.y, first.width, first.height});
-    }
-    std::optional<ports::WindowId> clickAt(core::Point p) override {
-        // Veils ignore the mouse: the click lands on the front-most window under it.
-        for (const auto& w : desktop_.state().windows) {
-            if (w.frame.contains(p)) return w.id;
-        }
-        return std::nullopt;
-    }
     void settle() override {}
     std::vector<ports::WindowId> stacking(const std::vector<ports::WindowId>& windows) override {
-        std::vector<ports::WindowId> order;
-        for (const auto& e : desktop_.stacking()) {
-            if (e.isVeil) {
-                order.push_back(0);
-            } else if (std::find(windows.begin(), windows.end(), e.id) != windows.end()) {
-                order.push_back(e.id);
-            }
-        }
+        auto order = desktop_.stacking();
+        std::erase_if(order, [&](ports::WindowId id) {
+            return id != 0 && std::find(windows.begin(), windows.end(), id) == windows.end();
+        });
         return order;
     }
 

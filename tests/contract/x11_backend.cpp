@@ -51,13 +51,6 @@ X11Backend::~X11Backend() {
     for (xcb_window_t w : windows_) xcb_destroy_window(tester_, w);
     xcb_aux_sync(tester_);
     xcb_disconnect(tester_);
-    if (addedMonitor_) run("xrandr --delmonitor right");
-}
-
-xcb_atom_t X11Backend::atom(const std::string& name) {
-    auto r = x11::reply(xcb_intern_atom_reply(
-        tester_, xcb_intern_atom(tester_, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
-    return r ? r->atom : XCB_NONE;
 }
 
 bool X11Backend::waitFor(const std::function<bool()>& done) {
@@ -74,8 +67,7 @@ bool X11Backend::waitFor(const std::function<bool()>& done) {
 ports::WindowId X11Backend::openWindow(const core::Rect& b, const std::string& title) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(tester_)).data;
     const xcb_window_t w = xcb_generate_id(tester_);
-    const std::uint32_t values[] = {screen->white_pixel,
-                                    XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    const std::uint32_t values[] = {screen->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(tester_, XCB_COPY_FROM_PARENT, w, screen->root, std::int16_t(b.x),
                       std::int16_t(b.y), std::uint16_t(b.width), std::uint16_t(b.height), 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
@@ -112,29 +104,6 @@ void X11Backend::raise(ports::WindowId number) {
         std::erase(order, 0);
         return !order.empty() && order.front() == number;
     });
-}
-
-void X11Backend::addMonitor() {
-    run("xrandr --setmonitor right 1280/340x800/210+1280+0 none");
-    addedMonitor_ = true;
-    waitFor([this] { return desktop_->state().monitors.size() == 2; });
-}
-
-std::optional<ports::WindowId> X11Backend::clickAt(core::Point p) {
-    while (auto* stale = xcb_poll_for_event(tester_)) std::free(stale);
-    run("xdotool mousemove " + std::to_string(int(p.x)) + " " + std::to_string(int(p.y)) +
-        " click 1");
-    std::optional<ports::WindowId> receiver;
-    waitFor([&] {
-        while (auto* raw = xcb_poll_for_event(tester_)) {
-            auto event = x11::reply(raw);
-            if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS) {
-                receiver = reinterpret_cast<xcb_button_press_event_t*>(event.get())->event;
-            }
-        }
-        return receiver.has_value();
-    });
-    return receiver;
 }
 
 void X11Backend::settle() {

@@ -30,8 +30,6 @@ public:
 
     ports::WindowId openWindow(const core::Rect& frame, const std::string& title) override;
     void raise(ports::WindowId id) override;
-    void addMonitor() override;
-    std::optional<ports::WindowId> clickAt(core::Point point) override;
     void settle() override;
     std::vector<ports::WindowId> stacking(const std::vector<ports::WindowId>& windows) override;
 
@@ -40,7 +38,7 @@ public:
     /// Sets a property on a test window from the tester's connection.
     void setAtoms(xcb_window_t window, const std::string& property,
                   const std::vector<std::string>& values);
-    xcb_atom_t atom(const std::string& name);
+    xcb_atom_t atom(const std::string& name) { return adapter_->intern(name); }
     xcb_connection_t* tester() const { return tester_; }
     x11::Connection& adapter() { return *adapter_; }
 
@@ -51,7 +49,6 @@ private:
     std::unique_ptr<x11::X11VeilWindows> veils_;
     xcb_connection_t* tester_ = nullptr;
     std::vector<xcb_window_t> windows_;
-    bool addedMonitor_ = false;
 };
 
 }  // namespace quorvel::contract

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (settings::decodeExcludedAppData(*written) != list) __builtin_trap();
     }
     for (const auto& app : *list) {
-        const std::string path = settings::pathFromFileUrl(app.bundleURL);
+        const std::string path = settings::pathFromFileUrl(app.desktopFile);
         if (settings::pathFromFileUrl(settings::fileUrl(path)) != path) __builtin_trap();
     }
     return 0;

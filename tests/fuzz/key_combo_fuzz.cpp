@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "core/preference_store.h"
-#include "sim/sim_keyboard_layout.h"
 #include "settings/key_combo.h"
+#include "sim/sim_keyboard_layout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quorvel;

@@ -8,15 +8,16 @@
 #include <string_view>
 
 #include "core/log.h"
-#include "core/notification_center.h"
 #include "core/preference_store.h"
 #include "core/virtual_scheduler.h"
+#include "focus/focus_session.h"
+#include "focus/front_application.h"
+#include "rules/excluded_apps.h"
 #include "rules/panel_auto_hide.h"
-#include "settings/settings_manager.h"
 #include "sim/sim_app_catalog.h"
+#include "sim/sim_desktop.h"
 #include "sim/sim_script_service.h"
 
-namespace quorvel::fuzz {
 namespace {
 
 bool isPlainWrite(std::string_view value) {
@@ -29,41 +30,38 @@ bool isPlainWrite(std::string_view value) {
     return true;
 }
 
-void checkScripts(const sim::SimScriptService& desktop) {
-    constexpr std::string_view kWrite = "sim write ";
-    for (const std::string& script : desktop.executed()) {
-        if (script.rfind(kWrite, 0) != 0) continue;
-        if (!isPlainWrite(std::string_view(script).substr(kWrite.size()))) __builtin_trap();
-    }
-}
-
 }  // namespace
-}  // namespace quorvel::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quorvel;
-    // The first byte picks the desktop's shape: with or without a top bar
-    // that can hide.
+    // The first byte picks the desktop's shape: with or without a top bar that can hide.
     if (size == 0) return 0;
-    const bool withMenuBar = (data[0] & 1) != 0;
-    const std::string record(reinterpret_cast<const char*>(data) + 1, size - 1);
-
+    const bool withTop = (data[0] & 1) != 0;
     core::LogCapture quiet;
     core::VirtualScheduler scheduler;
-    core::NotificationCenter center;
-    sim::SimAppCatalog catalog;
     core::PreferenceStore suite(scheduler);
-    settings::SettingsManager settings(suite, center, catalog);
+    settings::Settings settings(suite);
+    sim::SimAppCatalog catalog;
+    sim::SimDesktop desktop(scheduler);
+    rules::ExcludedApps excluded(settings, catalog);
+    focus::FocusSession session(settings);
+    focus::FrontApplication front(desktop, excluded);
     core::PreferenceStore standard(scheduler);
-    standard.set(rules::PanelAutoHide::capturedPanelSettingsKey, record);
-    sim::SimScriptService desktop;
-    desktop.setPanel("dock", "dock-1", "1");
+    standard.set(rules::PanelAutoHide::capturedPanelSettingsKey,
+                 std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    sim::SimScriptService scripts;
+    scripts.setPanel("dock", "dock-1", "1");
     {
-        rules::PanelAutoHide manager(settings, center, scheduler, desktop,
-                                     sim::SimScriptService::panelScripts(withMenuBar), standard,
-                                     {[] { return false; }, [] { return false; }});
+        rules::PanelAutoHide panels(settings, session, front, scheduler, scripts,
+                                    sim::SimScriptService::panelScripts(withTop), standard);
         scheduler.advance(2.0);
     }
-    fuzz::checkScripts(desktop);
+    constexpr std::string_view kWrite = "sim write ";
+    for (const std::string& script : scripts.executed()) {
+        if (script.starts_with(kWrite) &&
+            !isPlainWrite(std::string_view(script).substr(kWrite.size()))) {
+            __builtin_trap();
+        }
+    }
     return 0;
 }

@@ -5,24 +5,17 @@
 
 #include "core/preference_store.h"
 #include "core/virtual_scheduler.h"
+#include "sim/sim_color_scheme.h"
 
 namespace quorvel::look {
 namespace {
-
-class Schemes final : public ports::ColorSchemeSource {
-public:
-    ports::SystemColorScheme colorScheme() const override { return scheme; }
-    core::Signal<>& colorSchemeChanged() override { return changed; }
-    ports::SystemColorScheme scheme = ports::SystemColorScheme::light;
-    core::Signal<> changed;
-};
 
 TEST(LookFollower, ChangesMadeTogetherRedrawOnceAndAModeChangeGlidesFrameByFrame) {
     core::VirtualScheduler scheduler;
     core::PreferenceStore store(scheduler);
     settings::Settings settings(store);
     settings.fadeDuration.set(0.5);
-    Schemes schemes;
+    sim::SimColorScheme schemes;
     LookFollower look(settings, schemes, scheduler, 20.0);
     int redraws = 0;
     const auto watch = look.changed().connect([&] { ++redraws; });
@@ -38,13 +31,16 @@ TEST(LookFollower, ChangesMadeTogetherRedrawOnceAndAModeChangeGlidesFrameByFrame
     EXPECT_DOUBLE_EQ(look.appearance().opacityValue, 0.8);
 
     redraws = 0;
-    settings.mode.set(settings::FocusMode::ambient);
-    scheduler.advance(0.25);
+    settings.mode.set(settings::FocusMode::ambient);  // from deep's stop at 0 to 0.5
+    scheduler.advance(0.125);  // a quarter of the time: ease-in-out(0.25) = 0.129162
+    EXPECT_NEAR(look.appearance().stopLocation, 0.5 * 0.129162, 1e-5);
+    scheduler.advance(0.125);
+    EXPECT_NEAR(look.appearance().stopLocation, 0.25, 1e-9);
     EXPECT_TRUE(look.isGliding());
-    EXPECT_GT(look.appearance().stopLocation, 0.0);
-    EXPECT_LT(look.appearance().stopLocation, 0.5);
     scheduler.advance(0.5);
     EXPECT_FALSE(look.isGliding());
+    EXPECT_EQ(look.appearance(), look.target());
+    EXPECT_EQ(look.appearance().stopLocation, 0.5) << "exactly ambient at the end";
     EXPECT_GE(redraws, 1 + 10) << "the change, then 20 frames a second for half a second";
     const int settled = redraws;
     scheduler.advance(1.0);

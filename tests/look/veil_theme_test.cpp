@@ -7,30 +7,20 @@ namespace {
 
 using settings::ThemeMode;
 
-TEST(VeilTheme, ThemeRuleFollowsOrForcesTheDesktopScheme) {
-    struct Row {
-        ThemeMode theme;
-        ColorScheme system;
-        ColorScheme expected;
-    } rows[] = {
-        {ThemeMode::automatic, ColorScheme::dark, ColorScheme::dark},
-        {ThemeMode::automatic, ColorScheme::light, ColorScheme::light},
-        {ThemeMode::light, ColorScheme::dark, ColorScheme::light},
-        {ThemeMode::light, ColorScheme::light, ColorScheme::light},
-        {ThemeMode::dark, ColorScheme::light, ColorScheme::dark},
-        {ThemeMode::dark, ColorScheme::dark, ColorScheme::dark},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(resolveColorScheme(r.theme, r.system), r.expected)
-            << static_cast<int>(r.theme) << "/" << static_cast<int>(r.system);
-    }
-}
-
 double luminance(const Rgba& c) {
     return 0.2126 * c.red + 0.7152 * c.green + 0.0722 * c.blue;
 }
 
-TEST(VeilTheme, TintIsDarkInTheDarkSchemeAndLightInTheLightOneAtTheSameAlpha) {
+TEST(VeilTheme, TheThemeFollowsOrForcesTheDesktopsSchemeWhoseTintIsDarkOrLightAtOneAlpha) {
+    const std::tuple<ThemeMode, ColorScheme, ColorScheme> rules[] = {
+        {ThemeMode::automatic, ColorScheme::dark, ColorScheme::dark},
+        {ThemeMode::automatic, ColorScheme::light, ColorScheme::light},
+        {ThemeMode::light, ColorScheme::dark, ColorScheme::light},
+        {ThemeMode::dark, ColorScheme::light, ColorScheme::dark},
+    };
+    for (const auto& [theme, system, expected] : rules) {
+        EXPECT_EQ(resolveColorScheme(theme, system), expected) << int(theme) << "/" << int(system);
+    }
     for (bool slight : {false, true}) {
         for (bool blur : {false, true}) {
             const Rgba dark = veilTint(ColorScheme::dark, slight, blur);

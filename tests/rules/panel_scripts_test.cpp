@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "rules/desktop_panel_tables.h"
 
 namespace quorvel::rules {
@@ -34,30 +32,6 @@ TEST(PanelScriptsTest, ReadsOnlyPlainIdValuePairs) {
         EXPECT_EQ(setting->autoHide, c.hidden) << c.text;
     }
 }
-
-TEST(PanelScriptsTest, WritesPutTheValueIntoEveryPlaceholder) {
-    const PanelElementScripts xfce = xfcePanelScripts().top.value();
-    const std::string script = writeScript(xfce, "panel-1=1");
-    EXPECT_EQ(script.find("%VALUE%"), std::string::npos);
-    EXPECT_NE(script.find("v='panel-1=1'"), std::string::npos);
-    EXPECT_NE(script.find("[ \"$e\" = top ]"), std::string::npos) << "the menu bar's panels";
-    EXPECT_NE(xfcePanelScripts().dock.read.find("[ \"$e\" = dock ]"), std::string::npos);
-}
-
-/// Answers only the scripts it was told to.
-class AnsweringScripts final : public ports::ScriptService {
-public:
-    explicit AnsweringScripts(std::set<std::string> answering) : answering_(std::move(answering)) {}
-    ports::ScriptOutcome execute(const std::string& source) override {
-        ran.push_back(source);
-        if (answering_.count(source)) return ports::ScriptOutcome::returned({});
-        return ports::ScriptOutcome::failed({1, "no"});
-    }
-    std::vector<std::string> ran;
-
-private:
-    std::set<std::string> answering_;
-};
 
 }  // namespace
 }  // namespace quorvel::rules

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "sim/sim_test.h"
-#include "sim/temp_dir.h"
 
 namespace quorvel::sim {
 namespace {
@@ -13,18 +12,14 @@ namespace {
 class RulesTest : public SimTest {
 protected:
     RulesTest() {
-        for (SimHarness* h : {&harness, &withFile}) {
-            h->scripts.setPanel("dock", "dock-1", "1");
-            h->scripts.setPanel("top", "top-1", "2");
-            h->panelScripts = SimScriptService::panelScripts();
-        }
+        harness.scripts.setPanel("dock", "dock-1", "1");
+        harness.scripts.setPanel("top", "top-1", "2");
+        harness.panelScripts = SimScriptService::panelScripts();
         editor = open("Editor", {100, 100, 800, 600});
     }
     std::string dock() { return harness.scripts.value("dock", "dock-1"); }
     std::string top() { return harness.scripts.value("top", "top-1"); }
 
-    quorvel::testing::TempDir dir;
-    SimHarness withFile{dir.path()};
     ports::WindowId editor = 0;
 };
 
@@ -78,17 +73,6 @@ TEST_F(RulesTest, ASilentSettingsServiceIsAskedEverySecondAndThePanelsHideOnceIt
     EXPECT_EQ(dock(), "2");
     application.session().setOn(false);
     EXPECT_EQ(dock(), "1");
-}
-
-TEST_F(RulesTest, AfterACrashTheNextStartGivesThePanelsBackBeforeAnythingElse) {
-    withFile.desktop.addMonitor({0, 0, 1920, 1080});
-    withFile.start({{"isAutoHideEnabled", true}, {"isOverlayEnabled", true}});
-    EXPECT_EQ(withFile.scripts.value("dock", "dock-1"), "2");
-    // Killed: nothing runs at the end. The next start finds the record.
-    withFile.relaunch();
-    withFile.app().session().setOn(false);
-    EXPECT_EQ(withFile.scripts.value("dock", "dock-1"), "1");
-    EXPECT_EQ(withFile.scripts.value("top", "top-1"), "2");
 }
 
 TEST_F(RulesTest, AnEmptyListOfExcludedApplicationsGetsTheInstalledDefaultsAtStart) {

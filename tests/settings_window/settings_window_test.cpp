@@ -69,8 +69,6 @@ TEST_F(SettingsWindowTest, RulesSayWhetherThePanelSettingsAnswerAndRetryOpensThe
     EXPECT_EQ(opened, 1);
     tab.selectSingleMode(true);
     EXPECT_TRUE(settings().singleMode.get());
-    EXPECT_EQ(panelChoiceLabel(settings::PanelChoice::top, "GNOME"), "Top bar");
-    EXPECT_EQ(panelChoiceLabel(settings::PanelChoice::dock, "XFCE"), "Other panels");
 }
 
 TEST(KeyAcceptance, DecidesEachPressByTheRecordingRules) {

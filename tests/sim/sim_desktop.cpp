@@ -16,7 +16,7 @@ SimDesktop::~SimDesktop() {
     for (auto& veil : veils_) veil->abandon();
 }
 
-std::vector<SimDesktop::Record>::iterator SimDesktop::find(ports::WindowId id) {
+std::vector<SimDesktop::Record>::const_iterator SimDesktop::find(ports::WindowId id) const {
     return std::find_if(order_.begin(), order_.end(), [id](const Record& r) { return r.id == id; });
 }
 
@@ -24,7 +24,7 @@ ports::DesktopState SimDesktop::now() const {
     ports::DesktopState state;
     for (const auto& m : monitors_) state.monitors.push_back({m.id, m.frame, m.frame});
     for (const auto& r : order_) {
-        if (r.veil || r.minimized) continue;
+        if (r.veil) continue;
         state.windows.push_back({r.id, r.spec.frame, r.spec.kind,
                                  r.spec.appId ? r.spec.appId : std::optional(r.spec.app),
                                  r.spec.app, r.spec.fullscreen, r.spec.keepAbove, r.spec.own});
@@ -35,14 +35,9 @@ ports::DesktopState SimDesktop::now() const {
     return state;
 }
 
-ports::DesktopState SimDesktop::state() {
-    return reported_ ? *reported_ : now();
-}
-
 std::optional<ports::Application> SimDesktop::frontApplication() {
-    const auto state = now();
-    for (const auto& w : state.windows) {
-        if (state.active == w.id) return ports::Application{w.appId, w.appName};
+    for (const auto& w : now().windows) {
+        if (active_ == w.id) return ports::Application{w.appId, w.appName};
     }
     return std::nullopt;
 }
@@ -56,10 +51,6 @@ std::vector<ports::Application> SimDesktop::runningApplications() {
     return apps;
 }
 
-void SimDesktop::report() {
-    changed_.emit();
-}
-
 void SimDesktop::holdReport() {
     if (!late_ || reported_) return;
     reported_ = now();
@@ -69,61 +60,44 @@ void SimDesktop::holdReport() {
     });
 }
 
-ports::WindowId SimDesktop::open(const WindowSpec& spec) {
-    holdReport();
-    const ports::WindowId id = ++lastId_;
-    order_.insert(order_.begin(), Record{spec, id, false, nullptr});
-    raise(id);
-    active_ = id;
-    report();
-    return id;
-}
-
-void SimDesktop::raise(ports::WindowId id) {
-    auto it = find(id);
-    if (it == order_.end()) return;
-    Record record = *it;
-    order_.erase(it);
+void SimDesktop::insertInFront(const Record& record) {
     // Keep-above windows stay over the others; within each, the last raised is first.
     auto at = record.spec.keepAbove
                   ? order_.begin()
-                  : std::find_if(order_.begin(), order_.end(), [](const Record& r) {
-                        return r.veil || !r.spec.keepAbove || r.minimized;
-                    });
+                  : std::find_if(order_.begin(), order_.end(),
+                                 [](const Record& r) { return r.veil || !r.spec.keepAbove; });
     order_.insert(at, record);
+}
+
+ports::WindowId SimDesktop::open(const WindowSpec& spec) {
+    holdReport();
+    insertInFront({spec, ++lastId_, nullptr});
+    active_ = lastId_;
+    report();
+    return lastId_;
 }
 
 void SimDesktop::activate(ports::WindowId id) {
     holdReport();
-    raise(id);
-    active_ = id;
-    report();
-}
-
-void SimDesktop::focus(ports::WindowId id) {
+    if (auto it = find(id); it != order_.end()) {
+        const Record record = *it;
+        order_.erase(it);
+        insertInFront(record);
+    }
     active_ = id;
     report();
 }
 
 void SimDesktop::move(ports::WindowId id, const core::Rect& frame) {
-    if (auto it = find(id); it != order_.end()) it->spec.frame = frame;
+    for (auto& r : order_) {
+        if (r.id == id) r.spec.frame = frame;
+    }
     report();
 }
 
 void SimDesktop::close(ports::WindowId id) {
-    if (auto it = find(id); it != order_.end()) order_.erase(it);
+    std::erase_if(order_, [id](const Record& r) { return r.id == id; });
     if (active_ == id) active_.reset();
-    report();
-}
-
-void SimDesktop::setMinimized(ports::WindowId id, bool minimized) {
-    if (auto it = find(id); it != order_.end()) it->minimized = minimized;
-    if (minimized && active_ == id) active_.reset();
-    report();
-}
-
-void SimDesktop::setFullscreen(ports::WindowId id, bool fullscreen) {
-    if (auto it = find(id); it != order_.end()) it->spec.fullscreen = fullscreen;
     report();
 }
 
@@ -131,11 +105,6 @@ ports::MonitorId SimDesktop::addMonitor(const core::Rect& frame) {
     monitors_.push_back({++lastMonitor_, frame});
     report();
     return lastMonitor_;
-}
-
-void SimDesktop::removeMonitor(ports::MonitorId id) {
-    std::erase_if(monitors_, [id](const Screen& m) { return m.id == id; });
-    report();
 }
 
 void SimDesktop::setMonitorFrame(ports::MonitorId id, const core::Rect& frame) {
@@ -162,47 +131,40 @@ std::shared_ptr<ports::VeilWindow> SimDesktop::create(const ports::Monitor& moni
 }
 
 void SimDesktop::veilPlaced(SimVeilWindow& veil, std::optional<ports::WindowId> below) {
-    Record record{WindowSpec{}, veil.id(), false, &veil};
-    if (auto it = find(veil.id()); it != order_.end()) order_.erase(it);
+    veilHidden(veil);
+    const Record record{WindowSpec{}, veil.id(), &veil};
     if (below) {
-        auto target = find(*below);
-        if (target == order_.end()) return;  // gone: the veil is not shown over anything
-        order_.insert(std::next(target), record);
+        // A window that is gone: the veil is not shown over anything.
+        if (auto target = find(*below); target != order_.end()) {
+            order_.insert(std::next(target), record);
+        }
         return;
     }
     // Covering: above every window but the keep-above ones.
-    auto at = std::find_if(order_.begin(), order_.end(), [](const Record& r) {
-        return r.veil || !r.spec.keepAbove || r.minimized;
-    });
-    order_.insert(at, record);
+    insertInFront(record);
 }
 
 void SimDesktop::veilHidden(SimVeilWindow& veil) {
-    if (auto it = find(veil.id()); it != order_.end()) order_.erase(it);
+    std::erase_if(order_, [&](const Record& r) { return r.veil == &veil; });
 }
 
-std::vector<StackEntry> SimDesktop::stacking() const {
-    std::vector<StackEntry> result;
-    for (const auto& r : order_) {
-        if (r.minimized) continue;
-        result.push_back({r.id, r.veil ? std::string() : r.spec.app, r.veil != nullptr,
-                          r.veil ? r.veil->alpha() : 1.0});
-    }
-    return result;
+std::vector<ports::WindowId> SimDesktop::stacking() const {
+    std::vector<ports::WindowId> ids;
+    for (const auto& r : order_) ids.push_back(r.veil ? 0 : r.id);
+    return ids;
 }
 
 std::string SimDesktop::describeStacking() const {
     std::string line;
     for (const auto& r : order_) {
-        if (r.minimized) continue;
-        if (!line.empty()) line += ' ';
-        if (!r.veil) {
-            line += r.spec.app;
-            continue;
+        std::string name = r.spec.app;
+        if (r.veil) {
+            char text[48];
+            std::snprintf(text, sizeof text, "[veil:%u a=%.2f]", r.veil->monitor(),
+                          r.veil->alpha());
+            name = text;
         }
-        char text[48];
-        std::snprintf(text, sizeof text, "[veil:%u a=%.2f]", r.veil->monitor(), r.veil->alpha());
-        line += text;
+        line += (line.empty() ? "" : " ") + name;
     }
     return line;
 }
@@ -221,21 +183,20 @@ std::size_t SimDesktop::shownVeils() const {
 }
 
 bool SimDesktop::isCovered(ports::WindowId id) const {
-    const auto target =
-        std::find_if(order_.begin(), order_.end(), [id](const Record& r) { return r.id == id; });
-    if (target == order_.end()) return false;
-    return std::any_of(order_.begin(), target, [&](const Record& r) {
-        return r.veil && r.veil->alpha() > 0 && r.veil->frame().intersects(target->spec.frame);
-    });
+    const auto target = find(id);
+    return target != order_.end() && std::any_of(order_.begin(), target, [&](const Record& r) {
+               return r.veil && r.veil->alpha() > 0 &&
+                      r.veil->frame().intersects(target->spec.frame);
+           });
 }
 
-std::optional<ports::WindowId> SimDesktop::windowBelow(ports::WindowId id) const {
-    auto it =
-        std::find_if(order_.begin(), order_.end(), [id](const Record& r) { return r.id == id; });
-    while (it != order_.end() && ++it != order_.end()) {
-        if (!it->minimized) return it->id;
+bool SimDesktop::veiledBelow(ports::WindowId id, ports::MonitorId monitor) const {
+    const SimVeilWindow* veil = veilOn(monitor);
+    auto it = find(id);
+    if (!veil || !veil->isShown() || it == order_.end()) return false;
+    while (++it != order_.end() && it->veil && it->veil != veil) {
     }
-    return std::nullopt;
+    return it != order_.end() && it->veil == veil;
 }
 
 }  // namespace quorvel::sim

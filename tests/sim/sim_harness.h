@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -32,18 +33,43 @@ namespace quorvel::sim {
 class SimHarness {
 public:
     /// An empty `configDir` keeps the settings in memory.
-    explicit SimHarness(std::filesystem::path configDir = {});
-    ~SimHarness();
+    explicit SimHarness(std::filesystem::path configDir = {}) : configDir_(std::move(configDir)) {}
+    ~SimHarness() { application_.reset(); }
     SimHarness(const SimHarness&) = delete;
     SimHarness& operator=(const SimHarness&) = delete;
 
     /// Makes the application (once) over a settings file holding `stored`
     /// (keys as the file has them: {"transitionDuration": 0}).
-    app::Application& start(const nlohmann::json& stored = nlohmann::json::object());
+    app::Application& start(const nlohmann::json& stored = nlohmann::json::object()) {
+        if (application_) return *application_;
+        if (!stored.empty()) {
+            if (configDir_.empty()) configDir_ = ownDir_.emplace().path();
+            std::ofstream(configDir_ / app::Application::kSettingsFileName) << stored.dump();
+        }
+        app::DesktopPorts p{scheduler, desktop, desktop, catalog, keyboard};
+        p.tray = &tray;
+        p.shortcuts = &shortcuts;
+        p.hintWindow = &hint;
+        p.scripts = scriptService;
+        p.panelScripts = panelScripts;
+        p.updateDriver = &updates;
+        p.userNotifications = &notifications;
+        p.launcherBadge = &badge;
+        p.presence = &presence;
+        p.wallClock = &clock;
+        p.autostart = &autostart;
+        p.sessionEvents = &session;
+        p.urlOpener = &links;
+        application_ = std::make_unique<app::Application>(p, configDir_);
+        return *application_;
+    }
     app::Application& app() { return *application_; }
     /// Drops the application and starts a new one on the same desktop and
     /// settings folder, as a relaunch does.
-    app::Application& relaunch();
+    app::Application& relaunch() {
+        application_.reset();
+        return start();
+    }
 
     /// Moves virtual time by `seconds`.
     void advance(double seconds) { scheduler.advance(seconds); }
@@ -73,10 +99,8 @@ public:
     ports::ScriptService* scriptService = &scripts;
 
 private:
-    app::DesktopPorts ports();
-
     std::filesystem::path configDir_;
-    std::unique_ptr<quorvel::testing::TempDir> ownDir_;
+    std::optional<quorvel::testing::TempDir> ownDir_;
     std::unique_ptr<app::Application> application_;
 };
 

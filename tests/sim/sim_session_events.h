@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "ports/session_events.h"
@@ -10,20 +11,27 @@ namespace quorvel::sim {
 /// asked, so that an unlock without a lock can be sent too.
 class SimSessionEvents final : public ports::SessionEventSource {
 public:
-    void addObserver(ports::SessionEvents& observer) override;
-    void removeObserver(ports::SessionEvents& observer) override;
+    void addObserver(ports::SessionEvents& observer) override {
+        if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end()) {
+            observers_.push_back(&observer);
+        }
+    }
+    void removeObserver(ports::SessionEvents& observer) override {
+        std::erase(observers_, &observer);
+    }
 
-    // Control surface.
-    void lock();
-    void unlock();
-    void wake();
-
+    void lock() {
+        for (auto* o : std::vector(observers_)) o->screenLocked();
+    }
+    void unlock() {
+        for (auto* o : std::vector(observers_)) o->screenUnlocked();
+    }
+    void wake() {
+        for (auto* o : std::vector(observers_)) o->didWake();
+    }
     std::size_t observerCount() const { return observers_.size(); }
 
 private:
-    template <typename F>
-    void notify(F&& f);
-
     std::vector<ports::SessionEvents*> observers_;
 };
 

@@ -9,7 +9,7 @@
 namespace quorvel::sim {
 
 /// A test on the simulated desktop: one 1920x1080 monitor, windows opened by
-/// application name, and helpers that read what the user sees.
+/// application name, and Quorvel started with focus on.
 class SimTest : public ::testing::Test {
 protected:
     SimTest() { main = harness.desktop.addMonitor({0, 0, 1920, 1080}); }
@@ -30,19 +30,6 @@ protected:
         harness.ticks(1);
         return application;
     }
-    /// The veil of `monitor` is shown directly below `window` (other
-    /// monitors' veils may lie between them).
-    bool veiledBelow(ports::WindowId window, ports::MonitorId monitor) {
-        const SimVeilWindow* veil = harness.desktop.veilOn(monitor);
-        if (!veil || !veil->isShown()) return false;
-        auto below = harness.desktop.windowBelow(window);
-        for (const auto& other : harness.desktop.createdVeils()) {
-            if (below == other->id() && other.get() != veil)
-                below = harness.desktop.windowBelow(*below);
-        }
-        return below == veil->id();
-    }
-
     SimHarness harness;
     SimDesktop& desktop = harness.desktop;
     ports::MonitorId main = 0;

@@ -77,29 +77,6 @@ TEST_F(XdgAppCatalogTest, LocalizedNameFollowsTheLocaleMatchingOrder) {
     }
 }
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // The window matcher reads a file's keys as the catalog does.
 TEST_F(XdgAppCatalogTest, MatcherReadsTheKeysTheCatalogReads) {
     const struct {
@@ -119,15 +96,19 @@ TEST_F(XdgAppCatalogTest, MatcherReadsTheKeysTheCatalogReads) {
 }
 
 TEST(XdgEnvironment, LocalePrefersLcAllThenMessagesThenLang) {
-    ScopedEnv all("LC_ALL", nullptr);
-    ScopedEnv messages("LC_MESSAGES", nullptr);
-    ScopedEnv lang("LANG", "fr_FR.UTF-8");
-    EXPECT_EQ(XdgAppCatalog::localeFromEnvironment(), "fr_FR.UTF-8");
-    {
-        ScopedEnv m("LC_MESSAGES", "de_DE.UTF-8");
-        EXPECT_EQ(XdgAppCatalog::localeFromEnvironment(), "de_DE.UTF-8");
-        ScopedEnv a("LC_ALL", "C.UTF-8");
-        EXPECT_EQ(XdgAppCatalog::localeFromEnvironment(), "");
+    const struct {
+        const char *all, *messages, *lang, *locale;
+    } cases[] = {{nullptr, nullptr, "fr_FR.UTF-8", "fr_FR.UTF-8"},
+                 {nullptr, "de_DE.UTF-8", "fr_FR.UTF-8", "de_DE.UTF-8"},
+                 {"C.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8", ""}};
+    const auto set = [](const char* name, const char* value) {
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    };
+    for (const auto& c : cases) {
+        set("LC_ALL", c.all);
+        set("LC_MESSAGES", c.messages);
+        set("LANG", c.lang);
+        EXPECT_EQ(XdgAppCatalog::localeFromEnvironment(), c.locale) << "LANG " << c.lang;
     }
 }
 

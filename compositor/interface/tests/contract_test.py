@@ -16,7 +16,7 @@ import sys
 
 from gi.repository import GLib
 
-from desktop_common import (Owner, bare_screenshot, call, check, close_windows, color, desktop_driver, error_of,
+from desktop_common import (Owner, bare_screenshot, call, corners, check, close_windows, color, desktop_driver, error_of,
                             inside, listed, looks, new_connection, run_test, sharp, smeared,
                             start_window, unchanged, wait_until)
 
@@ -128,7 +128,8 @@ def main():
     check(all(spot[name] for name in ("back_beside_right", "back_beside_below")) or monitor["width"] > 4000,
           f"the windows do not overlap as the test needs: {front}, {back}")
     spot = {name: value for name, value in spot.items() if value}
-    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"]})
+    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"],
+                                     **corners(front, FRONT["color"])})
 
     veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
     set_look(owner, veil, monitor["height"])

@@ -214,6 +214,14 @@ def smeared(box):
     return lambda image, bare: smear(image, bare) if frost else sharp(box)(image, bare)
 
 
+def corners(window, rgb):
+    """Two opposite corners just inside `window`, in its colour: they show
+    it only once it is painted where the desktop reports it (KWin under load
+    paints a window at its first place a while after moving it)."""
+    x, y, w, h = window["x"], window["y"], window["width"], window["height"]
+    return {(x + 2, y + 2): rgb, (x + w - 3, y + h - 3): rgb}
+
+
 def bare_screenshot(desktop, colors, name="bare"):
     """A screenshot once every spot of `colors` shows its colour: the
     windows painted."""

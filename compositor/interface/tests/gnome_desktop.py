@@ -35,7 +35,9 @@ class GnomeDesktop:
         owns org.gnome.Screenshot."""
         path = os.path.join(self.shots, f"gnome_{self.prefix}_{SESSION}_{name}.png")
         if self.bus:
-            check(call(self.bus, "Screenshot", "s", (path,))[0], f"Screenshot refused for {name}")
+            # llvmpipe paints and encodes an 8K picture in seconds, and more on
+            # two cores shared with other sessions.
+            check(call(self.bus, "Screenshot", "s", (path,), timeout=90000)[0], f"Screenshot refused for {name}")
         else:
             if not self._shooter:
                 self._shooter = new_connection()

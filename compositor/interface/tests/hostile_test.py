@@ -16,7 +16,7 @@ import sys
 import time
 
 from contract_test import BACK, FRONT, open_window, plain_spot, set_look, text_boxes, tinted
-from desktop_common import (Owner, bare_screenshot, call, check, close_windows, color, desktop_driver, error_of, looks,
+from desktop_common import (Owner, bare_screenshot, call, corners, check, close_windows, color, desktop_driver, error_of, looks,
                             new_connection, run_test, sharp, smeared, unchanged)
 
 BIG = 2 ** 31 - 1
@@ -100,7 +100,8 @@ def main():
     front = open_window(desktop, owner, FRONT, processes)
     spot = {"back": plain_spot(back, [front]), "front": plain_spot(front, []),
             "back_text": next(text_boxes(back, [front])), "front_text": next(text_boxes(front, []))}
-    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"]})
+    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"],
+                                     **corners(front, FRONT["color"])})
 
     def standard_veil(owner):
         veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
@@ -210,7 +211,9 @@ def fuzz(owner, stranger, monitor, window):
         method, signature, make = rng.choice(calls)
         caller = stranger if rng.random() < 0.1 else owner.bus
         try:
-            reply = call(caller, method, signature, make(), timeout=5000)
+            # A freeze is minutes; a frame with the most frost strips takes
+            # llvmpipe seconds on a processor shared with other work.
+            reply = call(caller, method, signature, make(), timeout=15000)
             if method == "CreateVeil":
                 ids.append(reply[0])
         except Exception as e:

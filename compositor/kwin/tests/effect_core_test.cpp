@@ -1,7 +1,6 @@
 #include <QTest>
 
 #include <cmath>
-#include <limits>
 
 #include "../accelerator.h"
 #include "../argument_checks.h"
@@ -14,8 +13,6 @@ namespace checks = quorvel::kwin::checks;
 
 namespace {
 const QList<QRect> twoMonitors{{0, 0, 1280, 800}, {1280, 0, 1024, 768}};
-constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
-constexpr double inf = std::numeric_limits<double>::infinity();
 }  // namespace
 
 Q_DECLARE_METATYPE(std::vector<MaskStrip>)
@@ -33,18 +30,12 @@ private Q_SLOTS:
         };
         QTest::newRow("Quorvel's default")
             << "<Control><Alt><Super>j" << seq("Ctrl+Alt+Meta+J") << true;
-        QTest::newRow("upper case letter") << "<Shift>J" << seq("Shift+J") << false;
         QTest::newRow("modifier case and aliases")
             << "<ctrl><MOD1><Primary>7" << seq("Ctrl+Alt+7") << true;
         QTest::newRow("function key alone") << "F5" << seq("F5") << true;
-        QTest::newRow("two-digit function key") << "<Super>F12" << seq("Meta+F12") << true;
-        QTest::newRow("named key") << "<Alt>space" << seq("Alt+Space") << true;
         QTest::newRow("keysym alias") << "<Control>Next" << seq("Ctrl+PgDown") << true;
         QTest::newRow("punctuation by name") << "<Control>bracketleft" << seq("Ctrl+[") << true;
-        QTest::newRow("empty") << "" << QKeySequence() << false;
         QTest::newRow("modifiers only") << "<Control><Alt>" << QKeySequence() << false;
-        QTest::newRow("unknown modifier") << "<Hyper>j" << QKeySequence() << false;
-        QTest::newRow("unclosed modifier") << "<Control j" << QKeySequence() << false;
         QTest::newRow("unknown key") << "<Control>NoSuchKey" << QKeySequence() << false;
         QTest::newRow("two keys") << "<Control>jk" << QKeySequence() << false;
         QTest::newRow("function key out of range") << "F36" << QKeySequence() << false;
@@ -131,8 +122,8 @@ private Q_SLOTS:
         QVERIFY(f.at(mid + std::chrono::milliseconds(500)) < there);
     }
 
-    // A frame is clipped to the monitors it covers; the bounds hold however
-    // large the caller's numbers are.
+    // A frame is clipped to the monitors it covers, however large the caller's
+    // numbers (frames without area or off the monitors: hostile_test.py).
     void frames_data() {
         QTest::addColumn<qint64>("x");
         QTest::addColumn<qint64>("y");
@@ -146,10 +137,6 @@ private Q_SLOTS:
             << 1000ll << 700ll << 500ll << 100ll << QRect(1000, 700, 500, 100);
         QTest::newRow("below the short monitor only")
             << 1300ll << 780ll << 50ll << 100ll << QRect();
-        QTest::newRow("no width") << 0ll << 0ll << 0ll << 10ll << QRect();
-        QTest::newRow("negative height") << 0ll << 0ll << 10ll << -10ll << QRect();
-        QTest::newRow("largest ints")
-            << 2147483647ll << 2147483647ll << 2147483647ll << 2147483647ll << QRect();
         QTest::newRow("from the smallest int across all")
             << -2147483648ll << -2147483648ll << 4294967295ll << 4294967295ll
             << QRect(0, 0, 2304, 800);
@@ -168,7 +155,8 @@ private Q_SLOTS:
         }
     }
 
-    // Each bound of SetVeilLook and FadeVeil, and the argument the error names.
+    // SetVeilLook and FadeVeil at and just past their bounds, and the argument
+    // the error names; hostile_test.py sends each kind of bad argument.
     void bounds_data() {
         QTest::addColumn<std::optional<checks::Invalid>>("problem");
         QTest::addColumn<QString>("named");  // empty: accepted
@@ -177,21 +165,11 @@ private Q_SLOTS:
         };
         QTest::newRow("look at its largest") << look(1024, 800, 1024 * 800 * 4, 800, 64) << "";
         QTest::newRow("look one pixel") << look(1, 1, 4, 0, 0) << "";
-        QTest::newRow("wider than 1024") << look(1025, 1, 1025 * 4, 0, 0) << "width";
-        QTest::newRow("no width") << look(0, 1, 0, 0, 0) << "width";
-        QTest::newRow("taller than the veil") << look(1, 801, 801 * 4, 0, 0) << "height";
-        QTest::newRow("a byte short") << look(2, 2, 15, 0, 0) << "pixels";
-        QTest::newRow("a mask row too many") << look(1, 1, 4, 801, 0) << "mask";
         QTest::newRow("blur past 64") << look(1, 1, 4, 0, 64.5) << "blur";
-        QTest::newRow("negative blur") << look(1, 1, 4, 0, -1) << "blur";
-        QTest::newRow("blur NaN") << look(1, 1, 4, 0, notANumber) << "blur";
         QTest::newRow("fade at its bounds") << checks::checkFade(1.0, 10.0) << "";
         QTest::newRow("fade at once") << checks::checkFade(0.0, 0.0) << "";
         QTest::newRow("opacity over 1") << checks::checkFade(1.01, 0) << "opacity";
-        QTest::newRow("opacity NaN") << checks::checkFade(notANumber, 0) << "opacity";
         QTest::newRow("seconds past 10") << checks::checkFade(1, 10.5) << "seconds";
-        QTest::newRow("seconds infinite") << checks::checkFade(1, inf) << "seconds";
-        QTest::newRow("seconds negative") << checks::checkFade(1, -0.1) << "seconds";
     }
     void bounds() {
         QFETCH(std::optional<checks::Invalid>, problem);
@@ -199,24 +177,6 @@ private Q_SLOTS:
         QCOMPARE(problem.has_value(), !named.isEmpty());
         if (problem)
             QVERIFY2(problem->message.startsWith(named + ":"), qPrintable(problem->message));
-    }
-
-    void placements_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("expected");  // -1: InvalidArgs
-        QTest::newRow("below") << "below" << int(checks::How::Below);
-        QTest::newRow("covering") << "covering" << int(checks::How::Covering);
-        QTest::newRow("hidden") << "hidden" << int(checks::How::Hidden);
-        QTest::newRow("the old interface's none") << "none" << -1;
-        QTest::newRow("case matters") << "Below" << -1;
-    }
-    void placements() {
-        QFETCH(QString, how);
-        QFETCH(int, expected);
-        const auto parsed = checks::parseHow(how);
-        QCOMPARE(
-            std::holds_alternative<checks::How>(parsed) ? int(std::get<checks::How>(parsed)) : -1,
-            expected);
     }
 
     // Veils count per monitor and per owner; an owner's veils go with it.

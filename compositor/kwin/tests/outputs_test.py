@@ -17,7 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "interface", "tests"))
 from contract_test import (BACK, FRONT, nearest, open_window, plain_spot, set_look, text_boxes,  # noqa: E402
                            tinted)
-from desktop_common import (Owner, bare_screenshot, check, close_windows, color, desktop_driver,  # noqa: E402
+from desktop_common import (Owner, bare_screenshot, check, corners, close_windows, color, desktop_driver,  # noqa: E402
                             looks, run_test, sharp, smeared, unchanged)
 
 SMALL = {"title": "Quorvel Small", "color": (0xE0, 0xE0, 0x20), "width": 120, "height": 90}
@@ -46,7 +46,8 @@ def main():
     check(texts["back_text_second"][0] > second["x"] > texts["back_text_first"][0] + 40,
           f"the window behind does not span both outputs: {back}")
     front_spot, front_text = plain_spot(front, []), next(text_boxes(front, []))
-    bare = bare_screenshot(desktop, {front_spot: FRONT["color"], spot["back_second"]: BACK["color"]})
+    bare = bare_screenshot(desktop, {front_spot: FRONT["color"], spot["back_second"]: BACK["color"],
+                                     **corners(front, FRONT["color"])})
 
     veils = []
     for monitor in (first, second):

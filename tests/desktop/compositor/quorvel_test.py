@@ -25,7 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.dirname(HERE),
                 os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests")]
-from desktop_common import (Owner, bare_screenshot, check, close_windows, desktop_driver,  # noqa: E402
+from desktop_common import (Owner, bare_screenshot, check, corners, close_windows, desktop_driver,  # noqa: E402
                             inside, listed, looks, run_test, sharp, smeared, start_window,
                             unchanged, wait_until)
 from status_notifier_host import StatusNotifierHost  # noqa: E402
@@ -65,8 +65,8 @@ def text_box(window, avoid):
     """A box of marks inside `window` clear of `avoid`."""
     for y in range(window["y"] + MARGIN, window["y"] + window["height"] - MARGIN - BOX[1], 14):
         for x in range(window["x"] + MARGIN, window["x"] + window["width"] - MARGIN - BOX[0], 8):
-            corners = [(x, y), (x + BOX[0], y), (x, y + BOX[1]), (x + BOX[0], y + BOX[1])]
-            if not any(inside(a, cx, cy, 8) for a in avoid for cx, cy in corners):
+            ends = [(x, y), (x + BOX[0], y), (x, y + BOX[1]), (x + BOX[0], y + BOX[1])]
+            if not any(inside(a, cx, cy, 8) for a in avoid for cx, cy in ends):
                 return (x, y, *BOX)
     raise AssertionError(f"no text clear of the others in {window}")
 
@@ -129,7 +129,8 @@ class Setup:
                       **desktop_spots(self.monitors, [self.back, self.front, *self.sides])}
         self.desktop.activate(FRONT["title"], self.spots["front"])
         self.bare = bare_screenshot(self.desktop, {self.spots["back"]: BACK["color"],
-                                                   self.spots["front"]: FRONT["color"]})
+                                                   self.spots["front"]: FRONT["color"],
+                                                   **corners(self.front, FRONT["color"])})
         owner.close()
         self.desktop.bus = None
 
@@ -254,7 +255,7 @@ def top_bar_hides(s, binary):
 def single_mode(s, binary):
     """One veil follows the pointer's monitor; every other monitor is
     covered, its front window too."""
-    d, side = s.desktop, s.sides[0]
+    d = s.desktop
     app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "deep",
                                     "transitionDuration": 0.0, "isSingleMode": True})
     app.extra_env = NATIVE
@@ -263,7 +264,7 @@ def single_mode(s, binary):
         d.move_pointer(*s.spots["desktop 0"])
         looks(d, "single_first", {**s.clear_and_veiled("front", "back"), "side 0": veiled(s.spots["side 0"])},
               s.bare)
-        d.move_pointer(side["x"] + 10, side["y"] + side["height"] + 40)
+        d.move_pointer(*s.spots["desktop 1"])
         looks(d, "single_second", {"side 0": unchanged(s.spots["side 0"]), "front": veiled(s.spots["front"]),
                                    "desktop 1": veiled(s.spots["desktop 1"])}, s.bare)
     finally:

@@ -3,34 +3,26 @@
 #include <gtest/gtest.h>
 #include <QLabel>
 #include <QPushButton>
-#include <algorithm>
 
 namespace quorvel::qt {
 namespace {
 
-const ports::UpdateInfo kUpdate{"1.3.0", "1.3", "https://example.test/notes/1.3",
-                                "https://example.test/releases/1.3"};
-
-TEST(UpdateDialog, DownloadOpensTheReleasePageAndLaterOpensNothing) {
+TEST(UpdateDialog, DownloadOpensTheReleasePageTheLinkTheNotesAndLaterNothing) {
+    const ports::UpdateInfo update{"1.3.0", "1.3", "https://example.test/notes/1.3",
+                                   "https://example.test/releases/1.3"};
     std::vector<QUrl> opened;
-    UpdateDialog download(kUpdate, "1.2.0", [&](const QUrl& u) { opened.push_back(u); });
-    download.downloadButton()->click();
-    EXPECT_EQ(download.result(), QDialog::Accepted);
-    EXPECT_EQ(opened, std::vector<QUrl>{QUrl("https://example.test/releases/1.3")});
-
-    UpdateDialog later(kUpdate, "1.2.0", [&](const QUrl& u) { opened.push_back(u); });
-    later.laterButton()->click();
-    EXPECT_EQ(later.result(), QDialog::Rejected);
-    EXPECT_EQ(opened.size(), 1u);
-}
-
-TEST(UpdateDialog, ReleaseNotesLinkOpensTheNotes) {
-    std::vector<QUrl> opened;
-    UpdateDialog dialog(kUpdate, "1.2.0", [&](const QUrl& u) { opened.push_back(u); });
-    auto* notes = dialog.findChild<QLabel*>("releaseNotes");
+    const auto open = [&](const QUrl& u) { opened.push_back(u); };
+    UpdateDialog download(update, "1.2.0", open);
+    auto* notes = download.findChild<QLabel*>("releaseNotes");
     ASSERT_NE(notes, nullptr);
     notes->linkActivated("notes");  // as a click on the link does
-    EXPECT_EQ(opened, std::vector<QUrl>{QUrl("https://example.test/notes/1.3")});
+    download.downloadButton()->click();
+    EXPECT_EQ(download.result(), QDialog::Accepted);
+    UpdateDialog later(update, "1.2.0", open);
+    later.laterButton()->click();
+    EXPECT_EQ(later.result(), QDialog::Rejected);
+    EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://example.test/notes/1.3"),
+                                         QUrl("https://example.test/releases/1.3")}));
 }
 
 }  // namespace

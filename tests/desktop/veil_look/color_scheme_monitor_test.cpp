@@ -2,12 +2,12 @@
 // own on a private session bus (the test runs under dbus-run-session).
 #include <gtest/gtest.h>
 
-#include "qt/color_scheme_monitor.h"
+#include "../spin_until.h"
 #include "fake_portal.h"
+#include "qt/color_scheme_monitor.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -31,6 +31,7 @@ QDBusVariant FakePortal::Read(const QString&, const QString&) {
 namespace {
 
 using ports::SystemColorScheme;
+using quorvel::testing::spinUntil;
 
 class ColorSchemeMonitorTest : public ::testing::Test {
 protected:
@@ -46,33 +47,22 @@ protected:
         bus.unregisterService("org.freedesktop.portal.Desktop");
         bus.unregisterObject("/org/freedesktop/portal/desktop");
     }
-    template <typename F>
-    bool spinUntil(F done) {
-        QDeadlineTimer deadline(3000);
-        while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents();
-        return done();
-    }
-
     QDBusConnection bus{QString()};
     FakePortal portal;
 };
 
 TEST_F(ColorSchemeMonitorTest, PortalValueDecidesAndItsChangesAreFollowed) {
-    struct Case {
-        uint value;
-        SystemColorScheme expected;
-    } cases[] = {{1, SystemColorScheme::dark}, {2, SystemColorScheme::light}};
-    for (const Case& c : cases) {
-        portal.scheme = c.value;
+    for (const auto& [value, scheme] :
+         {std::pair{1u, SystemColorScheme::dark}, {2u, SystemColorScheme::light}}) {
+        portal.scheme = value;
         qt::ColorSchemeMonitor monitor(bus);
-        ASSERT_TRUE(spinUntil([&] { return monitor.portalValue().has_value(); }));
-        EXPECT_EQ(monitor.colorScheme(), c.expected) << c.value;
+        ASSERT_TRUE(spinUntil([&] { return monitor.portalValue() == value; }));
+        EXPECT_EQ(monitor.colorScheme(), scheme) << value;
     }
-    portal.scheme = 2;
     qt::ColorSchemeMonitor monitor(bus);
+    ASSERT_TRUE(spinUntil([&] { return monitor.portalValue() == 2u; }));
     int changes = 0;
     auto connection = monitor.colorSchemeChanged().connect([&] { ++changes; });
-    ASSERT_TRUE(spinUntil([&] { return monitor.portalValue() == 2u; }));
     portal.change(1);
     ASSERT_TRUE(spinUntil([&] { return changes == 1; }));
     EXPECT_EQ(monitor.colorScheme(), SystemColorScheme::dark);
