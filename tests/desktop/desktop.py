@@ -244,11 +244,9 @@ def screenshot(path):
 
 def client_geometry(client):
     """Where a client window is on screen: (x, y, w, h)."""
-    for w in stacking()["windows"]:
-        for row in [w] + w["inner"]:
-            if row["id"] == client:
-                return row["x"], row["y"], row["w"], row["h"]
-    fail(f"the window {client} is gone")
+    row = next((r for w in stacking()["windows"] for r in [w] + w["inner"] if r["id"] == client),
+               None) or fail(f"the window {client} is gone")
+    return row["x"], row["y"], row["w"], row["h"]
 
 
 def read_pixels(path):

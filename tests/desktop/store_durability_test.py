@@ -21,8 +21,7 @@ with open(path, "w") as f:
     json.dump({"focusMode": "deep", "opacityValue": 0.7}, f)
 
 
-def stored():
-    """The settings file as it is now (the store replaces it whole, never in part)."""
+def stored():  # the store replaces the file whole, never in part
     with open(path) as f:
         return json.load(f)
 
