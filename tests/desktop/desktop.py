@@ -144,10 +144,9 @@ ROW = re.compile(r'^( +)(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)): \((.*?)\)\s+(
 
 
 def stacking():
-    """{"active": window id, "windows": the root's children, front to back},
-    each a dict with id, viewable, x, y, w, h (on the screen), name, cls
-    ([instance, class]) and `inner`: the named windows inside it (a window
-    manager's frame holds its client). Three processes whatever the windows."""
+    """{"active": id, "windows": the root's children front to back}, each with id,
+    viewable, x, y, w, h (on the screen), name, cls ([instance, class]) and `inner`:
+    the named windows inside it (a frame's client), in three processes in all."""
     active = run("xdotool", "getactivewindow").strip()
     shown = {int(w) for w in run("xdotool", "search", "--onlyvisible", "").split()}
     windows = []

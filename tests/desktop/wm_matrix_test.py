@@ -91,8 +91,8 @@ def edge_contrast(path):
 
 
 def activate(title):
-    """Makes a window the active one as a pager would, asking again every half
-    second (a window manager may refuse one right after a map); whether it is."""
+    """Whether a window became active as a pager asks, every half second (a
+    window manager may refuse one right after a map)."""
     def ask():
         run("xdotool", "windowactivate", str(ids[title]))
         return poll(lambda: stacking()["active"] == ids[title], limit=0.5)
@@ -106,9 +106,8 @@ def veils_in_place(front_titles):
 
 
 def veil_over_active():
-    """The sample windows and veils, front first, when a veil lies above the
-    active window once the window manager has put that window in front of the
-    other sample windows (until then the stacking is its own doing); else ""."""
+    """The sample windows and veils, front first, when a veil lies above the active
+    window once the window manager put it in front of the others; else ""."""
     now = stacking()
     shown = [w for w in now["windows"] if w["viewable"]]
     names = {frame_of(ids[t], shown): t for t in ids}
