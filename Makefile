@@ -21,9 +21,11 @@ test-asan:
 run: build
 	scripts/run $(BUILD_DIR)/src/quorvel
 
-# A Release build of its own (build-bench), so the test build keeps its tests.
+# A Release build of its own (build-bench), so the test build keeps its tests;
+# the Debian beds are measured too where they exist (BENCH=--beds makes the
+# missing ones, BENCH=--no-beds leaves them out).
 bench: bootstrap
-	scripts/bench
+	scripts/bench $(BENCH)
 
 # libFuzzer on every parser of outside input, in a build of its own
 # (build-fuzz); FUZZ_SECONDS per target (default 300).

@@ -205,13 +205,15 @@ def sharp(box):
 
 # Whether the compositor frosts (GetState's "frost"); a driver clears it
 # where it does not (KWin on QPainter): what lies behind a veil is then
-# tinted but stays sharp.
+# tinted but keeps its detail, under the grain of Quorvel's own look (about
+# 0.6 with it; frost takes it below 0.3).
 frost = True
 
 
 def smeared(box):
     smear = fine_detail(box, -0.3, 0.3, "not smeared")
-    return lambda image, bare: smear(image, bare) if frost else sharp(box)(image, bare)
+    kept = fine_detail(box, 0.45, 1.0 + 1e-9, "detail lost without frost")
+    return lambda image, bare: (smear if frost else kept)(image, bare)
 
 
 def corners(window, rgb):

@@ -32,7 +32,8 @@ class GnomeDesktop:
     def screenshot(self, name):
         """Through the extension while there is an owner (self.bus); else
         through the shell's own interface, which answers only a caller that
-        owns org.gnome.Screenshot."""
+        owns a name the shell lets take pictures (GNOME 50 allows only
+        the media keys daemon and the portal)."""
         path = os.path.join(self.shots, f"gnome_{self.prefix}_{SESSION}_{name}.png")
         if self.bus:
             # llvmpipe paints and encodes an 8K picture in seconds, and more on
@@ -41,8 +42,8 @@ class GnomeDesktop:
         else:
             if not self._shooter:
                 self._shooter = new_connection()
-                call(self._shooter, "RequestName", "su", ("org.gnome.Screenshot", 4), dest="org.freedesktop.DBus",
-                     path="/org/freedesktop/DBus", iface="org.freedesktop.DBus")
+                call(self._shooter, "RequestName", "su", ("org.gnome.SettingsDaemon.MediaKeys", 4),
+                     dest="org.freedesktop.DBus", path="/org/freedesktop/DBus", iface="org.freedesktop.DBus")
             check(call(self._shooter, "Screenshot", "bbs", (False, False, path), dest="org.gnome.Shell.Screenshot",
                        path="/org/gnome/Shell/Screenshot", iface="org.gnome.Shell.Screenshot")[0],
                   f"the shell's Screenshot refused {name}")
