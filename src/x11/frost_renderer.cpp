@@ -216,6 +216,17 @@ void FrostRenderer::refreshAll() {
     xcb_flush(connection_.raw());
 }
 
+void FrostRenderer::findSourcesNow(xcb_window_t veil) {
+    auto it = frosts_.find(veil);
+    std::vector<Source> sources;
+    if (it == frosts_.end() || !findSources(veil, it->second, sources)) return;
+    if (sources != it->second.sources) {
+        it->second.sources = std::move(sources);
+        it->second.stale = true;
+    }
+    watchSources();
+}
+
 bool FrostRenderer::findSources(xcb_window_t veil, Frost& frost, std::vector<Source>& out) {
     const WindowMirror& mirror = connection_.windows();
     const Toplevel* self = mirror.toplevelFor(veil);
@@ -297,20 +308,31 @@ void FrostRenderer::readRootPixmap() {
     }
     if (rootPicture_ && pixmap == rootPixmap_) return;
     if (rootPicture_) xcb_render_free_picture(c, rootPicture_);
+    rootPicture_ = 0;
     rootPixmap_ = pixmap;
+    // Without a wallpaper pixmap the root window is no source: under a
+    // compositor it reads back the screen, veils and all, so each refresh
+    // would frost the veil again. drawBackground lays black instead.
+    if (!pixmap) return;
     const xcb_screen_t& screen = connection_.screen();
     const xcb_render_pictvisual_t* visual =
         xcb_render_util_find_visual_format(formats_, screen.root_visual);
     rootPicture_ = xcb_generate_id(c);
-    // A wallpaper pixmap tiles; without one the root window shows its own background.
+    // A wallpaper pixmap tiles.
     const std::uint32_t repeat = XCB_RENDER_REPEAT_NORMAL;
-    xcb_render_create_picture(c, rootPicture_, pixmap ? pixmap : connection_.root(),
-                              visual ? visual->format : argb32_, XCB_RENDER_CP_REPEAT, &repeat);
+    xcb_render_create_picture(c, rootPicture_, pixmap, visual ? visual->format : argb32_,
+                              XCB_RENDER_CP_REPEAT, &repeat);
 }
 
 void FrostRenderer::drawBackground(Frost& frost) {
     xcb_connection_t* c = connection_.raw();
     const Surface& small = frost.levels[0];
+    if (!rootPicture_) {
+        const xcb_rectangle_t all{0, 0, std::uint16_t(small.width), std::uint16_t(small.height)};
+        xcb_render_fill_rectangles(c, XCB_RENDER_PICT_OP_SRC, small.picture,
+                                   xcb_render_color_t{0, 0, 0, 0xffff}, 1, &all);
+        return;
+    }
     readScaled(c, rootPicture_, kGather, frost.frame.x, frost.frame.y);
     xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, rootPicture_, XCB_NONE, small.picture, 0, 0, 0,
                          0, 0, 0, std::uint16_t(small.width), std::uint16_t(small.height));
@@ -383,7 +405,7 @@ xcb_render_picture_t FrostRenderer::backing(xcb_window_t veil) {
     Frost& frost = it->second;
     xcb_connection_t* c = connection_.raw();
     if (frost.stale) {
-        if (!rootPicture_) readRootPixmap();
+        if (rootStale_) readRootPixmap();
         compose(frost);
         blur(frost);
         frost.stale = false;

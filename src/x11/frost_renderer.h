@@ -22,13 +22,14 @@ class Connection;
 /// server-side pictures of the current frame.
 ///
 /// The sources are the root background (_XROOTPMAP_ID or ESETROOT_PMAP_ID,
-/// else the root window itself) and, bottom to top, the mapped toplevels below
-/// the veil that overlap its monitor, read through Composite's window pixmaps
-/// (so they must be redirected: a compositor runs). They are drawn at half
-/// size with bilinear filtering (an exact 2x2 average) and halved twice more to
-/// an eighth, so thin lines such as text cannot beat against a coarse sampling
-/// into bands. That eighth is blurred there by Kawase passes (each pixel the
-/// mean of four bilinear samples at growing diagonal offsets: a wide, smooth
+/// else black: the root window itself reads back the compositor's output)
+/// and, bottom to top, the mapped toplevels below the veil that overlap its
+/// monitor, read through Composite's window pixmaps (so they must be
+/// redirected: a compositor runs). They are drawn at half size with bilinear
+/// filtering (an exact 2x2 average) and halved twice more to an eighth, so
+/// thin lines such as text cannot beat against a coarse sampling into bands.
+/// That eighth is blurred there by Kawase passes (each pixel the mean of four
+/// bilinear samples at growing diagonal offsets: a wide, smooth
 /// blur for 20 small composites), and scaled back up to the veil.
 ///
 /// Damage on the sources and any restack, map, unmap or move among the root's
@@ -51,6 +52,9 @@ public:
 
     void attach(xcb_window_t veil, int width, int height);
     void detach(xcb_window_t veil);
+    /// Reads what lies below `veil` now rather than on the next refresh (for
+    /// the frame it is mapped with).
+    void findSourcesNow(xcb_window_t veil);
 
     /// Draws what lies below `veil`, frosted, into a picture of the veil's size
     /// and returns it (0 when the veil is unknown). The caller may draw onto

@@ -90,9 +90,17 @@ void VeilRenderer::handleEvent(const xcb_generic_event_t& event) {
     if ((event.response_type & 0x7f) != XCB_EXPOSE) return;
     const auto& e = reinterpret_cast<const xcb_expose_event_t&>(event);
     auto it = veils_.find(e.window);
+    if (it == veils_.end()) return;
+    Veil& veil = it->second;
+    if (veil.background) {
+        // Painted once at the map; later Exposes keep what is drawn.
+        const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
+        xcb_change_window_attributes(connection_.raw(), veil.window, XCB_CW_BACK_PIXMAP, &none);
+        veil.background = false;
+    }
     // The server-side tile and mask already hold the look: one Composite redraws it.
-    if (it != veils_.end() && e.count == 0) {
-        draw(it->second, now());
+    if (e.count == 0) {
+        draw(veil, now());
         xcb_flush(connection_.raw());
     }
 }
@@ -112,6 +120,7 @@ void VeilRenderer::follow(look::LookFollower& look) {
     look_ = &look;
     lookChanged_ = look.changed().connect([this] { redrawAll(); });
     redrawAll();
+    lookFollowed_.emit();
 }
 
 void VeilRenderer::setOnBattery(bool onBattery) {
@@ -268,6 +277,22 @@ void VeilRenderer::detach(xcb_window_t window) {
     if (frost_) frost_->detach(window);
 }
 
+void VeilRenderer::prepareMap(xcb_window_t window) {
+    auto it = veils_.find(window);
+    if (it == veils_.end() || !it->second.translucent) return;
+    Veil& veil = it->second;
+    if (frost_) frost_->findSourcesNow(window);
+    xcb_connection_t* c = connection_.raw();
+    xcb_pixmap_t pixmap = 0;
+    const xcb_render_picture_t frame = makePicture(pixmap, veil.width, veil.height);
+    draw(veil, now(), frame);
+    xcb_change_window_attributes(c, window, XCB_CW_BACK_PIXMAP, &pixmap);
+    // The window keeps the pixmap as long as it is its background.
+    xcb_render_free_picture(c, frame);
+    xcb_free_pixmap(c, pixmap);
+    veil.background = true;
+}
+
 void VeilRenderer::allocateMask(Veil& veil) {
     xcb_connection_t* c = connection_.raw();
     veil.maskPixmap = xcb_generate_id(c);
@@ -310,7 +335,8 @@ void VeilRenderer::sayBacking() {
     }
 }
 
-bool VeilRenderer::drawFrosted(Veil& veil, const look::VeilAppearance& appearance) {
+bool VeilRenderer::drawFrosted(Veil& veil, const look::VeilAppearance& appearance,
+                               xcb_render_picture_t into) {
     if (!frost_ || !frost_->available() || !veil.translucent) return false;
     const xcb_render_picture_t backing = frost_->backing(veil.window);
     if (!backing) return false;
@@ -326,8 +352,8 @@ bool VeilRenderer::drawFrosted(Veil& veil, const look::VeilAppearance& appearanc
     std::size_t ramp = column.size();
     while (ramp > 0 && column[ramp - 1] == column.back()) --ramp;
     if (ramp > 0) {
-        xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, backing, veil.mask, veil.picture, 0, 0, 0,
-                             0, 0, 0, width, std::uint16_t(ramp));
+        xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, backing, veil.mask, into, 0, 0, 0, 0, 0, 0,
+                             width, std::uint16_t(ramp));
     }
     // Below the ramp the mask is one value: a solid alpha, or none at all.
     xcb_render_picture_t solid = XCB_NONE;
@@ -337,14 +363,16 @@ bool VeilRenderer::drawFrosted(Veil& veil, const look::VeilAppearance& appearanc
         xcb_render_create_solid_fill(c, solid, xcb_render_color_t{0, 0, 0, a});
     }
     const auto top = std::int16_t(ramp);
-    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, backing, solid, veil.picture, 0, top, 0, 0, 0,
-                         top, width, std::uint16_t(column.size() - ramp));
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, backing, solid, into, 0, top, 0, 0, 0, top,
+                         width, std::uint16_t(column.size() - ramp));
     if (solid) xcb_render_free_picture(c, solid);
     return true;
 }
 
-void VeilRenderer::draw(Veil& veil, const look::VeilAppearance& appearance) {
-    if (veil.width <= 0 || veil.height <= 0 || drawFrosted(veil, appearance)) return;
+void VeilRenderer::draw(Veil& veil, const look::VeilAppearance& appearance,
+                        xcb_render_picture_t into) {
+    if (!into) into = veil.picture;
+    if (veil.width <= 0 || veil.height <= 0 || drawFrosted(veil, appearance, into)) return;
     ensureTile(appearance);
     xcb_connection_t* c = connection_.raw();
     uploadColumn(veil, look::veilMaskColumn8(veil.height, appearance));
@@ -355,13 +383,13 @@ void VeilRenderer::draw(Veil& veil, const look::VeilAppearance& appearance) {
     const auto width = std::uint16_t(veil.width);
     if (ramp > 0) {
         ensureStrip(veil.width);
-        xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, strip_, veil.mask, veil.picture, 0, 0, 0, 0,
-                             0, 0, width, std::uint16_t(ramp));
+        xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, strip_, veil.mask, into, 0, 0, 0, 0, 0, 0,
+                             width, std::uint16_t(ramp));
     }
     ensureScaledTile(column.back());
     const auto top = std::int16_t(ramp);
-    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, scaled_, XCB_NONE, veil.picture, 0, top, 0, 0,
-                         0, top, width, std::uint16_t(column.size() - ramp));
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, scaled_, XCB_NONE, into, 0, top, 0, 0, 0, top,
+                         width, std::uint16_t(column.size() - ramp));
 }
 
 void VeilRenderer::uploadColumn(Veil& veil, std::vector<std::uint8_t> column) {

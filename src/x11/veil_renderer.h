@@ -52,6 +52,11 @@ public:
     void resize(xcb_window_t window, int width, int height);
     /// Stops drawing `window`; call before destroying it.
     void detach(xcb_window_t window);
+    /// Call just before mapping `window`: its frame becomes its background, which
+    /// the X server paints within the map, before a compositor takes the window's
+    /// picture (picom's GLX backend on a software renderer keeps that one for
+    /// good). The first Expose takes the background away again.
+    void prepareMap(xcb_window_t window);
 
     /// Draws every veil as the look stands now (also what Expose does).
     void redrawAll();
@@ -59,6 +64,10 @@ public:
     void drawAll(const look::VeilAppearance& appearance);
 
     bool compositorRunning() const { return compositor_; }
+    /// Whether the veils are drawn with a look followed, not the default one.
+    bool hasLook() const { return look_ != nullptr; }
+    /// Emitted once `follow` has drawn every veil with its look.
+    core::Signal<>& lookFollowed() { return lookFollowed_; }
     /// The frost follows what changes below it less often while on battery.
     void setOnBattery(bool onBattery);
     look::VeilAppearance appearance() const;  ///< settled
@@ -79,6 +88,7 @@ private:
         int width = 0;
         int height = 0;
         bool translucent = true;
+        bool background = false;           // a first frame is set as the window's background
         std::vector<std::uint8_t> column;  // what the mask pixmap holds
     };
 
@@ -93,9 +103,10 @@ private:
     xcb_render_picture_t makePicture(xcb_pixmap_t& pixmap, int width, int height);
     void allocateMask(Veil& veil);
     void freeVeil(Veil& veil);
-    void draw(Veil& veil, const look::VeilAppearance& appearance);
+    /// Into the window, or into `into` when given.
+    void draw(Veil& veil, const look::VeilAppearance& appearance, xcb_render_picture_t into = 0);
     /// Frost, tint, grain and mask; false when there is no frost to draw on.
-    bool drawFrosted(Veil& veil, const look::VeilAppearance& appearance);
+    bool drawFrosted(Veil& veil, const look::VeilAppearance& appearance, xcb_render_picture_t into);
     void sayBacking();
     void uploadColumn(Veil& veil, std::vector<std::uint8_t> column);
     void applyShape(xcb_window_t window, const Veil& veil);
@@ -104,6 +115,7 @@ private:
     core::Scheduler& scheduler_;
     look::LookFollower* look_ = nullptr;
     core::Connection lookChanged_;
+    core::Signal<> lookFollowed_;
 
     look::GrainTile grain_;
     look::VeilAppearance defaultLook_;

@@ -103,6 +103,7 @@ void WindowMirror::handle(const xcb_generic_event_t& event) {
         case XCB_CIRCULATE_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_circulate_notify_event_t&>(event);
             if (!toplevels_.count(e.window)) break;
+            ++toplevels_[e.window].moves;
             std::erase(stacking_, e.window);
             if (e.place == XCB_PLACE_ON_TOP)
                 stacking_.push_back(e.window);
@@ -163,7 +164,7 @@ void WindowMirror::handleReparent(const xcb_reparent_notify_event_t& e) {
         if (!toplevels_.count(e.window)) {
             clientToToplevel_.erase(e.window);
             toplevels_[e.window] =
-                Toplevel{e.window, false, e.override_redirect != 0, false, {}, 0, 0};
+                Toplevel{e.window, false, e.override_redirect != 0, false, {}, 0, 0, 0};
             stacking_.push_back(e.window);
             staleToplevels_.insert(e.window);
         }
@@ -186,6 +187,9 @@ void WindowMirror::handleConfigure(const xcb_configure_notify_event_t& e) {
         it->second.geometry = {double(e.x), double(e.y), double(e.width + 2 * e.border_width),
                                double(e.height + 2 * e.border_width)};
         it->second.overrideRedirect = e.override_redirect != 0;
+        auto self = std::find(stacking_.begin(), stacking_.end(), e.window);
+        const bool bottom = self == stacking_.begin() || self == stacking_.end();
+        if ((bottom ? XCB_NONE : *std::prev(self)) != e.above_sibling) ++it->second.moves;
         place(e.window, e.above_sibling, true);
         return;
     }

@@ -16,8 +16,7 @@ namespace quorvel::x11 {
 
 class Connection;
 
-/// What a window is, from its EWMH type and state and whether a window
-/// manager manages it.
+/// What a window is, from its EWMH type and state and whether a window manager manages it.
 enum class WindowRole {
     normal,  ///< a normal window (or an untyped one)
     dialog,
@@ -39,18 +38,16 @@ struct WindowProps {
     std::optional<std::uint32_t> gtkExtents[4];  // _GTK_FRAME_EXTENTS (client-side shadows)
 };
 
-/// A child of the root window: a window manager's frame, or an unmanaged
-/// window that is its own subject. Some window managers (i3, awesome,
-/// fluxbox, icewm) make their frames override-redirect, so a toplevel counts
-/// as unmanaged only when it holds no managed client.
+/// A child of the root window: a window manager's frame, or an unmanaged window that is its own
+/// subject. Some window managers (i3, awesome, fluxbox, icewm) make their frames
+/// override-redirect, so a toplevel counts as unmanaged only when it holds no managed client.
 struct Toplevel {
     xcb_window_t id = 0;
-    bool mapped = false;
-    bool overrideRedirect = false;
-    bool inputOnly = false;
+    bool mapped = false, overrideRedirect = false, inputOnly = false;
     core::Rect geometry;  // outer rectangle (border included), X coordinates
     std::uint32_t border = 0;
     xcb_window_t client = 0;  // the managed client inside, 0 when none
+    std::uint32_t moves = 0;  // ConfigureNotify events that put it elsewhere in the stacking
 
     bool isUnmanaged() const { return overrideRedirect && client == 0; }
 };
@@ -61,10 +58,9 @@ struct ClientGeometry {
     double width = 0, height = 0;
 };
 
-/// The X server's stacking order, frames, clients and their properties,
-/// maintained from SubstructureNotify on the root and PropertyChange and
-/// StructureNotify on each client, so a sample costs no round trip when
-/// nothing changed. What changed is fetched with pipelined requests.
+/// The X server's stacking order, frames, clients and their properties, maintained from
+/// SubstructureNotify on the root and PropertyChange and StructureNotify on each client, so a
+/// sample costs no round trip when nothing changed; what changed comes in pipelined requests.
 class WindowMirror {
 public:
     explicit WindowMirror(Connection& connection);
@@ -101,9 +97,9 @@ public:
     xcb_window_t activeWindow() const { return active_; }
     /// Emitted after `refresh` when _NET_ACTIVE_WINDOW changed.
     core::Signal<xcb_window_t>& activeWindowChanged() { return activeChanged_; }
-    /// Emitted as events arrive that may change what the list shows: the active
-    /// window, the stacking, a frame moving, mapping or going. Our own windows'
-    /// events do not count, so placing a veil never wakes a sample by itself.
+    /// Emitted as events arrive that may change what the list shows: the active window, the
+    /// stacking, a frame moving, mapping or going. Our own windows' events do not count, so
+    /// placing a veil never wakes a sample by itself.
     core::Signal<>& changed() { return changed_; }
 
     /// Our own overlay windows: owner "Quorvel", skipped when checking order.
@@ -111,8 +107,8 @@ public:
     void removeOwnWindow(xcb_window_t id) { own_.erase(id); }
     /// True for our overlay windows and for a window manager's frame around one.
     bool isOwnWindow(xcb_window_t id) const;
-    /// Applies a restack we just requested, so the next check sees it before
-    /// the server's ConfigureNotify confirms it.
+    /// Applies a restack we just requested, so the next check sees it before the server's
+    /// ConfigureNotify confirms it.
     void noteRestack(xcb_window_t window, xcb_window_t sibling, bool above);
     void noteMapped(xcb_window_t window, bool mapped);
 

@@ -47,6 +47,7 @@ X11VeilWindow::X11VeilWindow(Connection& connection, core::Scheduler& scheduler,
         return;
     }
     create(frame);
+    lookFollowed_ = renderer_->lookFollowed().connect([this] { dropDefaultLook(); });
 }
 
 X11VeilWindow::~X11VeilWindow() {
@@ -199,6 +200,8 @@ xcb_window_t X11VeilWindow::toplevelId() const {
 void X11VeilWindow::placeBelow(ports::WindowId window) {
     if (closed_) return;
     followStrategy();
+    placedBelow_ = window;
+    covering_ = false;
     WindowMirror& mirror = connection_.windows();
     mirror.refresh();
     const Toplevel* target = mirror.toplevelFor(xcb_window_t(window));
@@ -240,6 +243,7 @@ void X11VeilWindow::raiseOverNeighbours(const Toplevel& target) {
 void X11VeilWindow::cover() {
     if (closed_) return;
     followStrategy();
+    covering_ = true;
     WindowMirror& mirror = connection_.windows();
     mirror.refresh();
     // Above every window the user works in, below panels, menus and keep-above windows.
@@ -268,18 +272,13 @@ void X11VeilWindow::cover() {
 }
 
 void X11VeilWindow::placeBetween(xcb_window_t under, xcb_window_t over) {
-    // WORKAROUND(mutter): a restack request below a sibling only ever moves a
-    // window down and one above a sibling only up, so the request must point
-    // the way the veil has to go.
-    const auto& stack = connection_.windows().stacking();
-    const auto position = [&](xcb_window_t id) {
-        return std::distance(stack.begin(), std::find(stack.begin(), stack.end(), id));
-    };
-    const auto self = position(toplevelId());
-    if (under != XCB_NONE && (self < position(under) || over == XCB_NONE))
-        requestRestack(under, XCB_STACK_MODE_ABOVE);
-    else if (over != XCB_NONE)
-        requestRestack(over, XCB_STACK_MODE_BELOW);
+    const WindowMirror& mirror = connection_.windows();
+    const Toplevel* self = mirror.toplevelFor(window_);
+    // Until the window manager has shown the veil, a request would be lost.
+    if (!self || !self->mapped) return;
+    const auto request =
+        requests_.next(mirror.stacking(), self->id, under, over, self->moves, scheduler_.now());
+    if (request) requestRestack(request->sibling, request->mode);
 }
 
 void X11VeilWindow::requestRestack(xcb_window_t sibling, std::uint32_t mode) {
@@ -316,10 +315,28 @@ void X11VeilWindow::restack(xcb_window_t sibling, std::uint32_t mode) {
 
 void X11VeilWindow::ensureMapped() {
     if (mapped_) return;
-    xcb_map_window(connection_.raw(), window_);
     mapped_ = true;
-    connection_.windows().noteMapped(window_, true);
+    mappedWithoutLook_ = !renderer_->hasLook();
+    // A window manager maps a managed veil when it likes; the mirror hears it.
+    if (built_ == VeilStrategy::unmanaged) connection_.windows().noteMapped(window_, true);
+    renderer_->prepareMap(window_);
+    xcb_map_window(connection_.raw(), window_);
     xcb_flush(connection_.raw());
+}
+
+void X11VeilWindow::dropDefaultLook() {
+    // A compositor may keep the frame a window was mapped with for good. A
+    // window made anew, as picom keeps the old picture of a window unmapped
+    // and mapped again at once. A managed veil is left alone: the window
+    // manager maps it anew wherever it likes until the next placing.
+    if (!std::exchange(mappedWithoutLook_, false) || closed_ || !mapped_ ||
+        built_ != VeilStrategy::unmanaged)
+        return;
+    remake();
+    if (covering_)
+        cover();
+    else if (placedBelow_)
+        placeBelow(placedBelow_);
 }
 
 void X11VeilWindow::setAlpha(double alpha) {
@@ -398,6 +415,11 @@ void X11VeilWindow::followStrategy() {
     if (!strategy_ || strategy_->current() == built_) return;
     // Whether the window manager manages a window is settled when it is
     // mapped; a new window is the one way every window manager notices.
+    remake();
+}
+
+void X11VeilWindow::remake() {
+    requests_.reset();
     destroy();
     mapped_ = false;
     create(xFrame_);

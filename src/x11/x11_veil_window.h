@@ -6,6 +6,7 @@
 
 #include "core/scheduler.h"
 #include "ports/veil_windows.h"
+#include "x11/restack_requests.h"
 #include "x11/veil_renderer.h"
 #include "x11/veil_strategy.h"
 
@@ -35,7 +36,8 @@ struct Toplevel;
 ///
 /// Ordering reads the stacking from the connection's mirror and restacks only
 /// when the veil is not already where it belongs, so a window manager that
-/// raises a window meets one ConfigureWindow on the next tick, never a storm.
+/// raises a window meets one ConfigureWindow on the next tick, never a storm;
+/// a managed veil has at most one restack request out at a time.
 class X11VeilWindow final : public ports::VeilWindow {
 public:
     /// `frame` in X coordinates; created unmapped with alpha 0.
@@ -71,7 +73,8 @@ private:
     void setManagedProperties();
     void setSizeHints();
     void raiseOverNeighbours(const Toplevel& target);
-    /// Puts the veil between `under` and `over` (either may be none).
+    /// Asks the window manager to put the veil between `under` and `over`
+    /// (either may be none), unless an earlier request is still pending.
     void placeBetween(xcb_window_t under, xcb_window_t over);
     void restack(xcb_window_t sibling, std::uint32_t mode);
     void requestRestack(xcb_window_t sibling, std::uint32_t mode);
@@ -82,6 +85,13 @@ private:
     /// The first window that counts above or below `window`; none at the end.
     xcb_window_t neighbour(xcb_window_t window, bool upwards) const;
     void ensureMapped();
+    /// Makes an unmanaged veil mapped before its renderer followed a look
+    /// anew and places it again, so that it is mapped with its frame in the
+    /// user's look (the program hands the renderer its look just after the
+    /// veils start, before their fade-in has made them visible).
+    void dropDefaultLook();
+    /// A new window in place of this one, unmapped.
+    void remake();
     void step();
     /// True when only unmapped or own windows lie between `window` and the first
     /// window below it that counts (`below` is that window, or none for the bottom).
@@ -96,7 +106,12 @@ private:
     xcb_colormap_t colormap_ = 0;
     core::Rect xFrame_;
     bool mapped_ = false;
+    bool mappedWithoutLook_ = false;
+    ports::WindowId placedBelow_ = 0;  // the last placing asked, to repeat it
+    bool covering_ = false;
+    core::Connection lookFollowed_;
     bool closed_ = false;
+    RestackRequests requests_;  // managed: what the window manager has yet to do
     double alpha_ = 0;
     double from_ = 0, to_ = 0, start_ = 0, duration_ = 0;
     core::Timer animation_;

@@ -5,6 +5,7 @@
 #include "core/virtual_scheduler.h"
 #include "sim/sim_app_catalog.h"
 #include "x11/focus_return.h"
+#include "x11/restack_requests.h"
 #include "x11/window_mirror.h"
 #include "x11_backend.h"
 
@@ -68,6 +69,54 @@ TEST_F(X11Adapter, AVeilInPlaceIsNotRestackedAgainAndPlacingOneIsNotReported) {
     EXPECT_EQ(changes, 0);
     x.raise(a);
     EXPECT_TRUE(x.waitFor([&] { return changes > 0; }));
+}
+
+TEST(X11RestackRequests, EachIsSentOnceAndTheNextBuiltFromTheStackingTheyLeave) {
+    using Request = x11::RestackRequests::Request;
+    constexpr xcb_window_t V = 1, A = 2, B = 3, C = 4, none = XCB_NONE;
+    constexpr auto above = XCB_STACK_MODE_ABOVE, below = XCB_STACK_MODE_BELOW;
+    struct Step {
+        std::vector<xcb_window_t> stack;  // bottom to top; V is the veil
+        xcb_window_t under, over;
+        std::uint32_t moves;  // of the veil by the window manager so far
+        double at;
+        std::optional<Request> sent;
+    };
+    const Step first{{V, A, B}, A, B, 0, 0.0, Request{A, above}};
+    const struct {
+        const char* what;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"below the window it must lie on: above that one", {first}},
+        // mutter moves a window only the way it is asked to.
+        {"above the window it must lie under: below that one",
+         {{{A, B, V}, A, B, 0, 0.0, Request{B, below}}}},
+        {"nothing over it: above the window under it",
+         {{{V, A}, A, none, 0, 0.0, Request{A, above}}}},
+        {"nothing under it: below the window over it",
+         {{{A, V}, none, A, 0, 0.0, Request{A, below}}}},
+        // KWin, asked twice, raised the veil over the active window.
+        {"placed again before the window manager acted: nothing more",
+         {first,
+          {{V, A, B}, A, B, 0, 0.016, std::nullopt},
+          {{V, A, B}, A, B, 0, 0.3, std::nullopt}}},
+        // Built from the stacking the first request leaves, so that it undoes
+        // that request's putting the veil over the window, not from the one before.
+        {"back to the window below before the window manager acted: below it at once",
+         {first, {{V, B, A}, B, A, 0, 0.1, Request{A, below}}}},
+        {"once the window manager moved the veil: the next request at once",
+         {first, {{A, V, B, C}, B, C, 1, 0.02, Request{B, above}}}},
+        {"a request never acted on goes out again after half a second",
+         {first, {{V, A, B}, A, B, 0, 0.5, Request{A, above}}}},
+    };
+    for (const auto& c : cases) {
+        x11::RestackRequests requests;
+        for (const Step& step : c.steps) {
+            EXPECT_EQ(requests.next(step.stack, V, step.under, step.over, step.moves, step.at),
+                      step.sent)
+                << c.what << ", at " << step.at << " s";
+        }
+    }
 }
 
 TEST_F(X11Adapter, VeilOpacityPropertyFollowsTheFade) {

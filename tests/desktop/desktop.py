@@ -113,9 +113,9 @@ class SampleWindows:
     def __init__(self):
         self.processes = {}
 
-    def open(self, title, geometry, colour):
+    def open(self, title, geometry, colour, command=("sleep", "600")):
         p = subprocess.Popen(["xterm", "-T", title, "-geometry", geometry, "-bg", colour,
-                              "-e", "sleep", "600"], stderr=subprocess.DEVNULL)
+                              "-e", *command], stderr=subprocess.DEVNULL)
         self.processes[title] = p
         wid = poll(lambda: client_id(title), limit=10)
         if not wid:
@@ -138,51 +138,90 @@ def client_id(title):
     return int(out[0]) if out else 0
 
 
-ROW = re.compile(r'^\s+(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)): \((.*?)\)\s+'
-                 r'(\d+)x(\d+)\+(-?\d+)\+(-?\d+)')
+# A row of `xwininfo -root -tree`: indent, id, name, class, size, place on the screen.
+ROW = re.compile(r'^( +)(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)): \((.*?)\)\s+(\d+)x(\d+)'
+                 r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+
+
+def stacking():
+    """{"active": id, "windows": the root's children front to back}, each with id,
+    viewable, x, y, w, h (on the screen), name, cls ([instance, class]) and `inner`:
+    the named windows inside it (a frame's client), in three processes in all."""
+    active = run("xdotool", "getactivewindow").strip()
+    shown = {int(w) for w in run("xdotool", "search", "--onlyvisible", "").split()}
+    windows = []
+    for m in map(ROW.match, run("xwininfo", "-root", "-tree").splitlines()):
+        if not m:
+            continue
+        indent, wid, name, cls, w, h, x, y = m.groups()
+        row = {"id": int(wid, 16), "viewable": int(wid, 16) in shown, "x": int(x), "y": int(y),
+               "w": int(w), "h": int(h), "name": name or "",
+               "cls": (re.findall(r'"(.*?)"', cls) + ["", ""])[:2]}
+        if len(indent) == 5:  # the root's children; each level below is indented by three more
+            windows.append(dict(row, inner=[]))
+        elif windows and (name or cls):
+            windows[-1]["inner"].append(row)
+    return {"active": int(active or 0), "windows": windows}
 
 
 def top_level_windows():
-    """The root's children, front to back: dicts with id, name, cls, geometry, mapped."""
-    rows = []
-    for line in run("xwininfo", "-root", "-children").splitlines():
-        m = ROW.match(line)
-        if not m:
-            continue
-        wid, name, cls, w, h, x, y = m.groups()
-        rows.append({"id": int(wid, 16), "name": name or "", "cls": cls,
-                     "w": int(w), "h": int(h), "x": int(x), "y": int(y)})
-    return [r for r in rows if is_viewable(r["id"])]
+    """The root's children that are on screen, front to back."""
+    return [w for w in stacking()["windows"] if w["viewable"]]
 
 
 def is_viewable(wid):
-    return "IsViewable" in run("xwininfo", "-id", str(wid))
+    return any(row["id"] == wid and row["viewable"]
+               for w in stacking()["windows"] for row in [w] + w["inner"])
+
+
+def is_veil(row):
+    """Whether a root child is one of Quorvel's veils: a monitor-sized quorvel
+    window, override-redirect or inside a window manager's frame (the tray
+    hint and the settings window share its class)."""
+    return any(w["cls"] == ["quorvel", "Quorvel"] and w["w"] >= 640 and w["h"] >= 480
+               for w in [row] + row["inner"])
 
 
 def overlays():
-    """Quorvel's veils that are on screen, front to back: its windows as large
-    as a monitor (the tray hint and the settings window share their class)."""
-    return [w for w in top_level_windows()
-            if '"quorvel" "Quorvel"' in w["cls"] and w["w"] >= 640 and w["h"] >= 480]
+    """Quorvel's veils that are on screen, front to back (root children)."""
+    return [w for w in top_level_windows() if is_veil(w)]
+
+
+def veil_on(monitor):
+    """The veil on screen exactly as large as `monitor` (name, x, y, w, h), if any."""
+    return next((v for v in overlays() if (v["x"], v["y"], v["w"], v["h"]) == monitor[1:]), None)
 
 
 def any_overlay_window_exists():
     """Any veil window at all, mapped or not."""
-    return '"quorvel" "Quorvel"' in run("xwininfo", "-root", "-children")
+    return any(is_veil(w) for w in stacking()["windows"])
 
 
-def frame_of(client):
-    """The root child that holds `client` (the window manager's frame)."""
-    wid = client
-    while True:
-        info = run("xwininfo", "-id", str(wid), "-children")
-        m = re.search(r"Parent window id: (0x[0-9a-f]+)", info)
-        if not m:
-            return wid
-        parent = int(m.group(1), 16)
-        if "(the root window)" in info.split("Parent window id:")[1].splitlines()[0]:
-            return wid
-        wid = parent
+def frame_of(client, windows=None):
+    """The root child that holds `client` (the window manager's frame), or
+    `client` itself when it is one or is gone."""
+    for w in windows or stacking()["windows"]:
+        if w["id"] == client or any(row["id"] == client for row in w["inner"]):
+            return w["id"]
+    return client
+
+
+def directly_below(client):
+    """The veil right under `client`'s frame in the stacking order, if any."""
+    stack = top_level_windows()
+    order = [w["id"] for w in stack]
+    frame = frame_of(client, stack)
+    i = order.index(frame) if frame in order else len(order)
+    return stack[i + 1] if i + 1 < len(stack) and is_veil(stack[i + 1]) else None
+
+
+def stacking_report():
+    """What to print when a placement check fails: the active window and the
+    stack, front first, each window named by what it holds."""
+    now = stacking()
+    return f"active {now['active']:#x}; stack, front first: " + " | ".join(
+        f"{w['id']:#x} {next((r['name'] for r in w['inner'] + [w] if r['name']), '')} "
+        f"{w['w']}x{w['h']}+{w['x']}+{w['y']}" for w in now["windows"] if w["viewable"])
 
 
 def monitors():
@@ -202,43 +241,11 @@ def screenshot(path):
     return path
 
 
-def top_level_tree():
-    """As `top_level_windows`, each with `inner`: the windows inside it (its
-    descendants, as rows with id, name, cls and geometry)."""
-    rows = []
-    for line in run("xwininfo", "-root", "-tree").splitlines():
-        m = ROW.match(line)
-        if not m:
-            continue
-        wid, name, cls, w, h, x, y = m.groups()
-        row = {"id": int(wid, 16), "name": name or "", "cls": cls,
-               "w": int(w), "h": int(h), "x": int(x), "y": int(y), "inner": []}
-        # The root's children are indented by five spaces, each level below by three more.
-        if len(line) - len(line.lstrip(" ")) == 5:
-            rows.append(row)
-        elif rows:
-            rows[-1]["inner"].append(row)
-    return [r for r in rows if is_viewable(r["id"])]
-
-
-def is_veil(row):
-    """Whether a row of `top_level_tree` is one of Quorvel's veils: a monitor-sized
-    quorvel window, override-redirect or inside a window manager's frame."""
-    return any('"quorvel" "Quorvel"' in w["cls"] and w["w"] >= 640 and w["h"] >= 480
-               for w in [row] + row["inner"])
-
-
-def veils():
-    """Quorvel's veils that are on screen, front to back (root children)."""
-    return [w for w in top_level_tree() if is_veil(w)]
-
-
 def client_geometry(client):
     """Where a client window is on screen: (x, y, w, h)."""
-    info = run("xwininfo", "-id", str(client))
-    value = lambda label: int(re.search(label + r":\s+(-?\d+)", info).group(1))
-    return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
-            value("Width"), value("Height"))
+    row = next((r for w in stacking()["windows"] for r in [w] + w["inner"] if r["id"] == client),
+               None) or fail(f"the window {client} is gone")
+    return row["x"], row["y"], row["w"], row["h"]
 
 
 def read_pixels(path):

@@ -1,8 +1,8 @@
 """A setting written through the preference store survives the writer being
-SIGKILLed 300 ms later: the file is valid JSON with the new value and keeps
+SIGKILLed once it is on disk: the file is valid JSON with the new value and keeps
 the values that were there. The writer is a test helper linking the same
-store the program uses; this proves the store's prompt, atomic write, not
-anything about the program's own menus."""
+store the program uses; this proves the store's atomic write, not anything
+about the program's own menus."""
 
 import json
 import os
@@ -10,9 +10,8 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 
-from desktop import check
+from desktop import check, poll
 
 writer = sys.argv[1]
 home = tempfile.mkdtemp(prefix="quorvel-store-")
@@ -21,18 +20,25 @@ os.makedirs(os.path.dirname(path))
 with open(path, "w") as f:
     json.dump({"focusMode": "deep", "opacityValue": 0.7}, f)
 
+
+def stored():  # the store replaces the file whole, never in part
+    with open(path) as f:
+        return json.load(f)
+
+
 for attempt in range(3):
     value = attempt % 2 == 0
     p = subprocess.Popen([writer, path, "isSingleMode", "true" if value else "false"],
                          stdout=subprocess.PIPE, text=True)
     check(p.stdout.readline().strip() == "written", f"round {attempt}: the helper wrote the value")
-    time.sleep(0.3)
+    # How soon the write comes is the unit tests' to judge, in virtual time; a
+    # fixed wait here failed on a busy machine.
+    check(poll(lambda: stored().get("isSingleMode") is value),
+          f"round {attempt}: the new value reaches the disk")
     p.send_signal(signal.SIGKILL)
     p.wait()
-    with open(path) as f:
-        stored = json.load(f)
-    check(stored.get("isSingleMode") is value, f"round {attempt}: the new value is on disk")
-    check(stored.get("focusMode") == "deep" and stored.get("opacityValue") == 0.7,
+    check(stored().get("isSingleMode") is value, f"round {attempt}: and stays there")
+    check(stored().get("focusMode") == "deep" and stored().get("opacityValue") == 0.7,
           f"round {attempt}: the other values are kept")
     check(not [n for n in os.listdir(os.path.dirname(path)) if n != os.path.basename(path)],
           f"round {attempt}: no temporary file is left behind")
