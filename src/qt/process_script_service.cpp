@@ -55,8 +55,7 @@ ports::ScriptOutcome ProcessScriptService::execute(const std::string& source) {
     }
 
     const Run run = runShell({QStringLiteral("-c"), text}, timeoutMs);
-    if (!run.started)
-        return ports::ScriptOutcome::failed({127, "the shell could not be started"});
+    if (!run.started) return ports::ScriptOutcome::failed({127, "the shell could not be started"});
     if (!run.finished) {
         return ports::ScriptOutcome::failed(
             {ports::scriptNotPermittedError,

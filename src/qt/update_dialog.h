@@ -4,8 +4,8 @@
 #include <QUrl>
 #include <functional>
 
-#include "qt/appcast_update_driver.h"
 #include "ports/update_driver.h"
+#include "qt/appcast_update_driver.h"
 
 class QPushButton;
 

@@ -19,9 +19,7 @@ public:
                      bool driverWillShow) override {
         owner_.handleUpdateFound(update, userInitiated, driverWillShow);
     }
-    void userDidAttendToUpdate(const ports::UpdateInfo&) override {
-        owner_.handleUserAttention();
-    }
+    void userDidAttendToUpdate(const ports::UpdateInfo&) override { owner_.handleUserAttention(); }
     void updateSessionWillFinish() override { owner_.handleSessionEnd(); }
 
 private:

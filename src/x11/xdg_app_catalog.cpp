@@ -191,7 +191,7 @@ std::optional<ports::DesktopEntry> XdgAppCatalog::read(const std::string& locati
 }
 
 ports::DesktopEntry XdgAppCatalog::entryFrom(const ParsedEntry& parsed,
-                                                const std::string& location) const {
+                                             const std::string& location) const {
     ports::DesktopEntry entry;
     entry.location = location;
     entry.id = idForLocation(location);
