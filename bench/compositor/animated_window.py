@@ -14,6 +14,7 @@ stdin.
 """
 import argparse
 import colorsys
+import os
 import sys
 import time
 import warnings
@@ -26,7 +27,11 @@ from gi.repository import GLib  # noqa: E402
 
 APP = sys.argv[sys.argv.index("--app") + 1] if "--app" in sys.argv else "quorvel-animated-window"
 GLib.set_prgname(APP)
-from gi.repository import Gdk, Gio, Gtk  # noqa: E402
+from gi.repository import Gdk, Gtk  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "compositor", "interface",
+                                "tests"))
+from color_window import serve  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)
 HUES = 120  # frames per turn of the colour wheel: two seconds at 60 a second
@@ -62,35 +67,13 @@ def main():
         window.add_tick_callback(tick)
         window.connect("realize", lambda w: w.get_frame_clock().connect("after-paint", count))
         window.connect("map-event", lambda *_: print("ready", flush=True))
-        window.connect("destroy", lambda *_: quit())
+        window.connect("destroy", lambda *_: application.quit() if application else Gtk.main_quit())
         window.show_all()
 
-    application = Gtk.Application(application_id=APP, flags=Gio.ApplicationFlags.NON_UNIQUE) \
-        if args.app else None
-
-    def quit():
-        if application:
-            application.quit()
-        else:
-            Gtk.main_quit()
-
-    def command(channel, condition):
-        line = sys.stdin.readline()
-        if not line or line.strip() == "quit":
-            quit()
-            return False
-        if line.strip() == "frames":
+    def on_line(line):
+        if line == "frames":
             print(f"frames {drawn[0]} {time.monotonic():.6f}", flush=True)
-        return True
-
-    GLib.io_add_watch(GLib.IOChannel.unix_new(sys.stdin.fileno()), GLib.PRIORITY_DEFAULT,
-                      GLib.IOCondition.IN | GLib.IOCondition.HUP, command)
-    if application:
-        application.connect("activate", build)
-        application.run([])
-    else:
-        build()
-        Gtk.main()
+    serve(APP if args.app else None, build, on_line)
 
 
 if __name__ == "__main__":

@@ -90,11 +90,18 @@ def main():
             window.move(args.x, args.y)
         window.add(Gtk.Image.new_from_pixbuf(picture(color, args.width, args.height, args.text)))
         window.connect("map-event", lambda *_: print("ready", flush=True))
-        window.connect("destroy", lambda *_: quit())
+        window.connect("destroy", lambda *_: Gtk.main_quit() if not application else application.quit())
         window.show_all()
 
-    application = Gtk.Application(application_id=APP, flags=Gio.ApplicationFlags.NON_UNIQUE) \
-        if args.app else None
+    serve(APP if args.app else None, build)
+
+
+def serve(app_id, build, on_line=lambda line: None):
+    """Runs `build(application)` in an application of `app_id` (None: no
+    application) until "quit" or the end of stdin; every other line goes to
+    `on_line`."""
+    application = Gtk.Application(application_id=app_id, flags=Gio.ApplicationFlags.NON_UNIQUE) \
+        if app_id else None
 
     def quit():
         if application:
@@ -107,6 +114,7 @@ def main():
         if not line or line.strip() == "quit":
             quit()
             return False
+        on_line(line.strip())
         return True
 
     GLib.io_add_watch(GLib.IOChannel.unix_new(sys.stdin.fileno()), GLib.PRIORITY_DEFAULT,
