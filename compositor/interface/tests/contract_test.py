@@ -255,9 +255,15 @@ def tray_rows(desktop, owner, gnome):
                                         ("OpenTrayMenu", "s", ("[]",))):
             check(error_of(owner.bus, method, signature, args) == "NotSupported", f"{method} not NotSupported")
         return
+    before = desktop.screenshot("tray_before")
     owner("ShowTrayItem", "ss", ("active", "Quorvel: focus on"))
     item = wait_until(lambda: owner.state()["trayItem"], 10, "the top-bar item in the state")
     centre = (item["x"] + item["width"] // 2, item["y"] + item["height"] // 2)
+    # Listed once allocated, but a click finds it only once it is painted.
+    box = [(x, y) for x in range(item["x"], item["x"] + item["width"], 2)
+           for y in range(item["y"], item["y"] + item["height"], 2)]
+    wait_until(lambda: (lambda shot: any(shot.at(*p) != before.at(*p) for p in box))(
+        desktop.screenshot("tray_shown")), 10, "the top-bar item painted")
     for button, shift, expected in ((1, False, ("left", 0)), (1, True, ("left", 1)), (3, False, ("right", 0))):
         desktop.click(*centre, button=button, shift=shift)
         check(owner.signal("TrayItemClicked") == expected, f"click {button} shift {shift}: not {expected}")
