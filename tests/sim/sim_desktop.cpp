@@ -1,5 +1,7 @@
 #include "sim/sim_desktop.h"
 
+#include "sim/sim_veil_window.h"
+
 #include <algorithm>
 #include <cstdio>
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/sim_test.h"
+#include "sim/sim_veil_window.h"
 #include "tracking/veil_controller.h"
 
 namespace quorvel::sim {
