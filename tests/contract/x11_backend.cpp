@@ -99,10 +99,12 @@ void X11Backend::raise(ports::WindowId number) {
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     std::vector<ports::WindowId> ours(windows_.begin(), windows_.end());
+    // The window manager raises first and names the active window after; on
+    // a loaded machine the port can be read between the two.
     waitFor([&] {
         auto order = stacking(ours);
         std::erase(order, 0);
-        return !order.empty() && order.front() == number;
+        return !order.empty() && order.front() == number && desktop_->state().active == number;
     });
 }
 
