@@ -31,7 +31,7 @@ from gi.repository import Gdk, Gtk  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "compositor", "interface",
                                 "tests"))
-from color_window import serve  # noqa: E402
+from color_window import plain_window, serve  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)
 HUES = 120  # frames per turn of the colour wheel: two seconds at 60 a second
@@ -49,11 +49,7 @@ def main():
     drawn = [0]
 
     def build(application=None):
-        window = Gtk.ApplicationWindow(application=application, title=args.title) if application \
-            else Gtk.Window(title=args.title)
-        window.set_decorated(False)
-        window.set_default_size(args.width, args.height)
-        window.set_resizable(False)
+        window = plain_window(application, args.title, args.width, args.height)
 
         # The frame clock ticks once per frame the compositor lets the window
         # draw; each tick paints it anew in the next colour. (Deprecated, but
@@ -66,8 +62,6 @@ def main():
             drawn[0] += 1
         window.add_tick_callback(tick)
         window.connect("realize", lambda w: w.get_frame_clock().connect("after-paint", count))
-        window.connect("map-event", lambda *_: print("ready", flush=True))
-        window.connect("destroy", lambda *_: application.quit() if application else Gtk.main_quit())
         window.show_all()
 
     def on_line(line):

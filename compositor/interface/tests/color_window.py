@@ -80,20 +80,27 @@ def main():
     Gdk.set_program_class(APP)
 
     def build(application=None):
-        window = Gtk.ApplicationWindow(application=application, title=args.title) if application \
-            else Gtk.Window(title=args.title)
-        window.set_decorated(False)
-        window.set_default_size(args.width, args.height)
-        window.set_resizable(False)
+        window = plain_window(application, args.title, args.width, args.height)
         window.set_keep_above(args.above)
         if args.x is not None and args.y is not None:
             window.move(args.x, args.y)
         window.add(Gtk.Image.new_from_pixbuf(picture(color, args.width, args.height, args.text)))
-        window.connect("map-event", lambda *_: print("ready", flush=True))
-        window.connect("destroy", lambda *_: Gtk.main_quit() if not application else application.quit())
         window.show_all()
 
     serve(APP if args.app else None, build)
+
+
+def plain_window(application, title, width, height):
+    """An undecorated window of that size (its frame is what it shows) that
+    says "ready" once mapped and ends the program when closed."""
+    window = Gtk.ApplicationWindow(application=application, title=title) if application \
+        else Gtk.Window(title=title)
+    window.set_decorated(False)
+    window.set_default_size(width, height)
+    window.set_resizable(False)
+    window.connect("map-event", lambda *_: print("ready", flush=True))
+    window.connect("destroy", lambda *_: application.quit() if application else Gtk.main_quit())
+    return window
 
 
 def serve(app_id, build, on_line=lambda line: None):
