@@ -52,6 +52,8 @@ CompositorClient::~CompositorClient() = default;
 
 void CompositorClient::ownerChanged(const QString& owner) {
     available_ = !owner.isEmpty();
+    // The veils those looks were for went with the component.
+    looks_.clear();
     if (!available_) {
         core::log("⚠️ " + component_ + " left the session bus");
         left_.emit();
@@ -177,18 +179,45 @@ void CompositorClient::setVeilLook(std::uint32_t veil, int width, int height,
                                    const std::vector<std::uint8_t>& mask, double blur) {
     if (!available_) return;
     // B, G, R, A in memory: the packed ARGB words, little-endian.
-    QByteArray bytes;
-    bytes.reserve(qsizetype(pixels.size() * 4));
+    Look look{width, height, {}, {}, blur};
+    look.pixels.reserve(qsizetype(pixels.size() * 4));
     for (std::uint32_t p : pixels) {
         const char quad[4] = {char(p & 0xff), char((p >> 8) & 0xff), char((p >> 16) & 0xff),
                               char(p >> 24)};
-        bytes.append(quad, 4);
+        look.pixels.append(quad, 4);
     }
-    const QByteArray rows(reinterpret_cast<const char*>(mask.data()), qsizetype(mask.size()));
-    watch("SetVeilLook", later_->SetVeilLook(veil, width, height, bytes, rows, blur));
+    look.mask = QByteArray(reinterpret_cast<const char*>(mask.data()), qsizetype(mask.size()));
+    // A glide makes a look every frame, each a picture as tall as the
+    // monitor. A compositor slower than that would queue them, and every
+    // call after them (a menu, a new frame) would wait behind the backlog.
+    if (auto busy = looks_.find(veil); busy != looks_.end()) {
+        busy->second.next = std::move(look);
+        return;
+    }
+    sendLook(veil, look);
+}
+
+void CompositorClient::sendLook(std::uint32_t veil, const Look& look) {
+    const std::uint64_t serial = ++lookSerial_;
+    looks_[veil] = LookInFlight{serial, std::nullopt};
+    const QDBusPendingCall call =
+        later_->SetVeilLook(veil, look.width, look.height, look.pixels, look.mask, look.blur);
+    watch("SetVeilLook", call);
+    auto* done = new QDBusPendingCallWatcher(call, this);
+    connect(done, &QDBusPendingCallWatcher::finished, this,
+            [this, veil, serial](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                auto entry = looks_.find(veil);
+                // Gone with its veil, or with the component.
+                if (entry == looks_.end() || entry->second.serial != serial) return;
+                std::optional<Look> next = std::move(entry->second.next);
+                looks_.erase(entry);
+                if (next && available_) sendLook(veil, *next);
+            });
 }
 
 void CompositorClient::destroyVeil(std::uint32_t veil) {
+    looks_.erase(veil);
     if (available_) watch("DestroyVeil", later_->DestroyVeil(veil));
 }
 

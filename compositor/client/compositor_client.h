@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDBusPendingCall>
 #include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,6 +57,8 @@ public:
     void setVeilFrame(std::uint32_t veil, const core::Rect& frame);
     void placeVeil(std::uint32_t veil, const std::string& how, std::uint64_t window);
     void fadeVeil(std::uint32_t veil, double opacity, double seconds);
+    /// One look per veil is on its way at a time; of those made meanwhile
+    /// only the newest follows it.
     void setVeilLook(std::uint32_t veil, int width, int height,
                      const std::vector<std::uint32_t>& pixels,
                      const std::vector<std::uint8_t>& mask, double blur);
@@ -93,6 +97,14 @@ private:
     void ownerChanged(const QString& owner);
     /// Logs a refusal or a timeout of a call nothing waits for.
     void watch(const char* method, const QDBusPendingCall& call);
+    struct Look {
+        int width = 0;
+        int height = 0;
+        QByteArray pixels;
+        QByteArray mask;
+        double blur = 0;
+    };
+    void sendLook(std::uint32_t veil, const Look& look);
 
     std::string component_;
     std::unique_ptr<Compositor1Proxy> now_;    // calls waited for, kCallTimeoutMs
@@ -104,6 +116,12 @@ private:
     bool stateWanted_ = false;
     bool pointerInFlight_ = false;
     std::optional<core::Point> pointer_;
+    struct LookInFlight {
+        std::uint64_t serial = 0;
+        std::optional<Look> next;
+    };
+    std::map<std::uint32_t, LookInFlight> looks_;
+    std::uint64_t lookSerial_ = 0;
     CompositorState state_;
     core::Signal<> changed_;
     core::Signal<> returned_;
