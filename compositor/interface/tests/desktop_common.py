@@ -263,14 +263,14 @@ def looks(desktop, name, verdicts, bare, timeout=10):
 
 def start_window(spec, desktop):
     """A color_window.py window, once mapped. `spec` holds color, width,
-    height, and may hold text, above, desktop, at (x, y), app and env."""
+    height, and may hold text, above, desktop, resizable, at (x, y), app and env."""
     x, y = spec.get("at", (None, None))
     process = subprocess.Popen(
         ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
          "--color", "#%02x%02x%02x" % spec["color"], "--width", str(spec["width"]),
          "--height", str(spec["height"])] +
         (["--x", str(x), "--y", str(y)] if x is not None else []) +
-        [f"--{flag}" for flag in ("text", "above", "desktop") if spec.get(flag)] +
+        [f"--{flag}" for flag in ("text", "above", "desktop", "resizable") if spec.get(flag)] +
         (["--app", spec["app"]] if spec.get("app") else []),
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
         env={**os.environ, **spec.get("env", {})})

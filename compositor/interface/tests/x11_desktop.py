@@ -78,6 +78,12 @@ class X11Desktop:
     def keep_above(self, title):
         x("wmctrl", "-F", "-r", title, "-b", "toggle,above")
 
+    def unplug(self, index):
+        """Takes the RandR monitor `index` away; what it returns brings it back."""
+        name, size = re.findall(r"\d+: [+*]*(\S+) (\S+)", x("xrandr", "--listmonitors"))[index]
+        x("xrandr", "--delmonitor", name)
+        return lambda: x("xrandr", "--setmonitor", name, size, "none")
+
     def tray_icon(self):
         """The middle of Quorvel's icon in the tray, if it shows."""
         for window in x("xdotool", "search", "--onlyvisible", "--class", "quorvel", check=False).split():

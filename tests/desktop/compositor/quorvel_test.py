@@ -43,7 +43,7 @@ from desktop import Quorvel  # noqa: E402
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 760, "height": 300,
         "text": True, "at": (60, 200), "app": "io.github.quorvel.TestBack"}
 FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 360, "height": 560,
-         "text": True, "at": (600, 60), "app": "io.github.quorvel.TestFront"}
+         "text": True, "at": (600, 60), "app": "io.github.quorvel.TestFront", "resizable": True}
 # The front window of each other monitor.
 SIDE = {"title": "Quorvel Side", "color": (0x80, 0x30, 0xA0), "width": 300, "height": 200,
         "app": "io.github.quorvel.TestSide"}
@@ -382,6 +382,13 @@ def main():
         check("opening the settings window instead" not in app.output(), "no settings window stands in for the tray")
         if d.name == "gnome":
             gnome_moments(s, app)
+        if d.name == "x11" and s.sides:
+            # A monitor unplugged takes its veil along; plugged in, it has one again.
+            plug = d.unplug(1)
+            looks(d, "unplugged", {**s.clear_and_veiled("front", "back"),
+                                   "desktop 1": unchanged(s.spots["desktop 1"])}, s.bare)
+            plug()
+            looks(d, "plugged", s.clear_and_veiled("front", "back"), s.bare)
         tray_clicks(s, binary, host)
         looks(d, "tray_off", s.all_clear(), s.bare)
         check(app.stop() == 0, "Quorvel quits with status 0")
