@@ -7,7 +7,7 @@ states set as a pager asks the window manager."""
 import re
 import subprocess
 
-from desktop_common import Image, start_window, xdotool_keys
+from desktop_common import Image, start_window, wait_until, xdotool_keys
 
 
 def x(*command, check=True):
@@ -60,7 +60,9 @@ class X11Desktop:
         return Image(path)
 
     def place(self, title, x_, y):
-        x("wmctrl", "-F", "-r", title, "-e", f"0,{x_},{y},-1,-1")
+        # A window mapped may not be managed yet: wmctrl finds it only then.
+        wait_until(lambda: subprocess.run(["wmctrl", "-F", "-r", title, "-e", f"0,{x_},{y},-1,-1"]).returncode == 0,
+                   10, f"{title} managed and placed")
 
     def move_pointer(self, x_, y):
         x("xdotool", "mousemove", str(x_), str(y))
