@@ -140,7 +140,8 @@ class KWinDesktop:
             " else workspace.activeClient = w; }")
 
     def keep_above(self, title):
-        self.run_script(f"for (const w of windows()) if (w.caption === {json.dumps(title)}) w.keepAbove = !w.keepAbove;")
+        self.run_script(f"for (const w of windows()) if (w.caption === {json.dumps(title)})"
+                        " w.keepAbove = !w.keepAbove;")
 
     def press(self, *keysyms):
         """The keys as a user types them (not on KWin's virtual outputs,
