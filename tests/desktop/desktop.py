@@ -187,11 +187,6 @@ def overlays():
     return [w for w in top_level_windows() if is_veil(w)]
 
 
-def veil_on(monitor):
-    """The veil on screen exactly as large as `monitor` (name, x, y, w, h), if any."""
-    return next((v for v in overlays() if (v["x"], v["y"], v["w"], v["h"]) == monitor[1:]), None)
-
-
 def any_overlay_window_exists():
     """Any veil window at all, mapped or not."""
     return any(is_veil(w) for w in stacking()["windows"])
@@ -233,12 +228,6 @@ def monitors():
             name, w, h, x, y = m.groups()
             result.append((name.lstrip("+*"), int(x), int(y), int(w), int(h)))
     return result
-
-
-def screenshot(path):
-    subprocess.run(["import", "-window", "root", path], check=True)
-    print(f"screenshot: {path}", flush=True)
-    return path
 
 
 def client_geometry(client):

@@ -4,11 +4,13 @@ across its middle, which a blur turns grey: a test client for the shell
 extension's tests.
 
     color_window.py --title T --color #rrggbb [--x X --y Y] --width W --height H [--text] [--above]
-                    [--app ID]
+                    [--desktop] [--resizable] [--app ID]
 
 Undecorated, so the window's frame is the coloured area. --x/--y only count on
 X11 (GDK_BACKEND=x11): a Wayland client cannot place itself, mutter does.
-Prints "ready" once the window is mapped; ends on "quit" or the end of stdin.
+Prints "ready" once the window is mapped; ends on "quit" or the end of stdin;
+"fullscreen" and "unfullscreen" ask for and leave fullscreen, as a player's
+F11 does (a window of a fixed size is kept at that size: --resizable).
 """
 import argparse
 import random
@@ -70,6 +72,8 @@ def main():
     parser.add_argument("--height", type=int, required=True)
     parser.add_argument("--text", action="store_true", help="text-like marks across the window")
     parser.add_argument("--above", action="store_true", help="kept above other windows (X11)")
+    parser.add_argument("--desktop", action="store_true", help="the desktop's window, below every other (X11)")
+    parser.add_argument("--resizable", action="store_true")
     parser.add_argument("--app", help="the app id (a desktop entry of that name)")
     args = parser.parse_args()
 
@@ -78,16 +82,28 @@ def main():
         parser.error(f"not a colour: {args.color}")
 
     Gdk.set_program_class(APP)
+    # Fullscreen, the window shows its colour around the picture as well.
+    css = Gtk.CssProvider()
+    css.load_from_data(f"window {{ background: {args.color}; }}".encode())
+    Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(), css, Gtk.STYLE_PROVIDER_PRIORITY_APPLICATION)
+    windows = []
+
+    def fullscreen(line):
+        windows[0].fullscreen() if line == "fullscreen" else windows[0].unfullscreen()
 
     def build(application=None):
         window = plain_window(application, args.title, args.width, args.height)
         window.set_keep_above(args.above)
+        window.set_resizable(args.resizable)
+        if args.desktop:
+            window.set_type_hint(Gdk.WindowTypeHint.DESKTOP)
         if args.x is not None and args.y is not None:
             window.move(args.x, args.y)
         window.add(Gtk.Image.new_from_pixbuf(picture(color, args.width, args.height, args.text)))
         window.show_all()
+        windows.append(window)
 
-    serve(APP if args.app else None, build)
+    serve(APP if args.app else None, build, fullscreen)
 
 
 def plain_window(application, title, width, height):

@@ -2,13 +2,16 @@
 owns io.github.quorvel.Quorvel1 (the only one the component obeys), polling,
 screenshots read as pixels and the verdicts on them, the test windows
 (color_window.py), and the session driver of the compositor under test
-(gnome_desktop.py, kwin_desktop.py), picked from XDG_CURRENT_DESKTOP.
+(gnome_desktop.py, kwin_desktop.py; x11_desktop.py where no compositor
+component runs), picked from XDG_CURRENT_DESKTOP.
 
 A driver is a class Desktop(shots, prefix, bus) with `name` ("gnome",
-"kwin"), screenshot(name) -> Image, move_pointer(x, y), click(x, y,
-button=1, shift=False) as a user's pointer would, and place(process, x, y)
-for a window a Wayland client cannot place itself (None where the
-compositor places windows by itself). `bus` is the owner's connection."""
+"kwin", "x11"), screenshot(name) -> Image, move_pointer(x, y), click(x, y,
+button=1, shift=False) as a user's pointer would, place(title, x, y) for a
+window a Wayland client cannot place itself (None where the compositor
+places windows by itself), and keep_above(title) to turn the window
+manager's keep-above of the focused window `title` on or off. `bus` is the
+owner's connection."""
 import json
 import os
 import random
@@ -114,16 +117,21 @@ class Owner:
 
 
 def desktop_driver():
-    if "KDE" in os.environ.get("XDG_CURRENT_DESKTOP", ""):
+    desktop = os.environ.get("XDG_CURRENT_DESKTOP", "")
+    if "KDE" in desktop:
         from kwin_desktop import KWinDesktop
         return KWinDesktop
-    from gnome_desktop import GnomeDesktop
-    return GnomeDesktop
+    if "GNOME" in desktop:
+        from gnome_desktop import GnomeDesktop
+        return GnomeDesktop
+    from x11_desktop import X11Desktop
+    return X11Desktop
 
 
 # Keys as xdotool names them, for the X11 sessions.
 KEY_NAMES = {0xFFE3: "ctrl", 0xFFE9: "alt", 0xFFEB: "super", 0xFFE1: "shift", 0xFF54: "Down",
-             0xFF0D: "Return", 0xFF1B: "Escape", 0xFF55: "Page_Up", 0xFF56: "Page_Down", 0xFFC1: "F4", 0xFF53: "Right"}
+             0xFF0D: "Return", 0xFF1B: "Escape", 0xFF55: "Page_Up", 0xFF56: "Page_Down", 0xFFC1: "F4", 0xFF53: "Right",
+             0xFFC9: "F12"}
 
 
 def xdotool_keys(*keysyms, display=None):
@@ -255,14 +263,14 @@ def looks(desktop, name, verdicts, bare, timeout=10):
 
 def start_window(spec, desktop):
     """A color_window.py window, once mapped. `spec` holds color, width,
-    height, and may hold text, above, at (x, y), app and env."""
+    height, and may hold text, above, desktop, resizable, at (x, y), app and env."""
     x, y = spec.get("at", (None, None))
     process = subprocess.Popen(
         ["/usr/bin/python3", os.path.join(HERE, "color_window.py"), "--title", spec["title"],
          "--color", "#%02x%02x%02x" % spec["color"], "--width", str(spec["width"]),
          "--height", str(spec["height"])] +
         (["--x", str(x), "--y", str(y)] if x is not None else []) +
-        (["--text"] if spec.get("text") else []) + (["--above"] if spec.get("above") else []) +
+        [f"--{flag}" for flag in ("text", "above", "desktop", "resizable") if spec.get(flag)] +
         (["--app", spec["app"]] if spec.get("app") else []),
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
         env={**os.environ, **spec.get("env", {})})

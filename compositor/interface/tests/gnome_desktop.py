@@ -6,7 +6,7 @@ import subprocess
 
 from desktop_common import SESSION, Image, call, check, new_connection, wait_until, xdotool_keys
 
-SHIFT_L = 0xFFE1
+SHIFT_L, SUPER_L, F12 = 0xFFE1, 0xFFEB, 0xFFC9
 BUTTON_CODES = {1: 0x110, 2: 0x112, 3: 0x111}  # BTN_LEFT, BTN_MIDDLE, BTN_RIGHT
 
 
@@ -28,6 +28,9 @@ class GnomeDesktop:
             remote_bus, method, signature, args, dest="org.gnome.Mutter.RemoteDesktop", path=session,
             iface="org.gnome.Mutter.RemoteDesktop.Session")
         self.input("Start")
+        # Mutter's own key for keeping a window above, bound as a user may bind it.
+        subprocess.run(["gsettings", "set", "org.gnome.desktop.wm.keybindings", "toggle-above", "['<Super>F12']"],
+                       check=True, timeout=10)
 
     def screenshot(self, name):
         """Through the extension while there is an owner (self.bus); else
@@ -98,3 +101,7 @@ class GnomeDesktop:
             self.input("NotifyKeyboardKeysym", "ub", (keysym, True))
         for keysym in reversed(keysyms):
             self.input("NotifyKeyboardKeysym", "ub", (keysym, False))
+
+    def keep_above(self, title):
+        """Of the focused window, `title`."""
+        self.press(SUPER_L, F12)

@@ -139,6 +139,10 @@ class KWinDesktop:
             " if ('activeWindow' in workspace) workspace.activeWindow = w;"
             " else workspace.activeClient = w; }")
 
+    def keep_above(self, title):
+        self.run_script(f"for (const w of windows()) if (w.caption === {json.dumps(title)})"
+                        " w.keepAbove = !w.keepAbove;")
+
     def press(self, *keysyms):
         """The keys as a user types them (not on KWin's virtual outputs,
         which have no user's keyboard)."""

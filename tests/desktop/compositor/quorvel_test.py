@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""Quorvel itself where the compositor places the veil: GNOME Shell through
-its extension, KWin through its effect, on Wayland and X11; the same suite
-for each, judged from the compositor's own pictures.
+"""Quorvel itself on every desktop it veils: GNOME Shell through its
+extension and KWin through its effect, on Wayland and X11, and a plain X11
+window manager through Quorvel's own XCB backend; the same suite for each,
+judged from pictures of the screen.
 
     quorvel_test.py QUORVEL_BINARY SCREENSHOT_DIR
 
@@ -9,12 +10,16 @@ Two windows of two applications, of known colours with text-like marks, the
 one in front overlapping the one behind. With focus on, the front window
 keeps its exact colours and its marks sharp while the one behind and the
 bare desktop of every monitor are tinted and their marks smeared; the roles
-swap when the user activates the other window. Then what a user does from
-the command line, the keyboard and the tray (on GNOME Quorvel's item in the
-top bar, on Plasma its StatusNotifier icon): excluding the application in
+swap when the user activates the other window. A window kept above stays
+clear of the veil, and in front keeps it directly below; a fullscreen front
+window takes its monitor's veil away until it leaves fullscreen. Then what a
+user does from the command line, the keyboard and the tray (on GNOME
+Quorvel's item in the top bar, on Plasma its StatusNotifier icon, on plain
+X11 its icon in the tray): excluding the application in
 front acts on the one the user just activated, the shortcut toggles focus,
 a click on the tray icon toggles it, a Shift-click switches the look, a
-right-click opens the menu and its first item toggles focus.
+right-click opens the menu and its first item toggles focus; a locked
+screen shows no veil.
 """
 import json
 import os
@@ -25,7 +30,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.dirname(HERE),
                 os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests")]
-from desktop_common import (Owner, bare_screenshot, check, corners, close_windows, desktop_driver,  # noqa: E402
+from desktop_common import (Owner, bare_screenshot, check, color, corners, close_windows, desktop_driver,  # noqa: E402
                             inside, listed, looks, run_test, sharp, smeared, start_window,
                             unchanged, wait_until)
 from status_notifier_host import StatusNotifierHost  # noqa: E402
@@ -38,7 +43,7 @@ from desktop import Quorvel  # noqa: E402
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 760, "height": 300,
         "text": True, "at": (60, 200), "app": "io.github.quorvel.TestBack"}
 FRONT = {"title": "Quorvel Front", "color": (0xD0, 0x40, 0x20), "width": 360, "height": 560,
-         "text": True, "at": (600, 60), "app": "io.github.quorvel.TestFront"}
+         "text": True, "at": (600, 60), "app": "io.github.quorvel.TestFront", "resizable": True}
 # The front window of each other monitor.
 SIDE = {"title": "Quorvel Side", "color": (0x80, 0x30, 0xA0), "width": 300, "height": 200,
         "app": "io.github.quorvel.TestSide"}
@@ -50,7 +55,11 @@ CONTROL, ALT, SUPER, SHIFT, F, F4, RIGHT = 0xFFE3, 0xFFE9, 0xFFEB, 0xFFE1, 0x66,
 NATIVE = {"DISPLAY": None, "WAYLAND_DISPLAY": os.path.join(os.environ["XDG_RUNTIME_DIR"],
                                                            os.environ.get("WAYLAND_DISPLAY", ""))} \
     if os.environ.get("XDG_SESSION_TYPE") == "wayland" else {}
-PAGE_UP, PAGE_DOWN, ESCAPE = 0xFF55, 0xFF56, 0xFF1B
+# Where Quorvel reads the desktop entries itself (plain X11), it finds the
+# test windows' applications as the compositor sessions make them known.
+NATIVE["XDG_DATA_DIRS"] = os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests") + ":" + \
+    os.environ.get("XDG_DATA_DIRS", "/usr/local/share:/usr/share")
+PAGE_UP, PAGE_DOWN, ESCAPE, DOWN, RETURN = 0xFF55, 0xFF56, 0xFF1B, 0xFF54, 0xFF0D
 
 
 def veiled(spot):
@@ -98,8 +107,10 @@ class Setup:
     def __init__(self, shots):
         owner = Owner()
         self.desktop = desktop_driver()(shots, "quorvel", owner.bus)
+        # Plain X11 has no compositor component to ask: its driver reads the X server.
+        state = getattr(self.desktop, "state", owner.state)
         self.processes = []
-        self.monitors = owner.state()["monitors"]
+        self.monitors = state()["monitors"]
         # A window on every other monitor, opened where the pointer is.
         sides = [{**SIDE, "title": f"{SIDE['title']} {i}", "height": SIDE["height"] + i,
                   "at": (m["x"] + 80, m["workArea"]["y"] + 80)}
@@ -108,18 +119,18 @@ class Setup:
             self.processes.append(start_window(spec, self.desktop))
             if self.desktop.place:
                 self.desktop.place(spec["title"], *spec["at"])
-            window = wait_until(lambda: listed(owner.state(), spec), 30, f"{spec['title']} listed")
+            window = wait_until(lambda: listed(state(), spec), 30, f"{spec['title']} listed")
             if spec in sides and not self.desktop.place:
                 # Where the shell places windows itself: moved as a user
                 # would, with the shell's own keys.
                 i = sides.index(spec) + 1
                 for _ in range(i - window["monitor"]):
                     self.desktop.press(SUPER, SHIFT, RIGHT)
-                wait_until(lambda: (listed(owner.state(), spec) or {}).get("monitor") == i, 10,
+                wait_until(lambda: (listed(state(), spec) or {}).get("monitor") == i, 10,
                            f"{spec['title']} on monitor {i}")
-        state = owner.state()
-        self.back, self.front = listed(state, BACK), listed(state, FRONT)
-        self.sides = [listed(state, spec) for spec in sides]
+        now = state()
+        self.back, self.front = listed(now, BACK), listed(now, FRONT)
+        self.sides = [listed(now, spec) for spec in sides]
         # Each window's spots where the other never covers them, whichever is in front.
         self.spots = {"front": plain_spot(self.front, [self.back]),
                       "front text": text_box(self.front, [self.back]),
@@ -170,10 +181,12 @@ def tray_clicks(s, binary, host):
     d = s.desktop
     toggled_to = lambda on: wait_until(lambda: status(binary).get("focus") == on, 10,
                                        f"focus {'on' if on else 'off'} from the tray")
-    x = None
     if d.name == "gnome":
-        x = wait_until(lambda: tray_item(d, s.monitors[0], s.top_bar), 10, "Quorvel's item in the top bar")
-        press = lambda y=16, **kw: d.click(x, y, **kw)
+        x, y = wait_until(lambda: tray_item(d, s.monitors[0], s.top_bar), 10, "Quorvel's item in the top bar"), 16
+        press = lambda y=y, **kw: d.click(x, y, **kw)
+    elif d.name == "x11":
+        x, y = wait_until(d.tray_icon, 10, "Quorvel's icon in the tray")
+        press = lambda **kw: d.click(x, y, **kw)
     else:
         item = wait_until(host.item, 10, "Quorvel's StatusNotifier item")
         press = lambda button=1, shift=False: host.click(item, button)
@@ -185,22 +198,28 @@ def tray_clicks(s, binary, host):
     toggled_to(False)
     click()
     toggled_to(True)
-    if d.name == "gnome":  # a StatusNotifier host reports no modifiers
-        mode = status(binary).get("mode")
-        click(shift=True)
-        wait_until(lambda: status(binary).get("mode") not in (None, mode), 10, "Shift-click: the other look")
-    if d.name != "gnome":
-        # Plasma's panel shows the menu of a StatusNotifier item itself.
+    if d.name == "kwin":
+        # A StatusNotifier host reports no modifiers, and Plasma's panel
+        # shows the menu of a StatusNotifier item itself.
         return subprocess.run([binary, "off"], check=True, timeout=10)
-    # The menu opens below the item on a right-click; its first item is Unfocus.
+    mode = status(binary).get("mode")
+    click(shift=True)
+    wait_until(lambda: status(binary).get("mode") not in (None, mode), 10, "Shift-click: the other look")
+    # The menu opens below the top bar's item, above a tray at the bottom, on
+    # a right-click; its first item is Unfocus.
+    inside_menu = (x, 64) if d.name == "gnome" else (x, y - 30)
     closed = d.screenshot("menu_closed")
     click(button=3)
-    wait_until(lambda: d.screenshot("menu").at(x, 64) != closed.at(x, 64), 10, "the menu open")
-    # Onto the item first, as a hand would: the shell's menus act on the
-    # item under the pointer.
-    d.move_pointer(x, 60)
-    time.sleep(0.3)
-    press(y=60)
+    wait_until(lambda: d.screenshot("menu").at(*inside_menu) != closed.at(*inside_menu), 10, "the menu open")
+    if d.name == "x11":
+        d.press(DOWN)
+        d.press(RETURN)
+    else:
+        # Onto the item first, as a hand would: the shell's menus act on the
+        # item under the pointer.
+        d.move_pointer(x, 60)
+        time.sleep(0.3)
+        press(y=60)
     toggled_to(False)
 
 
@@ -216,6 +235,47 @@ def settings_window(s, binary, app):
     s.desktop.press(ALT, F4)
     wait_until(lambda: "🪟 Hiding the taskbar entry" in app.output(), 10, "the settings window closed")
     looks(s.desktop, "settings_closed", s.clear_and_veiled("front", "back"), s.bare)
+
+
+def keep_above(s):
+    """A window kept above stays above the veil of the window in front; in
+    front itself, it keeps the veil directly below it."""
+    d = s.desktop
+    d.keep_above(FRONT["title"])
+    d.activate(BACK["title"], s.spots["back"])
+    looks(d, "above_behind", {**s.clear_and_veiled("back", "front"),
+                              **{n: v for n, v in s.all_clear().items() if n.startswith("front")}}, s.bare)
+    d.activate(FRONT["title"], s.spots["front"])
+    looks(d, "above_in_front", s.clear_and_veiled("front", "back"), s.bare)
+    d.keep_above(FRONT["title"])
+
+
+def fullscreen(s):
+    """A fullscreen front window shows its own colours over its whole
+    monitor, while every other monitor keeps its veil; out of fullscreen
+    the veil is back below it."""
+    d, m = s.desktop, s.monitors[0]
+    tell(s.processes[1], "fullscreen")
+    inside_monitor = [(m["x"] + 10, m["y"] + 10), (m["x"] + m["width"] - 10, m["y"] + m["height"] - 10),
+                      s.spots["desktop 0"]]
+    others = {n: v for n, v in s.clear_and_veiled("front", "back").items() if n.startswith(("side", "desktop "))}
+    others.pop("desktop 0")
+    looks(d, "fullscreen", {**others, **{f"fullscreen at {p}": color(p, FRONT["color"], exact=True)
+                                         for p in inside_monitor}}, s.bare)
+    tell(s.processes[1], "unfullscreen")
+    looks(d, "fullscreen_left", s.clear_and_veiled("front", "back"), s.bare)
+
+
+def tell(window, line):
+    window.stdin.write(line + "\n")
+    window.stdin.flush()
+
+
+def screen_saver(active):
+    """What a screen saver tells the session as it locks and unlocks."""
+    subprocess.run(["dbus-send", "--session", "--type=signal", "/org/freedesktop/ScreenSaver",
+                    "org.freedesktop.ScreenSaver.ActiveChanged", f"boolean:{str(active).lower()}"],
+                   check=True, timeout=10)
 
 
 def gnome_moments(s, app):
@@ -284,7 +344,8 @@ def main():
     app.start()
     try:
         wait_until(lambda: "🔧 Backend: " in app.output(), 30, "Quorvel's backend line")
-        check(("GNOME Shell" if d.name == "gnome" else "KWin") in app.output(), "the compositor's backend")
+        check({"gnome": "GNOME Shell", "kwin": "KWin", "x11": "X11 through XCB"}[d.name] in app.output(),
+              "the desktop's backend")
         looks(d, "front", s.clear_and_veiled("front", "back"), s.bare)
         d.activate(BACK["title"], s.spots["back"])
         looks(d, "swapped", s.clear_and_veiled("back", "front"), s.bare)
@@ -301,6 +362,8 @@ def main():
         looks(d, "excluded_in_front_again", s.all_clear(), s.bare)
         subprocess.run([binary, "include"], check=True, timeout=10)
         looks(d, "front_included", s.clear_and_veiled("front", "back"), s.bare)
+        keep_above(s)
+        fullscreen(s)
 
         if d.keyboard:
             d.press(CONTROL, ALT, SUPER, F)
@@ -311,10 +374,21 @@ def main():
             wait_until(lambda: status(binary).get("focus") is True, 10, "Ctrl+Alt+Super+F: focus on")
         else:
             print("not tested here: the shortcut (no user's keyboard)", flush=True)
+        screen_saver(True)
+        looks(d, "locked", s.all_clear(), s.bare)
+        screen_saver(False)
+        looks(d, "unlocked", s.clear_and_veiled("front", "back"), s.bare)
         settings_window(s, binary, app)
         check("opening the settings window instead" not in app.output(), "no settings window stands in for the tray")
         if d.name == "gnome":
             gnome_moments(s, app)
+        if d.name == "x11" and s.sides:
+            # A monitor unplugged takes its veil along; plugged in, it has one again.
+            plug = d.unplug(1)
+            looks(d, "unplugged", {**s.clear_and_veiled("front", "back"),
+                                   "desktop 1": unchanged(s.spots["desktop 1"])}, s.bare)
+            plug()
+            looks(d, "plugged", s.clear_and_veiled("front", "back"), s.bare)
         tray_clicks(s, binary, host)
         looks(d, "tray_off", s.all_clear(), s.bare)
         check(app.stop() == 0, "Quorvel quits with status 0")
@@ -323,7 +397,7 @@ def main():
         print("Quorvel's log:", app.output(), sep="\n", flush=True)
     if d.name == "gnome":
         top_bar_hides(s, binary)
-    if s.sides and d.name == "gnome":  # no user's pointer on KWin Wayland here
+    if s.sides and d.name != "kwin":  # no user's pointer on KWin Wayland here
         single_mode(s, binary)
     close_windows(s.processes)
 

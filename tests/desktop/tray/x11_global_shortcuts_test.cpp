@@ -114,6 +114,15 @@ TEST_F(X11GlobalShortcutsTest, GrabsTakeAndUngrabsReleaseEveryLockVariantAndATak
     EXPECT_TRUE(presses.ids.empty());
 }
 
+TEST_F(X11GlobalShortcutsTest, AKeyThatTypesNothingIsMissingAndNeverGrabbed) {
+    constexpr std::uint32_t kF17 = 64;                    // its stored code
+    testing::run("xmodmap", {"-e", "keycode 195 = F17"});  // its X code
+    EXPECT_TRUE(hotkeys.hasKey(kF17));
+    testing::run("xmodmap", {"-e", "keycode 195 ="});
+    EXPECT_FALSE(hotkeys.hasKey(kF17));
+    EXPECT_FALSE(hotkeys.grab(1, kF17, mod::control));
+}
+
 TEST_F(X11GlobalShortcutsTest, KeysAreNamedByAnAsciiCapableLayoutWhateverLayoutIsActive) {
     testing::run("setxkbmap", {"-layout", "ru,us"});  // Russian active, US second
     x11::X11KeyboardLayout layout{connection};
