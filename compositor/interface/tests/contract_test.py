@@ -10,13 +10,12 @@ Windows of known colours covered with text-like marks: a large one behind,
 a small one in front overlapping it; the compositor places them and the
 test reads where from GetState. With ROW names, only those rows run.
 """
-import json
 import os
 import sys
 
 from gi.repository import GLib
 
-from desktop_common import (Owner, bare_screenshot, call, corners, check, close_windows, color, desktop_driver, error_of,
+from desktop_common import (Owner, bare_screenshot, corners, check, close_windows, color, desktop_driver, error_of,
                             inside, listed, looks, new_connection, run_test, sharp, smeared,
                             start_window, unchanged, wait_until)
 
@@ -96,7 +95,6 @@ def main():
     stranger.signal_subscribe(None, "io.github.quorvel.Compositor1", None, None, None, 0,
                               lambda *a: stranger_signals.append(a[4]))
     desktop = desktop_driver()(shots, "contract", owner.bus)
-    gnome = desktop.name == "gnome"
     state = owner.state()
     monitor = state["monitors"][0]
     check(state["version"] == 2 and state["compositor"] in ("GNOME Shell", "KWin"), f"state {state}")
@@ -212,10 +210,6 @@ def main():
     check(error_of(owner.bus, "FadeVeil", "udd", (veil, 1.0, 0.0)) == "NoSuchVeil", "a gone owner's veil answers")
     check(owner("GrabAccelerator", "s", ("<Control><Alt>q",))[0] != 0, "a gone owner's shortcut is still taken")
 
-    if not only or "tray" in only:
-        tray_rows(desktop, owner, gnome)
-    if not only or "top_bar" in only:
-        top_bar_rows(desktop, owner, gnome, bare)
     pump_and_check_unicast(stranger_signals)
     close_windows(processes)
     return 0
@@ -247,88 +241,6 @@ def covering_row(desktop, owner, veil, processes, spot):
         set_look(owner, veil, owner.state()["monitors"][0]["height"])
         return bare
     return act
-
-
-def tray_rows(desktop, owner, gnome):
-    if not gnome:
-        for method, signature, args in (("ShowTrayItem", "ss", ("active", "")), ("HideTrayItem", None, ()),
-                                        ("OpenTrayMenu", "s", ("[]",))):
-            check(error_of(owner.bus, method, signature, args) == "NotSupported", f"{method} not NotSupported")
-        return
-    before = desktop.screenshot("tray_before")
-    owner("ShowTrayItem", "ss", ("active", "Quorvel: focus on"))
-    item = wait_until(lambda: owner.state()["trayItem"], 10, "the top-bar item in the state")
-    centre = (item["x"] + item["width"] // 2, item["y"] + item["height"] // 2)
-    # Listed once allocated, but a click finds it only once it is painted.
-    box = [(x, y) for x in range(item["x"], item["x"] + item["width"], 2)
-           for y in range(item["y"], item["y"] + item["height"], 2)]
-    wait_until(lambda: (lambda shot: any(shot.at(*p) != before.at(*p) for p in box))(
-        desktop.screenshot("tray_shown")), 10, "the top-bar item painted")
-    for button, shift, expected in ((1, False, ("left", 0)), (1, True, ("left", 1)), (3, False, ("right", 0))):
-        desktop.click(*centre, button=button, shift=shift)
-        check(owner.signal("TrayItemClicked") == expected, f"click {button} shift {shift}: not {expected}")
-    closed = desktop.screenshot("tray_closed")
-    owner("OpenTrayMenu", "s", (json.dumps([{"title": "Focus", "action": "toggle", "tag": 7, "checked": True},
-                                            {"title": "Quit", "action": "quit", "tag": 9}]),))
-
-    # The menu: the region around the item's centre line, just below it,
-    # that differs from the picture without it (other changes, such as
-    # shadows of windows losing focus, lie apart from it).
-    def menu_box():
-        shown = desktop.screenshot("tray_menu")
-
-        def differs(x, y):
-            return any(0 <= x + d < shown.width and 0 <= y < shown.height and
-                       shown.at(x + d, y) != closed.at(x + d, y) for d in range(-2, 3))
-        x = centre[0]
-        top = next((y for y in range(item["y"] + item["height"], item["y"] + item["height"] + 60)
-                    if differs(x, y)), None)
-        if top is None:
-            return None
-        left = right = x
-        while left > 0 and differs(left - 3, top + 10):
-            left -= 1
-        while right < shown.width - 1 and differs(right + 3, top + 10):
-            right += 1
-        return (left, top, right) if right - left > 30 else None
-    left, top, right = wait_until(menu_box, 10, "the menu below the item")
-    check(top < item["y"] + item["height"] + 20, f"the menu opens at {top}, not below the item")
-    entry = ((left + right) // 2, top + 22)  # within the first entry, below the menu's padding
-    desktop.move_pointer(entry[0] - 10, entry[1])  # into the menu first, as a hand would
-    desktop.click(*entry)
-    try:
-        check(owner.signal("TrayMenuItemActivated") == ("toggle", 7), "another entry was reported")
-    except TimeoutError:
-        check(False, f"a click at {entry} on the menu at {(left, top, right)} was not reported")
-    owner("HideTrayItem")
-    wait_until(lambda: owner.state()["trayItem"] is None, 10, "the item gone from the state")
-
-
-def top_bar_rows(desktop, owner, gnome, bare):
-    if not gnome:
-        check(error_of(owner.bus, "SetTopBarHidden", "b", (True,)) == "NotSupported", "SetTopBarHidden supported")
-        return
-    monitor = owner.state()["monitors"][0]
-    bar = [(x, 4) for x in range(monitor["x"] + 200, monitor["x"] + monitor["width"] - 200, 97)]
-
-    # Most of the bar as it was (the pointer may light up a part of it), or
-    # hardly any.
-    def showing(expected):
-        def holds():
-            image = desktop.screenshot("top_bar")
-            same = sum(image.at(*p) == bare.at(*p) for p in bar) / len(bar)
-            return same > 0.8 if expected else same < 0.2
-        return holds
-    owner("SetTopBarHidden", "b", (True,))
-    wait_until(lambda: owner.state()["monitors"][0]["workArea"]["y"] == monitor["y"], 10, "the work area grown")
-    wait_until(showing(False), 10, "the top bar slid away")
-    desktop.move_pointer(monitor["x"] + monitor["width"] * 7 // 10, monitor["y"])
-    wait_until(showing(True), 10, "the top bar back with the pointer at the top edge")
-    desktop.move_pointer(monitor["x"] + monitor["width"] // 2, monitor["y"] + monitor["height"] // 2)
-    wait_until(showing(False), 10, "the top bar gone with the pointer")
-    owner("SetTopBarHidden", "b", (False,))
-    wait_until(showing(True), 10, "the top bar given back")
-    check(owner.state()["monitors"][0]["workArea"] == monitor["workArea"], "the work area not given back")
 
 
 def pump_and_check_unicast(stranger_signals):

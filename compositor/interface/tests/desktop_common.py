@@ -207,6 +207,35 @@ def fine_detail(box, low, high, what):
     return test
 
 
+def patch(image, spot, half=16):
+    """The grey levels of the square of `half` * 2 pixels around `spot`."""
+    return [image.gray(spot[0] + i, spot[1] + j) for i in range(-half, half) for j in range(-half, half)]
+
+
+def grained(spot, low=0.05, high=0.08):
+    """Quorvel's grain on flat bare desktop: the spread of grey levels under
+    the veil for each level the veil moved the mean. The grain varies the
+    tint's cover, so the figure is the look's alone (about 0.066 at the
+    default grain), whatever the desktop's colour."""
+    def test(image, bare):
+        grey = patch(image, spot)
+        mean = sum(grey) / len(grey)
+        shift = abs(mean - sum(patch(bare, spot)) / len(grey))
+        spread = (sum((g - mean) ** 2 for g in grey) / len(grey)) ** 0.5
+        ratio = spread / shift if shift else float("inf")
+        return None if low <= ratio <= high else \
+            f"grain of {spread:.1f} levels for a shift of {shift:.1f} ({ratio:.3f}) at {spot}"
+    return test
+
+
+def same_look(spot, reference):
+    """The mean grey around `spot` as in the `reference` picture."""
+    def test(image, bare):
+        a, b = (sum(patch(i, spot)) / len(patch(i, spot)) for i in (image, reference))
+        return None if abs(a - b) <= 2 else f"mean grey {a:.1f} at {spot} instead of {b:.1f}"
+    return test
+
+
 def sharp(box):
     return fine_detail(box, 0.95, 1.0 + 1e-9, "not sharp")  # rounding takes 1 a hair past
 

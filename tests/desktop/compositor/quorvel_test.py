@@ -19,7 +19,8 @@ X11 its icon in the tray): excluding the application in
 front acts on the one the user just activated, the shortcut toggles focus,
 a click on the tray icon toggles it, a Shift-click switches the look, a
 right-click opens the menu and its first item toggles focus; a locked
-screen shows no veil.
+screen shows no veil. The grain is the same figure on every backend, and of
+looks asked for faster than the compositor draws them the last one shows.
 """
 import json
 import os
@@ -31,8 +32,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.dirname(HERE),
                 os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests")]
 from desktop_common import (Owner, bare_screenshot, check, color, corners, close_windows, desktop_driver,  # noqa: E402
-                            inside, listed, looks, run_test, sharp, smeared, start_window,
-                            unchanged, wait_until)
+                            grained, inside, listed, looks, run_test, same_look, sharp, smeared,
+                            start_window, unchanged, wait_until)
 from status_notifier_host import StatusNotifierHost  # noqa: E402
 
 from desktop import Quorvel  # noqa: E402
@@ -296,7 +297,8 @@ def gnome_moments(s, app):
 
 def top_bar_hides(s, binary):
     """With the panels set to hide, GNOME's top bar slides away while focus
-    is on and comes back when it ends."""
+    is on, shows while the pointer rests at the top edge, and comes back
+    when focus ends."""
     d, primary = s.desktop, s.monitors[0]
     bar = (primary["x"] + primary["width"] // 2 - 120, primary["y"] + 6)  # beside the clock
     app = Quorvel(binary, settings={"isOverlayEnabled": True, "transitionDuration": 0.0,
@@ -306,6 +308,10 @@ def top_bar_hides(s, binary):
     try:
         d.move_pointer(*s.spots["desktop 0"])
         looks(d, "top_bar_hidden", {"top bar": veiled(bar)}, s.top_bar)
+        d.move_pointer(bar[0], primary["y"])
+        looks(d, "top_bar_at_the_edge", {"top bar": unchanged(bar)}, s.top_bar)
+        d.move_pointer(*s.spots["desktop 0"])
+        looks(d, "top_bar_hidden_again", {"top bar": veiled(bar)}, s.top_bar)
         subprocess.run([binary, "off"], check=True, timeout=10)
         looks(d, "top_bar_back", {"top bar": unchanged(bar)}, s.top_bar)
     finally:
@@ -346,7 +352,14 @@ def main():
         wait_until(lambda: "🔧 Backend: " in app.output(), 30, "Quorvel's backend line")
         check({"gnome": "GNOME Shell", "kwin": "KWin", "x11": "X11 through XCB"}[d.name] in app.output(),
               "the desktop's backend")
-        looks(d, "front", s.clear_and_veiled("front", "back"), s.bare)
+        desktops = {name: spot for name, spot in s.spots.items() if name.startswith("desktop")}
+        looks(d, "front", {**s.clear_and_veiled("front", "back"),
+                           **{f"{name} grain": grained(spot) for name, spot in desktops.items()}}, s.bare)
+        # Looks asked for faster than the compositor draws them: the last one shows.
+        deep = d.screenshot("deep")
+        for mode in ("ambient", "deep", "ambient", "deep"):
+            subprocess.run([binary, "mode", mode], check=True, timeout=10)
+        looks(d, "deep_again", {name: same_look(spot, deep) for name, spot in desktops.items()}, s.bare)
         d.activate(BACK["title"], s.spots["back"])
         looks(d, "swapped", s.clear_and_veiled("back", "front"), s.bare)
 
