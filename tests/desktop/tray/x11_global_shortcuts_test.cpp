@@ -115,7 +115,7 @@ TEST_F(X11GlobalShortcutsTest, GrabsTakeAndUngrabsReleaseEveryLockVariantAndATak
 }
 
 TEST_F(X11GlobalShortcutsTest, AKeyThatTypesNothingIsMissingAndNeverGrabbed) {
-    constexpr std::uint32_t kF17 = 64;                    // its stored code
+    constexpr std::uint32_t kF17 = 64;                     // its stored code
     testing::run("xmodmap", {"-e", "keycode 195 = F17"});  // its X code
     EXPECT_TRUE(hotkeys.hasKey(kF17));
     testing::run("xmodmap", {"-e", "keycode 195 ="});
