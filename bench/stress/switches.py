@@ -167,7 +167,16 @@ def icon_churn(report, s, view, binary, q, included, count):
                 view.x.activate(target)
                 if poll(lambda: view.x.active() == target, 0.5, step=0.0005):
                     break
-            heard += bool(poll(lambda: watch.excluded is (target == excluded), 2, step=0.0005))
+            if poll(lambda: watch.excluded is (target == excluded), 2, step=0.0005):
+                heard += 1
+                continue
+            # What a miss looked like, to tell the program's from the window manager's.
+            state = subprocess.run([binary, "status", "--json"], env=q.env, capture_output=True,
+                                   text=True, timeout=10).stdout.strip()
+            print(f"switch {i} to {'the excluded' if target == excluded else 'an included'} "
+                  f"application not heard: the window manager's active window is "
+                  f"{'the target' if view.x.active() == target else hex(view.x.active() or 0)}, "
+                  f"the bus last said excluded={watch.excluded}, status {state}", flush=True)
         time.sleep(1)
         report.figure("memory", f"{WARM_UP + count} switches to and from an excluded "
                                   "application, each heard on the bus",

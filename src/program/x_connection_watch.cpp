@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 #include <QThread>
 #include <cstdlib>
@@ -34,6 +35,12 @@ XConnectionWatch::XConnectionWatch(x11::Connection& connection, std::string disp
         connection_.processEvents();
         if (!connection_.isOpen()) serverGone();
     });
+    // A reply waited for during the turn (a sample reads the active window)
+    // takes the events that came with it off the socket, and the notifier
+    // never fires for them: the window switch that came last would wait for
+    // the next X event, which may never come.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     &events_, [this] { connection_.processQueuedEvents(); });
     active = this;
     previousHandler = qInstallMessageHandler(&XConnectionWatch::onMessage);
 }

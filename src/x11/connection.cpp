@@ -105,10 +105,18 @@ int Connection::fd() const {
 }
 
 void Connection::processEvents() {
+    dispatch(&xcb_poll_for_event);
+}
+
+void Connection::processQueuedEvents() {
+    dispatch(&xcb_poll_for_queued_event);
+}
+
+void Connection::dispatch(xcb_generic_event_t* (*next)(xcb_connection_t*)) {
     if (dispatching_ || !isOpen()) return;
     dispatching_ = true;
     xcb_flush(connection_);
-    while (xcb_generic_event_t* raw = xcb_poll_for_event(connection_)) {
+    while (xcb_generic_event_t* raw = next(connection_)) {
         auto event = reply(raw);
         // Handlers may add or remove handlers, so walk a snapshot of the ids.
         std::vector<int> ids;

@@ -58,6 +58,10 @@ public:
     /// Reads every event already received and hands it to the handlers. Safe
     /// to call often: it never blocks and does nothing when re-entered.
     void processEvents();
+    /// The same for the events XCB has already read off the socket while it
+    /// waited for a reply: the socket shows nothing new for those, so an
+    /// event loop must ask for them before it sleeps.
+    void processQueuedEvents();
     /// Waits until the server has handled everything sent so far (by any client
     /// that synced before), then processes the events that produced.
     void sync();
@@ -94,6 +98,7 @@ private:
     pid_t ownPid_;
     std::map<int, EventHandler> handlers_;
     int nextHandler_ = 1;
+    void dispatch(xcb_generic_event_t* (*next)(xcb_connection_t*));
     bool dispatching_ = false;
     std::unique_ptr<WindowMirror> windows_;
     std::unique_ptr<MonitorLayout> monitors_;
