@@ -82,7 +82,13 @@ protected:
         item = std::make_unique<qt::QtTray>(scheduler);
         item->setIcon("menubar-icon-active");
         item->show();
-        ASSERT_TRUE(spinUntil([this] { return item->geometry().has_value(); }));
+        // Until trayer docks it, the icon is a window of its own somewhere on the
+        // screen; docked, it lies in the 24 px panel at the bottom.
+        const int panelTop = QGuiApplication::primaryScreen()->geometry().bottom() + 1 - 24;
+        ASSERT_TRUE(spinUntil([&] {
+            const auto g = item->geometry();
+            return g && g->minY() >= panelTop;
+        }));
         testing::settle(300);
     }
     void TearDown() override {
