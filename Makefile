@@ -13,7 +13,7 @@ build: bootstrap
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
 test: build
-	ctest --preset $(PRESET) -j $(JOBS)
+	ctest --preset $(PRESET) -j $(JOBS) || { scripts/test-failures $(BUILD_DIR); exit 1; }
 
 test-asan:
 	$(MAKE) test PRESET=asan
