@@ -1,13 +1,30 @@
 #include "shortcuts.h"
 
 #include <QAction>
+#include <utility>
 
 #include "accelerator.h"
 #include "kwin_compat.h"
 
 namespace quorvel::kwin {
 
-Shortcuts::Shortcuts(QObject* parent) : QObject(parent) {}
+namespace {
+
+// KGlobalAccel passes every key repeat on as another press: on Wayland
+// presses while the keys are held, on X11 a release and a press at once.
+// The first repeat comes after the keyboard's repeat delay (600 ms by default).
+constexpr qint64 repeatDelayMs = 1000;
+constexpr qint64 repeatGapMs = 50;
+
+}  // namespace
+
+Shortcuts::Shortcuts(QObject* parent) : QObject(parent) {
+    clock_.start();
+    connect(KGlobalAccel::self(), &KGlobalAccel::globalShortcutActiveChanged, this,
+            [this](QAction* action, bool active) {
+                if (!active) keyReleased(action);
+            });
+}
 
 Shortcuts::~Shortcuts() {
     for (quint32 action : grabs_.keys()) release(action);
@@ -28,7 +45,7 @@ quint32 Shortcuts::grab(const QString& owner, const Accelerator& accelerator, co
         compat::unregisterShortcut(grab->action.get());
         return 0;
     }
-    connect(grab->action.get(), &QAction::triggered, this, [this, id] { Q_EMIT activated(id); });
+    connect(grab->action.get(), &QAction::triggered, this, [this, id] { pressed(id); });
     grabs_.insert(id, std::move(grab));
     return id;
 }
@@ -50,6 +67,26 @@ int Shortcuts::count(const QString& owner) const {
     int n = 0;
     for (const auto& grab : grabs_) n += grab->owner == owner ? 1 : 0;
     return n;
+}
+
+void Shortcuts::pressed(quint32 action) {
+    const std::shared_ptr<Grab> grab = grabs_.value(action);
+    if (!grab) return;
+    // A held combination acts once. Should KWin never report the release,
+    // a press after the repeat delay still counts.
+    const qint64 now = clock_.elapsed();
+    const bool repeat = now - grab->lastKey < (grab->held ? repeatDelayMs : repeatGapMs);
+    grab->held = true;
+    grab->lastKey = now;
+    if (!repeat) Q_EMIT activated(action);
+}
+
+void Shortcuts::keyReleased(QAction* action) {
+    for (const auto& grab : std::as_const(grabs_)) {
+        if (grab->action.get() != action) continue;
+        grab->held = false;
+        grab->lastKey = clock_.elapsed();
+    }
 }
 
 void Shortcuts::release(quint32 action) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -32,10 +33,15 @@ private:
     struct Grab {
         QString owner;
         std::unique_ptr<QAction> action;
+        bool held = false;
+        qint64 lastKey = -1000000;  // ms on clock_, of the last press or release
     };
+    void pressed(quint32 action);
+    void keyReleased(QAction* action);
     void release(quint32 action);
 
     QHash<quint32, std::shared_ptr<Grab>> grabs_;
+    QElapsedTimer clock_;
     quint32 nextAction_ = 1;
 };
 

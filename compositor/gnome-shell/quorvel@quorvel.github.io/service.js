@@ -464,7 +464,9 @@ export class Service {
         checkAccelerator(accelerator);
         if (this._actions.size >= 3)
             throw new CompositorError('LimitReached', 'three shortcuts already');
-        const action = global.display.grab_accelerator(accelerator, Meta.KeyBindingFlags.NONE);
+        // A held combination acts once: mutter runs an accelerator again on
+        // every key repeat unless told not to.
+        const action = global.display.grab_accelerator(accelerator, Meta.KeyBindingFlags.IGNORE_AUTOREPEAT);
         if (action === Meta.KeyBindingAction.NONE)
             return 0;
         Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action),

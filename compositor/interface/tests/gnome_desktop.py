@@ -2,6 +2,7 @@
 screenshots from the extension's own Screenshot (test sessions only), and a
 user's pointer and keys through mutter's remote-desktop interface."""
 import os
+import time
 import subprocess
 
 from desktop_common import SESSION, Image, call, check, new_connection, wait_until, xdotool_keys
@@ -93,12 +94,13 @@ class GnomeDesktop:
         """Gives `title` the focus as a user would: a click on `spot`."""
         self.click(*spot)
 
-    def press(self, *keysyms):
-        """Holds each key down in turn, then lets them go in reverse."""
+    def press(self, *keysyms, hold=0.0):
+        """Holds each key down in turn, the last `hold` s, then lets them go in reverse."""
         if not self.bus and SESSION == "x11":
-            return xdotool_keys(*keysyms)
+            return xdotool_keys(*keysyms, hold=hold or 0.03)
         for keysym in keysyms:
             self.input("NotifyKeyboardKeysym", "ub", (keysym, True))
+        time.sleep(hold)
         for keysym in reversed(keysyms):
             self.input("NotifyKeyboardKeysym", "ub", (keysym, False))
 

@@ -143,12 +143,12 @@ class KWinDesktop:
         self.run_script(f"for (const w of windows()) if (w.caption === {json.dumps(title)})"
                         " w.keepAbove = !w.keepAbove;")
 
-    def press(self, *keysyms):
+    def press(self, *keysyms, hold=0.03):
         """The keys as a user types them (not on KWin's virtual outputs,
         which have no user's keyboard)."""
         if not HOST:
             raise NotImplementedError("no user's keyboard on KWin's virtual outputs")
-        desktop_common.xdotool_keys(*keysyms, display=HOST)
+        desktop_common.xdotool_keys(*keysyms, display=HOST, hold=hold)
 
     def run_script(self, body):
         """Runs `body` in KWin's scripting engine, with windows() for the list

@@ -74,8 +74,8 @@ class X11Desktop:
     def activate(self, title, spot):
         self.click(*spot)
 
-    def press(self, *keysyms):
-        xdotool_keys(*keysyms)
+    def press(self, *keysyms, hold=0.03):
+        xdotool_keys(*keysyms, hold=hold)
 
     def keep_above(self, title):
         x("wmctrl", "-F", "-r", title, "-b", "toggle,above")

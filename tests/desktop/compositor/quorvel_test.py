@@ -16,8 +16,9 @@ window takes its monitor's veil away until it leaves fullscreen. Then what a
 user does from the command line, the keyboard and the tray (on GNOME
 Quorvel's item in the top bar, on Plasma its StatusNotifier icon, on plain
 X11 its icon in the tray): excluding the application in
-front acts on the one the user just activated, the shortcut toggles focus,
-a click on the tray icon toggles it, a Shift-click switches the look, a
+front acts on the one the user just activated, each of the three shortcuts
+acts once per press however long it is held,
+a click on the tray icon toggles focus, a Shift-click switches the look, a
 right-click opens the menu and its first item toggles focus; a locked
 screen shows no veil. The grain is the same figure on every backend, and of
 looks asked for faster than the compositor draws them the last one shows.
@@ -26,6 +27,7 @@ import json
 import os
 import subprocess
 import sys
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -50,7 +52,7 @@ SIDE = {"title": "Quorvel Side", "color": (0x80, 0x30, 0xA0), "width": 300, "hei
         "app": "io.github.quorvel.TestSide"}
 MARGIN = 60  # color_window.py's plain edge
 BOX = (40, 14)
-CONTROL, ALT, SUPER, SHIFT, F, F4, RIGHT = 0xFFE3, 0xFFE9, 0xFFEB, 0xFFE1, 0x66, 0xFFC1, 0xFF53
+CONTROL, ALT, SUPER, SHIFT, F, M, E, F4, RIGHT = 0xFFE3, 0xFFE9, 0xFFEB, 0xFFE1, 0x66, 0x6D, 0x65, 0xFFC1, 0xFF53
 # On Wayland Quorvel's own windows are Wayland windows: no X server for it.
 # (Quorvel runs with a runtime directory of its own: the socket by its path.)
 NATIVE = {"DISPLAY": None, "WAYLAND_DISPLAY": os.path.join(os.environ["XDG_RUNTIME_DIR"],
@@ -134,8 +136,9 @@ class Setup:
             window = wait_until(lambda: listed(state(), spec), 30, f"{spec['title']} listed")
             if spec in sides and not self.desktop.place:
                 # Where the shell places windows itself: moved as a user
-                # would, with the shell's own keys.
+                # would, with the shell's own keys, once it has the focus.
                 i = sides.index(spec) + 1
+                wait_until(lambda: state()["active"] == window["id"], 10, f"{spec['title']} focused")
                 for _ in range(i - window["monitor"]):
                     self.desktop.press(SUPER, SHIFT, RIGHT)
                 wait_until(lambda: (listed(state(), spec) or {}).get("monitor") == i, 10,
@@ -278,6 +281,32 @@ def fullscreen(s):
     looks(d, "fullscreen_left", s.clear_and_veiled("front", "back"), s.bare)
 
 
+def shortcuts(s, binary):
+    """The three default shortcuts, each pressed twice: focus off and on
+    again, the other look and back, the application in front excluded and
+    included again. Held past the keyboard's repeat delay, a shortcut acts once."""
+    d = s.desktop
+    for name, key, field, pressed, seen in (("F", F, "focus", False, s.all_clear()),
+                                             ("M", M, "mode", "ambient", None),
+                                             ("E", E, "excluded", True, s.all_clear())):
+        before = status(binary).get(field)
+        time.sleep(0.4)  # a second press within 0.3 s counts as the same one
+        held = threading.Thread(target=d.press, args=(CONTROL, ALT, SUPER, key), kwargs={"hold": 1.2})
+        held.start()
+        states = [before]
+        while held.is_alive():
+            states.append(status(binary).get(field))
+        changes = [b for a, b in zip(states, states[1:]) if a != b]
+        check(len(changes) <= 1, f"Ctrl+Alt+Super+{name} held down: {field} {' then '.join(map(str, changes))}")
+        wait_until(lambda: status(binary).get(field) == pressed, 10, f"Ctrl+Alt+Super+{name}: {field} {pressed}")
+        if seen:
+            looks(d, f"shortcut_{name}", seen, s.bare)
+        time.sleep(0.4)
+        d.press(CONTROL, ALT, SUPER, key)
+        wait_until(lambda: status(binary).get(field) == before, 10, f"Ctrl+Alt+Super+{name}: {field} {before}")
+    looks(d, "shortcuts_undone", s.clear_and_veiled("front", "back"), s.bare)
+
+
 def tell(window, line):
     window.stdin.write(line + "\n")
     window.stdin.flush()
@@ -390,14 +419,9 @@ def main():
         fullscreen(s)
 
         if d.keyboard:
-            d.press(CONTROL, ALT, SUPER, F)
-            wait_until(lambda: status(binary).get("focus") is False, 10, "Ctrl+Alt+Super+F: focus off")
-            looks(d, "shortcut_off", s.all_clear(), s.bare)
-            time.sleep(0.4)  # a second press within 0.3 s counts as the same one
-            d.press(CONTROL, ALT, SUPER, F)
-            wait_until(lambda: status(binary).get("focus") is True, 10, "Ctrl+Alt+Super+F: focus on")
+            shortcuts(s, binary)
         else:
-            print("not tested here: the shortcut (no user's keyboard)", flush=True)
+            print("not tested here: the shortcuts (no user's keyboard)", flush=True)
         screen_saver(True)
         looks(d, "locked", s.all_clear(), s.bare)
         screen_saver(False)
