@@ -138,116 +138,42 @@ def client_id(title):
     return int(out[0]) if out else 0
 
 
-# A row of `xwininfo -root -tree`: indent, id, name, class, size, place on the screen.
-ROW = re.compile(r'^( +)(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)): \((.*?)\)\s+(\d+)x(\d+)'
+def active_window():
+    return int(run("xdotool", "getactivewindow").strip() or 0)
+
+
+# A row of `xwininfo -root -tree`: indent, id, class, size, place on the screen.
+ROW = re.compile(r'^( +)(0x[0-9a-f]+) (?:".*?"|\(has no name\)): \((.*?)\)\s+(\d+)x(\d+)'
                  r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
 
 
-def stacking():
-    """{"active": id, "windows": the root's children front to back}, each with id,
-    viewable, x, y, w, h (on the screen), name, cls ([instance, class]) and `inner`:
-    the named windows inside it (a frame's client), in three processes in all."""
-    active = run("xdotool", "getactivewindow").strip()
+def stacking(shown_only=True):
+    """The root's children, front first (those on screen only, unless told),
+    each {"ids": it and every window inside it (a frame's client), "veil":
+    whether it is or holds one of Quorvel's veils, "box": (x, y, w, h)}. A
+    veil is a monitor-sized quorvel window (the tray icon and the settings
+    window share its class)."""
     shown = {int(w) for w in run("xdotool", "search", "--onlyvisible", "").split()}
-    windows = []
+    rows = []
     for m in map(ROW.match, run("xwininfo", "-root", "-tree").splitlines()):
         if not m:
             continue
-        indent, wid, name, cls, w, h, x, y = m.groups()
-        row = {"id": int(wid, 16), "viewable": int(wid, 16) in shown, "x": int(x), "y": int(y),
-               "w": int(w), "h": int(h), "name": name or "",
-               "cls": (re.findall(r'"(.*?)"', cls) + ["", ""])[:2]}
+        indent, wid, cls, w, h, left, top = m.groups()
+        veil = cls == '"quorvel" "Quorvel"' and int(w) >= 640 and int(h) >= 480
         if len(indent) == 5:  # the root's children; each level below is indented by three more
-            windows.append(dict(row, inner=[]))
-        elif windows and (name or cls):
-            windows[-1]["inner"].append(row)
-    return {"active": int(active or 0), "windows": windows}
-
-
-def top_level_windows():
-    """The root's children that are on screen, front to back."""
-    return [w for w in stacking()["windows"] if w["viewable"]]
-
-
-def is_viewable(wid):
-    return any(row["id"] == wid and row["viewable"]
-               for w in stacking()["windows"] for row in [w] + w["inner"])
-
-
-def is_veil(row):
-    """Whether a root child is one of Quorvel's veils: a monitor-sized quorvel
-    window, override-redirect or inside a window manager's frame (the tray
-    hint and the settings window share its class)."""
-    return any(w["cls"] == ["quorvel", "Quorvel"] and w["w"] >= 640 and w["h"] >= 480
-               for w in [row] + row["inner"])
+            rows.append({"ids": {int(wid, 16)}, "veil": veil, "shown": int(wid, 16) in shown,
+                         "box": (int(left), int(top), int(w), int(h))})
+        elif rows:
+            rows[-1]["ids"].add(int(wid, 16))
+            rows[-1]["veil"] |= veil
+    return [r for r in rows if r["shown"] or not shown_only]
 
 
 def overlays():
-    """Quorvel's veils that are on screen, front to back (root children)."""
-    return [w for w in top_level_windows() if is_veil(w)]
+    """Quorvel's veils that are on screen, front to back."""
+    return [r for r in stacking() if r["veil"]]
 
 
 def any_overlay_window_exists():
     """Any veil window at all, mapped or not."""
-    return any(is_veil(w) for w in stacking()["windows"])
-
-
-def frame_of(client, windows=None):
-    """The root child that holds `client` (the window manager's frame), or
-    `client` itself when it is one or is gone."""
-    for w in windows or stacking()["windows"]:
-        if w["id"] == client or any(row["id"] == client for row in w["inner"]):
-            return w["id"]
-    return client
-
-
-def directly_below(client):
-    """The veil right under `client`'s frame in the stacking order, if any."""
-    stack = top_level_windows()
-    order = [w["id"] for w in stack]
-    frame = frame_of(client, stack)
-    i = order.index(frame) if frame in order else len(order)
-    return stack[i + 1] if i + 1 < len(stack) and is_veil(stack[i + 1]) else None
-
-
-def stacking_report():
-    """What to print when a placement check fails: the active window and the
-    stack, front first, each window named by what it holds."""
-    now = stacking()
-    return f"active {now['active']:#x}; stack, front first: " + " | ".join(
-        f"{w['id']:#x} {next((r['name'] for r in w['inner'] + [w] if r['name']), '')} "
-        f"{w['w']}x{w['h']}+{w['x']}+{w['y']}" for w in now["windows"] if w["viewable"])
-
-
-def monitors():
-    """The RandR monitors: (name, x, y, w, h)."""
-    result = []
-    for line in run("xrandr", "--listmonitors").splitlines()[1:]:
-        m = re.search(r"(\S+) (\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)", line)
-        if m:
-            name, w, h, x, y = m.groups()
-            result.append((name.lstrip("+*"), int(x), int(y), int(w), int(h)))
-    return result
-
-
-def client_geometry(client):
-    """Where a client window is on screen: (x, y, w, h)."""
-    row = next((r for w in stacking()["windows"] for r in [w] + w["inner"] if r["id"] == client),
-               None) or fail(f"the window {client} is gone")
-    return row["x"], row["y"], row["w"], row["h"]
-
-
-def read_pixels(path):
-    """An image file's pixels: a function (x, y) -> (r, g, b), 8 bits each."""
-    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
-                          check=True).stdout
-    # A binary PPM: "P6", width, height and maximum value, then the samples.
-    header = data.split(maxsplit=4)
-    width = int(header[1])
-    offset = len(data) - int(header[1]) * int(header[2]) * 3
-    return lambda x, y: tuple(data[offset + 3 * (y * width + x) + i] for i in range(3))
-
-
-def colour(spec):
-    """An "#rrggbb" colour as (r, g, b)."""
-    return tuple(int(spec[i:i + 2], 16) for i in (1, 3, 5))
+    return any(r["veil"] for r in stacking(shown_only=False))

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace quorvel::look {
 namespace {
 
 // What the desktop tests cannot show: the compositors lay the same tile over
 // whatever their blur gives, and over any desktop, not only a grey one, the
-// grain must leave the veil's mean colour where the flat tint puts it.
+// grain must leave the veil's mean colour where the flat tint puts it. Its
+// strength on flat grey is the figure the README gives.
 TEST(VeilGrain, OverAnyDesktopTheGrainKeepsTheFlatTintsMeanAndIsFlatAtZero) {
     const GrainTile grain = makeGrainTile();
     for (const Rgba& tint : {kDarkTint, kLightTint, Rgba{0.45, 0.5, 0.55, 0.8}}) {
@@ -23,10 +26,18 @@ TEST(VeilGrain, OverAnyDesktopTheGrainKeepsTheFlatTintsMeanAndIsFlatAtZero) {
                 const auto over = [desktop](std::uint32_t p) {
                     return redByte(p) + (1.0 - alphaByte(p) / 255.0) * desktop;
                 };
-                double sum = 0;
+                double sum = 0, squares = 0;
                 for (std::uint32_t p : tile.pixels) sum += over(p);
-                EXPECT_NEAR(sum / double(tile.pixels.size()), over(flat), 0.75)
+                const double mean = sum / double(tile.pixels.size());
+                EXPECT_NEAR(mean, over(flat), 0.75)
                     << "tint red " << tint.red << " at " << intensity << " over " << desktop;
+                if (desktop != 128.0 || intensity == 0.0 || tint.alpha == 0.8) continue;
+                // On flat mid-grey, the texture the user sees in either scheme:
+                // about 4 grey levels at the default half slider, 9 at the full one.
+                for (std::uint32_t p : tile.pixels) squares += (over(p) - mean) * (over(p) - mean);
+                EXPECT_NEAR(std::sqrt(squares / double(tile.pixels.size())),
+                            intensity == 0.5 ? 4.0 : 9.0, 1.0)
+                    << "tint red " << tint.red << " at " << intensity;
             }
         }
     }

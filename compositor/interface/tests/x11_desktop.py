@@ -4,6 +4,7 @@ Quorvel's own XCB backend under a window manager and picom
 the desktop's state is read from the X server itself; pictures are of the X
 root, the pointer and keys go through XTest, windows are placed and their
 states set as a pager asks the window manager."""
+import os
 import re
 import subprocess
 
@@ -31,14 +32,18 @@ class X11Desktop:
         # must follow the map rather than take Super for Mod4.
         x("xmodmap", "-e", "remove mod4 = Super_L Super_R", "-e", "add mod3 = Super_L Super_R", check=False)
         # A desktop of a colour of its own, as a file manager draws one: picom
-        # paints a bare root mid-grey, close to the veil's own tint.
-        start_window({"title": "Desktop", "color": (0x2A, 0x4D, 0x7A), "desktop": True, "at": (0, 0),
-                      **{k: v for k, v in geometry("-root").items() if k in ("width", "height")}}, self)
+        # paints a bare root mid-grey, close to the veil's own tint. Not on a
+        # tiling window manager (i3), which floats it over every tile.
+        if os.environ.get("QUORVEL_WM") != "i3":
+            start_window({"title": "Desktop", "color": (0x2A, 0x4D, 0x7A), "desktop": True, "at": (0, 0),
+                          **{k: v for k, v in geometry("-root").items() if k in ("width", "height")}}, self)
 
     def state(self):
         """The part of a compositor's GetState the suite reads: the monitors
         with their work areas, the managed windows front first."""
-        area = [int(v) for v in x("xprop", "-root", "_NET_WORKAREA").split("=")[1].split(",")[:4]]
+        # i3, awesome and KWin without Plasma publish no work area: the screen is all of it.
+        work = x("xprop", "-root", "_NET_WORKAREA", check=False)
+        area = [int(v) for v in work.split("=")[1].split(",")[:4]] if "=" in work else [0, 0, 1 << 15, 1 << 15]
         monitors = []
         for w, h, mx, my in re.findall(r"(\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)", x("xrandr", "--listmonitors")):
             m = {"x": int(mx), "y": int(my), "width": int(w), "height": int(h)}
@@ -49,6 +54,7 @@ class X11Desktop:
         windows = []
         for window in reversed(re.findall(r"0x[0-9a-f]+", x("xprop", "-root", "_NET_CLIENT_LIST_STACKING"))):
             w = geometry("-id", window)
+            w["title"] = "".join(re.findall(r'^xwininfo: .*? "(.*)"$', x("xwininfo", "-id", window), re.M))
             middle = (w["x"] + w["width"] // 2, w["y"] + w["height"] // 2)
             w["monitor"] = next((i for i, m in enumerate(monitors) if m["x"] <= middle[0] < m["x"] + m["width"]), 0)
             windows.append(w)

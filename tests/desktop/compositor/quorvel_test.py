@@ -22,9 +22,13 @@ a click on the tray icon toggles focus, a Shift-click switches the look, a
 right-click opens the menu and its first item toggles focus; a locked
 screen shows no veil. The grain is the same figure on every backend, and of
 looks asked for faster than the compositor draws them the last one shows.
+
+With QUORVEL_WM set (tests/sessions/wm-session names the window manager) a
+core of it runs under that window manager instead: see `window_manager`.
 """
 import json
 import os
+import signal
 import subprocess
 import sys
 import threading
@@ -34,11 +38,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.dirname(HERE),
                 os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests")]
 from desktop_common import (Owner, bare_screenshot, check, color, corners, close_windows, desktop_driver,  # noqa: E402
-                            grained, inside, listed, looks, run_test, same_look, sharp, smeared,
+                            grained, inside, listed, looks, patch, run_test, same_look, sharp, smeared,
                             start_window, unchanged, wait_until)
 from status_notifier_host import StatusNotifierHost  # noqa: E402
 
-from desktop import Quorvel  # noqa: E402
+from desktop import Quorvel, active_window, client_id, stacking  # noqa: E402
 
 # Wide and low, narrow and tall: wherever the compositor puts them (GNOME
 # places them itself, 48 and later in the middle), each keeps a part of its
@@ -63,6 +67,10 @@ NATIVE = {"DISPLAY": None, "WAYLAND_DISPLAY": os.path.join(os.environ["XDG_RUNTI
 NATIVE["XDG_DATA_DIRS"] = os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests") + ":" + \
     os.environ.get("XDG_DATA_DIRS", "/usr/local/share:/usr/share")
 PAGE_UP, PAGE_DOWN, ESCAPE, DOWN, RETURN = 0xFF55, 0xFF56, 0xFF1B, 0xFF54, 0xFF0D
+WM = os.environ.get("QUORVEL_WM")
+# Under a window manager alone, a third window for the switches to go round.
+THIRD = {"title": "Quorvel Third", "color": (0x20, 0x60, 0xD0), "width": 240, "height": 160,
+         "at": (60, 640), "app": "io.github.quorvel.TestSide"}
 
 
 def veiled(spot):
@@ -84,8 +92,19 @@ def shows_through(spot, beside):
     return test
 
 
-def text_box(window, avoid):
+def alike(spot, first):
+    """Veiled as the first monitor's desktop is (plain X11's desktop is of one colour)."""
+    def test(image, bare):
+        a, b = (sum(patch(image, p)) / len(patch(image, p)) for p in (spot, first))
+        return None if abs(a - b) <= 3 else f"mean grey {a:.1f} at {spot}, {b:.1f} on the first monitor"
+    return test
+
+
+def text_box(window, avoid, spec):
     """A box of marks inside `window` clear of `avoid`."""
+    window = {k: max(window[k], window[k] + (window[size] - spec[size]) // 2)  # the picture
+              for k, size in (("x", "width"), ("y", "height"))} | \
+        {size: min(window[size], spec[size]) for size in ("width", "height")}
     for y in range(window["y"] + MARGIN, window["y"] + window["height"] - MARGIN - BOX[1], 14):
         for x in range(window["x"] + MARGIN, window["x"] + window["width"] - MARGIN - BOX[0], 8):
             ends = [(x, y), (x + BOX[0], y), (x, y + BOX[1]), (x + BOX[0], y + BOX[1])]
@@ -107,10 +126,11 @@ def desktop_spots(monitors, windows):
     spots = {}
     for i, m in enumerate(monitors):
         area = m["workArea"]
-        spots[f"desktop {i}"] = next(
-            (x, y) for y in range(area["y"] + area["height"] - 40, area["y"] + 20, -20)
-            for x in range(area["x"] + area["width"] - 40, area["x"] + 20, -20)
-            if not any(inside(w, x, y, 30) for w in windows))
+        spot = next(((x, y) for y in range(area["y"] + area["height"] - 40, area["y"] + 20, -20)
+                     for x in range(area["x"] + area["width"] - 40, area["x"] + 20, -20)
+                     if not any(inside(w, x, y, 30) for w in windows)), None)
+        if spot or not WM:  # a tiling window manager's windows cover its monitors
+            spots[f"desktop {i}"] = spot
     return spots
 
 
@@ -120,16 +140,21 @@ class Setup:
 
     def __init__(self, shots):
         owner = Owner()
-        self.desktop = desktop_driver()(shots, "quorvel", owner.bus)
+        self.desktop = desktop_driver()(shots, f"wm_{WM}" if WM else "quorvel", owner.bus)
         # Plain X11 has no compositor component to ask: its driver reads the X server.
         state = getattr(self.desktop, "state", owner.state)
         self.processes = []
         self.monitors = state()["monitors"]
+        if WM:
+            self.desktop.prefix += f"_{len(self.monitors)}"
         # A window on every other monitor, opened where the pointer is.
         sides = [{**SIDE, "title": f"{SIDE['title']} {i}", "height": SIDE["height"] + i,
                   "at": (m["x"] + 80, m["workArea"]["y"] + 80)}
                  for i, m in enumerate(self.monitors) if i > 0]
-        for spec in (BACK, FRONT, *sides):
+        for spec in (BACK, FRONT, *sides, *([THIRD] if WM else [])):
+            # A tiling window manager (i3) tiles what may be resized, at the
+            # tiles' sizes; the picture stays in the middle of its window.
+            spec["resizable"] = spec.get("resizable") or WM == "i3"
             self.processes.append(start_window(spec, self.desktop))
             if self.desktop.place:
                 self.desktop.place(spec["title"], *spec["at"])
@@ -146,13 +171,15 @@ class Setup:
         now = state()
         self.back, self.front = listed(now, BACK), listed(now, FRONT)
         self.sides = [listed(now, spec) for spec in sides]
+        self.titles = [BACK["title"], FRONT["title"], *(spec["title"] for spec in sides)]
         # Each window's spots where the other never covers them, whichever is in front.
         self.spots = {"front": plain_spot(self.front, [self.back]),
-                      "front text": text_box(self.front, [self.back]),
+                      "front text": text_box(self.front, [self.back], FRONT),
                       "back": plain_spot(self.back, [self.front]),
-                      "back text": text_box(self.back, [self.front]),
+                      "back text": text_box(self.back, [self.front], BACK),
                       **{f"side {i}": plain_spot(w, []) for i, w in enumerate(self.sides)},
-                      **desktop_spots(self.monitors, [self.back, self.front, *self.sides])}
+                      **desktop_spots(self.monitors, [self.back, self.front, *self.sides,
+                                                      *([listed(now, THIRD)] if WM else [])])}
         self.desktop.activate(FRONT["title"], self.spots["front"])
         self.bare = bare_screenshot(self.desktop, {self.spots["back"]: BACK["color"],
                                                    self.spots["front"]: FRONT["color"],
@@ -163,7 +190,8 @@ class Setup:
     def clear_and_veiled(self, clear, veiled_one):
         s = self.spots
         verdicts = {clear: unchanged(s[clear]), f"{clear} text": sharp(s[f"{clear} text"]),
-                    veiled_one: shows_through(s[veiled_one], s["desktop 0"]),
+                    veiled_one: shows_through(s[veiled_one], s["desktop 0"]) if "desktop 0" in s
+                    else veiled(s[veiled_one]),  # a tiling window manager's tiles cover the desktop
                     f"{veiled_one} text": smeared(s[f"{veiled_one} text"])}
         verdicts.update({name: veiled(spot) for name, spot in s.items()
                          if name.startswith("desktop")})
@@ -377,11 +405,117 @@ def single_mode(s, binary):
         check(app.stop() == 0, "Quorvel in single mode quits with status 0")
 
 
+def holds(predicate, timeout=10):
+    try:
+        return wait_until(predicate, timeout, "")
+    except TimeoutError:
+        return False
+
+
+def window_manager(s, binary):
+    """Under a window manager and its compositor: one veil per monitor, as
+    large as it and directly below that monitor's front window; the front
+    windows clear while behind them the window (its marks frosted) and the
+    desktop are veiled, alike on every monitor; switches in a row never leave
+    the veil above the active window; a click on a veiled window reaches it
+    and the veil follows; SIGTERM leaves no veil behind."""
+    d = s.desktop
+    ids = {title: client_id(title) for title in s.titles + [THIRD["title"]]}
+    fronts = [FRONT["title"], *s.titles[2:]]  # in the monitors' order
+
+    def below(title):
+        stack = stacking()
+        i = next((i for i, row in enumerate(stack) if ids[title] in row["ids"]), len(stack))
+        return stack[i + 1] if i + 1 < len(stack) and stack[i + 1]["veil"] else None
+
+    def veils_in_place():
+        under = [below(title) for title in fronts]
+        return sum(row["veil"] for row in stacking()) == len(s.monitors) and all(
+            v and v["box"] == (m["x"], m["y"], m["width"], m["height"]) for v, m in zip(under, s.monitors))
+
+    def veil_over_active():
+        """The test windows and veils, front first, when a veil lies above the
+        active window once the window manager has put it in front; else ""."""
+        active, stack = active_window(), stacking()
+        seen = [next((t for t, i in ids.items() if i in row["ids"]), "VEIL") for row in stack
+                if row["veil"] or row["ids"] & set(ids.values())]
+        in_front = [t for t in seen if t != "VEIL"][:1] == [t for t, i in ids.items() if i == active]
+        return " | ".join(seen) if in_front and seen[0] == "VEIL" else ""
+
+    def report():
+        return f"; active {active_window():#x}, stack front first: {stacking()}"
+    def front_active():
+        subprocess.run(["xdotool", "windowactivate", str(ids[FRONT["title"]])], capture_output=True, timeout=10)
+        return holds(lambda: active_window() == ids[FRONT["title"]], 0.5)
+    # A window the window manager maps late may take the focus from the one
+    # clicked: asked for as a pager does, every half second, until it holds.
+    check(holds(front_active), "the front window is the active one")
+    app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "deep"})
+    app.extra_env = NATIVE
+    app.start()
+    try:
+        check(holds(veils_in_place) or print(report()),
+              "one veil per monitor, as large as it, directly below its front window")
+        desktops = {name: spot for name, spot in s.spots.items() if name.startswith("desktop")}
+        # WORKAROUND(picom): its GLX backend on a software renderer shows the
+        # desktop window as it was mapped, black, while Quorvel frosts what the
+        # X server holds: the grain's figure, taken against that, means nothing.
+        grains = {} if WM == "openbox-glx" else desktops
+        looks(d, "front", {**s.clear_and_veiled("front", "back"),
+                           **{f"{name} grain": grained(spot) for name, spot in grains.items()},
+                           **{f"{name} alike": alike(spot, next(iter(desktops.values())))
+                              for name, spot in desktops.items()}}, s.bare)
+        # Out of the way, so that no window gets focus by the pointer entering it.
+        last = s.monitors[-1]
+        d.move_pointer(last["x"] + last["width"] - 10, last["y"] + last["height"] - 10)
+        # Switches in a row, the stacking read all along: KWin, asked twice to
+        # put the veil above a window, raised it over the active one until the
+        # next tick. In turn among three windows: a request the window manager
+        # carries out only after the next switch would put the veil above the
+        # window it names, which a switch straight back makes the active one again.
+        # WORKAROUND(awesome): not judged; it restacks its clients one above the
+        # other after each focus change, over the veil just put below the new
+        # one, until Quorvel hears of it (about 10 ms).
+        # WORKAROUND(metacity): about one reading in a hundred right after a
+        # switch shows the veil on top, the next one below the active window
+        # again; what lasts past one reading is judged.
+        # WORKAROUND(mutter): as metacity, about one run in four.
+        judged, seen, turns = WM != "awesome", [], [FRONT["title"], BACK["title"], THIRD["title"]] * 8
+        lasting = 2 if WM in ("metacity", "mutter") else 1
+        for title in turns:
+            subprocess.run(["xdotool", "windowactivate", str(ids[title])], capture_output=True, timeout=10)
+            end = time.monotonic() + 0.15
+            while judged and time.monotonic() < end:
+                seen.append(veil_over_active())
+        over = [r for i, r in enumerate(seen) if i + lasting <= len(seen) and all(seen[i:i + lasting])]
+        if judged:
+            check(not over, f"over 24 switches in a row the veil never lay above the active window "
+                            f"({len(over)} of {len(seen)} readings{', first ' + over[0] if over else ''})")
+        # A window manager may still hold switches of the row; the click must come after them.
+        check(holds(lambda: active_window() == ids[turns[-1]]), "the last switch took effect")
+        d.activate(BACK["title"], s.spots["back"])
+        check(holds(lambda: active_window() == ids[BACK["title"]]), "a click on the veiled window reaches it")
+        check(holds(lambda: below(BACK["title"])) or print(report()), "and the veil follows it")
+        looks(d, "swapped", s.clear_and_veiled("back", "front"), s.bare)
+        check("opening the settings window instead" not in app.output(), "Quorvel's icon is in the tray")
+        app.signal(signal.SIGTERM)
+        check(app.wait() == 0, "SIGTERM ends Quorvel with status 0")
+        check(holds(lambda: not any(row["veil"] for row in stacking())), "no veil remains")
+    finally:
+        app.stop()
+        print("Quorvel's log:", app.output(), sep="\n", flush=True)
+        close_windows(s.processes)
+
+
 def main():
     binary, shots = sys.argv[1], sys.argv[2]
     os.makedirs(shots, exist_ok=True)
-    host = StatusNotifierHost() if "KDE" in os.environ.get("XDG_CURRENT_DESKTOP", "") else None
+    # Under a window manager alone, a tray for Quorvel's icon all the same:
+    # without one Quorvel opens its settings window after 3 s, which takes the focus.
+    host = StatusNotifierHost() if "KDE" in os.environ.get("XDG_CURRENT_DESKTOP", "") or WM else None
     s = Setup(shots)
+    if WM:
+        return window_manager(s, binary)
     d = s.desktop
     s.top_bar = d.screenshot("before")
     app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "deep",
