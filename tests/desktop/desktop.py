@@ -1,5 +1,5 @@
 """What the desktop tests share: running Quorvel, opening sample windows and
-reading what the X server reports. Standard library only; run inside
+reading what the X server reports (python3-xlib); run inside
 tests/sessions/virtual-desktop, which provides DISPLAY and the D-Bus session."""
 
 import json
@@ -10,6 +10,10 @@ import subprocess
 import sys
 import tempfile
 import time
+
+import Xlib.X
+import Xlib.display
+import Xlib.error
 
 SETTINGS_FILE = "com.quorvel.settings.json"
 # Said once everything is up, the scripting service last.
@@ -138,35 +142,62 @@ def client_id(title):
     return int(out[0]) if out else 0
 
 
+_x = []  # one connection to the X server for every reading
+_holds = {}  # root child -> (what lies inside it, whether it is a veil), once it holds a client
+
+
+def _display():
+    if not _x:
+        _x.append(Xlib.display.Display())
+    return _x[0]
+
+
 def active_window():
-    return int(run("xdotool", "getactivewindow").strip() or 0)
+    d = _display()
+    active = d.screen().root.get_full_property(d.intern_atom("_NET_ACTIVE_WINDOW"), Xlib.X.AnyPropertyType)
+    return int(active.value[0]) if active and len(active.value) else 0
 
 
-# A row of `xwininfo -root -tree`: indent, id, class, size, place on the screen.
-ROW = re.compile(r'^( +)(0x[0-9a-f]+) (?:".*?"|\(has no name\)): \((.*?)\)\s+(\d+)x(\d+)'
-                 r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+def _inside(window):
+    """Every window inside `window` and itself, and whether one is a veil: a
+    monitor-sized quorvel window (the tray icon and the settings window share
+    its class)."""
+    if window.id in _holds:
+        return _holds[window.id]
+    ids, veil, client, todo = set(), False, False, [window]
+    while todo:
+        w = todo.pop()
+        try:
+            size, cls = w.get_geometry(), w.get_wm_class()
+            todo += w.query_tree().children
+        except Xlib.error.XError:  # gone meanwhile
+            continue
+        ids.add(w.id)
+        client |= cls is not None
+        veil |= cls == ("quorvel", "Quorvel") and size.width >= 640 and size.height >= 480
+    if client:  # a frame made before its client was put in it would be cached empty
+        _holds[window.id] = (ids, veil)
+    return ids, veil
 
 
 def stacking(shown_only=True):
     """The root's children, front first (those on screen only, unless told),
     each {"ids": it and every window inside it (a frame's client), "veil":
-    whether it is or holds one of Quorvel's veils, "box": (x, y, w, h)}. A
-    veil is a monitor-sized quorvel window (the tray icon and the settings
-    window share its class)."""
-    shown = {int(w) for w in run("xdotool", "search", "--onlyvisible", "").split()}
+    whether it is or holds one of Quorvel's veils, "box": (x, y, w, h)}. The
+    order is one moment's: one request (QueryTree), so a reading measures
+    the program, not the tool."""
     rows = []
-    for m in map(ROW.match, run("xwininfo", "-root", "-tree").splitlines()):
-        if not m:
+    for child in reversed(_display().screen().root.query_tree().children):
+        try:
+            shown = child.get_attributes().map_state == Xlib.X.IsViewable
+            if shown_only and not shown:
+                continue
+            g = child.get_geometry()
+        except Xlib.error.XError:
             continue
-        indent, wid, cls, w, h, left, top = m.groups()
-        veil = cls == '"quorvel" "Quorvel"' and int(w) >= 640 and int(h) >= 480
-        if len(indent) == 5:  # the root's children; each level below is indented by three more
-            rows.append({"ids": {int(wid, 16)}, "veil": veil, "shown": int(wid, 16) in shown,
-                         "box": (int(left), int(top), int(w), int(h))})
-        elif rows:
-            rows[-1]["ids"].add(int(wid, 16))
-            rows[-1]["veil"] |= veil
-    return [r for r in rows if r["shown"] or not shown_only]
+        ids, veil = _inside(child)
+        rows.append({"ids": ids, "veil": veil, "shown": shown, "box": (g.x, g.y, g.width, g.height)})
+    return rows
 
 
 def overlays():
