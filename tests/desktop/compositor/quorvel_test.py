@@ -168,6 +168,15 @@ class Setup:
                     self.desktop.press(SUPER, SHIFT, RIGHT)
                 wait_until(lambda: (listed(state(), spec) or {}).get("monitor") == i, 10,
                            f"{spec['title']} on monitor {i}")
+        if WM == "openbox-glx":
+            # WORKAROUND(picom): its GLX backend on a software renderer shows a
+            # window as it was at its map, blank where GTK drew it only after;
+            # mapped again, drawn by now, each shows.
+            for spec in (BACK, FRONT, *sides, THIRD):
+                wid = str(client_id(spec["title"]))
+                for step in ("windowunmap", "windowmap"):
+                    subprocess.run(["xdotool", step, "--sync", wid], capture_output=True, timeout=10)
+                self.desktop.place(spec["title"], *spec["at"])
         now = state()
         self.back, self.front = listed(now, BACK), listed(now, FRONT)
         self.sides = [listed(now, spec) for spec in sides]
