@@ -11,10 +11,6 @@ import sys
 import tempfile
 import time
 
-import Xlib.X
-import Xlib.display
-import Xlib.error
-
 SETTINGS_FILE = "com.quorvel.settings.json"
 # Said once everything is up, the scripting service last.
 STARTUP_LINES = ["📡 D-Bus: io.github.quorvel.Quorvel1 ready"]
@@ -147,7 +143,12 @@ _holds = {}  # root child -> (what lies inside it, whether it is a veil), once i
 
 
 def _display():
+    # Imported on first use: the tests that read no stacking run on any Python.
+    global Xlib
     if not _x:
+        import Xlib.display
+        import Xlib.error
+        import Xlib.X
         _x.append(Xlib.display.Display())
     return _x[0]
 
