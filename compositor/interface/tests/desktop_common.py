@@ -221,6 +221,11 @@ def patch(image, spot, half=16):
     return [image.gray(spot[0] + i, spot[1] + j) for i in range(-half, half) for j in range(-half, half)]
 
 
+def mean_grey(image, spot):
+    grey = patch(image, spot)
+    return sum(grey) / len(grey)
+
+
 def grained(spot, low=0.05, high=0.08):
     """Quorvel's grain on flat bare desktop: the spread of grey levels under
     the veil for each level the veil moved the mean. The grain varies the
@@ -240,7 +245,7 @@ def grained(spot, low=0.05, high=0.08):
 def same_look(spot, reference):
     """The mean grey around `spot` as in the `reference` picture."""
     def test(image, bare):
-        a, b = (sum(patch(i, spot)) / len(patch(i, spot)) for i in (image, reference))
+        a, b = (mean_grey(i, spot) for i in (image, reference))
         return None if abs(a - b) <= 2 else f"mean grey {a:.1f} at {spot} instead of {b:.1f}"
     return test
 

@@ -38,11 +38,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.dirname(HERE),
                 os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests")]
 from desktop_common import (Owner, bare_screenshot, check, color, corners, close_windows, desktop_driver,  # noqa: E402
-                            grained, inside, listed, looks, patch, run_test, same_look, sharp, smeared,
+                            grained, inside, listed, looks, mean_grey, run_test, same_look, sharp, smeared,
                             start_window, unchanged, wait_until)
 from status_notifier_host import StatusNotifierHost  # noqa: E402
 
-from desktop import Quorvel, active_window, client_id, stacking  # noqa: E402
+from desktop import Quorvel, active_window, client_id, poll, stacking  # noqa: E402
 
 # Wide and low, narrow and tall: wherever the compositor puts them (GNOME
 # places them itself, 48 and later in the middle), each keeps a part of its
@@ -95,7 +95,7 @@ def shows_through(spot, beside):
 def alike(spot, first):
     """Veiled as the first monitor's desktop is (plain X11's desktop is of one colour)."""
     def test(image, bare):
-        a, b = (sum(patch(image, p)) / len(patch(image, p)) for p in (spot, first))
+        a, b = (mean_grey(image, p) for p in (spot, first))
         return None if abs(a - b) <= 3 else f"mean grey {a:.1f} at {spot}, {b:.1f} on the first monitor"
     return test
 
@@ -417,13 +417,6 @@ def single_mode(s, binary):
         check(app.stop() == 0, "Quorvel in single mode quits with status 0")
 
 
-def holds(predicate, timeout=10):
-    try:
-        return wait_until(predicate, timeout, "")
-    except TimeoutError:
-        return False
-
-
 def window_manager(s, binary):
     """Under a window manager and its compositor: one veil per monitor, as
     large as it and directly below that monitor's front window; the front
@@ -458,15 +451,15 @@ def window_manager(s, binary):
         return f"; active {active_window():#x}, stack front first: {stacking()}"
     def front_active():
         subprocess.run(["xdotool", "windowactivate", str(ids[FRONT["title"]])], capture_output=True, timeout=10)
-        return holds(lambda: active_window() == ids[FRONT["title"]], 0.5)
+        return poll(lambda: active_window() == ids[FRONT["title"]], 0.5)
     # A window the window manager maps late may take the focus from the one
     # clicked: asked for as a pager does, every half second, until it holds.
-    check(holds(front_active), "the front window is the active one")
+    check(poll(front_active, 10), "the front window is the active one")
     app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "deep"})
     app.extra_env = NATIVE
     app.start()
     try:
-        check(holds(veils_in_place) or print(report()),
+        check(poll(veils_in_place, 10) or print(report()),
               "one veil per monitor, as large as it, directly below its front window")
         desktops = {name: spot for name, spot in s.spots.items() if name.startswith("desktop")}
         # WORKAROUND(picom): its GLX backend on a software renderer shows the
@@ -504,15 +497,15 @@ def window_manager(s, binary):
             check(not over, f"over 24 switches in a row the veil never lay above the active window "
                             f"({len(over)} of {len(seen)} readings{', first ' + over[0] if over else ''})")
         # A window manager may still hold switches of the row; the click must come after them.
-        check(holds(lambda: active_window() == ids[turns[-1]]), "the last switch took effect")
+        check(poll(lambda: active_window() == ids[turns[-1]], 10), "the last switch took effect")
         d.activate(BACK["title"], s.spots["back"])
-        check(holds(lambda: active_window() == ids[BACK["title"]]), "a click on the veiled window reaches it")
-        check(holds(lambda: below(BACK["title"])) or print(report()), "and the veil follows it")
+        check(poll(lambda: active_window() == ids[BACK["title"]], 10), "a click on the veiled window reaches it")
+        check(poll(lambda: below(BACK["title"]), 10) or print(report()), "and the veil follows it")
         looks(d, "swapped", s.clear_and_veiled("back", "front"), s.bare)
         check("opening the settings window instead" not in app.output(), "Quorvel's icon is in the tray")
         app.signal(signal.SIGTERM)
         check(app.wait() == 0, "SIGTERM ends Quorvel with status 0")
-        check(holds(lambda: not any(row["veil"] for row in stacking())), "no veil remains")
+        check(poll(lambda: not any(row["veil"] for row in stacking()), 10), "no veil remains")
     finally:
         app.stop()
         print("Quorvel's log:", app.output(), sep="\n", flush=True)
