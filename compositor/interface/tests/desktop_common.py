@@ -299,6 +299,9 @@ def looks(desktop, name, verdicts, bare, timeout=10):
     except TimeoutError:
         for miss in misses:
             check(False, miss)
+        # The picture stays on the machine that ran the test: its log says what the desktop held.
+        if getattr(desktop, "describe", None):
+            print(f"{name}: {desktop.describe()}", flush=True)
     return not misses
 
 

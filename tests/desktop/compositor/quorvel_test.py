@@ -134,6 +134,16 @@ def desktop_spots(monitors, windows):
     return spots
 
 
+def x_stack(names):
+    """The active window and what the X server shows, front first, by the
+    test windows' titles (the veils as VEIL, other windows by id)."""
+    def name(window):
+        return names.get(window, f"{window:#x}")
+    rows = [("VEIL" if row["veil"] else next((names[i] for i in row["ids"] if i in names), name(min(row["ids"]))))
+            + " {2}x{3}+{0}+{1}".format(*row["box"]) for row in stacking()]
+    return f"active {name(active_window())}; front first: " + " | ".join(rows)
+
+
 class Setup:
     """The windows opened and read while the test holds Quorvel's name (the
     component answers its owner only); then the name is given up."""
@@ -177,6 +187,9 @@ class Setup:
                 for step in ("windowunmap", "windowmap"):
                     subprocess.run(["xdotool", step, "--sync", wid], capture_output=True, timeout=10)
                 self.desktop.place(spec["title"], *spec["at"])
+        if self.desktop.name == "x11":
+            names = {client_id(spec["title"]): spec["title"] for spec in (BACK, FRONT, *sides, *([THIRD] if WM else []))}
+            self.desktop.describe = lambda: x_stack(names)
         now = state()
         self.back, self.front = listed(now, BACK), listed(now, FRONT)
         self.sides = [listed(now, spec) for spec in sides]
