@@ -67,6 +67,7 @@ bool WindowMirror::isOwnWindow(xcb_window_t id) const {
 void WindowMirror::handle(const xcb_generic_event_t& event) {
     const std::uint8_t type = event.response_type & 0x7f;
     noteChange(type, event);
+    if (type != XCB_PROPERTY_NOTIFY) ++stackingEvents_;
     const xcb_window_t root = connection_.root();
     switch (type) {
         case XCB_CREATE_NOTIFY: {
@@ -237,20 +238,6 @@ void WindowMirror::place(xcb_window_t window, xcb_window_t sibling, bool above) 
         return;
     }
     stacking_.insert(above ? it + 1 : it, window);
-}
-
-void WindowMirror::noteRestack(xcb_window_t window, xcb_window_t sibling, bool above) {
-    if (!toplevels_.count(window)) return;
-    if (sibling != XCB_NONE) {
-        place(window, sibling, above);
-        return;
-    }
-    // A restack without sibling goes to the very top (above) or bottom (below).
-    std::erase(stacking_, window);
-    if (above)
-        stacking_.push_back(window);
-    else
-        stacking_.insert(stacking_.begin(), window);
 }
 
 void WindowMirror::noteMapped(xcb_window_t window, bool mapped) {

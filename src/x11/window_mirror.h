@@ -107,9 +107,9 @@ public:
     void removeOwnWindow(xcb_window_t id) { own_.erase(id); }
     /// True for our overlay windows and for a window manager's frame around one.
     bool isOwnWindow(xcb_window_t id) const;
-    /// Applies a restack we just requested, so the next check sees it before the server's
-    /// ConfigureNotify confirms it.
-    void noteRestack(xcb_window_t window, xcb_window_t sibling, bool above);
+    /// Counts the events that may have changed the stacking: a restack asked for since the
+    /// count last moved has not been overtaken by another.
+    std::uint64_t stackingEvents() const { return stackingEvents_; }
     void noteMapped(xcb_window_t window, bool mapped);
 
 private:
@@ -132,6 +132,7 @@ private:
     Connection& connection_;
     int handler_ = 0;
     std::vector<xcb_window_t> stacking_;
+    std::uint64_t stackingEvents_ = 0;
     std::unordered_map<xcb_window_t, Toplevel> toplevels_;
     std::unordered_map<xcb_window_t, xcb_window_t> clientToToplevel_;
     std::unordered_map<xcb_window_t, ClientGeometry> clientGeometry_;

@@ -206,8 +206,8 @@ void X11VeilWindow::placeBelow(ports::WindowId window) {
     mirror.refresh();
     const Toplevel* target = mirror.toplevelFor(xcb_window_t(window));
     if (!target) return;  // it closed since the sample; the next tick orders again
-    if (target->overrideRedirect) raiseOverNeighbours(*target);
-    const bool placed = mapped_ && restsOn(target->id, toplevelId());
+    const bool raised = target->overrideRedirect && raiseOverNeighbours(*target);
+    const bool placed = mapped_ && !raised && restsOn(target->id, toplevelId());
     if (built_ == VeilStrategy::unmanaged) {
         if (!placed) restack(target->id, XCB_STACK_MODE_BELOW);
     } else if (!placed && mapped_) {
@@ -216,7 +216,8 @@ void X11VeilWindow::placeBelow(ports::WindowId window) {
     ensureMapped();
 }
 
-void X11VeilWindow::raiseOverNeighbours(const Toplevel& target) {
+// True when it raised `target`: the veil below it must follow.
+bool X11VeilWindow::raiseOverNeighbours(const Toplevel& target) {
     // WORKAROUND(i3): tiles are stacked in the order they were made, not
     // raised on focus, so the tiles above the focused one would stay clear of
     // a veil below it. Its frames are override-redirect: raising one over the
@@ -233,11 +234,11 @@ void X11VeilWindow::raiseOverNeighbours(const Toplevel& target) {
             break;
         over = next;
     }
-    if (over == XCB_NONE) return;
+    if (over == XCB_NONE) return false;
     const std::uint32_t values[] = {over, XCB_STACK_MODE_ABOVE};
     xcb_configure_window(connection_.raw(), target.id,
                          XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
-    mirror.noteRestack(target.id, over, true);
+    return true;
 }
 
 void X11VeilWindow::cover() {
@@ -300,6 +301,13 @@ void X11VeilWindow::requestRestack(xcb_window_t sibling, std::uint32_t mode) {
 }
 
 void X11VeilWindow::restack(xcb_window_t sibling, std::uint32_t mode) {
+    // The mirror learns the new place from the server's ConfigureNotify, in
+    // order with what the window manager did meanwhile: a place written into
+    // it ahead of those events would misplace the windows they move next to
+    // the veil, for good. Until an event comes, the restack counts as done.
+    const std::tuple asked{sibling, mode, connection_.windows().stackingEvents()};
+    if (asked == sent_) return;
+    sent_ = asked;
     std::uint32_t values[2];
     std::uint16_t mask = XCB_CONFIG_WINDOW_STACK_MODE;
     int n = 0;
@@ -309,7 +317,6 @@ void X11VeilWindow::restack(xcb_window_t sibling, std::uint32_t mode) {
     }
     values[n++] = mode;
     xcb_configure_window(connection_.raw(), window_, mask, values);
-    connection_.windows().noteRestack(window_, sibling, mode == XCB_STACK_MODE_ABOVE);
     xcb_flush(connection_.raw());
 }
 

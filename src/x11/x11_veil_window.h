@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <memory>
+#include <tuple>
 
 #include "core/scheduler.h"
 #include "ports/veil_windows.h"
@@ -72,7 +73,7 @@ private:
     void setProperties();
     void setManagedProperties();
     void setSizeHints();
-    void raiseOverNeighbours(const Toplevel& target);
+    bool raiseOverNeighbours(const Toplevel& target);
     /// Asks the window manager to put the veil between `under` and `over`
     /// (either may be none), unless an earlier request is still pending.
     void placeBetween(xcb_window_t under, xcb_window_t over);
@@ -112,6 +113,8 @@ private:
     core::Connection lookFollowed_;
     bool closed_ = false;
     RestackRequests requests_;  // managed: what the window manager has yet to do
+    // Unmanaged: the last restack sent, with the mirror's stacking event count then.
+    std::tuple<xcb_window_t, std::uint32_t, std::uint64_t> sent_{};
     double alpha_ = 0;
     double from_ = 0, to_ = 0, start_ = 0, duration_ = 0;
     core::Timer animation_;

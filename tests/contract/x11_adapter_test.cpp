@@ -1,6 +1,13 @@
 // What only the X11 adapters must do: the X server's own view of the veil,
 // what window types and states mean, workspace switches, and the application in front.
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_aux.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "core/virtual_scheduler.h"
 #include "sim/sim_app_catalog.h"
@@ -69,6 +76,72 @@ TEST_F(X11Adapter, AVeilInPlaceIsNotRestackedAgainAndPlacingOneIsNotReported) {
     EXPECT_EQ(changes, 0);
     x.raise(a);
     EXPECT_TRUE(x.waitFor([&] { return changes > 0; }));
+}
+
+// Another client restacks while the veil's own restack is on its way (held
+// back here by that client's server grab): the windows its events place next
+// to the veil must land where the server has them, or the veil and its frost
+// go by a wrong order until something else moves.
+TEST_F(X11Adapter, TheStackingReadIsTheServersWhenAnotherClientRestacksMeanwhile) {
+    xcb_connection_t* t = x.tester();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(t)).data->root;
+    const auto make = [&] {  // outside the window manager, as a menu or i3's frames are
+        const xcb_window_t w = xcb_generate_id(t);
+        const std::uint32_t unmanaged = 1;
+        xcb_create_window(t, XCB_COPY_FROM_PARENT, w, root, 100, 100, 400, 300, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_OVERRIDE_REDIRECT, &unmanaged);
+        xcb_map_window(t, w);
+        return w;
+    };
+    const xcb_window_t b = make(), c = make();
+    auto veil = this->veil();
+    for (int i = 0; i < 2; ++i) {  // the windows known, then the veil mapped below b
+        x.settle();
+        x.desktop().state();
+        veil->placeBelow(b);
+    }
+    x.settle();
+    x.desktop().state();
+    ASSERT_TRUE(static_cast<x11::X11VeilWindow*>(veil.get())->isMapped());
+    xcb_grab_server(t);
+    xcb_aux_sync(t);
+    std::mutex m;
+    std::condition_variable done;
+    bool asked = false;
+    std::thread watchdog([&] {  // should the adapter wait on the server, it must not wait for good
+        std::unique_lock lock(m);
+        if (!done.wait_for(lock, std::chrono::seconds(5), [&] { return asked; }))
+            ADD_FAILURE() << "placing the veil waited on the server";
+        xcb_ungrab_server(t);
+        xcb_flush(t);
+    });
+    veil->placeBelow(c);
+    const std::uint32_t belowB[] = {b, XCB_STACK_MODE_BELOW};
+    xcb_configure_window(t, c, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, belowB);
+    {
+        std::lock_guard lock(m);
+        asked = true;
+    }
+    done.notify_one();
+    watchdog.join();
+    const auto server = [&] {
+        x.settle();
+        x.desktop().state();
+        auto tree = x11::reply(xcb_query_tree_reply(t, xcb_query_tree(t, root), nullptr));
+        const xcb_window_t* children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
+        return std::vector<xcb_window_t>(
+            children, children + (tree ? xcb_query_tree_children_length(tree.get()) : 0));
+    };
+    EXPECT_EQ(server(), x.adapter().windows().stacking());
+    // Raised away from the veil, the same window takes it along again.
+    const std::uint32_t top = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(t, c, XCB_CONFIG_WINDOW_STACK_MODE, &top);
+    server();
+    veil->placeBelow(c);
+    const auto now = server();
+    ASSERT_GE(now.size(), 2u);
+    EXPECT_EQ(now[now.size() - 2], static_cast<x11::X11VeilWindow*>(veil.get())->id());
 }
 
 TEST(X11RestackRequests, EachIsSentOnceAndTheNextBuiltFromTheStackingTheyLeave) {
