@@ -206,6 +206,11 @@ void X11VeilWindow::placeBelow(ports::WindowId window) {
     mirror.refresh();
     const Toplevel* target = mirror.toplevelFor(xcb_window_t(window));
     if (!target) return;  // it closed since the sample; the next tick orders again
+    // Raised and put below it since the last stacking event: raising it again
+    // on that same reading would lift it back over the veil.
+    const std::tuple asked{target->id, std::uint32_t(XCB_STACK_MODE_BELOW),
+                           mirror.stackingEvents()};
+    if (built_ == VeilStrategy::unmanaged && mapped_ && asked == sent_) return;
     const bool raised = target->overrideRedirect && raiseOverNeighbours(*target);
     const bool placed = mapped_ && !raised && restsOn(target->id, toplevelId());
     if (built_ == VeilStrategy::unmanaged) {
