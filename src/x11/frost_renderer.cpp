@@ -165,6 +165,11 @@ void FrostRenderer::handleEvent(const xcb_generic_event_t& event) {
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (e.window != connection_.root()) return;
+            // WORKAROUND(mutter): it names a managed veil in the client list
+            // after the last map and restack around it; until then the veil's
+            // frame is unknown and its frost cannot be drawn, so the frost
+            // waits for the list as well, or it stays black until the next move.
+            if (e.atom == connection_.ewmh()._NET_CLIENT_LIST) return schedule(kAfterStacking);
             if (e.atom != rootPixmapAtoms_[0] && e.atom != rootPixmapAtoms_[1]) return;
             rootStale_ = true;
             for (auto& [veil, frost] : frosts_) frost.stale = true;
