@@ -10,7 +10,8 @@ Undecorated, so the window's frame is the coloured area. --x/--y only count on
 X11 (GDK_BACKEND=x11): a Wayland client cannot place itself, mutter does.
 Prints "ready" once the window is mapped; ends on "quit" or the end of stdin;
 "fullscreen" and "unfullscreen" ask for and leave fullscreen, as a player's
-F11 does (a window of a fixed size is kept at that size: --resizable).
+F11 does (a window of a fixed size is kept at that size: --resizable);
+"dialog" opens a modal dialog of the window's, "close dialog" closes it.
 """
 import argparse
 import random
@@ -31,6 +32,8 @@ APP = sys.argv[sys.argv.index("--app") + 1] if "--app" in sys.argv else "quorvel
 GLib.set_prgname(APP)
 from gi.repository import Gdk, GdkPixbuf, Gio, Gtk  # noqa: E402
 
+# What "dialog" on stdin opens.
+DIALOG = {"color": "#e0c020", "size": (220, 140)}
 STRIPE = 4
 BAND = 48
 # --text: marks from this far inside the edges, in lines this tall.
@@ -88,8 +91,13 @@ def main():
     Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(), css, Gtk.STYLE_PROVIDER_PRIORITY_APPLICATION)
     windows = []
 
-    def fullscreen(line):
-        windows[0].fullscreen() if line == "fullscreen" else windows[0].unfullscreen()
+    def command(line):
+        if line in ("fullscreen", "unfullscreen"):
+            windows[0].fullscreen() if line == "fullscreen" else windows[0].unfullscreen()
+        elif line == "dialog":
+            windows.append(dialog(windows[0], args.title + " Dialog"))
+        elif line == "close dialog" and len(windows) > 1:
+            windows.pop().destroy()
 
     def build(application=None):
         window = plain_window(application, args.title, args.width, args.height)
@@ -103,7 +111,22 @@ def main():
         window.show_all()
         windows.append(window)
 
-    serve(APP if args.app else None, build, fullscreen)
+    serve(APP if args.app else None, build, command)
+
+
+def dialog(parent, title):
+    """A modal dialog of `parent`'s, of DIALOG's colour and size, where the
+    window manager puts a dialog."""
+    window = Gtk.Window(title=title, transient_for=parent, modal=True)
+    window.set_type_hint(Gdk.WindowTypeHint.DIALOG)
+    window.set_decorated(False)
+    window.set_default_size(*DIALOG["size"])
+    window.set_resizable(False)
+    color = Gdk.RGBA()
+    color.parse(DIALOG["color"])
+    window.add(Gtk.Image.new_from_pixbuf(picture(color, *DIALOG["size"], False)))
+    window.show_all()
+    return window
 
 
 def plain_window(application, title, width, height):

@@ -7,7 +7,7 @@ import subprocess
 
 from desktop_common import SESSION, Image, call, check, new_connection, wait_until, xdotool_keys
 
-SHIFT_L, SUPER_L, F12 = 0xFFE1, 0xFFEB, 0xFFC9
+SHIFT_L, SUPER_L, F12, PAGE_UP, PAGE_DOWN = 0xFFE1, 0xFFEB, 0xFFC9, 0xFF55, 0xFF56
 BUTTON_CODES = {1: 0x110, 2: 0x112, 3: 0x111}  # BTN_LEFT, BTN_MIDDLE, BTN_RIGHT
 
 
@@ -107,3 +107,7 @@ class GnomeDesktop:
     def keep_above(self, title):
         """Of the focused window, `title`."""
         self.press(SUPER_L, F12)
+
+    def switch_workspace(self, step):
+        """The primary monitor's only: GNOME keeps the others' windows in place."""
+        self.press(SUPER_L, PAGE_DOWN if step > 0 else PAGE_UP)

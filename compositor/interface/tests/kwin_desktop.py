@@ -143,6 +143,18 @@ class KWinDesktop:
         self.run_script(f"for (const w of windows()) if (w.caption === {json.dumps(title)})"
                         " w.keepAbove = !w.keepAbove;")
 
+    def switch_workspace(self, step):
+        """As a pager asks, with a second virtual desktop made if there is none."""
+        # WORKAROUND(KWin 5.27): desktops is a count and a desktop a number;
+        # KWin 6: a list of desktop objects.
+        self.run_script(
+            "if (typeof workspace.desktops === 'number') {"
+            " if (workspace.desktops < 2) workspace.desktops = 2;"
+            f" workspace.currentDesktop = workspace.currentDesktop + {step}; }} else {{"
+            " if (workspace.desktops.length < 2) workspace.createDesktop(1, 'Two');"
+            " const i = workspace.desktops.indexOf(workspace.currentDesktop);"
+            f" workspace.currentDesktop = workspace.desktops[i + {step}]; }}")
+
     def press(self, *keysyms, hold=0.03):
         """The keys as a user types them (not on KWin's virtual outputs,
         which have no user's keyboard)."""

@@ -86,6 +86,11 @@ class X11Desktop:
     def keep_above(self, title):
         x("wmctrl", "-F", "-r", title, "-b", "toggle,above")
 
+    def switch_workspace(self, step):
+        """As a pager asks: every monitor's windows go."""
+        current = next(int(line.split()[0]) for line in x("wmctrl", "-d").splitlines() if " * " in line)
+        x("wmctrl", "-s", str(current + step))
+
     def unplug(self, index):
         """Takes the RandR monitor `index` away; what it returns brings it back."""
         name, size = re.findall(r"\d+: [+*]*(\S+) (\S+)", x("xrandr", "--listmonitors"))[index]

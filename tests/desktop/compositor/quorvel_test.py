@@ -37,6 +37,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.dirname(HERE),
                 os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests")]
+from color_window import BAND, DIALOG  # noqa: E402
 from desktop_common import (Owner, bare_screenshot, check, color, corners, close_windows, desktop_driver,  # noqa: E402
                             grained, inside, listed, looks, mean_grey, run_test, same_look, sharp, smeared,
                             start_window, unchanged, wait_until)
@@ -66,7 +67,7 @@ NATIVE = {"DISPLAY": None, "WAYLAND_DISPLAY": os.path.join(os.environ["XDG_RUNTI
 # test windows' applications as the compositor sessions make them known.
 NATIVE["XDG_DATA_DIRS"] = os.path.join(HERE, "..", "..", "..", "compositor", "interface", "tests") + ":" + \
     os.environ.get("XDG_DATA_DIRS", "/usr/local/share:/usr/share")
-PAGE_UP, PAGE_DOWN, ESCAPE, DOWN, RETURN = 0xFF55, 0xFF56, 0xFF1B, 0xFF54, 0xFF0D
+ESCAPE, DOWN, RETURN = 0xFF1B, 0xFF54, 0xFF0D
 WM = os.environ.get("QUORVEL_WM")
 # Under a window manager alone, a third window for the switches to go round.
 THIRD = {"title": "Quorvel Third", "color": (0x20, 0x60, 0xD0), "width": 240, "height": 160,
@@ -318,6 +319,27 @@ def keep_above(s):
     d.keep_above(FRONT["title"])
 
 
+def dialog(s):
+    """A modal dialog of the front window's is the window in front: it stays
+    clear, with the window it belongs to behind the veil; closed, its window
+    is in front again. Wherever the desktop put it, it is found by its colour."""
+    rgb = tuple(int(DIALOG["color"][i:i + 2], 16) for i in (1, 3, 5))
+
+    def clear(image, bare):
+        grid = [image.at(x, y) for y in range(0, image.height, 4) for x in range(0, image.width, 4)]
+        shown = sum(1 for p in grid if tuple(p[:3]) == rgb)
+        whole = DIALOG["size"][0] * (DIALOG["size"][1] - BAND) // 16  # the stripes aside
+        return None if shown >= whole * 0.9 else f"{shown} of the dialog's {whole} points in its own colour"
+    # Its text may lie under the dialog.
+    verdicts = {**s.clear_and_veiled("front", "back"), "dialog": clear,
+                "front": shows_through(s.spots["front"], s.spots["desktop 0"])}
+    verdicts.pop("front text")
+    tell(s.processes[1], "dialog")
+    looks(s.desktop, "dialog", verdicts, s.bare)
+    tell(s.processes[1], "close dialog")
+    looks(s.desktop, "dialog_closed", s.clear_and_veiled("front", "back"), s.bare)
+
+
 def fullscreen(s):
     """A fullscreen front window shows its own colours over its whole
     monitor, while every other monitor keeps its veil; out of fullscreen
@@ -373,18 +395,23 @@ def screen_saver(active):
 
 
 def gnome_moments(s, app):
-    """The overview and a switch to an empty workspace, through GNOME's own
-    keys: the veils step aside and come back as they were."""
+    """The overview, through GNOME's own keys: the veils step aside and come
+    back as they were."""
     d = s.desktop
     d.press(SUPER)
     wait_until(lambda: "🚀 The overview shows" in app.output(), 10, "the overview noticed")
     d.press(ESCAPE)
     wait_until(lambda: "🛬 The overview is gone" in app.output(), 10, "the overview's end noticed")
     looks(d, "after_overview", s.clear_and_veiled("front", "back"), s.bare)
-    # Only the primary monitor's workspaces switch; its new one is empty.
-    d.press(SUPER, PAGE_DOWN)
-    looks(d, "empty_workspace", {"desktop 0": unchanged(s.spots["desktop 0"])}, s.bare)
-    d.press(SUPER, PAGE_UP)
+
+
+def workspaces(s):
+    """On an empty workspace no veil is left; back, the veils are as they were."""
+    d = s.desktop
+    d.switch_workspace(1)
+    looks(d, "empty_workspace", {n: unchanged(spot) for n, spot in s.spots.items()
+                                 if n == "desktop 0" or n.startswith("desktop") and d.name != "gnome"}, s.bare)
+    d.switch_workspace(-1)
     looks(d, "workspace_back", s.clear_and_veiled("front", "back"), s.bare)
 
 
@@ -568,6 +595,7 @@ def main():
         subprocess.run([binary, "include"], check=True, timeout=10)
         looks(d, "front_included", s.clear_and_veiled("front", "back"), s.bare)
         keep_above(s)
+        dialog(s)
         fullscreen(s)
 
         if d.keyboard:
@@ -582,6 +610,10 @@ def main():
         check("opening the settings window instead" not in app.output(), "no settings window stands in for the tray")
         if d.name == "gnome":
             gnome_moments(s, app)
+        if getattr(d, "switch_workspace", None):
+            workspaces(s)
+        else:
+            print("not tested here: workspace switches", flush=True)
         if d.name == "x11" and s.sides:
             # A monitor unplugged takes its veil along; plugged in, it has one again.
             plug = d.unplug(1)
