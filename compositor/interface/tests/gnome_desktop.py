@@ -5,7 +5,7 @@ import os
 import time
 import subprocess
 
-from desktop_common import SESSION, Image, call, check, new_connection, wait_until, xdotool_keys
+from desktop_common import SESSION, Image, call, check, new_connection, poll, xdotool_keys
 
 SHIFT_L, SUPER_L, F12 = 0xFFE1, 0xFFEB, 0xFFC9
 BUTTON_CODES = {1: 0x110, 2: 0x112, 3: 0x111}  # BTN_LEFT, BTN_MIDDLE, BTN_RIGHT
@@ -71,7 +71,7 @@ class GnomeDesktop:
                 return True
             self.input("NotifyPointerMotionRelative", "dd", (float(x - px), float(y - py)))
             return False
-        wait_until(arrived, 10, f"the pointer at {x},{y}")
+        poll(arrived, 10, f"the pointer at {x},{y}")
 
     def click(self, x, y, button=1, shift=False):
         if not self.bus and SESSION == "x11":

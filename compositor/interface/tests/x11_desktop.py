@@ -8,7 +8,7 @@ import os
 import re
 import subprocess
 
-from desktop_common import Image, start_window, wait_until, xdotool_keys
+from desktop_common import Image, start_window, poll, xdotool_keys
 
 
 def x(*command, check=True):
@@ -67,7 +67,7 @@ class X11Desktop:
 
     def place(self, title, x_, y):
         # A window mapped may not be managed yet: wmctrl finds it only then.
-        wait_until(lambda: subprocess.run(["wmctrl", "-F", "-r", title, "-e", f"0,{x_},{y},-1,-1"]).returncode == 0,
+        poll(lambda: subprocess.run(["wmctrl", "-F", "-r", title, "-e", f"0,{x_},{y},-1,-1"]).returncode == 0,
                    10, f"{title} managed and placed")
 
     def move_pointer(self, x_, y):

@@ -15,10 +15,9 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "interface", "tests"))
-from contract_test import (BACK, FRONT, nearest, open_window, plain_spot, set_look, text_boxes,  # noqa: E402
-                           tinted)
+from contract_test import BACK, FRONT, nearest, open_window, set_look, tinted  # noqa: E402
 from desktop_common import (Owner, bare_screenshot, check, corners, close_windows, color, desktop_driver,  # noqa: E402
-                            looks, run_test, sharp, smeared, unchanged)
+                            looks, plain_spot, run_test, sharp, smeared, text_boxes, unchanged)
 
 SMALL = {"title": "Quorvel Small", "color": (0xE0, 0xE0, 0x20), "width": 120, "height": 90}
 
@@ -75,7 +74,6 @@ def main():
         owner("DestroyVeil", "u", (veil,))
     looks(desktop, "gone", {name: unchanged(at) for name, at in spot.items()}, bare)
     close_windows(processes)
-    return 0
 
 
 if __name__ == "__main__":
