@@ -71,7 +71,7 @@ TEST_P(PortContract, AVeilPlacedBelowAWindowSitsDirectlyBehindItAndFollowsWhenPl
     EXPECT_EQ(order(), (Order{a, 0, b}));
 }
 
-// That clicks go through it is the desktop tests' (overlay, wm_matrix).
+// That clicks go through it is the Quorvel suite's (a click on a veiled window reaches it).
 TEST_P(PortContract, ACoveringVeilLiesOverEveryWindow) {
     const auto a = open({100, 100, 400, 300}, "A");
     const auto b = open({150, 150, 400, 300}, "B");

@@ -119,31 +119,6 @@ TEST(X11RestackRequests, EachIsSentOnceAndTheNextBuiltFromTheStackingTheyLeave) 
     }
 }
 
-TEST_F(X11Adapter, VeilOpacityPropertyFollowsTheFade) {
-    auto veil = this->veil();
-    auto* window = static_cast<x11::X11VeilWindow*>(veil.get());
-    veil->setAlpha(0);
-    veil->animateAlpha(1.0, 0.5, nullptr);
-    auto opacity = [&] {
-        x.settle();
-        xcb_connection_t* c = x.tester();
-        auto r = x11::reply(xcb_get_property_reply(
-            c,
-            xcb_get_property(c, 0, window->id(), x.atom("_NET_WM_WINDOW_OPACITY"),
-                             XCB_ATOM_CARDINAL, 0, 1),
-            nullptr));
-        return r && xcb_get_property_value_length(r.get()) == 4
-                   ? *static_cast<std::uint32_t*>(xcb_get_property_value(r.get()))
-                   : 0u;
-    };
-    EXPECT_EQ(opacity(), 0u);
-    x.scheduler.advance(0.25);
-    EXPECT_GT(opacity(), 0x40000000u);
-    EXPECT_LT(opacity(), 0xC0000000u);
-    x.scheduler.advance(0.3);
-    EXPECT_EQ(opacity(), 0xFFFFFFFFu);
-}
-
 TEST_F(X11Adapter, WindowTypesAndStatesSayWhatAWindowIs) {
     const std::string normal = "_NET_WM_WINDOW_TYPE_NORMAL", dialog = "_NET_WM_WINDOW_TYPE_DIALOG",
                       utility = "_NET_WM_WINDOW_TYPE_UTILITY", above = "_NET_WM_STATE_ABOVE";
