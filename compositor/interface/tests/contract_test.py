@@ -45,6 +45,17 @@ def set_look(owner, veil, height, mask=lambda y: 255, blur=BLUR):
                                       float(blur)))
 
 
+def veil_below(owner, monitor, window):
+    """A veil as large as `monitor`, in the test's look and fully shown,
+    placed directly below `window` (0: not placed yet)."""
+    veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
+    set_look(owner, veil, monitor["height"])
+    owner("FadeVeil", "udd", (veil, 1.0, 0.0))
+    if window:
+        owner("PlaceVeil", "ust", (veil, "below", window))
+    return veil
+
+
 def nearest(boxes, point, within=None):
     best = min(boxes, key=lambda b: (b[0] - point[0]) ** 2 + (b[1] - point[1]) ** 2)
     if within is not None and abs(best[0] - point[0]) + abs(best[1] - point[1]) > within:
@@ -105,9 +116,7 @@ def main():
           f"the windows do not overlap as the test needs: {front}, {back}")
     spot = {name: value for name, value in spot.items() if value}
 
-    veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
-    set_look(owner, veil, monitor["height"])
-    owner("FadeVeil", "udd", (veil, 1.0, 0.0))
+    veil = veil_below(owner, monitor, 0)
     back_veiled = {"back": color(spot["back"], tinted(BACK["color"])),
                    "desktop": color(spot["desktop"], tinted(bare.at(*spot["desktop"])))}
     back_veiled.update({name: smeared(spot[name]) for name in spot if name.startswith("back_")})

@@ -136,6 +136,13 @@ KEY_NAMES = {0xFFE3: "ctrl", 0xFFE9: "alt", 0xFFEB: "super", 0xFFE1: "shift", 0x
              0xFFC9: "F12"}
 
 
+def xdotool_click(x, y, button=1, shift=False, display=None):
+    """The pointer moved to x, y and a click there, on the X server."""
+    shifted = (["keydown", "shift"], ["keyup", "shift"]) if shift else ([], [])
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.1", *shifted[0], "click", str(button),
+                    *shifted[1]], check=True, timeout=10, env={**os.environ, "DISPLAY": display} if display else None)
+
+
 def xdotool_keys(*keysyms, display=None, hold=0.03):
     """Holds each key down in turn, then lets them go, on the X server, a
     few hundredths of a second apart as fingers do; the last held `hold` s."""

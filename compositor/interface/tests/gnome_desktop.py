@@ -5,7 +5,7 @@ import os
 import time
 import subprocess
 
-from desktop_common import SESSION, Image, call, check, new_connection, poll, xdotool_keys
+from desktop_common import SESSION, Image, call, check, new_connection, poll, xdotool_click, xdotool_keys
 
 SHIFT_L, SUPER_L, F12 = 0xFFE1, 0xFFEB, 0xFFC9
 BUTTON_CODES = {1: 0x110, 2: 0x112, 3: 0x111}  # BTN_LEFT, BTN_MIDDLE, BTN_RIGHT
@@ -77,11 +77,7 @@ class GnomeDesktop:
         if not self.bus and SESSION == "x11":
             # The shell's virtual pointer moves through XTest there, which
             # the X server accelerates: the X server's own pointer instead.
-            keys = ["keydown", "shift"] if shift else []
-            # No --sync: it waits forever for a pointer already there.
-            subprocess.run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.1", *keys, "click", str(button)] +
-                           (["keyup", "shift"] if shift else []), check=True, timeout=10)
-            return
+            return xdotool_click(x, y, button, shift)
         self.move_pointer(x, y)
         if shift:
             self.input("NotifyKeyboardKeysym", "ub", (SHIFT_L, True))

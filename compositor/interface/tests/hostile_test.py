@@ -15,7 +15,7 @@ import random
 import sys
 import time
 
-from contract_test import BACK, opened, set_look, tinted
+from contract_test import BACK, opened, set_look, tinted, veil_below
 from desktop_common import (Owner, call, check, close_windows, color, error_of, looks, run_test, sharp, smeared,
                             unchanged)
 
@@ -72,13 +72,6 @@ def main():
     t = opened(shots, "hostile")
     owner, desktop, monitor, front, spot = t.owner, t.desktop, t.monitor, t.front, t.spot
 
-    def standard_veil(owner):
-        veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
-        set_look(owner, veil, monitor["height"])
-        owner("FadeVeil", "udd", (veil, 1.0, 0.0))
-        owner("PlaceVeil", "ust", (veil, "below", front["id"]))
-        return veil
-
     def alive_and_right(name):
         started = time.monotonic()
         check(error_of(owner.bus, "GetPointer", timeout=1000) is None, f"{name}: no answer within 1 s")
@@ -88,7 +81,7 @@ def main():
             "back": color(spot["back"], tinted(BACK["color"])),
             "back_text": smeared(spot["back_text"])}, t.bare)
 
-    veil = standard_veil(owner)
+    veil = veil_below(owner, monitor, front["id"])
     for i, (caller, method, signature, args, expected) in enumerate(rows(t.stranger, veil, monitor,
                                                                           desktop.name == "gnome")):
         got = error_of(caller or owner.bus, method, signature, args)
@@ -111,7 +104,7 @@ def main():
     owner.close()
     owner = Owner()
     desktop.bus = owner.bus
-    veil = standard_veil(owner)
+    veil = veil_below(owner, monitor, front["id"])
     tall = owner("CreateVeil", "iiii", (0, 0, 200, 200))[0]
     owner("SetVeilLook", "uiiayayd", (tall, 1, 1, bytes(4), bytes([255] * 50), 6.0))
     owner("SetVeilFrame", "uiiii", (tall, 0, 0, 200, BIG))
@@ -130,7 +123,7 @@ def main():
     owner.close()
     owner = Owner()
     desktop.bus = owner.bus
-    standard_veil(owner)
+    veil_below(owner, monitor, front["id"])
     alive_and_right("after the fuzz run")
     close_windows(t.processes)
 

@@ -8,7 +8,7 @@ import os
 import re
 import subprocess
 
-from desktop_common import Image, start_window, poll, xdotool_keys
+from desktop_common import Image, poll, start_window, xdotool_click, xdotool_keys
 
 
 def x(*command, check=True):
@@ -74,8 +74,7 @@ class X11Desktop:
         x("xdotool", "mousemove", str(x_), str(y))
 
     def click(self, x_, y, button=1, shift=False):
-        keys = ["keydown", "shift"] if shift else []
-        x("xdotool", "mousemove", str(x_), str(y), *keys, "click", str(button), *(["keyup", "shift"] if shift else []))
+        xdotool_click(x_, y, button, shift)
 
     def activate(self, title, spot):
         self.click(*spot)
