@@ -100,16 +100,6 @@ class Owner:
     def state(self):
         return json.loads(self("GetState")[0])
 
-    def signal(self, name, timeout=10):
-        """The arguments of the next signal `name` not yet taken."""
-        def arrived():
-            for i, (n, args) in enumerate(self.signals):
-                if n == name:
-                    del self.signals[i]
-                    return (args,)
-            return None
-        return poll(arrived, timeout, f"the signal {name}")[0]
-
     def close(self):
         self.bus.close_sync(None)
 

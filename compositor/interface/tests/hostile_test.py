@@ -135,24 +135,14 @@ def fuzz(owner, stranger, monitor, window):
     rng = random.Random(seed)
     ids = [1, 2, 3]
 
-    def i32():
-        return rng.choice([0, 1, -1, 2 ** 31 - 1, -2 ** 31, rng.randrange(-3000, 3000),
-                           rng.randrange(-2 ** 31, 2 ** 31)])
-
-    def dbl():
-        return rng.choice([NAN, INF, -INF, 1e308, -1e308, 0.0, rng.uniform(-2, 2), rng.uniform(0, 70)])
-
-    def text():
-        return rng.choice(["", "below", "covering", "hidden", "active", "<Control><Alt>x", "F5", "[]",
-                           '[{"title": "t", "action": "a"}]', "\u2603" * rng.randrange(300),
-                           "/tmp/quorvel-fuzz.png", "<" * rng.randrange(100)])
-
-    def blob():
-        return bytes(rng.randrange(256) for _ in range(rng.choice([0, 1, 4, 50, 4000])))
-
-    def u32():
-        return rng.choice(ids + [0, 2 ** 32 - 1, rng.randrange(2 ** 32)])
-
+    i32 = lambda: rng.choice([0, 1, -1, 2 ** 31 - 1, -2 ** 31, rng.randrange(-3000, 3000),
+                              rng.randrange(-2 ** 31, 2 ** 31)])
+    dbl = lambda: rng.choice([NAN, INF, -INF, 1e308, -1e308, 0.0, rng.uniform(-2, 2), rng.uniform(0, 70)])
+    text = lambda: rng.choice(["", "below", "covering", "hidden", "active", "<Control><Alt>x", "F5", "[]",
+                               '[{"title": "t", "action": "a"}]', "\u2603" * rng.randrange(300),
+                               "/tmp/quorvel-fuzz.png", "<" * rng.randrange(100)])
+    blob = lambda: bytes(rng.randrange(256) for _ in range(rng.choice([0, 1, 4, 50, 4000])))
+    u32 = lambda: rng.choice(ids + [0, 2 ** 32 - 1, rng.randrange(2 ** 32)])
     calls = [
         ("GetState", None, lambda: ()), ("GetPointer", None, lambda: ()),
         ("CreateVeil", "iiii", lambda: (i32(), i32(), i32(), i32())),
