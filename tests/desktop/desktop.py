@@ -89,23 +89,12 @@ class Quorvel:
         return self.process.returncode if self.process else None
 
 
-class SampleWindows:
-    """xterms with titles, geometries and colours; closed on `close`."""
-
-    def __init__(self):
-        self.processes = {}
-
-    def open(self, title, geometry, colour, command=("sleep", "600")):
-        p = subprocess.Popen(["xterm", "-T", title, "-geometry", geometry, "-bg", colour,
-                              "-e", *command], stderr=subprocess.DEVNULL)
-        self.processes[title] = p
-        return poll(lambda: client_id(title), 10, f"the window {title!r}")
-
-    def close(self):
-        for p in self.processes.values():
-            p.terminate()
-        for p in self.processes.values():
-            p.wait()
+def sample_window(title, geometry, colour):
+    """An xterm of that title, geometry and colour, once it shows: its
+    process, which the test ends, and its window."""
+    process = subprocess.Popen(["xterm", "-T", title, "-geometry", geometry, "-bg", colour, "-e", "sleep", "600"],
+                               stderr=subprocess.DEVNULL)
+    return process, poll(lambda: client_id(title), 10, f"the window {title!r}")
 
 
 def run(*args):

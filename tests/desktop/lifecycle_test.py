@@ -10,7 +10,7 @@ import signal
 import sys
 import time
 
-from desktop import STARTUP_LINES, Quorvel, SampleWindows, any_overlay_window_exists, check, overlays, poll
+from desktop import STARTUP_LINES, Quorvel, any_overlay_window_exists, check, overlays, poll, sample_window
 
 binary = sys.argv[1]
 garbage = '{"isOverlayEnabled": tru'
@@ -40,8 +40,7 @@ for label, env in [
           f"{label}: one clear line and status 2 ({status}: {output.strip()})")
 check(app.stop() == 0, "it quits with status 0")
 
-windows = SampleWindows()
-windows.open("Editor", "90x30+80+80", "#1d3557")
+editor = sample_window("Editor", "90x30+80+80", "#1d3557")[0]
 try:
     for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         name = signal.Signals(number).name
@@ -60,4 +59,4 @@ try:
             stored = json.load(f)
         check(stored.get("isOverlayEnabled") is True, f"{name}: focus stays stored as on")
 finally:
-    windows.close()
+    editor.terminate()

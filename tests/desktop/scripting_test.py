@@ -7,7 +7,7 @@ import re
 import subprocess
 import sys
 
-from desktop import STARTUP_LINES, Quorvel, SampleWindows, check, overlays, poll
+from desktop import STARTUP_LINES, Quorvel, check, overlays, poll, sample_window
 
 binary = sys.argv[1]
 app = Quorvel(binary, settings={"isOverlayEnabled": True, "focusMode": "ambient",
@@ -29,9 +29,8 @@ check(status_code == 1 and line == "quorvel: Quorvel is not running "
       "(no io.github.quorvel.Quorvel1 on the session bus)",
       f"with no instance, status exits 1 with one line: {status_code} {line!r}")
 
-windows = SampleWindows()
-editor = windows.open("Editor", "100x35+60+60", "#1d3557")
-tiny = windows.open("Tiny", "4x2+700+500", "#e63946")
+editor_process, editor = sample_window("Editor", "100x35+60+60", "#1d3557")
+tiny_process, tiny = sample_window("Tiny", "4x2+700+500", "#e63946")
 try:
     code, report, _ = command("--diagnose")
     print(report, flush=True)
@@ -66,4 +65,5 @@ try:
           f"status --json: {out}")
 finally:
     app.stop()
-    windows.close()
+    editor_process.terminate()
+    tiny_process.terminate()
