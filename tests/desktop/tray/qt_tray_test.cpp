@@ -17,7 +17,7 @@
 #include "qt/qt_scheduler.h"
 #include "qt/qt_tray.h"
 #include "sim/sim_app_catalog.h"
-#include "tray_support.h"
+#include "spin_until.h"
 #include "x11/connection.h"
 #include "x11/x11_desktop.h"
 

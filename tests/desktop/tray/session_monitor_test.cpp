@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "qt/session_monitor.h"
-#include "tray_support.h"
+#include "spin_until.h"
 
 namespace quorvel {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "settings/key_combo.h"
-#include "tray_support.h"
+#include "spin_until.h"
 #include "x11/connection.h"
 #include "x11/x11_global_shortcuts.h"
 #include "x11/x11_keyboard_layout.h"
