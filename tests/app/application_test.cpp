@@ -98,7 +98,7 @@ struct SessionCase {
     const char* mentions;  // part of the refusal line; null when the program runs
 };
 
-// Sway, a Wayland session type and no display at all are lifecycle_test.py's.
+// Sway, a Wayland session type and no display at all are program_test.py's.
 TEST(SessionEnvironment, RunsWhereAVeilCanBePlacedBelowTheFrontWindow) {
     const std::map<std::string, std::string> kdeWayland{
         {"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "KDE"}};
