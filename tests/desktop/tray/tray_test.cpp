@@ -197,23 +197,14 @@ constexpr std::uint32_t kF = 3, kM = 46, kE = 14;  // stored codes of the F, M a
 constexpr std::uint8_t kXF = 41, kXE = 26;         // the X server's codes of F and E
 constexpr std::uint16_t kControlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
-/// Another X client, which grabs keys on the root.
-class OtherClient {
-public:
-    ~OtherClient() { xcb_disconnect(c_); }
-    /// False when another client holds the combination.
-    bool grab(std::uint8_t keycode, std::uint16_t mask) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-        auto* error =
-            xcb_request_check(c_, xcb_grab_key_checked(c_, 0, root, mask, keycode,
-                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(error);
-        return error == nullptr;
-    }
-
-private:
-    xcb_connection_t* c_ = xcb_connect(nullptr, nullptr);
-};
+/// A grab on the root by `other`, another X client; false when a client holds the combination.
+bool grab(x11::Connection& other, std::uint8_t keycode, std::uint16_t mask) {
+    auto* error = xcb_request_check(
+        other.raw(), xcb_grab_key_checked(other.raw(), 0, other.root(), mask, keycode,
+                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    std::free(error);
+    return error == nullptr;
+}
 
 struct Presses final : ports::GlobalShortcutEvents {
     void shortcutPressed(std::uint32_t id) override { ids.push_back(id); }
@@ -271,18 +262,18 @@ TEST_F(X11GlobalShortcutsTest, OnlyTheExactModifiersMatchWhateverLockKeysAreOn) 
 }
 
 TEST_F(X11GlobalShortcutsTest, GrabsTakeAndUngrabsReleaseEveryLockVariantAndATakenOneNone) {
-    OtherClient other;
-    ASSERT_TRUE(other.grab(kXE, kControlAltSuper));
+    x11::Connection other;
+    ASSERT_TRUE(grab(other, kXE, kControlAltSuper));
     EXPECT_FALSE(hotkeys.grab(3, kE, mod::controlAltSuper));
     ASSERT_TRUE(hotkeys.grab(1, kF, mod::controlAltSuper));
-    EXPECT_FALSE(other.grab(kXF, kControlAltSuper | XCB_MOD_MASK_2)) << "ours, NumLock variant";
+    EXPECT_FALSE(grab(other, kXF, kControlAltSuper | XCB_MOD_MASK_2)) << "ours, NumLock variant";
     hotkeys.ungrab(1);
     for (int lock : {0, int(XCB_MOD_MASK_2), int(XCB_MOD_MASK_LOCK),
                      int(XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK)}) {
         const auto mask = std::uint16_t(kControlAltSuper | lock);
-        EXPECT_TRUE(other.grab(kXF, mask)) << "lock mask " << lock;
+        EXPECT_TRUE(grab(other, kXF, mask)) << "lock mask " << lock;
         if (lock) {
-            EXPECT_TRUE(other.grab(kXE, mask)) << "left by the failed grab: " << lock;
+            EXPECT_TRUE(grab(other, kXE, mask)) << "left by the failed grab: " << lock;
         }
     }
     press("ctrl+alt+super+f", 1);
