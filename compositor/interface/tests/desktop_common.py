@@ -237,11 +237,12 @@ def grained(spot, low=0.05, high=0.08):
     return test
 
 
-def same_look(spot, reference):
-    """The mean grey around `spot` as in the `reference` picture."""
+def same_look(spot, reference=None, at=None, tolerance=2):
+    """The mean grey around `spot` as around `at` (`spot` itself) in the
+    `reference` picture (this one)."""
     def test(image, bare):
-        a, b = (mean_grey(i, spot) for i in (image, reference))
-        return None if abs(a - b) <= 2 else f"mean grey {a:.1f} at {spot} instead of {b:.1f}"
+        a, b = mean_grey(image, spot), mean_grey(reference or image, at or spot)
+        return None if abs(a - b) <= tolerance else f"mean grey {a:.1f} at {spot} instead of {b:.1f} at {at or spot}"
     return test
 
 

@@ -28,7 +28,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
 from desktop import Quorvel, active_window, client_id, stacking  # noqa: E402
 from desktop_common import (Owner, bare_screenshot, bare_spot, check, color, corners, close_windows,  # noqa: E402
-                            desktop_driver, grained, listed, looks, mean_grey, plain_spot, poll, run_test, same_look,
+                            desktop_driver, grained, listed, looks, plain_spot, poll, run_test, same_look,
                             sharp, smeared, start_window, text_boxes, unchanged)
 from status_notifier_host import StatusNotifierHost  # noqa: E402
 
@@ -75,14 +75,6 @@ def shows_through(spot, beside):
         if contrast[0] < contrast[1] / 10:
             return f"{image.at(*spot)} at {spot} is lost in the veiled desktop {image.at(*beside)}"
         return veiled(spot)(image, bare)
-    return test
-
-
-def alike(spot, first):
-    """Veiled as the first monitor's desktop is (plain X11's desktop is of one colour)."""
-    def test(image, bare):
-        a, b = (mean_grey(image, p) for p in (spot, first))
-        return None if abs(a - b) <= 3 else f"mean grey {a:.1f} at {spot}, {b:.1f} on the first monitor"
     return test
 
 
@@ -468,7 +460,7 @@ def main():
         looks(d, "front", {**s.clear_and_veiled("front", "back"),
                            **{f"{name} grain": grained(spot) for name, spot in desktops.items()
                               if WM != "openbox-glx"},
-                           **{f"{name} alike": alike(spot, next(iter(desktops.values())))
+                           **{f"{name} alike": same_look(spot, at=next(iter(desktops.values())), tolerance=3)
                               for name, spot in desktops.items() if x11}}, s.bare)
         if WM:
             switches(s)
