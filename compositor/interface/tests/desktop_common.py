@@ -183,16 +183,12 @@ def correlation(a, b):
     return cov / (va * vb) ** 0.5 if va > 0 and vb > 0 else 0.0
 
 
-def near(actual, expected, tolerance=3):
-    return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
-
-
 # Verdicts on a screenshot: each takes (image, bare) and answers None when it
 # holds, else what was seen. `bare` is the screenshot without any veil.
 def color(spot, expected, exact=False):
     def test(image, bare):
         actual = image.at(*spot)
-        ok = actual == expected if exact else near(actual, expected)
+        ok = actual == expected if exact else all(abs(a - e) <= 3 for a, e in zip(actual, expected))
         return None if ok else f"{actual} at {spot} instead of {expected}"
     return test
 
