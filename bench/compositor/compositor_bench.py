@@ -122,7 +122,7 @@ def start_quorvel(binary, work, mode="deep"):
     app.extra_env = NATIVE
     app.start()
     poll(lambda: app.process.poll() is not None or "🔧 Backend: " in app.output(), 30,
-               "Quorvel's backend line")
+         "Quorvel's backend line")
     if app.process.poll() is not None:
         raise RuntimeError("Quorvel ended at its start:\n" + app.output())
     time.sleep(SETTLE)  # the veil faded in, the start's work done

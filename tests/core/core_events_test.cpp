@@ -12,8 +12,6 @@
 namespace quorvel::core {
 namespace {
 
-using Trace = std::vector<std::string>;
-
 TEST(VirtualScheduler, DueWorkRunsByTimeAndTiesInSchedulingOrderEachSeeingItsDueTime) {
     VirtualScheduler s(10.0);
     std::vector<std::pair<std::string, double>> fired;

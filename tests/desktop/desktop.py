@@ -29,11 +29,9 @@ class Quorvel:
         self.runtime = os.path.join(self.home, "runtime")
         os.makedirs(self.config, exist_ok=True)
         os.makedirs(self.runtime, mode=0o700, exist_ok=True)
-        if settings is not None:
-            settings_text = json.dumps(settings)
-        if settings_text is not None:
+        if settings is not None or settings_text is not None:
             with open(self.settings_path, "w") as f:
-                f.write(settings_text)
+                f.write(settings_text if settings is None else json.dumps(settings))
         self.log_path = os.path.join(self.home, "quorvel.log")
         self.process = None
         self.extra_env = env or {}  # for the program itself; None unsets

@@ -100,10 +100,8 @@ def main():
     check([w["id"] for w in state["windows"][:2]] == [front["id"], back["id"]], "not listed front to back")
     check(all(w["type"] == "normal" and not w["own"] and not w["above"] and "title" not in w and "pid" not in w
               for w in (front, back)), f"listed as {front} and {back}")
-    area = {"x": monitor["x"], "y": monitor["workArea"]["y"], "width": monitor["width"],
-            "height": monitor["workArea"]["height"]}
     back_boxes = list(text_boxes(back, [front]))
-    spot = {**t.spot, "desktop": bare_spot(area, [front, back]),
+    spot = {**t.spot, "desktop": bare_spot(monitor["workArea"], [front, back]),
             "back_far": nearest(back_boxes, (back["x"] + back["width"] - 200, back["y"] + back["height"] - 100)),
             # Right beside the front window, where a frost that does not see what
             # lies under the window above it leaves a sharp strip.
@@ -140,8 +138,8 @@ def main():
     def raise_back():
         owner.signals.clear()
         check(owner("ActivateWindow", "t", (back["id"],))[0], "ActivateWindow refused the back window")
-        poll(lambda: (lambda s: s["windows"][0]["id"] == s["active"] == back["id"])(owner.state()),
-                   10, "the back window raised and active")
+        poll(lambda: (lambda s: s["windows"][0]["id"] == s["active"] == back["id"])(owner.state()), 10,
+             "the back window raised and active")
         poll(lambda: any(name == "Changed" for name, _ in owner.signals), 10, "the signal Changed")
         check(not owner("ActivateWindow", "t", (0xFFFFFFF0,))[0], "ActivateWindow took an unknown window")
 

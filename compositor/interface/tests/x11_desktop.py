@@ -68,7 +68,7 @@ class X11Desktop:
     def place(self, title, x_, y):
         # A window mapped may not be managed yet: wmctrl finds it only then.
         poll(lambda: subprocess.run(["wmctrl", "-F", "-r", title, "-e", f"0,{x_},{y},-1,-1"]).returncode == 0,
-                   10, f"{title} managed and placed")
+             10, f"{title} managed and placed")
 
     def move_pointer(self, x_, y):
         x("xdotool", "mousemove", str(x_), str(y))
@@ -76,8 +76,7 @@ class X11Desktop:
     def click(self, x_, y, button=1, shift=False):
         xdotool_click(x_, y, button, shift)
 
-    def activate(self, title, spot):
-        self.click(*spot)
+    activate = lambda self, title, spot: self.click(*spot)  # as a user would give `title` the focus
 
     def press(self, *keysyms, hold=0.03):
         xdotool_keys(*keysyms, hold=hold)

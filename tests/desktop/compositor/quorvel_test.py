@@ -124,7 +124,7 @@ class Setup:
                 for _ in range(i - window["monitor"]):
                     self.desktop.press(SUPER, SHIFT, RIGHT)
                 poll(lambda: (listed(state(), spec) or {}).get("monitor") == i, 10,
-                           f"{spec['title']} on monitor {i}")
+                     f"{spec['title']} on monitor {i}")
         if WM == "openbox-glx":
             # WORKAROUND(picom): its GLX backend on a software renderer shows a
             # window as it was at its map, blank where GTK drew it only after;
@@ -194,7 +194,7 @@ def tray_clicks(s, binary, host):
     through the StatusNotifier host elsewhere."""
     d = s.desktop
     toggled_to = lambda on: poll(lambda: status(binary).get("focus") == on, 10,
-                                       f"focus {'on' if on else 'off'} from the tray")
+                                 f"focus {'on' if on else 'off'} from the tray")
     if d.name == "gnome":
         x, y = poll(lambda: tray_item(d, s.monitors[0], s.top_bar), 10, "Quorvel's item in the top bar"), 16
         press = lambda y=y, **kw: d.click(x, y, **kw)
