@@ -212,11 +212,6 @@ def patch(image, spot, half=16):
     return [image.gray(spot[0] + i, spot[1] + j) for i in range(-half, half) for j in range(-half, half)]
 
 
-def mean_grey(image, spot):
-    grey = patch(image, spot)
-    return sum(grey) / len(grey)
-
-
 def grained(spot, low=0.05, high=0.08):
     """Quorvel's grain on flat bare desktop: the spread of grey levels under
     the veil for each level the veil moved the mean. The grain varies the
@@ -237,7 +232,7 @@ def same_look(spot, reference=None, at=None, tolerance=2):
     """The mean grey around `spot` as around `at` (`spot` itself) in the
     `reference` picture (this one)."""
     def test(image, bare):
-        a, b = mean_grey(image, spot), mean_grey(reference or image, at or spot)
+        a, b = (sum(patch(i, p)) / len(patch(i, p)) for i, p in ((image, spot), (reference or image, at or spot)))
         return None if abs(a - b) <= tolerance else f"mean grey {a:.1f} at {spot} instead of {b:.1f} at {at or spot}"
     return test
 
