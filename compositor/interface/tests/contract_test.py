@@ -217,8 +217,7 @@ def covering_row(desktop, owner, veil, processes, spot):
         owner("PlaceVeil", "ust", (veil, "hidden", 0))
         spot["above"] = plain_spot(above, [])
         spot["above_text"] = next(text_boxes(above, []))
-        bare = poll(lambda: (lambda i: i.at(*spot["above"]) == ABOVE["color"] and i)(
-            desktop.screenshot("covering_bare")), 10, "the keep-above window shown")
+        bare = bare_screenshot(desktop, {spot["above"]: ABOVE["color"]}, "covering_bare")
         check(owner("PlaceVeil", "ust", (veil, "covering", 0))[0], "PlaceVeil covering refused")
         owner("FadeVeil", "udd", (veil, 1.0, 0.0))
         set_look(owner, veil, owner.state()["monitors"][0]["height"])
