@@ -29,7 +29,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.join(HERE, "..", "..")
 sys.path[:0] = [os.path.join(ROOT, "tests", "desktop"),
                 os.path.join(ROOT, "compositor", "interface", "tests")]
-from desktop_common import IFACE, Owner, call, desktop_driver, listed, start_window, wait_until  # noqa: E402
+from desktop_common import IFACE, Owner, call, desktop_driver, listed, start_window, poll  # noqa: E402
 from gi.repository import Gio  # noqa: E402
 
 from desktop import Quorvel  # noqa: E402
@@ -121,8 +121,8 @@ def start_quorvel(binary, work, mode="deep"):
                   home=tempfile.mkdtemp(prefix="quorvel-", dir=work))
     app.extra_env = NATIVE
     app.start()
-    wait_until(lambda: app.process.poll() is not None or "🔧 Backend: " in app.output(), 30,
-               "Quorvel's backend line")
+    poll(lambda: app.process.poll() is not None or "🔧 Backend: " in app.output(), 30,
+         "Quorvel's backend line")
     if app.process.poll() is not None:
         raise RuntimeError("Quorvel ended at its start:\n" + app.output())
     time.sleep(SETTLE)  # the veil faded in, the start's work done
@@ -302,17 +302,17 @@ def main():
     try:
         if desktop:
             desktop.place(BACK["title"], *BACK["at"])
-        wait_until(lambda: listed(owner.state(), window.spec), 30, "the animated window listed")
+        poll(lambda: listed(owner.state(), window.spec), 30, "the animated window listed")
         front_at = (area["x"] + area["width"] - FRONT["width"] - 80,
                     area["y"] + area["height"] - FRONT["height"] - 60)
         windows.append(start_window({**FRONT, "at": front_at}, desktop))
         if desktop:
             desktop.place(FRONT["title"], *front_at)
-        front = wait_until(lambda: listed(owner.state(), FRONT), 30, "the still window listed")
+        front = poll(lambda: listed(owner.state(), FRONT), 30, "the still window listed")
         if owner.state()["active"] != front["id"]:
             desktop = desktop or driver(work, "bench", owner.bus)
             desktop.activate(FRONT["title"], (front["x"] + 20, front["y"] + 20))
-            wait_until(lambda: owner.state()["active"] == front["id"], 10, "the still window active")
+            poll(lambda: owner.state()["active"] == front["id"], 10, "the still window active")
         how = renderer(name, compositor)
         owner.close()
         if desktop:

@@ -37,7 +37,6 @@ public:
     virtual std::vector<ports::WindowId> stacking(const std::vector<ports::WindowId>& windows) = 0;
 };
 
-std::unique_ptr<Backend> makeSimBackend();
 std::unique_ptr<Backend> makeX11Backend();
 
 }  // namespace quorvel::contract

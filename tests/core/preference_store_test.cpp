@@ -81,6 +81,7 @@ TEST_F(PreferenceStoreTest, AFileThatIsNotAJsonObjectIsKeptAsideAndDefaultsAreUs
         EXPECT_TRUE(store->boolForKey("isOverlayEnabled"));
         ASSERT_EQ(capture.lines().size(), 1u);
         EXPECT_NE(capture.lines()[0].find(reason), std::string::npos) << capture.lines()[0];
+        EXPECT_NE(capture.lines()[0].find(prefix), std::string::npos) << "it says where it went";
         const auto entries = dirEntries();
         EXPECT_EQ(entries.size(), i + 1) << "the file itself is gone, each earlier one kept";
         EXPECT_EQ(std::count_if(entries.begin(), entries.end(),

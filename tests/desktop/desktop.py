@@ -9,52 +9,32 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
+
+# The one check and poll of every desktop test: the component tests'.
+sys.path.append(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../compositor/interface/tests"))
+from desktop_common import check, poll  # noqa: E402,F401
 
 SETTINGS_FILE = "com.quorvel.settings.json"
 # Said once everything is up, the scripting service last.
 STARTUP_LINES = ["📡 D-Bus: io.github.quorvel.Quorvel1 ready"]
 
 
-def fail(message):
-    print(f"FAIL: {message}", flush=True)
-    sys.exit(1)
-
-
-def check(condition, message):
-    if not condition:
-        fail(message)
-    print(f"ok: {message}", flush=True)
-
-
-def poll(predicate, limit=5.0, step=0.05):
-    """Asks `predicate` until it holds; its last answer (falsy after `limit` s)."""
-    end = time.monotonic() + limit
-    while True:
-        answer = predicate()
-        if answer or time.monotonic() >= end:
-            return answer
-        time.sleep(step)
-
-
 class Quorvel:
     """One Quorvel process with its own settings and runtime directories."""
 
-    def __init__(self, binary, settings=None, settings_text=None, home=None):
+    def __init__(self, binary, settings=None, settings_text=None, home=None, env=None):
         self.binary = binary
         self.home = home or tempfile.mkdtemp(prefix="quorvel-test-")
         self.config = os.path.join(self.home, "config", "quorvel")
         self.runtime = os.path.join(self.home, "runtime")
         os.makedirs(self.config, exist_ok=True)
         os.makedirs(self.runtime, mode=0o700, exist_ok=True)
-        if settings is not None:
-            settings_text = json.dumps(settings)
-        if settings_text is not None:
+        if settings is not None or settings_text is not None:
             with open(self.settings_path, "w") as f:
-                f.write(settings_text)
+                f.write(settings_text if settings is None else json.dumps(settings))
         self.log_path = os.path.join(self.home, "quorvel.log")
         self.process = None
-        self.extra_env = {}  # for the program itself; None unsets
+        self.extra_env = env or {}  # for the program itself; None unsets
 
     @property
     def settings_path(self):
@@ -107,26 +87,12 @@ class Quorvel:
         return self.process.returncode if self.process else None
 
 
-class SampleWindows:
-    """xterms with titles, geometries and colours; closed on `close`."""
-
-    def __init__(self):
-        self.processes = {}
-
-    def open(self, title, geometry, colour, command=("sleep", "600")):
-        p = subprocess.Popen(["xterm", "-T", title, "-geometry", geometry, "-bg", colour,
-                              "-e", *command], stderr=subprocess.DEVNULL)
-        self.processes[title] = p
-        wid = poll(lambda: client_id(title), limit=10)
-        if not wid:
-            fail(f"the window {title!r} did not appear")
-        return wid
-
-    def close(self):
-        for p in self.processes.values():
-            p.terminate()
-        for p in self.processes.values():
-            p.wait()
+def sample_window(title, geometry, colour):
+    """An xterm of that title, geometry and colour, once it shows: its
+    process, which the test ends, and its window."""
+    process = subprocess.Popen(["xterm", "-T", title, "-geometry", geometry, "-bg", colour, "-e", "sleep", "600"],
+                               stderr=subprocess.DEVNULL)
+    return process, poll(lambda: client_id(title), 10, f"the window {title!r}")
 
 
 def run(*args):

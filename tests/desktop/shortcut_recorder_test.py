@@ -4,11 +4,10 @@ import subprocess
 import sys
 import time
 
-from desktop import STARTUP_LINES, Quorvel, SampleWindows, check, poll, run
+from desktop import STARTUP_LINES, Quorvel, check, poll, run, sample_window
 
 binary = sys.argv[1]
-windows = SampleWindows()
-editor = windows.open("Editor", "60x20+40+40", "#1d3557")
+editor_process, editor = sample_window("Editor", "60x20+40+40", "#1d3557")
 app = Quorvel(binary, settings={"isOverlayEnabled": False}).start()
 MENU = 19  # the settings window's own menu bar, above the tabs
 
@@ -40,6 +39,6 @@ try:
           "back in the settings window, still recording, it holds the keyboard again")
 finally:
     status = app.stop()
-    windows.close()
+    editor_process.terminate()
 check(status == 0, f"quit cleanly (status {status})")
 print("shortcut_recorder: 1 passed, 0 failed")

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace quorvel::testing {
@@ -15,6 +18,20 @@ inline bool spinUntil(const std::function<bool()>& done, int limitMs = 10'000) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
     return true;
+}
+
+/// Turns the event loop for `ms` so that nothing that should not happen does.
+inline void settle(int ms = 300) {
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+/// Runs a helper tool to its end; its standard output, trimmed.
+inline QString run(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(10'000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
 }  // namespace quorvel::testing

@@ -9,16 +9,11 @@ import os
 import signal
 import subprocess
 import sys
-import tempfile
 
-from desktop import check, poll
+from desktop import Quorvel, check, poll
 
 writer = sys.argv[1]
-home = tempfile.mkdtemp(prefix="quorvel-store-")
-path = os.path.join(home, "quorvel", "com.quorvel.settings.json")
-os.makedirs(os.path.dirname(path))
-with open(path, "w") as f:
-    json.dump({"focusMode": "deep", "opacityValue": 0.7}, f)
+path = Quorvel(writer, settings={"focusMode": "deep", "opacityValue": 0.7}).settings_path
 
 
 def stored():  # the store replaces the file whole, never in part

@@ -96,19 +96,16 @@ TEST(KeyAcceptance, DecidesEachPressByTheRecordingRules) {
         EXPECT_EQ(decideKeyDown(c.keyCode, c.modifiers), c.expected) << c.name;
 }
 
-TEST_F(SettingsWindowTest, ShortcutsRecordWhileTheGlobalKeysStandAsideAndDropATakenCombination) {
+TEST_F(SettingsWindowTest, ShortcutsRecordAndDropACombinationAnotherRowOrApplicationHolds) {
     ShortcutsView tab(*services);
     const auto press = [&](ShortcutRow row, std::uint32_t key, std::uint32_t mods) {
         tab.recorder(row).keyDown(key, mods);
         harness.scheduler.runPending();
     };
+    // Recording a key while the global ones stand aside is the widget test's.
     tab.startRecording(ShortcutRow::toggle);
-    EXPECT_EQ(tab.label(ShortcutRow::toggle), "Recording...");
-    EXPECT_TRUE(harness.app().shortcuts()->isSuspended());
     press(ShortcutRow::toggle, 96, 0);  // F5
     EXPECT_EQ(settings().toggleShortcut.get(), (KeyCombo{96, 0}));
-    EXPECT_FALSE(harness.app().shortcuts()->isSuspended());
-    EXPECT_EQ(tab.label(ShortcutRow::toggle), "F5");
 
     tab.startRecording(ShortcutRow::mode);
     press(ShortcutRow::mode, 96, 0);  // the toggle row holds it

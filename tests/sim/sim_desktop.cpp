@@ -3,7 +3,7 @@
 #include "sim/sim_veil_window.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 
 namespace quorvel::sim {
 
@@ -159,14 +159,9 @@ std::vector<ports::WindowId> SimDesktop::stacking() const {
 std::string SimDesktop::describeStacking() const {
     std::string line;
     for (const auto& r : order_) {
-        std::string name = r.spec.app;
-        if (r.veil) {
-            char text[48];
-            std::snprintf(text, sizeof text, "[veil:%u a=%.2f]", r.veil->monitor(),
-                          r.veil->alpha());
-            name = text;
-        }
-        line += (line.empty() ? "" : " ") + name;
+        line += r.veil ? "[veil:" + std::to_string(r.veil->monitor()) +
+                             " a=" + std::to_string(r.veil->alpha()) + "] "
+                       : r.spec.app + " ";
     }
     return line;
 }

@@ -12,12 +12,13 @@ test reads where from GetState. With ROW names, only those rows run.
 """
 import os
 import sys
+from types import SimpleNamespace
 
 from gi.repository import GLib
 
-from desktop_common import (Owner, bare_screenshot, corners, check, close_windows, color, desktop_driver, error_of,
-                            inside, listed, looks, new_connection, run_test, sharp, smeared,
-                            start_window, unchanged, wait_until)
+from desktop_common import (Owner, bare_screenshot, bare_spot, corners, check, close_windows, color, desktop_driver,
+                            error_of, inside, listed, looks, new_connection, plain_spot, poll, pump, run_test, sharp,
+                            smeared, start_window, text_boxes, unchanged, MARGIN)
 
 BACK = {"title": "Quorvel Back", "color": (0x20, 0xC0, 0x40), "width": 1100, "height": 640,
         "text": True, "at": (90, 100)}
@@ -29,10 +30,6 @@ ABOVE = {"title": "Quorvel Above", "color": (0x30, 0x50, 0xE0), "width": 340, "h
 TINT = (20, 30, 60, 128)  # premultiplied r, g, b, a: the veil's look, half opaque
 TINT_WIDTH = 64  # a tint not repeated across would show as a stripe
 BLUR = 6
-# color_window.py: plain colour this far inside the edges, its band of
-# stripes across the middle.
-MARGIN, BAND = 60, 48
-BOX = (40, 14)
 
 
 def tinted(rgb):
@@ -48,17 +45,15 @@ def set_look(owner, veil, height, mask=lambda y: 255, blur=BLUR):
                                       float(blur)))
 
 
-def text_boxes(window, avoid):
-    """Boxes of text-like marks inside `window`, clear of `avoid` (the
-    windows above it) by 4 px."""
-    top, band = window["y"] + MARGIN, window["y"] + (window["height"] - BAND) // 2
-    for y in range(top, window["y"] + window["height"] - MARGIN - BOX[1], 4):
-        if band - 8 - BOX[1] < y < band + BAND + 8:
-            continue
-        for x in range(window["x"] + MARGIN, window["x"] + window["width"] - MARGIN - BOX[0], 4):
-            corners = [(x, y), (x + BOX[0], y), (x, y + BOX[1]), (x + BOX[0], y + BOX[1])]
-            if not any(inside(a, cx, cy, 4) for a in avoid for cx, cy in corners):
-                yield (x, y, *BOX)
+def veil_below(owner, monitor, window):
+    """A veil as large as `monitor`, in the test's look and fully shown,
+    placed directly below `window` (0: not placed yet)."""
+    veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
+    set_look(owner, veil, monitor["height"])
+    owner("FadeVeil", "udd", (veil, 1.0, 0.0))
+    if window:
+        owner("PlaceVeil", "ust", (veil, "below", window))
+    return veil
 
 
 def nearest(boxes, point, within=None):
@@ -68,70 +63,58 @@ def nearest(boxes, point, within=None):
     return best
 
 
-def plain_spot(window, avoid):
-    for x, y in ((window["x"] + MARGIN // 2, window["y"] + MARGIN // 2),
-                 (window["x"] + window["width"] - MARGIN // 2, window["y"] + window["height"] - MARGIN // 2),
-                 (window["x"] + window["width"] - MARGIN // 2, window["y"] + MARGIN // 2),
-                 (window["x"] + MARGIN // 2, window["y"] + window["height"] - MARGIN // 2)):
-        if not any(inside(a, x, y, 20) for a in avoid):
-            return x, y
-    raise AssertionError(f"no plain spot on {window}")
-
-
 def open_window(desktop, owner, spec, processes):
     processes.append(start_window(spec, desktop))
     if desktop.place:
         desktop.place(spec["title"], *spec["at"])
-    return wait_until(lambda: (lambda s: (listed(s, spec) or {}).get("id") == s["active"] and
-                               listed(s, spec))(owner.state()), 30, f"{spec['title']} listed and active")
+    return poll(lambda: (lambda s: (listed(s, spec) or {}).get("id") == s["active"] and
+                         listed(s, spec))(owner.state()), 30, f"{spec['title']} listed and active")
+
+
+def opened(shots, name):
+    """The owner, a stranger whose signals are kept, the session's desktop
+    and first monitor, BACK and FRONT open, the front one in front, spots of
+    each's plain colour and marks, and a picture of them bare."""
+    t = SimpleNamespace(owner=Owner(), stranger=new_connection(), heard=[], processes=[])
+    t.stranger.signal_subscribe(None, "io.github.quorvel.Compositor1", None, None, None, 0,
+                                lambda *a: t.heard.append(a[4]))
+    t.desktop = desktop_driver()(shots, name, t.owner.bus)
+    t.monitor = t.owner.state()["monitors"][0]
+    t.back = open_window(t.desktop, t.owner, BACK, t.processes)
+    t.front = open_window(t.desktop, t.owner, FRONT, t.processes)
+    t.spot = {"front": plain_spot(t.front, []), "front_text": next(text_boxes(t.front, [])),
+              "back": plain_spot(t.back, [t.front]), "back_text": next(text_boxes(t.back, [t.front]))}
+    t.bare = bare_screenshot(t.desktop, {t.spot["back"]: BACK["color"], t.spot["front"]: FRONT["color"],
+                                         **corners(t.front, FRONT["color"])})
+    return t
 
 
 def main():
     shots, only = sys.argv[1], set(sys.argv[2:])
     os.makedirs(shots, exist_ok=True)
-    owner = Owner()
-    stranger = new_connection()
-    stranger_signals = []
-    stranger.signal_subscribe(None, "io.github.quorvel.Compositor1", None, None, None, 0,
-                              lambda *a: stranger_signals.append(a[4]))
-    desktop = desktop_driver()(shots, "contract", owner.bus)
+    t = opened(shots, "contract")
+    owner, desktop, monitor, processes, back, front, bare = \
+        t.owner, t.desktop, t.monitor, t.processes, t.back, t.front, t.bare
     state = owner.state()
-    monitor = state["monitors"][0]
     check(state["version"] == 2 and state["compositor"] in ("GNOME Shell", "KWin"), f"state {state}")
-    processes = []
-    back = open_window(desktop, owner, BACK, processes)
-    front = open_window(desktop, owner, FRONT, processes)
-    state = owner.state()
     check([w["id"] for w in state["windows"][:2]] == [front["id"], back["id"]], "not listed front to back")
     check(all(w["type"] == "normal" and not w["own"] and not w["above"] and "title" not in w and "pid" not in w
               for w in (front, back)), f"listed as {front} and {back}")
-    area = {"x": monitor["x"], "y": monitor["workArea"]["y"], "width": monitor["width"],
-            "height": monitor["workArea"]["height"]}
     back_boxes = list(text_boxes(back, [front]))
-    spot = {
-        "front": plain_spot(front, []), "front_text": next(text_boxes(front, [])),
-        "back": plain_spot(back, [front]),
-        "back_far": nearest(back_boxes, (back["x"] + back["width"] - 200, back["y"] + back["height"] - 100)),
-        # Right beside the front window, where a frost that does not see what
-        # lies under the window above it leaves a sharp strip.
-        "back_beside_right": nearest(back_boxes, (front["x"] + front["width"] + 4,
-                                                  max(front["y"], back["y"] + MARGIN) + 4), 16),
-        "back_beside_below": nearest(back_boxes, (max(front["x"], back["x"] + MARGIN) + 4,
-                                                  front["y"] + front["height"] + 4), 16),
-        "desktop": next((x, y) for y in range(area["y"] + 30, area["y"] + area["height"] - 30, 10)
-                        for x in range(area["x"] + 30, area["x"] + area["width"] - 30, 10)
-                        if not any(inside(w, x, y, 30) for w in (front, back))),
-    }
+    spot = {**t.spot, "desktop": bare_spot(monitor["workArea"], [front, back]),
+            "back_far": nearest(back_boxes, (back["x"] + back["width"] - 200, back["y"] + back["height"] - 100)),
+            # Right beside the front window, where a frost that does not see what
+            # lies under the window above it leaves a sharp strip.
+            "back_beside_right": nearest(back_boxes, (front["x"] + front["width"] + 4,
+                                                      max(front["y"], back["y"] + MARGIN) + 4), 16),
+            "back_beside_below": nearest(back_boxes, (max(front["x"], back["x"] + MARGIN) + 4,
+                                                      front["y"] + front["height"] + 4), 16)}
     # On a monitor as large as 8K the compositor puts the windows apart.
     check(all(spot[name] for name in ("back_beside_right", "back_beside_below")) or monitor["width"] > 4000,
           f"the windows do not overlap as the test needs: {front}, {back}")
     spot = {name: value for name, value in spot.items() if value}
-    bare = bare_screenshot(desktop, {spot["back"]: BACK["color"], spot["front"]: FRONT["color"],
-                                     **corners(front, FRONT["color"])})
 
-    veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
-    set_look(owner, veil, monitor["height"])
-    owner("FadeVeil", "udd", (veil, 1.0, 0.0))
+    veil = veil_below(owner, monitor, 0)
     back_veiled = {"back": color(spot["back"], tinted(BACK["color"])),
                    "desktop": color(spot["desktop"], tinted(bare.at(*spot["desktop"])))}
     back_veiled.update({name: smeared(spot[name]) for name in spot if name.startswith("back_")})
@@ -155,9 +138,9 @@ def main():
     def raise_back():
         owner.signals.clear()
         check(owner("ActivateWindow", "t", (back["id"],))[0], "ActivateWindow refused the back window")
-        wait_until(lambda: (lambda s: s["windows"][0]["id"] == s["active"] == back["id"])(owner.state()),
-                   10, "the back window raised and active")
-        owner.signal("Changed")
+        poll(lambda: (lambda s: s["windows"][0]["id"] == s["active"] == back["id"])(owner.state()), 10,
+             "the back window raised and active")
+        poll(lambda: any(name == "Changed" for name, _ in owner.signals), 10, "the signal Changed")
         check(not owner("ActivateWindow", "t", (0xFFFFFFF0,))[0], "ActivateWindow took an unknown window")
 
     rows = [
@@ -210,9 +193,9 @@ def main():
     check(error_of(owner.bus, "FadeVeil", "udd", (veil, 1.0, 0.0)) == "NoSuchVeil", "a gone owner's veil answers")
     check(owner("GrabAccelerator", "s", ("<Control><Alt>q",))[0] != 0, "a gone owner's shortcut is still taken")
 
-    pump_and_check_unicast(stranger_signals)
+    pump()
+    check(not t.heard, f"signals reached another connection: {set(t.heard)}")
     close_windows(processes)
-    return 0
 
 
 def covering_row(desktop, owner, veil, processes, spot):
@@ -234,18 +217,12 @@ def covering_row(desktop, owner, veil, processes, spot):
         owner("PlaceVeil", "ust", (veil, "hidden", 0))
         spot["above"] = plain_spot(above, [])
         spot["above_text"] = next(text_boxes(above, []))
-        bare = wait_until(lambda: (lambda i: i.at(*spot["above"]) == ABOVE["color"] and i)(
-            desktop.screenshot("covering_bare")), 10, "the keep-above window shown")
+        bare = bare_screenshot(desktop, {spot["above"]: ABOVE["color"]}, "covering_bare")
         check(owner("PlaceVeil", "ust", (veil, "covering", 0))[0], "PlaceVeil covering refused")
         owner("FadeVeil", "udd", (veil, 1.0, 0.0))
         set_look(owner, veil, owner.state()["monitors"][0]["height"])
         return bare
     return act
-
-
-def pump_and_check_unicast(stranger_signals):
-    wait_until(lambda: True, 0, "")
-    check(not stranger_signals, f"signals reached another connection: {set(stranger_signals)}")
 
 
 if __name__ == "__main__":

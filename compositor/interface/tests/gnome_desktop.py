@@ -5,7 +5,7 @@ import os
 import time
 import subprocess
 
-from desktop_common import SESSION, Image, call, check, new_connection, wait_until, xdotool_keys
+from desktop_common import SESSION, Image, call, check, new_connection, poll, xdotool_click, xdotool_keys
 
 SHIFT_L, SUPER_L, F12, PAGE_UP, PAGE_DOWN = 0xFFE1, 0xFFEB, 0xFFC9, 0xFF55, 0xFF56
 BUTTON_CODES = {1: 0x110, 2: 0x112, 3: 0x111}  # BTN_LEFT, BTN_MIDDLE, BTN_RIGHT
@@ -71,17 +71,13 @@ class GnomeDesktop:
                 return True
             self.input("NotifyPointerMotionRelative", "dd", (float(x - px), float(y - py)))
             return False
-        wait_until(arrived, 10, f"the pointer at {x},{y}")
+        poll(arrived, 10, f"the pointer at {x},{y}")
 
     def click(self, x, y, button=1, shift=False):
         if not self.bus and SESSION == "x11":
             # The shell's virtual pointer moves through XTest there, which
             # the X server accelerates: the X server's own pointer instead.
-            keys = ["keydown", "shift"] if shift else []
-            # No --sync: it waits forever for a pointer already there.
-            subprocess.run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.1", *keys, "click", str(button)] +
-                           (["keyup", "shift"] if shift else []), check=True, timeout=10)
-            return
+            return xdotool_click(x, y, button, shift)
         self.move_pointer(x, y)
         if shift:
             self.input("NotifyKeyboardKeysym", "ub", (SHIFT_L, True))
@@ -90,9 +86,7 @@ class GnomeDesktop:
         if shift:
             self.input("NotifyKeyboardKeysym", "ub", (SHIFT_L, False))
 
-    def activate(self, title, spot):
-        """Gives `title` the focus as a user would: a click on `spot`."""
-        self.click(*spot)
+    activate = lambda self, title, spot: self.click(*spot)  # as a user would give `title` the focus
 
     def press(self, *keysyms, hold=0.0):
         """Holds each key down in turn, the last `hold` s, then lets them go in reverse."""

@@ -12,7 +12,7 @@ import threading
 
 import desktop_common
 from desktop_common import (QUORVEL, SESSION, Image, call, check, new_connection,  # noqa: F401
-                            wait_until)
+                            poll)
 from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
 
 # QImage::Format numbers ScreenShot2 may report, and where R, G and B sit in
@@ -113,7 +113,7 @@ class KWinDesktop:
                 f"let n = 0; for (const w of windows()) if (w.caption === {json.dumps(title)}) {{"
                 f" w.frameGeometry = {{x: {x}, y: {y}, width: w.width, height: w.height}}; n++; }}"
                 f" answer(n);") != "0"
-        wait_until(moved, 20, f"{title} managed by KWin and placed")
+        poll(moved, 20, f"{title} managed by KWin and placed")
 
     def move_pointer(self, x, y):
         if not HOST:
@@ -121,9 +121,9 @@ class KWinDesktop:
         on_host("xdotool", "mousemove", str(x), str(y), "sleep", "0.1")
 
     def click(self, x, y, button=1, shift=False):
-        self.move_pointer(x, y)
-        keys = ["keydown", "shift"] if shift else []
-        on_host("xdotool", *keys, "click", str(button), *(["keyup", "shift"] if shift else []))
+        if not HOST:
+            raise NotImplementedError("no pointer of a user's on KWin's virtual outputs")
+        desktop_common.xdotool_click(x, y, button, shift, HOST)
         # Nested, KWin paints the pointer into the picture: parked in the
         # top-left corner, clear of every spot a test judges.
         self.move_pointer(0, 0)
@@ -201,7 +201,7 @@ class KWinDesktop:
                         if tag + " " in line:
                             return line.split(tag + " ", 1)[1].rstrip("\n")
                 return None
-            return wait_until(answered, 10, f"an answer from the script {name}")
+            return poll(answered, 10, f"an answer from the script {name}")
         finally:
             call(self.session_bus, "unloadScript", "s", (name,), **kwin)
             os.unlink(f.name)

@@ -8,7 +8,7 @@ import os
 import re
 import subprocess
 
-from desktop_common import Image, start_window, wait_until, xdotool_keys
+from desktop_common import Image, poll, start_window, xdotool_click, xdotool_keys
 
 
 def x(*command, check=True):
@@ -67,18 +67,16 @@ class X11Desktop:
 
     def place(self, title, x_, y):
         # A window mapped may not be managed yet: wmctrl finds it only then.
-        wait_until(lambda: subprocess.run(["wmctrl", "-F", "-r", title, "-e", f"0,{x_},{y},-1,-1"]).returncode == 0,
-                   10, f"{title} managed and placed")
+        poll(lambda: subprocess.run(["wmctrl", "-F", "-r", title, "-e", f"0,{x_},{y},-1,-1"]).returncode == 0,
+             10, f"{title} managed and placed")
 
     def move_pointer(self, x_, y):
         x("xdotool", "mousemove", str(x_), str(y))
 
     def click(self, x_, y, button=1, shift=False):
-        keys = ["keydown", "shift"] if shift else []
-        x("xdotool", "mousemove", str(x_), str(y), *keys, "click", str(button), *(["keyup", "shift"] if shift else []))
+        xdotool_click(x_, y, button, shift)
 
-    def activate(self, title, spot):
-        self.click(*spot)
+    activate = lambda self, title, spot: self.click(*spot)  # as a user would give `title` the focus
 
     def press(self, *keysyms, hold=0.03):
         xdotool_keys(*keysyms, hold=hold)

@@ -15,10 +15,9 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "interface", "tests"))
-from contract_test import (BACK, FRONT, nearest, open_window, plain_spot, set_look, text_boxes,  # noqa: E402
-                           tinted)
+from contract_test import BACK, FRONT, nearest, open_window, tinted, veil_below  # noqa: E402
 from desktop_common import (Owner, bare_screenshot, check, corners, close_windows, color, desktop_driver,  # noqa: E402
-                            looks, run_test, sharp, smeared, unchanged)
+                            looks, plain_spot, run_test, sharp, smeared, text_boxes, unchanged)
 
 SMALL = {"title": "Quorvel Small", "color": (0xE0, 0xE0, 0x20), "width": 120, "height": 90}
 
@@ -49,13 +48,7 @@ def main():
     bare = bare_screenshot(desktop, {front_spot: FRONT["color"], spot["back_second"]: BACK["color"],
                                      **corners(front, FRONT["color"])})
 
-    veils = []
-    for monitor in (first, second):
-        veil = owner("CreateVeil", "iiii", (monitor["x"], monitor["y"], monitor["width"], monitor["height"]))[0]
-        veils.append(veil)
-        set_look(owner, veil, monitor["height"])
-        owner("PlaceVeil", "ust", (veil, "below", front["id"]))
-        owner("FadeVeil", "udd", (veil, 1.0, 0.0))
+    veils = [veil_below(owner, monitor, front["id"]) for monitor in (first, second)]
     verdicts = {name: color(at, tinted(bare.at(*at))) for name, at in spot.items()}
     verdicts.update({name: smeared(box) for name, box in texts.items()})
     verdicts.update({"front": unchanged(front_spot), "front_text": sharp(front_text)})
@@ -75,7 +68,6 @@ def main():
         owner("DestroyVeil", "u", (veil,))
     looks(desktop, "gone", {name: unchanged(at) for name, at in spot.items()}, bare)
     close_windows(processes)
-    return 0
 
 
 if __name__ == "__main__":

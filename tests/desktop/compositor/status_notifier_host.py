@@ -5,6 +5,7 @@ asking it something never waits on the test."""
 import os
 import threading
 
+from desktop_common import call, new_connection
 from gi.repository import Gio, GLib
 
 WATCHER = "org.kde.StatusNotifierWatcher"
@@ -33,15 +34,12 @@ class StatusNotifierHost:
     def _serve(self, ready):
         context = GLib.MainContext()
         context.push_thread_default()
-        self.bus = Gio.DBusConnection.new_for_address_sync(
-            os.environ["DBUS_SESSION_BUS_ADDRESS"],
-            Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION,
-            None, None)
+        self.bus = new_connection()
         info = Gio.DBusNodeInfo.new_for_xml(INTERFACE).interfaces[0]
         self.bus.register_object("/StatusNotifierWatcher", info, self._method, self._property, None)
         for name in (WATCHER, f"org.kde.StatusNotifierHost-{os.getpid()}"):
-            self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                               "RequestName", GLib.Variant("(su)", (name, 4)), None, 0, 5000, None)
+            call(self.bus, "RequestName", "su", (name, 4), dest="org.freedesktop.DBus",
+                 path="/org/freedesktop/DBus", iface="org.freedesktop.DBus")
         self.bus.emit_signal(None, "/StatusNotifierWatcher", WATCHER, "StatusNotifierHostRegistered", None)
         ready.set()
         loop = GLib.MainLoop(context)
@@ -70,8 +68,7 @@ class StatusNotifierHost:
         with self._lock:
             return self.items[-1] if self.items else None
 
-    def click(self, item, button=1, x=100, y=10):
+    def click(self, item, button=1):
         """Left: Activate; middle: SecondaryActivate; right: ContextMenu."""
         method = {1: "Activate", 2: "SecondaryActivate", 3: "ContextMenu"}[button]
-        service, path = item
-        self.bus.call_sync(service, path, ITEM, method, GLib.Variant("(ii)", (x, y)), None, 0, 5000, None)
+        call(self.bus, method, "ii", (100, 10), dest=item[0], path=item[1], iface=ITEM, timeout=5000)

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "../spin_until.h"
 #include "qt/process_script_service.h"
 #include "rules/desktop_panel_tables.h"
 #include "sim/sim_harness.h"
@@ -14,12 +15,7 @@
 namespace quorvel {
 namespace {
 
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
+using quorvel::testing::run;
 
 /// Quorvel on the simulated desktop, but with the real desktop's panel
 /// scripts and service; its settings on file, so a crash can be played.

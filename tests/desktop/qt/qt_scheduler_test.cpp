@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../spin_until.h"
+#include "program/command_line.h"
 
 namespace quorvel::qt {
 namespace {
@@ -58,6 +59,15 @@ TEST(QtScheduler, MenuTrackingHoldsDefaultModeTimersOnly) {
     EXPECT_EQ(defaultRepeat, 1);
     ASSERT_TRUE(spinUntil([&] { return defaultRepeat >= 3; }));
     EXPECT_EQ(defaultOnce, 1);
+}
+
+TEST(QtCommandLine, QtsOwnOptionsPassWithTheirValuesAndDisplayIsRead) {
+    EXPECT_EQ(program::qtOptionLength("-style"), 2u);
+    EXPECT_EQ(program::qtOptionLength("--platform=offscreen"), 1u);
+    EXPECT_EQ(program::qtOptionLength("-reverse"), 1u);
+    EXPECT_EQ(program::qtOptionLength("--frobnicate"), 0u);
+    EXPECT_EQ(program::qtDisplayOption("-display", ":3"), ":3");
+    EXPECT_EQ(program::qtDisplayOption("--display=:4", ""), ":4");
 }
 
 }  // namespace

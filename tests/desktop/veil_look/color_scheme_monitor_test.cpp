@@ -3,30 +3,44 @@
 #include <gtest/gtest.h>
 
 #include "../spin_until.h"
-#include "fake_portal.h"
 #include "qt/color_scheme_monitor.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QGuiApplication>
+#include <QObject>
 #include <QPalette>
 
 namespace quorvel::veil_look {
 
-void FakePortal::change(uint value) {
-    scheme = value;
-    Q_EMIT SettingChanged("org.freedesktop.appearance", "color-scheme",
-                          QDBusVariant(QVariant::fromValue(value)));
-}
+/// The desktop portal's Settings interface with one value, on the test's bus.
+class FakePortal final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
 
-QDBusVariant FakePortal::ReadOne(const QString&, const QString&) {
-    return QDBusVariant(QVariant::fromValue(scheme));
-}
+public:
+    uint scheme = 0;
 
-QDBusVariant FakePortal::Read(const QString&, const QString&) {
+    /// Changes the value and announces it as the portal does.
+    void change(uint value) {
+        scheme = value;
+        Q_EMIT SettingChanged("org.freedesktop.appearance", "color-scheme",
+                              QDBusVariant(QVariant::fromValue(value)));
+    }
+
+public slots:
+    QDBusVariant ReadOne(const QString&, const QString&) {
+        return QDBusVariant(QVariant::fromValue(scheme));
+    }
     // Read nests the value in one more variant.
-    return QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant::fromValue(scheme))));
-}
+    QDBusVariant Read(const QString&, const QString&) {
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant::fromValue(scheme))));
+    }
+
+signals:
+    void SettingChanged(const QString& ns, const QString& key, const QDBusVariant& value);
+};
 
 namespace {
 
@@ -80,3 +94,5 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+#include "color_scheme_monitor_test.moc"

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -276,49 +275,26 @@ TEST_F(VeilLook, AmbientLeavesTheTopClearAndIsFullFromMidHeightDownAndDeepIsUnif
     }
 }
 
-// A text-like desktop behind the veil, a striped window of the test's in front.
-TEST_F(VeilLook, FrostsWhatLiesBelowThroughTheMaskAndLeavesTheFrontWindowAlone) {
+// A text-like desktop behind the veil: a lower opacity weakens the frost
+// along with the tint.
+TEST_F(VeilLook, FrostsWhatLiesBelowAndLessAtALowerOpacity) {
     desk.settings.fadeDuration.set(0);
     desk.paintPattern();
-    const int w = clear.width, h = clear.height;
-    const int fx = w - 400, fy = h - 300;  // the front window: 360 x 260
-    desk.showFrontWindow(fx, fy, 360, 260);
     const Shot unveiled = desk.screenshot();
     // The text's edge contrast: the mean grey step to the right and below.
-    const auto text = [h](const Shot& s) {
+    const auto text = [h = clear.height](const Shot& s) {
         return s.mean(260, h / 2, 760, h - 40, [&s](int x, int y) {
             return (std::abs(s.grey(x + 1, y) - s.grey(x, y)) +
                     std::abs(s.grey(x, y + 1) - s.grey(x, y))) /
                    2;
         });
     };
-    const auto changed = [](const Shot& a, const Shot& b, int x0, int y0, int x1, int y1) {
-        return a.mean(x0, y0, x1, y1, [&](int x, int y) {
-            double sum = 0;
-            for (std::size_t i = (std::size_t(y) * a.width + x) * 3, c = 0; c < 3; ++c)
-                sum += std::abs(int(a.rgb[i + c]) - int(b.rgb[i + c]));
-            return sum / 3;
-        });
-    };
-    struct Case {
-        FocusMode mode;
-        double opacity;
-        double maxKept;  // of the text's edge contrast, bottom half
-    };
     std::vector<double> kept;
-    for (const Case& c : {Case{FocusMode::deep, 1.0, 0.40}, Case{FocusMode::deep, 0.75, 1.0},
-                          Case{FocusMode::ambient, 1.0, 0.40}}) {
-        look(c.mode, ThemeMode::dark, c.opacity, 0.0);
-        const Shot shot = desk.screenshot();
-        kept.push_back(text(shot) / text(unveiled));
-        std::printf("mode %d opacity %.2f: text edge contrast kept %.1f %%\n", int(c.mode),
-                    c.opacity, kept.back() * 100);
-        EXPECT_LE(kept.back(), c.maxKept) << int(c.mode) << " " << c.opacity;
-        EXPECT_EQ(changed(shot, unveiled, fx, fy, fx + 360, fy + 260), 0.0) << "front window";
-        if (c.mode == FocusMode::ambient) {
-            EXPECT_LT(changed(shot, unveiled, 0, 0, w, 4), 1.5) << "the top rows stay clear";
-        }
+    for (double opacity : {1.0, 0.75}) {
+        look(FocusMode::deep, ThemeMode::dark, opacity, 0.0);
+        kept.push_back(text(desk.screenshot()) / text(unveiled));
     }
+    EXPECT_LE(kept[0], 0.40) << "the text behind is frosted past reading";
     EXPECT_GT(kept[1], kept[0] + 0.15) << "opacity 0.75 frosts less than 1.0";
 }
 

@@ -2,7 +2,8 @@
 
 #include <QApplication>
 
-// Widgets need a QApplication; the offscreen platform needs no display.
+// The Qt adapters need an event loop, and widgets a QApplication; the
+// offscreen platform needs no display.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -2,14 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/signal.h"
+
 namespace quorvel::core {
 namespace {
-
-using Trace = std::vector<std::string>;
 
 TEST(VirtualScheduler, DueWorkRunsByTimeAndTiesInSchedulingOrderEachSeeingItsDueTime) {
     VirtualScheduler s(10.0);
@@ -43,6 +44,23 @@ TEST(VirtualScheduler, MenuTrackingHoldsOnlyDefaultModeTimers) {
     ASSERT_EQ(defaultFires.size(), 1u);
     EXPECT_DOUBLE_EQ(defaultFires[0], 1.0);
     EXPECT_EQ(polls, 10);
+}
+
+TEST(Signal, SlotsMayDisconnectThemselvesAndLaterSlotsDuringEmission) {
+    Signal<> signal;
+    std::vector<std::string> seen;
+    Connection first;
+    Connection second;
+    first = signal.connect([&] {
+        seen.push_back("first");
+        first.reset();
+        second.reset();
+    });
+    second = signal.connect([&] { seen.push_back("second"); });
+    Connection third = signal.connect([&] { seen.push_back("third"); });
+    signal.emit();
+    signal.emit();
+    EXPECT_EQ(seen, (std::vector<std::string>{"first", "third", "third"}));
 }
 
 }  // namespace

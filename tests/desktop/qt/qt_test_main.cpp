@@ -1,9 +1,0 @@
-#include <gtest/gtest.h>
-#include <QCoreApplication>
-
-// The Qt adapter tests need an event loop but no display.
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
