@@ -132,10 +132,15 @@ class Setup:
                 # would, with the shell's own keys, once it has the focus.
                 i = sides.index(spec) + 1
                 poll(lambda: state()["active"] == window["id"], 10, f"{spec['title']} focused")
-                for _ in range(i - window["monitor"]):
-                    self.desktop.press(SUPER, SHIFT, RIGHT)
-                poll(lambda: (listed(state(), spec) or {}).get("monitor") == i, 10,
-                     f"{spec['title']} on monitor {i}")
+
+                def moved():
+                    # Pressed again after a second, as a user would when a
+                    # loaded shell missed the keys.
+                    monitor = (listed(state(), spec) or {}).get("monitor", 0)
+                    if monitor < i:
+                        self.desktop.press(SUPER, SHIFT, RIGHT)
+                    return monitor == i
+                poll(moved, 10, f"{spec['title']} on monitor {i}", step=1.0)
         if WM == "openbox-glx":
             # WORKAROUND(picom): its GLX backend on a software renderer shows a
             # window as it was at its map, blank where GTK drew it only after;
