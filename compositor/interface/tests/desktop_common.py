@@ -281,9 +281,11 @@ def looks(desktop, name, verdicts, bare, timeout=10):
         misses[:] = [f"{name}: {label}: {problem}" for label, test in verdicts.items()
                      for problem in [test(image, bare)] if problem]
         return not misses
-    if not check(poll(holds, timeout), "; ".join(misses) or name) and getattr(desktop, "describe", None):
+    held = poll(holds, timeout)
+    if not held and getattr(desktop, "describe", None):
         # The picture stays on the machine that ran the test: its log says what the desktop held.
         print(f"{name}: {desktop.describe()}", flush=True)
+    check(held, "; ".join(misses) or name)
 
 
 # --- windows ---------------------------------------------------------------
