@@ -76,6 +76,20 @@ TEST_F(RulesTest, ASilentSettingsServiceIsAskedEverySecondAndThePanelsHideOnceIt
     EXPECT_EQ(dock(), "1");
 }
 
+TEST_F(RulesTest, APanelAlreadyHiddenIsNeverTakenForTheUsersOwnWhileTheOtherWaits) {
+    harness.scripts.setPanel("top", "top-1", "1");
+    harness.scripts.setRefusing(true, "top");
+    auto& application = focusOn({{"isAutoHideEnabled", true}});
+    EXPECT_EQ(dock(), "2") << "the panel that answers hides at once";
+    harness.advance(3.0);
+    harness.scripts.setRefusing(false);
+    harness.advance(1.0);
+    EXPECT_EQ(top(), "2");
+    application.session().setOn(false);
+    EXPECT_EQ(dock(), "1") << "the dock comes back as the user had it, not as we hid it";
+    EXPECT_EQ(top(), "1");
+}
+
 TEST_F(RulesTest, AnEmptyListOfExcludedApplicationsGetsTheInstalledDefaultsAtStart) {
     harness.catalog.addApplication("nl.hjdskes.gcolor3", "Color Picker", "gcolor3");
     harness.catalog.addApplication("org.gnome.Nautilus", "Files", "org.gnome.Nautilus");

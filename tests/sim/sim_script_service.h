@@ -3,6 +3,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ports/script_service.h"
@@ -19,13 +20,13 @@ class SimScriptService final : public ports::ScriptService {
 public:
     ports::ScriptOutcome execute(const std::string& source) override {
         executed_.push_back(source);
-        if (refusing_) {
-            return ports::ScriptOutcome::failed({ports::scriptNotPermittedError, "not yet"});
-        }
         std::istringstream words(source);
         std::string sim, verb, kind, value;
         words >> sim >> verb >> kind >> std::ws;
         std::getline(words, value);
+        if (refusing_ && (refusedKind_.empty() || kind == refusedKind_)) {
+            return ports::ScriptOutcome::failed({ports::scriptNotPermittedError, "not yet"});
+        }
         if (sim != "sim") return ports::ScriptOutcome::notCompiled();
         if (verb == "read") {
             std::string out;
@@ -53,8 +54,12 @@ public:
     std::string value(const std::string& kind, const std::string& id) const {
         return panels_.at(kind).at(id);
     }
-    /// While true every script fails with the "not permitted" error number.
-    void setRefusing(bool refusing) { refusing_ = refusing; }
+    /// While true every script (or only those of one kind of panel) fails
+    /// with the "not permitted" error number.
+    void setRefusing(bool refusing, std::string kind = {}) {
+        refusing_ = refusing;
+        refusedKind_ = std::move(kind);
+    }
     const std::vector<std::string>& executed() const { return executed_; }
 
 private:
@@ -76,6 +81,7 @@ private:
     std::map<std::string, std::map<std::string, std::string>> panels_{{"dock", {{"dock-1", "0"}}},
                                                                       {"top", {{"top-1", "0"}}}};
     bool refusing_ = false;
+    std::string refusedKind_;
     std::vector<std::string> executed_;
 };
 
