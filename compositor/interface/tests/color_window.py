@@ -11,7 +11,8 @@ X11 (GDK_BACKEND=x11): a Wayland client cannot place itself, mutter does.
 Prints "ready" once the window is mapped; ends on "quit" or the end of stdin;
 "fullscreen" and "unfullscreen" ask for and leave fullscreen, as a player's
 F11 does (a window of a fixed size is kept at that size: --resizable);
-"dialog" opens a modal dialog of the window's, "close dialog" closes it.
+"dialog" opens a modal dialog of the window's, "close dialog" closes it;
+"redraw" draws the windows again, as a live application does now and then.
 """
 import argparse
 import random
@@ -98,6 +99,9 @@ def main():
             windows.append(dialog(windows[0], args.title + " Dialog"))
         elif line == "close dialog" and len(windows) > 1:
             windows.pop().destroy()
+        elif line == "redraw":
+            for window in windows:
+                window.queue_draw()
 
     def build(application=None):
         window = plain_window(application, args.title, args.width, args.height)

@@ -13,7 +13,7 @@ BUTTON_CODES = {1: 0x110, 2: 0x112, 3: 0x111}  # BTN_LEFT, BTN_MIDDLE, BTN_RIGHT
 
 class GnomeDesktop:
     name = "gnome"
-    keyboard = True
+    keyboard = pointer = True
     place = None  # mutter places every window itself
 
     def __init__(self, shots, prefix, bus):

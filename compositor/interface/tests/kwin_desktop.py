@@ -32,7 +32,7 @@ def on_host(*command):
 
 class KWinDesktop:
     name = "kwin"
-    keyboard = bool(HOST)  # KWin's virtual outputs have no user's keyboard
+    keyboard = pointer = bool(HOST)  # KWin's virtual outputs have neither of a user's
 
     def __init__(self, shots, prefix, bus):
         self.prefix, self.shots, self.bus = prefix, shots, bus

@@ -24,7 +24,7 @@ def geometry(*window):
 
 class X11Desktop:
     name = "x11"
-    keyboard = True
+    keyboard = pointer = True
 
     def __init__(self, shots, prefix, bus):
         self.prefix, self.shots, self.bus = prefix, shots, bus
