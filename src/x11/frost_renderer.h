@@ -68,7 +68,7 @@ public:
     /// After a restack the frost waits this long: the veil's new place is
     /// what the user waits for, and a long Render request queued before it
     /// in the X server would hold it up; the frost a frame later is unseen.
-    static constexpr double kAfterStacking = 0.05;
+    static constexpr double kAfterStacking = 0.05, kSettle = 0.3;
     void setOnBattery(bool onBattery) { rate_ = onBattery ? batteryRate : maxRate; }
     double rate() const { return rate_; }
     /// The sources are drawn this many times smaller than the monitor, the
@@ -99,7 +99,7 @@ private:
         Surface scratch;                // 1/8, the other side of each blur pass
         Surface full;
         std::vector<Source> sources;
-        bool stale = true;
+        bool stale = true, framed = false, settling = false;
     };
     struct Format {
         xcb_render_pictformat_t id = 0;
