@@ -100,7 +100,8 @@ public:
         veil.reset();
         if (!tester_) return;
         xcb_destroy_window(tester_, background_);
-        if (front_) xcb_destroy_window(tester_, front_);
+        for (xcb_window_t w : {front_, below_})
+            if (w) xcb_destroy_window(tester_, w);
         xcb_aux_sync(tester_);
         xcb_disconnect(tester_);
     }
@@ -134,6 +135,15 @@ public:
         std::vector<xcb_rectangle_t> stripes;
         for (int row = 8; row < height; row += 16) stripes.push_back(box(8, row, width - 16, 4));
         fill(front_, 0xffffff, stripes);
+        xcb_aux_sync(tester_);
+    }
+    /// Maps a window of `rgb` directly below the veil, as one sent to the back.
+    void showBelowVeil(int x, int y, int width, int height, std::uint32_t rgb) {
+        below_ = window(x, y, width, height, rgb);
+        const std::uint32_t place[] = {veilId(), XCB_STACK_MODE_BELOW};
+        xcb_configure_window(tester_, below_,
+                             XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, place);
+        xcb_map_window(tester_, below_);
         xcb_aux_sync(tester_);
     }
     /// Shows one veil at full window alpha: below the front window when
@@ -225,7 +235,7 @@ private:
 
     xcb_connection_t* tester_ = nullptr;
     xcb_window_t background_ = 0;
-    xcb_window_t front_ = 0;
+    xcb_window_t front_ = 0, below_ = 0;
     int width_ = 0;
     int height_ = 0;
 };
@@ -296,6 +306,20 @@ TEST_F(VeilLook, FrostsWhatLiesBelowAndLessAtALowerOpacity) {
     }
     EXPECT_LE(kept[0], 0.40) << "the text behind is frosted past reading";
     EXPECT_GT(kept[1], kept[0] + 0.15) << "opacity 0.75 frosts less than 1.0";
+
+    // A window that comes to lie below the veil later is frosted in as well:
+    // its colour spreads past its edges, where it does not show through.
+    const auto red = [](const Shot& s) {
+        return s.mean(704, 240, 716, 460, [&s](int x, int y) {
+            const std::size_t i = (std::size_t(y) * std::size_t(s.width) + std::size_t(x)) * 3;
+            return s.rgb[i] - (s.rgb[i + 1] + s.rgb[i + 2]) / 2.0;
+        });
+    };
+    look(FocusMode::deep, ThemeMode::dark, 1.0, 0.0);
+    const double before = red(desk.screenshot());
+    desk.showBelowVeil(300, 200, 400, 300, 0xe00000);
+    const double after = red(desk.screenshot());
+    EXPECT_GT(after, before + 20) << "the red window below is frosted in";
 }
 
 // Pictures for the README, not a test: `make screenshots` runs it.
