@@ -207,7 +207,6 @@ void FrostRenderer::refreshAll() {
     if (rootStale_) readRootPixmap();
     connection_.windows().refresh();
     std::vector<xcb_window_t> redraw;
-    bool settle = false;
     for (auto& [veil, frost] : frosts_) {
         std::vector<Source> sources;
         const bool wasFramed = frost.framed;
@@ -219,9 +218,7 @@ void FrostRenderer::refreshAll() {
         // WORKAROUND(mutter): what is drawn right after it frames a managed
         // veil can be lost while it settles the frame (the veil then shows
         // its tint over black), with no Expose to tell: drawn once more.
-        if (!wasFramed) {
-            settle = true;
-        } else if (frost.settling) {
+        if (wasFramed && frost.settling) {
             frost.settling = false;
             frost.stale = true;
         }
@@ -230,15 +227,12 @@ void FrostRenderer::refreshAll() {
     watchSources();
     for (xcb_window_t veil : redraw) stale_(veil);
     xcb_flush(connection_.raw());
-    if (settle) schedule(kSettle);
 }
 
 void FrostRenderer::findSourcesNow(xcb_window_t veil) {
     auto it = frosts_.find(veil);
     std::vector<Source> sources;
-    const bool wasFramed = it != frosts_.end() && it->second.framed;
     if (it == frosts_.end() || !findSources(veil, it->second, sources)) return;
-    if (!wasFramed) schedule(kSettle);
     if (sources != it->second.sources) {
         it->second.sources = std::move(sources);
         it->second.stale = true;
@@ -253,7 +247,10 @@ bool FrostRenderer::findSources(xcb_window_t veil, Frost& frost, std::vector<Sou
         frost.framed = false;
         return false;
     }
-    if (!frost.framed) frost.framed = frost.settling = true;
+    if (!frost.framed) {
+        frost.framed = frost.settling = true;
+        schedule(kSettle);
+    }
     const core::Rect frame{self->geometry.x, self->geometry.y, double(frost.width),
                            double(frost.height)};
     if (frame != frost.frame) {

@@ -26,7 +26,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
-from desktop import Quorvel, active_window, client_id, stacking  # noqa: E402
+from desktop import Quorvel, active_window, client_id, overlays, stacking  # noqa: E402
 from color_window import BAND, DIALOG  # noqa: E402
 from desktop_common import (Owner, bare_screenshot, bare_spot, check, color, corners, close_windows,  # noqa: E402
                             desktop_driver, grained, listed, looks, plain_spot, poll, run_test, same_look,
@@ -421,11 +421,11 @@ def monitor_change(s, change):
     Quorvel makes anew) until that window draws again, which a live
     application soon does and a test window never would: once the new veils
     are there, each test window draws again."""
-    old = {min(row["ids"]) for row in stacking() if row["veil"]}
+    old = {min(row["ids"]) for row in overlays()}
     result = change()
     version = subprocess.run(["picom", "--version"], capture_output=True, text=True).stdout
     if version.startswith("v12"):
-        poll(lambda: (veils := {min(row["ids"]) for row in stacking() if row["veil"]}) and not veils & old,
+        poll(lambda: (veils := {min(row["ids"]) for row in overlays()}) and not veils & old,
              10, "the veils made anew after the monitor change")
         for window in s.processes:
             tell(window, "redraw")
